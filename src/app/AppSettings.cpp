@@ -1,0 +1,90 @@
+#include "AppSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+AppSettings g_settings;
+QString g_appFolderOverride;
+
+QString withoutTrailingSeparator(QString path)
+{
+    while (path.size() > 1 && (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))))
+        path.chop(1);
+    return path;
+}
+} // namespace
+
+AppSettings &settings()
+{
+    return g_settings;
+}
+
+void resetSettings()
+{
+    g_settings = AppSettings();
+}
+
+void setAppFolderOverride(const QString &folder)
+{
+    g_appFolderOverride = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
+}
+
+QString appFolder()
+{
+    const QString env = qEnvironmentVariable("QUORVANT_HOME");
+    if (!g_appFolderOverride.isEmpty())
+        return withoutTrailingSeparator(g_appFolderOverride);
+    if (!env.isEmpty())
+        return withoutTrailingSeparator(QDir(env).absolutePath());
+    if (QCoreApplication::instance())
+        return withoutTrailingSeparator(QCoreApplication::applicationDirPath());
+    return withoutTrailingSeparator(QDir::currentPath());
+}
+
+QString systemFolder()
+{
+    const QString env = qEnvironmentVariable("QUORVANT_SYSTEM_DIR");
+    if (!env.isEmpty())
+        return withoutTrailingSeparator(env);
+#ifdef Q_OS_WIN
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+    return n ? withoutTrailingSeparator(QString::fromWCharArray(buffer, int(n))) : QString();
+#else
+    return QStringLiteral("/etc/quorvant");
+#endif
+}
+
+QString joinPath(const QString &folder, const QString &name)
+{
+    if (folder.isEmpty())
+        return name;
+    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
+QString findFileNoCase(const QString &folder, const QString &name)
+{
+    const QString exact = joinPath(folder, name);
+    if (QFileInfo(exact).isFile())
+        return exact;
+    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return joinPath(folder, entry);
+    }
+    return QString();
+}
+
+bool fileExistsNoCase(const QString &folder, const QString &name)
+{
+    return !findFileNoCase(folder, name).isEmpty();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+// Process-wide values that live for the whole run. Written only by start-up and
+// company selection; read everywhere else. Connections are kept in Qt's named
+// connection registry; the cn* members hold their names.
+struct AppSettings
+{
+    bool blnFoxPro = false;
+    bool blnKolvSet = false;
+    QString strWinDir;
+    QString strDataPath;
+    QString strServerName;
+
+    QString cnKolvSet = QStringLiteral("cnKolvSet");
+    QString cnProgram = QStringLiteral("cnProgram");
+    QString cnFoxCompany = QStringLiteral("cnFoxCompany");
+    QString cnCompany = QStringLiteral("cnCompany");
+    QString cnCompanyPeriod = QStringLiteral("cnCompanyPeriod");
+
+    QString strCompCode;
+    QString strCompName;
+    QString strPeriodFrom;
+    QString strPeriodTo;
+    QString strUserId;
+};
+
+AppSettings &settings();
+// Back to a fresh state (tests, and the command line between commands).
+void resetSettings();
+
+inline const QString kAppTitle = QStringLiteral("Quorvant");
+
+// The application folder, without a trailing separator: QUORVANT_HOME when set,
+// else an override given on the command line, else the executable's folder.
+QString appFolder();
+void setAppFolderOverride(const QString &folder);
+
+// The "Windows folder" where NaturePath.inf and Access.inf live:
+// QUORVANT_SYSTEM_DIR when set, else /etc/quorvant (the system call on Windows).
+QString systemFolder();
+
+// folder + one separator + name, whatever the folder ends with.
+QString joinPath(const QString &folder, const QString &name);
+
+// Full path of `name` inside `folder`: the exact name first, then a name that
+// differs only in letter case. Empty when neither exists.
+QString findFileNoCase(const QString &folder, const QString &name);
+bool fileExistsNoCase(const QString &folder, const QString &name);

@@ -1,0 +1,119 @@
+#include "Connections.h"
+
+#include "AppSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+QString FoxProCompanyCode(const QVariant &code)
+{
+    const QString text = code.toString().trimmed();
+    bool ok = false;
+    const qlonglong n = text.toLongLong(&ok);
+    if (!ok) {
+        const double d = text.toDouble(&ok);
+        if (!ok)
+            return text;
+        return QStringLiteral("%1").arg(qRound64(d), 3, 10, QLatin1Char('0'));
+    }
+    if (n < 0)
+        return QLatin1Char('-') + QStringLiteral("%1").arg(-n, 3, 10, QLatin1Char('0'));
+    return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+QString CompanyFolder(const QString &appFolder, const QString &compCode)
+{
+    return joinPath(appFolder, compCode);
+}
+
+QString PeriodCode(const QDate &from, const QDate &to)
+{
+    if (!from.isValid() || !to.isValid())
+        return QString();
+    auto two = [](int n) { return QStringLiteral("%1").arg(n % 100, 2, 10, QLatin1Char('0')); };
+    return two(from.year()) + two(from.month()) + two(to.year()) + two(to.month());
+}
+
+QString PeriodFolder(const QString &companyFolder, const QString &periodCode)
+{
+    return joinPath(companyFolder, periodCode);
+}
+
+QString JetCompanyFile(const QString &dataFolder, const QString &compCode, const QString &periodCode)
+{
+    return dataFolder + QLatin1Char('/') + compCode + QLatin1Char('/') + periodCode + QStringLiteral("/DbData.mdb");
+}
+
+QString JetCompanyListFile(const QString &dataFolder)
+{
+    return dataFolder + QStringLiteral("/nKolvSet.mdb");
+}
+
+QString CompanyCatalog(const QString &compCode)
+{
+    return QStringLiteral("DB") + compCode;
+}
+
+bool ServerNameFromDataPath(const QString &dataPath, QString *serverName)
+{
+    const qsizetype open = dataPath.indexOf(QLatin1Char('['));  // -1 when absent
+    const qsizetype close = dataPath.indexOf(QLatin1Char(']'));
+    const qsizetype length = close - open - 1;
+    if (close < 0 || length < 0)
+        return false;
+    *serverName = dataPath.mid(open + 1, length);
+    return true;
+}
+
+QString ProgramDatabasePath(const QString &appFolder)
+{
+    return joinPath(joinPath(appFolder, QStringLiteral("Data")), QStringLiteral("db.sqlite"));
+}
+
+bool OpenProgramDatabase(const QString &name, const QString &path, QString *error)
+{
+    CloseConnection(name);
+    const QFileInfo info(path);
+    if (!info.dir().exists() && !QDir().mkpath(info.absolutePath())) {
+        *error = QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(info.absolutePath()));
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    if (!db.open()) {
+        *error = db.lastError().text();
+        CloseConnection(name);
+        return false;
+    }
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Import (TariffNo TEXT, Unit TEXT)"))
+        || !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ImportTariffNo ON Import (TariffNo)"))) {
+        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), q.lastError().text());
+        CloseConnection(name);
+        return false;
+    }
+    return true;
+}
+
+void CloseConnection(const QString &name)
+{
+    if (!QSqlDatabase::contains(name))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+bool ConnectionIsOpen(const QString &name)
+{
+    return QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen();
+}
+
+QSqlDatabase connection(const QString &name)
+{
+    return QSqlDatabase::database(name, false);
+}

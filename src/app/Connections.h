@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+// Where each connection points. Pure functions over folders and codes.
+
+// FoxPro company code: a number shown with at least three digits ("7" -> "007").
+// A code that is not a number is kept as it is.
+QString FoxProCompanyCode(const QVariant &code);
+// <application folder>/<code>
+QString CompanyFolder(const QString &appFolder, const QString &compCode);
+// YYMMYYMM: 1 April 2014 to 31 March 2015 gives "14041503". Empty when a date is invalid.
+QString PeriodCode(const QDate &from, const QDate &to);
+// <company folder>/<period code>
+QString PeriodFolder(const QString &companyFolder, const QString &periodCode);
+// <data folder>/<code>/<period code>/DbData.mdb (the data folder used unchanged).
+QString JetCompanyFile(const QString &dataFolder, const QString &compCode, const QString &periodCode);
+// <data folder>/nKolvSet.mdb
+QString JetCompanyListFile(const QString &dataFolder);
+// "DB" + code
+QString CompanyCatalog(const QString &compCode);
+// The server name between "[" and "]" of the data path's line; false when the
+// line has no "]" or the "]" comes before the "[".
+bool ServerNameFromDataPath(const QString &dataPath, QString *serverName);
+
+// The program's own database "Data/db.sqlite" under the application folder.
+QString ProgramDatabasePath(const QString &appFolder);
+
+// Opens (creating when missing) the program database under `name`, with the
+// table Import (TariffNo, Unit) and its index. An existing file is opened as it is.
+bool OpenProgramDatabase(const QString &name, const QString &path, QString *error);
+
+// Removes a connection from the registry, closing it first.
+void CloseConnection(const QString &name);
+bool ConnectionIsOpen(const QString &name);
+QSqlDatabase connection(const QString &name);

@@ -1,0 +1,72 @@
+#include "DateFormat.h"
+
+#include <QLocale>
+#include <QSettings>
+
+namespace {
+const char *kShortDateKey = "regional/shortDateFormat";
+
+QSettings userSettings()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvant"),
+                     QStringLiteral("Quorvant"));
+}
+
+QChar dateSeparator(const QString &format)
+{
+    for (const QChar c : format) {
+        if (!c.isLetter() && c != QLatin1Char('\''))
+            return c;
+    }
+    return QLatin1Char('/');
+}
+} // namespace
+
+QString ShortDateFormat()
+{
+    const QString stored = userSettings().value(QLatin1String(kShortDateKey)).toString();
+    if (!stored.isEmpty())
+        return stored;
+    return QLocale::system().dateFormat(QLocale::ShortFormat);
+}
+
+QString ShortDateText(const QDate &date)
+{
+    if (!date.isValid())
+        return QString();
+    return QLocale::system().toString(date, ShortDateFormat());
+}
+
+QString LongTimeText(const QTime &time)
+{
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return QLocale::system().toString(time, format.trimmed()).trimmed();
+}
+
+QString GeneralDateText(const QDateTime &when)
+{
+    return ShortDateText(when.date()) + QLatin1Char(' ') + LongTimeText(when.time());
+}
+
+bool StoreShortDateFormat(const QString &picture)
+{
+    QSettings s = userSettings();
+    s.setValue(QLatin1String(kShortDateKey), picture);
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+void ClearStoredShortDateFormat()
+{
+    QSettings s = userSettings();
+    s.remove(QLatin1String(kShortDateKey));
+    s.sync();
+}
+
+bool ShortDateFormatIsDayFirst(const QDate &today)
+{
+    const QChar sep = dateSeparator(ShortDateFormat());
+    const QString pattern = QStringLiteral("dd%1MM%1yyyy").arg(sep);
+    return today.toString(pattern).trimmed() == ShortDateText(today).trimmed();
+}

@@ -1,0 +1,125 @@
+#include "UserInterface.h"
+
+
+#include <cstdio>
+
+namespace {
+ConsoleUserInterface g_console;
+UserInterface *g_ui = nullptr;
+
+void printToStderr(const QString &text)
+{
+    QString flat = text;
+    flat.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QByteArray bytes = flat.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+} // namespace
+
+void installUserInterface(UserInterface *ui)
+{
+    g_ui = ui;
+}
+
+UserInterface &userInterface()
+{
+    return g_ui ? *g_ui : g_console;
+}
+
+int ShowMessage(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative)
+{
+    return userInterface().showMessage(text, title, boxType, buttonStyle, defaultNegative);
+}
+
+StdResult StandardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
+                          StdResult defaultButton)
+{
+    return userInterface().standardMessage(text, title, icon, buttons, defaultButton);
+}
+
+void ShowPleaseWait()
+{
+    userInterface().showPleaseWait();
+}
+
+void HidePleaseWait()
+{
+    userInterface().hidePleaseWait();
+}
+
+void DoEvents()
+{
+    userInterface().processEvents();
+}
+
+int ConsoleUserInterface::showMessage(const QString &text, const QString &, int, int buttonStyle,
+                                      bool defaultNegative)
+{
+    ++messageCount;
+    printToStderr(text);
+    if (forcedAnswer == 0 || forcedAnswer == 1)
+        return forcedAnswer;
+    // The answer a user gets by pressing Enter on a fresh box.
+    return (buttonStyle == 2 && defaultNegative) ? 1 : 0;
+}
+
+StdResult ConsoleUserInterface::standardMessage(const QString &text, const QString &, StdIcon, StdButtons,
+                                                StdResult defaultButton)
+{
+    ++messageCount;
+    printToStderr(text);
+    return defaultButton;
+}
+
+int RecordingUserInterface::showMessage(const QString &text, const QString &title, int boxType,
+                                        int buttonStyle, bool defaultNegative)
+{
+    Entry e;
+    e.text = text;
+    e.title = title;
+    e.boxType = boxType;
+    e.buttonStyle = buttonStyle;
+    e.defaultNegative = defaultNegative;
+    messages.append(e);
+    return answers.isEmpty() ? 0 : answers.takeFirst();
+}
+
+StdResult RecordingUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon,
+                                                  StdButtons buttons, StdResult defaultButton)
+{
+    Entry e;
+    e.standard = true;
+    e.text = text;
+    e.title = title;
+    e.icon = icon;
+    e.buttons = buttons;
+    messages.append(e);
+    return standardAnswers.isEmpty() ? defaultButton : standardAnswers.takeFirst();
+}
+
+void RecordingUserInterface::showPleaseWait()
+{
+    pleaseWaitVisible = true;
+    ++pleaseWaitShows;
+}
+
+void RecordingUserInterface::hidePleaseWait()
+{
+    pleaseWaitVisible = false;
+    ++pleaseWaitHides;
+}
+
+void RecordingUserInterface::clear()
+{
+    *this = RecordingUserInterface();
+}
+
+QStringList RecordingUserInterface::texts() const
+{
+    QStringList out;
+    for (const Entry &e : messages)
+        out << e.text;
+    return out;
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The one seam between core code and windows. Core code never opens a window:
+// every message, question and the please-wait indicator go through here.
+enum class StdIcon { None, Information, Question, Exclamation, Critical };
+enum class StdButtons { Ok, OkCancel, RetryCancel, YesNo };
+enum class StdResult { Ok, Cancel, Retry, Yes, No };
+
+class UserInterface
+{
+public:
+    virtual ~UserInterface() = default;
+
+    // The program's own message box. Result 0 when the left button (Ok/Yes)
+    // closed it, 1 in every other case.
+    virtual int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                            bool defaultNegative) = 0;
+
+    // The platform's standard message box; returns the button pressed.
+    virtual StdResult standardMessage(const QString &text, const QString &title, StdIcon icon,
+                                      StdButtons buttons, StdResult defaultButton) = 0;
+
+    virtual void showPleaseWait() = 0;
+    virtual void hidePleaseWait() = 0;
+    // Let pending window events run.
+    virtual void processEvents() = 0;
+    // Back to the normal arrow pointer (a failed routine may have left the hourglass).
+    virtual void restoreCursor() {}
+};
+
+// Installs the implementation for the rest of the run (not owned). Without one,
+// a console implementation answers.
+void installUserInterface(UserInterface *ui);
+UserInterface &userInterface();
+
+int ShowMessage(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative);
+StdResult StandardMessage(const QString &text, const QString &title, StdIcon icon,
+                          StdButtons buttons = StdButtons::Ok, StdResult defaultButton = StdResult::Ok);
+void ShowPleaseWait();
+void HidePleaseWait();
+void DoEvents();
+
+// Command line: messages on standard error; questions take the box's default
+// answer unless an answer was forced.
+class ConsoleUserInterface : public UserInterface
+{
+public:
+    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                    bool defaultNegative) override;
+    StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
+                              StdResult defaultButton) override;
+    void showPleaseWait() override {}
+    void hidePleaseWait() override {}
+    void processEvents() override {}
+
+    // -1: the default answer; 0 or 1: that answer to every question of the program's box.
+    int forcedAnswer = -1;
+    int messageCount = 0;
+};
+
+// Tests: keeps every message and answers from a script.
+class RecordingUserInterface : public UserInterface
+{
+public:
+    struct Entry
+    {
+        bool standard = false; // platform box rather than the program's own
+        QString text;
+        QString title;
+        int boxType = 0;
+        int buttonStyle = 0;
+        bool defaultNegative = false;
+        StdIcon icon = StdIcon::None;
+        StdButtons buttons = StdButtons::Ok;
+    };
+
+    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                    bool defaultNegative) override;
+    StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
+                              StdResult defaultButton) override;
+    void showPleaseWait() override;
+    void hidePleaseWait() override;
+    void processEvents() override { ++eventsProcessed; }
+    void restoreCursor() override { ++cursorRestores; }
+
+    void clear();
+    QStringList texts() const;
+
+    QList<Entry> messages;
+    QList<int> answers;              // next answers for showMessage; default 0
+    QList<StdResult> standardAnswers; // next answers for standardMessage; default: the default button
+    bool pleaseWaitVisible = false;
+    int pleaseWaitShows = 0;
+    int pleaseWaitHides = 0;
+    int eventsProcessed = 0;
+    int cursorRestores = 0;
+};

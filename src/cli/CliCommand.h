@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Exit codes of every command.
+enum CliExit { CliOk = 0, CliFailed = 1, CliUsage = 2 };
+
+// A command of quorvant-cli. Each command lives in its own file and registers
+// itself with QV_CLI_COMMAND; `args` are the words after the command's name
+// (the shared --app-dir option is already taken out).
+struct CliCommand
+{
+    QString name;
+    QString usage;
+    std::function<int(const QStringList &args)> run;
+};
+
+int registerCliCommand(const CliCommand &command);
+
+#define QV_CLI_CONCAT2(a, b) a##b
+#define QV_CLI_CONCAT(a, b) QV_CLI_CONCAT2(a, b)
+#define QV_CLI_COMMAND(name, usage, fn) \
+    static const int QV_CLI_CONCAT(qv_cli_command_, __LINE__) = registerCliCommand(CliCommand{name, usage, fn});
+
+// Small option reader: "--name value" pairs and "--flag" switches.
+class CliOptions
+{
+public:
+    // `valued` lists the options that take a value, `flags` those that do not.
+    CliOptions(const QStringList &args, const QStringList &valued, const QStringList &flags = {});
+    bool ok() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
+    bool has(const QString &name) const;
+    QString value(const QString &name, const QString &fallback = QString()) const;
+    QStringList positional() const { return m_positional; }
+
+private:
+    QStringList m_names;
+    QStringList m_values;
+    QStringList m_positional;
+    QString m_error;
+};
+
+// Writes a line to standard output / standard error.
+void cliOut(const QString &line);
+void cliErr(const QString &line);

@@ -1,0 +1,108 @@
+#include "CliCommand.h"
+
+#include "app/AppSettings.h"
+#include "app/UserInterface.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+std::map<QString, CliCommand> &commands()
+{
+    static std::map<QString, CliCommand> c;
+    return c;
+}
+
+int usage()
+{
+    QString text = QStringLiteral("usage: quorvant-cli [--app-dir DIR] COMMAND [OPTIONS]\ncommands:");
+    for (const auto &[name, command] : commands())
+        text += QStringLiteral("\n  ") + command.usage;
+    cliErr(text);
+    return CliUsage;
+}
+} // namespace
+
+int registerCliCommand(const CliCommand &command)
+{
+    commands()[command.name] = command;
+    return int(commands().size());
+}
+
+CliOptions::CliOptions(const QStringList &args, const QStringList &valued, const QStringList &flags)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (!a.startsWith(QLatin1String("--"))) {
+            m_positional << a;
+            continue;
+        }
+        if (flags.contains(a)) {
+            m_names << a;
+            m_values << QString();
+        } else if (valued.contains(a)) {
+            if (i + 1 >= args.size()) {
+                m_error = QStringLiteral("%1 needs a value").arg(a);
+                return;
+            }
+            m_names << a;
+            m_values << args.at(++i);
+        } else {
+            m_error = QStringLiteral("unknown option %1").arg(a);
+            return;
+        }
+    }
+}
+
+bool CliOptions::has(const QString &name) const
+{
+    return m_names.contains(name);
+}
+
+QString CliOptions::value(const QString &name, const QString &fallback) const
+{
+    const qsizetype i = m_names.lastIndexOf(name);
+    return i < 0 ? fallback : m_values.at(i);
+}
+
+void cliOut(const QString &line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void cliErr(const QString &line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvant"));
+    QStringList args = app.arguments().mid(1);
+
+    const qsizetype dirAt = args.indexOf(QStringLiteral("--app-dir"));
+    if (dirAt >= 0) {
+        if (dirAt + 1 >= args.size())
+            return usage();
+        setAppFolderOverride(args.at(dirAt + 1));
+        args.remove(dirAt, 2);
+    }
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("help"))
+        return args.isEmpty() ? usage() : (usage(), CliOk);
+
+    const auto it = commands().find(args.first());
+    if (it == commands().end()) {
+        cliErr(QStringLiteral("unknown command: %1").arg(args.first()));
+        return usage();
+    }
+    ConsoleUserInterface console;
+    installUserInterface(&console);
+    return it->second.run(args.mid(1));
+}

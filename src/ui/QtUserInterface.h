@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/UserInterface.h"
+
+// The desktop program's side of the seam: real windows.
+class QtUserInterface : public UserInterface
+{
+public:
+    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                    bool defaultNegative) override;
+    StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
+                              StdResult defaultButton) override;
+    void showPleaseWait() override;
+    void hidePleaseWait() override;
+    void processEvents() override;
+    void restoreCursor() override;
+};

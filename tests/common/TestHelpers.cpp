@@ -1,0 +1,49 @@
+#include "TestHelpers.h"
+
+#include "app/AppSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+TestHome::TestHome()
+    : m_oldHome(qgetenv("QUORVANT_HOME"))
+    , m_oldSystem(qgetenv("QUORVANT_SYSTEM_DIR"))
+{
+    qputenv("QUORVANT_HOME", m_app.path().toLocal8Bit());
+    qputenv("QUORVANT_SYSTEM_DIR", m_system.path().toLocal8Bit());
+    setAppFolderOverride(QString());
+    resetSettings();
+}
+
+TestHome::~TestHome()
+{
+    qputenv("QUORVANT_HOME", m_oldHome);
+    qputenv("QUORVANT_SYSTEM_DIR", m_oldSystem);
+}
+
+static QString writeInto(const QString &root, const QString &relativePath, const QByteArray &content)
+{
+    const QString path = QDir(root).filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+    return path;
+}
+
+QString TestHome::writeFile(const QString &relativePath, const QByteArray &content) const
+{
+    return writeInto(app(), relativePath, content);
+}
+
+QString TestHome::systemFile(const QString &name, const QByteArray &content) const
+{
+    return writeInto(system(), name, content);
+}
+
+QString fixturePath(const QString &relative)
+{
+    const QString root = QStringLiteral(QV_FIXTURE_DIR);
+    return relative.isEmpty() ? root : QDir(root).filePath(relative);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh application folder and system folder for one test, pointed at by
+// QUORVANT_HOME and QUORVANT_SYSTEM_DIR for as long as the object lives.
+class TestHome
+{
+public:
+    TestHome();
+    ~TestHome();
+    QString app() const { return m_app.path(); }
+    QString system() const { return m_system.path(); }
+    QString writeFile(const QString &relativePath, const QByteArray &content) const;
+    QString systemFile(const QString &name, const QByteArray &content) const;
+
+private:
+    QTemporaryDir m_app;
+    QTemporaryDir m_system;
+    QByteArray m_oldHome;
+    QByteArray m_oldSystem;
+};
+
+// The folder of committed fixtures (tests/fixtures).
+QString fixturePath(const QString &relative = QString());
