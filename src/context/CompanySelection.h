@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// Company and period selection without windows: the company selection window
+// and the command line share it.
+
+struct CompanyEntry
+{
+    QVariant code; // the bound value (Comp_cd in FoxPro mode, Code in database mode)
+    QString name;  // the text shown
+};
+
+struct PeriodEntry
+{
+    QDate from;
+    QDate to;
+    QString fromText; // the start as text in the system's short-date format (grid column 2)
+    QString toText;   // the end, the same way (grid column 3)
+    QString label;    // "From       dd MMM yyyy       To       dd MMM yyyy" (grid column 1)
+    QString code;     // YYMMYYMM
+};
+
+struct SelectionFailure
+{
+    int number = 0;
+    QString description;
+};
+
+// The company list over cnKolvSet, in the mode's own table and order.
+bool ListCompanies(QList<CompanyEntry> *companies, SelectionFailure *failure);
+
+// The periods of one company. FoxPro mode: reopens cnFoxCompany on the company
+// folder and sets strCompCode to the "000" code, as picking a company does.
+// `name` becomes strCompName. An empty code lists nothing and succeeds.
+bool ListPeriods(const QVariant &code, const QString &name, QList<PeriodEntry> *periods,
+                 SelectionFailure *failure);
+
+// "&Select": opens cnCompany (and cnCompanyPeriod in FoxPro mode) for the
+// company and period, then sets strCompName, strCompCode, strPeriodFrom and
+// strPeriodTo and makes the folders ACES and ACES/<code>. Nothing of the
+// settings changes when it fails.
+bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry &period,
+                   SelectionFailure *failure);
+
+// The main window's caption after a selection:
+// "ABC TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]".
+QString CompanyCaption();
+
+// The folder returns of the chosen company are written to: <app>/ACES/<code>.
+QString CompanyOutputFolder();
