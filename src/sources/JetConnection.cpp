@@ -1,8 +1,39 @@
 #include "app/DataConnections.h"
 
-// TEMPORARY until the Access reader lands.
-bool OpenJetConnection(const QString &, const QString &, QString *error)
+#include "app/Connections.h"
+#include "sources/JetTables.h"
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+bool OpenJetConnection(const QString &name, const QString &mdbFile, QString *error)
 {
-    *error = QStringLiteral("Access files cannot be read yet");
-    return false;
+    CloseConnection(name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    if (!db.open()) {
+        *error = db.lastError().text();
+        CloseConnection(name);
+        return false;
+    }
+    const QVariant handle = db.driver()->handle();
+    sqlite3 *sqlite = nullptr;
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        sqlite = *static_cast<sqlite3 *const *>(handle.data());
+    if (!sqlite) {
+        *error = QStringLiteral("The SQLite driver gives no handle to attach %1 to").arg(mdbFile);
+        db = QSqlDatabase();
+        CloseConnection(name);
+        return false;
+    }
+    if (!AttachJetFile(sqlite, mdbFile, error)) {
+        db = QSqlDatabase();
+        CloseConnection(name);
+        return false;
+    }
+    return true;
 }
