@@ -38,6 +38,7 @@ struct JetTableInfo
     QByteArray name;
     QList<JetColumnInfo> columns;
     qint64 rowCount = 0;
+    QString damage; // why the table cannot be read; its scans fail with this
 };
 
 struct JetFileInfo
@@ -45,11 +46,6 @@ struct JetFileInfo
     JetSource source;
     QList<JetTableInfo> tables;
 };
-
-QString damagedText(const JetSource &source)
-{
-    return QStringLiteral("The Access file %1 is damaged").arg(source.label);
-}
 
 // An open libmdb handle with one table definition read from it.
 class JetReader
@@ -504,6 +500,8 @@ int xConnect(sqlite3 *db, void *aux, int argc, const char *const *argv, sqlite3_
     }
     const JetTableInfo &info = module->file->tables.at(index);
     QByteArray schema = "CREATE TABLE x(";
+    if (info.columns.isEmpty())
+        schema += "\"?\""; // SQLite wants a column; scanning a damaged table fails anyway
     for (qsizetype i = 0; i < info.columns.size(); ++i) {
         if (i)
             schema += ", ";
@@ -650,9 +648,14 @@ int xFilter(sqlite3_vtab_cursor *base, int, const char *, int, sqlite3_value **)
 {
     auto *cursor = reinterpret_cast<JetCursor *>(base);
     auto *vtab = reinterpret_cast<JetVtab *>(base->pVtab);
+    const JetTableInfo &info = vtab->file->tables.at(vtab->table);
+    if (!info.damage.isEmpty()) {
+        setError(&vtab->base, info.damage);
+        return SQLITE_CORRUPT;
+    }
     if (!cursor->reader) {
         QString error;
-        cursor->reader = openTable(*vtab->file, vtab->file->tables.at(vtab->table), &error);
+        cursor->reader = openTable(*vtab->file, info, &error);
         if (!cursor->reader) {
             setError(&vtab->base, error);
             return SQLITE_ERROR;
@@ -752,31 +755,32 @@ bool readCatalog(JetFileInfo *file, QString *error)
                      .arg(file->source.label);
         return false;
     }
+    // A damaged table does not stop the others from being read: it stays
+    // in the list, and reading it fails with the reason.
     QSet<QByteArray> seen;
     for (guint i = 0; i < catalog->len; ++i) {
         auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(catalog, i));
         if (!entry || entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
             continue;
         const QByteArray name(entry->object_name);
-        if (name.isEmpty() || seen.contains(name.toLower())) {
-            *error = damagedText(file->source);
-            return false;
-        }
+        if (name.isEmpty() || seen.contains(name.toLower()))
+            continue; // a name Jet would not allow: not a table of this file
         seen.insert(name.toLower());
+        JetTableInfo info;
+        info.name = name;
         MdbTableDef *table = nullptr;
         if (!readTableDefinition(entry, &table)) {
-            *error = QStringLiteral("The table %1 of %2 cannot be read: the file is damaged")
-                         .arg(QString::fromUtf8(name), file->source.label);
-            return false;
+            info.damage = QStringLiteral("The table %1 of %2 cannot be read: the file is damaged")
+                              .arg(QString::fromUtf8(name), file->source.label);
+        } else {
+            info.columns = columnsOf(table);
+            info.rowCount = qint64(table->num_rows);
+            if (!pagesInsideFile(table, file->source.size))
+                info.damage = QStringLiteral("The table %1 of %2 is incomplete or damaged")
+                                  .arg(QString::fromUtf8(name), file->source.label);
+            mdb_free_tabledef(table);
         }
-        const bool inside = pagesInsideFile(table, file->source.size);
-        file->tables.append({name, columnsOf(table), qint64(table->num_rows)});
-        mdb_free_tabledef(table);
-        if (!inside) {
-            *error = QStringLiteral("The table %1 of %2 is incomplete or damaged")
-                         .arg(QString::fromUtf8(name), file->source.label);
-            return false;
-        }
+        file->tables.append(info);
     }
     return true;
 }

@@ -121,6 +121,7 @@ private slots:
     void currencyText();
     void badFiles_data();
     void badFiles();
+    void damagedTableLeavesOthersReadable();
 };
 
 void JetReaderTest::tablesMatchMdbExport_data()
@@ -373,6 +374,33 @@ void JetReaderTest::badFiles()
         error = q.lastError().text();
     }
     QVERIFY2(error.contains(message), qPrintable(error));
+}
+
+// The first pages of the Jet 3 file hold the catalog and the table
+// Categories; every other table lies beyond the cut.
+void JetReaderTest::damagedTableLeavesOthersReadable()
+{
+    QFile f(jetFixture(QStringLiteral("nwind.mdb")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nKolvSet.mdb"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(f.read(33 * 2048));
+    out.close();
+
+    QString error;
+    QVERIFY2(OpenJetConnection(kConnection, path, &error), qPrintable(error));
+    QSqlQuery q(connection(kConnection));
+    QVERIFY2(q.exec(QStringLiteral("SELECT CategoryName FROM Categories ORDER BY CategoryID")),
+             qPrintable(q.lastError().text()));
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString();
+    QCOMPARE(names.size(), 8);
+    QCOMPARE(names.first(), QStringLiteral("Beverages"));
+    QVERIFY(!q.exec(QStringLiteral("SELECT * FROM Orders")));
+    QVERIFY2(q.lastError().text().contains(QStringLiteral("The table Orders of")), qPrintable(q.lastError().text()));
 }
 
 QV_REGISTER_TEST(JetReaderTest)
