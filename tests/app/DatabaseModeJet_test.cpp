@@ -1,0 +1,112 @@
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "app/AppSettings.h"
+#include "app/Connections.h"
+#include "app/Startup.h"
+#include "context/CompanySelection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QString jetFixture(const QString &name)
+{
+    return QStringLiteral(QV_SHARED_DIR "/fixtures/jet/") + name;
+}
+} // namespace
+
+// Jet mode through the same start-up and selection code as the other modes:
+// "Access.inf" in the system folder, the data folder on NaturePath.inf's first
+// line, the company list in its nKolvSet.mdb and each period's DbData.mdb
+// below it. The files are Access-written fixtures standing in for the
+// accounting system's own.
+class DatabaseModeJetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        const AppSettings &s = settings();
+        for (const QString &name : {s.cnKolvSet, s.cnProgram, s.cnCompany})
+            CloseConnection(name);
+    }
+
+    void startupOpensTheCompanyList()
+    {
+        TestHome home;
+        QTemporaryDir data;
+        QVERIFY(QFile::copy(jetFixture(QStringLiteral("nwind.mdb")), data.filePath(QStringLiteral("nKolvSet.mdb"))));
+        home.systemFile(QStringLiteral("Access.inf"), "");
+        home.systemFile(QStringLiteral("NaturePath.inf"), data.path().toUtf8() + "\r\n");
+
+        StartupFailure failure;
+        QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+        QVERIFY(settings().blnKolvSet);
+        QVERIFY(!settings().blnFoxPro);
+        QCOMPARE(settings().strDataPath, data.path());
+        QSqlQuery q(connection(settings().cnKolvSet));
+        QVERIFY2(q.exec(QStringLiteral("select count(*) from customers")), qPrintable(q.lastError().text()));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 91);
+
+        // This file has no company list: the selection says so instead of listing nothing.
+        QList<CompanyEntry> companies;
+        SelectionFailure why;
+        QVERIFY(!ListCompanies(&companies, &why));
+        QVERIFY2(why.description.contains(QStringLiteral("kolvcomp")), qPrintable(why.description));
+    }
+
+    void missingCompanyListStopsStartup()
+    {
+        TestHome home;
+        QTemporaryDir data;
+        home.systemFile(QStringLiteral("Access.inf"), "");
+        home.systemFile(QStringLiteral("NaturePath.inf"), data.path().toUtf8());
+        StartupFailure failure;
+        QVERIFY(!OpenStartupConnections(&failure));
+        QVERIFY(failure.number != 0);
+        QVERIFY2(failure.description.contains(QStringLiteral("nKolvSet.mdb was not found")),
+                 qPrintable(failure.description));
+        QVERIFY(!ConnectionIsOpen(settings().cnKolvSet));
+    }
+
+    void selectionOpensThePeriodDatabase()
+    {
+        TestHome home;
+        QTemporaryDir data;
+        QVERIFY(QFile::copy(jetFixture(QStringLiteral("nwind.mdb")), data.filePath(QStringLiteral("nKolvSet.mdb"))));
+        QVERIFY(QDir().mkpath(data.filePath(QStringLiteral("7/14041503"))));
+        QVERIFY(QFile::copy(jetFixture(QStringLiteral("DateTestDatabase.mdb")),
+                            data.filePath(QStringLiteral("7/14041503/DbData.mdb"))));
+        home.systemFile(QStringLiteral("Access.inf"), "");
+        home.systemFile(QStringLiteral("NaturePath.inf"), data.path().toUtf8());
+        StartupFailure failure;
+        QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+
+        PeriodEntry period;
+        period.from = QDate(2014, 4, 1);
+        period.to = QDate(2015, 3, 31);
+        period.code = QStringLiteral("14041503");
+        SelectionFailure why;
+        QVERIFY(!SelectCompany(QStringLiteral("8"), QStringLiteral("NO DATABASE"), period, &why));
+        QVERIFY2(why.description.contains(QStringLiteral("DbData.mdb was not found")), qPrintable(why.description));
+        QVERIFY(settings().strCompCode.isEmpty());
+
+        QVERIFY2(SelectCompany(QStringLiteral("7"), QStringLiteral("SEVEN"), period, &why), qPrintable(why.description));
+        QCOMPARE(settings().strCompCode, QStringLiteral("7"));
+        QSqlQuery q(connection(settings().cnCompany));
+        QVERIFY2(q.exec(QStringLiteral("select ShortTextCol from DateTest where IDCol = 1")),
+                 qPrintable(q.lastError().text()));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("Hello"));
+    }
+};
+
+QV_REGISTER_TEST(DatabaseModeJetTest)
+#include "DatabaseModeJet_test.moc"
