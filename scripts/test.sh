@@ -1,8 +1,31 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test.
+# Sets up, builds and runs every test, then runs each fuzz target briefly
+# (QUORVANT_FUZZ_SECONDS per target, 60 by default; 0 leaves fuzzing out).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 build="${QUORVANT_BUILD_DIR:-$here/build}"
-cd "$build"
-ctest --output-on-failure --parallel 2
+
+# Database mode is tested against a PostgreSQL server reached through ODBC,
+# started for this run in a temporary folder and stopped at the end.
+pg_dir=""
+stop_pg() {
+  if [ -n "$pg_dir" ]; then
+    "$here/scripts/pg-test-server.sh" stop "$pg_dir" || true
+  fi
+}
+trap stop_pg EXIT
+if pg_dir=$("$here/scripts/pg-test-server.sh" start); then
+  # shellcheck disable=SC1091
+  . "$pg_dir/env.sh"
+else
+  pg_dir=""
+  echo "The PostgreSQL test server did not start here; the database-mode tests try once more and report why."
+fi
+
+(cd "$build" && ctest --output-on-failure --parallel 2)
+
+fuzz_seconds="${QUORVANT_FUZZ_SECONDS:-60}"
+if [ "$fuzz_seconds" -gt 0 ]; then
+  "$here/scripts/fuzz.sh" "$fuzz_seconds"
+fi
