@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextEdit>
 
 namespace {
@@ -18,15 +19,6 @@ QString tagOf(const QWidget *control)
 bool isSingleLineTextBox(const QWidget *control)
 {
     return qobject_cast<const QLineEdit *>(control) != nullptr;
-}
-
-// Tab moves within the nearest window or MDI child window.
-QWidget *tabScope(QWidget *widget)
-{
-    QWidget *w = widget;
-    while (w && !w->isWindow() && w->windowType() != Qt::SubWindow && w->parentWidget())
-        w = w->parentWidget();
-    return w;
 }
 
 QWidget *focusIn(QWidget *scope)
@@ -64,9 +56,17 @@ void selectFromHomeToEnd(QWidget *focus)
 
 } // namespace
 
+QWidget *FormScope(QWidget *widget)
+{
+    QWidget *w = widget;
+    while (w && !w->isWindow() && w->windowType() != Qt::SubWindow && w->parentWidget())
+        w = w->parentWidget();
+    return w;
+}
+
 void SendTabKey(QWidget *from, bool forward)
 {
-    QWidget *scope = tabScope(from);
+    QWidget *scope = FormScope(from);
     if (!scope)
         return;
     // Sent to the window rather than the field: a multi-line box would take a
@@ -123,9 +123,15 @@ bool HandleFormKeyDown(QWidget *control, int key, Qt::KeyboardModifiers modifier
         return true;
     }
 
+    // Enter on a command button presses it rather than passing it by.
+    if (auto *button = qobject_cast<QPushButton *>(control); button && enter) {
+        button->click();
+        return true;
+    }
+
     if (enter && !tagOf(control).contains(QLatin1Char('E'))) {
         SendTabKey(control, true);
-        selectFromHomeToEnd(focusIn(tabScope(control)));
+        selectFromHomeToEnd(focusIn(FormScope(control)));
         return true;
     }
     return false;

@@ -13,7 +13,7 @@ class QWidget;
 // moves to the next field and selects its text, unless the control's Tag holds "E";
 // Down and Up in a single-line text box move to the next and previous field and
 // leave the left box's text selected; Ctrl+Enter in a combo box clears its
-// selection. True when the key has been acted on; the caller then keeps it from
+// selection; Enter on a command button presses it. True when the key has been acted on; the caller then keeps it from
 // the control, which would otherwise also take it (a new line, a default button).
 bool HandleFormKeyDown(QWidget *control, int key, Qt::KeyboardModifiers modifiers);
 
@@ -26,6 +26,9 @@ void SelectAllText(QWidget *textBox);
 // The control of the form that holds the focus: the focus widget, or the
 // composite control (a date control, a spin box) whose focus proxy it is.
 QWidget *ActiveControl(QWidget *form);
+
+// The window or MDI child window whose tab chain the widget belongs to.
+QWidget *FormScope(QWidget *widget);
 
 // Moves the focus along the tab chain of from's window as Tab (or Shift+Tab)
 // pressed in from would, through a real key event so every check of the field

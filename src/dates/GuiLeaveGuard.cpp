@@ -1,5 +1,7 @@
 #include "GuiLeaveGuard.h"
 
+#include "GuiKeyboard.h"
+
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -85,8 +87,9 @@ bool GuiLeaveGuard::onBoxEvent(QEvent *event)
 
 bool GuiLeaveGuard::isElsewhere(QWidget *widget) const
 {
+    // Another MDI child window is another form: going there checks nothing.
     return widget && widget != m_box && !(m_owner && m_owner->isAncestorOf(widget)) && widget != m_owner
-        && widget->window() == m_box->window();
+        && FormScope(widget) == FormScope(m_box);
 }
 
 bool GuiLeaveGuard::mayTakeFocus(QWidget *widget) const
@@ -132,7 +135,7 @@ bool GuiLeaveGuard::onApplicationEvent(QObject *watched, QEvent *event)
         if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             return false;
         auto *target = qobject_cast<QWidget *>(watched);
-        if (!target || target->window() != m_box->window() || m_box != QApplication::focusWidget())
+        if (!target || FormScope(target) != FormScope(m_box) || m_box != QApplication::focusWidget())
             return false;
         return !m_check();
     }

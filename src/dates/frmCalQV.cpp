@@ -2,6 +2,7 @@
 
 #include "CalendarMonth.h"
 #include "DateText.h"
+#include "GuiDateFonts.h"
 #include "GuiKeyboard.h"
 #include "GuiLeaveGuard.h"
 #include "app/Clock.h"
@@ -27,10 +28,7 @@ const QColor kTodayCellColour(192, 192, 255);
 
 QFont formFont(double points = 8.25, bool bold = false)
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+    return ArialFont(points, bold);
 }
 
 void paint(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
@@ -163,6 +161,7 @@ frmCalQV::frmCalQV(QWidget *parent)
     flx->setEditTriggers(QAbstractItemView::NoEditTriggers);
     flx->setSelectionMode(QAbstractItemView::NoSelection);
     flx->setTabKeyNavigation(false);
+    flx->setTextElideMode(Qt::ElideNone); // a clipped "Mon" reads better than "..."
     flx->setGeometry(TwipsRect(60, 585, 3270, 2400));
     flx->moveRequested = [this](int row, int column) { moveToCell(row, column); };
     flx->acceptRequested = [this] { acceptPick(); };
@@ -190,7 +189,7 @@ frmCalQV::frmCalQV(QWidget *parent)
     connect(cmdToday, &QPushButton::clicked, this, [this] { ShowDate(CanonicalDateText(Clock::today())); });
 
     new GuiKeyPreview(this, GuiKeyPreview::KeyPress);
-    m_yearGuard = new GuiLeaveGuard(txtYear, [this] { return mayLeaveYearBox(); });
+    new GuiLeaveGuard(txtYear, [this] { return mayLeaveYearBox(); });
 
     InitGrid();
 }

@@ -9,7 +9,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class GuiLeaveGuard;
 
 // The calendar's grid. Every move of the current cell, by mouse or keys, is
 // handed to moveRequested first, which makes the move or refuses it.
@@ -93,5 +92,4 @@ private:
     // The month the grid's numbers belong to, which the year box can run ahead of.
     int m_gridMonth = 0;
     int m_gridYear = 0;
-    GuiLeaveGuard *m_yearGuard = nullptr;
 };

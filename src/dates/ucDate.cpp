@@ -1,6 +1,7 @@
 #include "ucDate.h"
 
 #include "DateText.h"
+#include "GuiDateFonts.h"
 #include "GuiFormPlacement.h"
 #include "GuiKeyboard.h"
 #include "GuiLeaveGuard.h"
@@ -71,10 +72,7 @@ ucDate::ucDate(QWidget *parent)
 
     txtDate = new QLineEdit(this);
     txtDate->setObjectName(QStringLiteral("txtDate"));
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(9);
-    font.setBold(true);
-    txtDate->setFont(font);
+    txtDate->setFont(ArialFont(9, true));
     txtDate->setMaxLength(10);
     txtDate->setToolTip(QStringLiteral("Press F2 to view Calander"));
     QPalette white = txtDate->palette();
@@ -175,11 +173,12 @@ bool ucDate::eventFilter(QObject *watched, QEvent *event)
 
     switch (event->type()) {
     case QEvent::FocusIn: {
+        // Back from a pop-up or another window, digits being edited keep their selection.
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Back from a pop-up or another window the box is still being edited.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            txtDate->setText(WithoutSlashes(txtDate->text()));
-            txtDate->setSelection(0, int(txtDate->text().size()));
+        const QString digits = WithoutSlashes(txtDate->text());
+        if (digits != txtDate->text() || (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)) {
+            txtDate->setText(digits);
+            txtDate->setSelection(0, int(digits.size()));
         }
         break;
     }
@@ -225,7 +224,7 @@ void ucDate::openCalendar(bool fromButton)
     // text then. The button starts from the digits completed, as leaving the box
     // for the button would have made them.
     QString initial = txtDate->text();
-    if (fromButton && txtDate->hasFocus()) {
+    if (fromButton) {
         QString completed;
         if (CompleteDateText(WithoutSlashes(initial).trimmed(), completed))
             initial = completed;
