@@ -180,6 +180,13 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
             // Read to the end even after a validity error: a file that is not
             // well-formed is reported as such, whatever came before.
             while ((result = xmlTextReaderRead(reader)) == 1) {
+                // A return never has a DTD; one could only bring in entities the
+                // validator does not see, so the file is refused as not loading.
+                if (xmlTextReaderNodeType(reader) == XML_READER_TYPE_DOCUMENT_TYPE) {
+                    if (errors.parserError.isEmpty())
+                        errors.parserError = QStringLiteral("DTD is prohibited.");
+                    break;
+                }
             }
             if (!errors.parserError.isEmpty() || (result < 0 && errors.validationError.isEmpty())) {
                 *reason = QStringLiteral("Load XML failed: ")
