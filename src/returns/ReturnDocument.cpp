@@ -6,6 +6,7 @@
 #include "TextRules.h"
 #include "WorkTables.h"
 #include "app/AppSettings.h"
+#include "app/DataConnections.h"
 #include "app/UserInterface.h"
 #include "app/Values.h"
 
@@ -433,6 +434,11 @@ WriteOutcome WriteReturnDocument(const ReturnInputs &inputs)
     };
     if (!writer.checkInputs())
         return fail(writer.errorString());
+    // The accounting system may have written the work tables after the company
+    // was chosen; the FoxPro connection learns of new files only when asked.
+    QString refreshError;
+    if (settings().blnFoxPro && !RefreshFoxProConnection(settings().cnCompany, &refreshError))
+        return fail(refreshError);
 
     const QString path = inputs.outputPath;
     QFile old(path);
