@@ -6,9 +6,10 @@
 
 #include <QFile>
 
+#include <cstring>
+
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
-#include <libxml/xmlreader.h>
 #include <libxml/xmlschemas.h>
 
 QString EscapeAmpersand(const QString &text)
@@ -97,6 +98,18 @@ extern "C" void collectStructuredError(void *userData, xmlErrorPtr error)
 
 extern "C" void ignoreGenericError(void *, const char *, ...) {}
 
+struct DocumentTypeSeen
+{
+    bool seen = false;
+};
+
+// A return never has a DTD; one could only bring in entities the validator
+// does not see, so such a file is refused as not loading.
+extern "C" void refuseDocumentType(void *userData, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    static_cast<DocumentTypeSeen *>(userData)->seen = true;
+}
+
 // Routes libxml2's process-wide handlers to the collector, and keeps its
 // entity loader off the network, for as long as one validation runs.
 class LibxmlScope
@@ -162,47 +175,41 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
     }
 
     bool ok = false;
+    const QString path = TrimBlanks(xmlPath);
+    const QByteArray xmlName = QFile::encodeName(path);
+    QFile probe(path);
     xmlSchemaValidCtxtPtr validContext = xmlSchemaNewValidCtxt(schema);
-    const QByteArray xmlName = QFile::encodeName(TrimBlanks(xmlPath));
-    xmlTextReaderPtr reader = validContext ? xmlReaderForFile(xmlName.constData(), nullptr, options) : nullptr;
     if (!validContext) {
         *reason = QStringLiteral("The schema validator cannot be created.");
-    } else if (!reader) {
-        *reason = QStringLiteral("Load XML failed: ")
-                  + (errors.parserError.isEmpty() ? QStringLiteral("the file cannot be read") : errors.parserError);
+    } else if (!probe.open(QIODevice::ReadOnly)) {
+        *reason = QStringLiteral("Load XML failed: cannot read %1: %2").arg(path, probe.errorString());
     } else {
+        probe.close();
         xmlSchemaSetValidStructuredErrors(validContext, collectStructuredError, &errors);
-        xmlTextReaderSetStructuredErrorHandler(reader, collectStructuredError, &errors);
-        int result = xmlTextReaderSchemaValidateCtxt(reader, validContext, 0);
-        if (result != 0) {
-            *reason = QStringLiteral("The schema validator cannot be attached.");
+        // The validator sees the parser's events as they come (no tree is built),
+        // so memory stays flat however long the return is.
+        xmlSAXHandler sax;
+        memset(&sax, 0, sizeof sax);
+        sax.initialized = XML_SAX2_MAGIC;
+        sax.internalSubset = refuseDocumentType;
+        DocumentTypeSeen doctype;
+        xmlParserInputBufferPtr input = xmlParserInputBufferCreateFilename(xmlName.constData(), XML_CHAR_ENCODING_NONE);
+        const int result = input ? xmlSchemaValidateStream(validContext, input, XML_CHAR_ENCODING_NONE, &sax, &doctype)
+                                 : -1; // the stream takes the input buffer
+        if (doctype.seen && errors.parserError.isEmpty())
+            errors.parserError = QStringLiteral("DTD is prohibited.");
+        if (!errors.parserError.isEmpty() || (result < 0 && errors.validationError.isEmpty())) {
+            // Not well-formed wins over not valid, wherever each was found.
+            *reason = QStringLiteral("Load XML failed: ")
+                      + (errors.parserError.isEmpty() ? QStringLiteral("the file cannot be read") : errors.parserError);
+        } else if (!errors.validationError.isEmpty()) {
+            *reason = errors.validationError;
+        } else if (result != 0) {
+            *reason = QStringLiteral("The file is not valid against the schema (code %1).").arg(result);
         } else {
-            // Read to the end even after a validity error: a file that is not
-            // well-formed is reported as such, whatever came before.
-            while ((result = xmlTextReaderRead(reader)) == 1) {
-                // A return never has a DTD; one could only bring in entities the
-                // validator does not see, so the file is refused as not loading.
-                if (xmlTextReaderNodeType(reader) == XML_READER_TYPE_DOCUMENT_TYPE) {
-                    if (errors.parserError.isEmpty())
-                        errors.parserError = QStringLiteral("DTD is prohibited.");
-                    break;
-                }
-            }
-            if (!errors.parserError.isEmpty() || (result < 0 && errors.validationError.isEmpty())) {
-                *reason = QStringLiteral("Load XML failed: ")
-                          + (errors.parserError.isEmpty() ? QStringLiteral("the file cannot be read")
-                                                          : errors.parserError);
-            } else if (!errors.validationError.isEmpty()) {
-                *reason = errors.validationError;
-            } else if (xmlTextReaderIsValid(reader) != 1) {
-                *reason = QStringLiteral("The file is not valid against the schema.");
-            } else {
-                ok = true;
-            }
+            ok = true;
         }
     }
-    if (reader)
-        xmlFreeTextReader(reader);
     if (validContext)
         xmlSchemaFreeValidCtxt(validContext);
     xmlSchemaFree(schema);

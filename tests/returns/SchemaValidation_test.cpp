@@ -70,8 +70,10 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("expected");
         QTest::newRow("unescaped ampersand") << "unescaped-ampersand.xml" << "Load XML failed: xmlParseEntityRef: no name (line 43)";
-        QTest::newRow("ended early") << "truncated.xml" << "Load XML failed: ";
-        QTest::newRow("external entity") << "external-entity.xml" << "Load XML failed: DTD is prohibited.";
+        QTest::newRow("ended early") << "truncated.xml"
+                                     << "Load XML failed: Premature end of data in tag INVOICE-PARTICULARS line 11 (line 14)";
+        QTest::newRow("external entity") << "external-entity.xml" << "Load XML failed: Entity 'x' not defined (line 44)";
+        QTest::newRow("document type") << "document-type.xml" << "Load XML failed: DTD is prohibited.";
         QTest::newRow("missing element") << "missing-element.xml"
                                          << "Element 'DEALER-NAME': This element is not expected. Expected is ( QUARTER ). (line 5)";
         QTest::newRow("swapped elements") << "swapped-order.xml" << "Element 'ADDRESS': This element is not expected.";
