@@ -151,7 +151,7 @@ bool ReturnWriter::flush()
                       .arg(name.isEmpty() ? m_inputs.outputPath : name, m_device->errorString());
         return false;
     }
-    m_buffer.clear();
+    m_buffer.resize(0); // keeps the capacity: no allocation per batch
     return true;
 }
 
@@ -192,6 +192,16 @@ bool ReturnWriter::amount(const QSqlQuery &query, const QList<int> &indexes, con
     }
     *text = sum.rounded(0).toText(2);
     return true;
+}
+
+// The unit comes from the tariff master, which is filled from a workbook.
+bool ReturnWriter::checkUnit(const QString &unit, const QString &tariff)
+{
+    const qsizetype at = FindCharacterNotInXml(unit);
+    if (at < 0)
+        return true;
+    return endDocument(badCharacterText(unit, at)
+                       + QStringLiteral(" in table Import, TariffNo %1, column Unit").arg(printable(tariff)));
 }
 
 bool ReturnWriter::openTable(QSqlQuery *query, const QString &sql, const QString &table,
@@ -264,6 +274,8 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
             m_error = QStringLiteral("The query failed: ") + master.errorString();
             return false;
         }
+        if (!checkUnit(unit, cleaned))
+            return false;
         Decimal parsed;
         const QString quantityText = ValueText(q.value(c[I06]));
         if (!take(q.value(c[I06]), "Col06", &quantity))
@@ -336,6 +348,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
             m_error = QStringLiteral("The query failed: ") + master.errorString();
             return false;
         }
+        if (!checkUnit(unit, cleaned))
+            return false;
         if (!take(q.value(c[D14]), "Col14", &address))
             return false;
         address.remove(QStringLiteral("ECC.No.") + registrationNoBlanks, Qt::CaseSensitive);

@@ -54,6 +54,7 @@ private:
                    QList<int> *indexes);
 
     bool take(const QVariant &value, const char *column, QString *text);
+    bool checkUnit(const QString &unit, const QString &tariff);
     bool amount(const QSqlQuery &query, const QList<int> &indexes, const QList<int> &which,
                 QString *text);
     bool endDocument(const QString &message);

@@ -352,20 +352,22 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("invoice product") << "STEMP4" << "Invalid character (code 0001) in table STEMP4, SL-NO 1, column Col04";
         QTest::newRow("supplier address") << "PTEMP5" << "Invalid character (code 001B) in table PTEMP5, SL-NO 4, column Col14";
+        QTest::newRow("unit in the master") << "Import" << "Invalid character (code 0002) in table Import, TariffNo 74081110, column Unit";
     }
 
     void charactersXmlCannotCarry()
     {
         QFETCH(QString, table);
         QFETCH(QString, message);
-        QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
+        QVERIFY(addMaster(QStringLiteral("74081110"),
+                          table == QLatin1String("Import") ? QStringLiteral("KG\x02") : QStringLiteral("KGS")));
         QVERIFY(addInvoiceLine(1, QStringLiteral("INV/1"), QStringLiteral("2014-07-11"),
                                table == QLatin1String("STEMP4") ? QStringLiteral("Wire\x01") : QStringLiteral("Wire"),
                                QStringLiteral("74081110"), 1, {1, 0, 0, 0}));
         Document d;
         d.serial = 4;
         d.address = QStringLiteral("Pune\tline\r\nnext\x1b");
-        if (table == QLatin1String("STEMP4"))
+        if (table != QLatin1String("PTEMP5"))
             d.address = QStringLiteral("Pune\tline\r\nnext"); // tab and line ends are fine
         QVERIFY(addDocument(d));
         rec.pleaseWaitVisible = true;
