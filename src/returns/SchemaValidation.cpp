@@ -151,6 +151,12 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
     LibxmlScope scope(&errors);
     const int options = XML_PARSE_NONET;
 
+    QFile xsdProbe(xsdPath);
+    if (!xsdProbe.open(QIODevice::ReadOnly)) {
+        *reason = QStringLiteral("Load XSD failed: cannot read %1: %2").arg(xsdPath, xsdProbe.errorString());
+        return false;
+    }
+    xsdProbe.close();
     const QByteArray xsdName = QFile::encodeName(xsdPath);
     xmlDocPtr schemaDoc = xmlReadFile(xsdName.constData(), nullptr, options);
     if (!schemaDoc) {

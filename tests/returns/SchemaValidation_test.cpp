@@ -90,7 +90,7 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("schema not well-formed") << "worked-example.xml" << "broken-schema.xsd"
                                                 << "Load XSD failed: Opening and ending tag mismatch";
-        QTest::newRow("schema missing") << "worked-example.xml" << "no-such.xsd" << "Load XSD failed: ";
+        QTest::newRow("schema missing") << "worked-example.xml" << "no-such.xsd" << "Load XSD failed: cannot read ";
         QTest::newRow("schema does not compile") << "worked-example.xml" << "invalid-schema.xsd"
                                                  << "element decl. 'ACES', attribute 'type': The QName value 'NoSuchType' does not resolve";
         QTest::newRow("return missing") << "no-such.xml" << "../../../data/ACES_DLR.xsd" << "Load XML failed: cannot read ";
