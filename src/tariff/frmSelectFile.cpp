@@ -108,6 +108,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     FrmBack = place<QFrame>(this, "FrmBack", 60, 330, 8505, 7155);
     FrmBack->setProperty("Tag", QStringLiteral("XYRB"));
     FrmBack->setFrameShape(QFrame::StyledPanel);
+    Frame1->raise(); // the title strip overlaps the top of FrmBack and stays in front
 
     lblBDriveName = label(FrmBack, "lblBDriveName", 195, 195, QStringLiteral("Drives :"));
     Drive2 = place<QComboBox>(FrmBack, "Drive2", 165, 435);
@@ -226,12 +227,14 @@ void frmSelectFile::fillDrives()
 void frmSelectFile::setDirPath(const QString &path)
 {
     const QString clean = QDir::cleanPath(QDir(path).absolutePath());
-    const QModelIndex index = m_dirModel->index(clean);
+    // The model lists (and watches) the folder it is rooted at; the view still shows the whole tree.
+    const QModelIndex index = m_dirModel->setRootPath(clean);
     m_dirPath = clean;
     if (index.isValid()) {
         // The current-folder handler sees the path it already has and stays out.
         Dir2->setCurrentIndex(index);
         Dir2->scrollTo(index);
+        Dir2->expand(index);
     }
     Dir2_Change();
 }
