@@ -19,3 +19,7 @@ bool OpenSqlServerConnection(const QString &name, const QString &server, const Q
 
 // The ODBC connection text for a server and catalog (pure; tests compare it).
 QString SqlServerConnectionText(const QString &server, const QString &catalog, bool serverIsDataSource);
+
+// FoxPro mode: adds tables for .dbf files that appeared in the folder since the
+// connection was opened (the accounting system writes the work tables later).
+bool RefreshFoxProConnection(const QString &name, QString *error);

@@ -24,6 +24,10 @@ struct PeriodEntry
     QString code;     // YYMMYYMM
 };
 
+// The code as the company's settings and folders spell it: "000" digits in
+// FoxPro mode, the stored value unchanged in database mode.
+QString CompanyCodeText(const QVariant &code);
+
 struct SelectionFailure
 {
     int number = 0;
@@ -33,16 +37,17 @@ struct SelectionFailure
 // The company list over cnKolvSet, in the mode's own table and order.
 bool ListCompanies(QList<CompanyEntry> *companies, SelectionFailure *failure);
 
-// The periods of one company. FoxPro mode: reopens cnFoxCompany on the company
-// folder and sets strCompCode to the "000" code, as picking a company does.
-// `name` becomes strCompName. An empty code lists nothing and succeeds.
-bool ListPeriods(const QVariant &code, const QString &name, QList<PeriodEntry> *periods,
-                 SelectionFailure *failure);
+// The periods of one company, in the order the table gives them. FoxPro mode:
+// reopens cnFoxCompany on the company folder. An empty code lists nothing and
+// succeeds. No setting changes until SelectCompany succeeds.
+bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFailure *failure);
 
 // "&Select": opens cnCompany (and cnCompanyPeriod in FoxPro mode) for the
 // company and period, then sets strCompName, strCompCode, strPeriodFrom and
 // strPeriodTo and makes the folders ACES and ACES/<code>. Nothing of the
-// settings changes when it fails.
+// settings changes when it fails. An empty name shows "Please select the
+// Company" itself and fails with number 0; every other failure carries a
+// number and a description for LogError.
 bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry &period,
                    SelectionFailure *failure);
 

@@ -47,3 +47,22 @@ QString fixturePath(const QString &relative)
     const QString root = QStringLiteral(QV_FIXTURE_DIR);
     return relative.isEmpty() ? root : QDir(root).filePath(relative);
 }
+
+static bool copyTree(const QString &from, const QString &to)
+{
+    QDir source(from);
+    if (!source.exists() || !QDir().mkpath(to))
+        return false;
+    const QFileInfoList entries = source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo &e : entries) {
+        const QString target = QDir(to).filePath(e.fileName());
+        if (e.isDir() ? !copyTree(e.filePath(), target) : !QFile::copy(e.filePath(), target))
+            return false;
+    }
+    return true;
+}
+
+bool copyDemoInto(const TestHome &home)
+{
+    return copyTree(QStringLiteral(QV_SOURCE_DIR) + QStringLiteral("/data/demo"), home.app());
+}

@@ -24,3 +24,6 @@ private:
 
 // The folder of committed fixtures (tests/fixtures).
 QString fixturePath(const QString &relative = QString());
+
+// Copies the demo application folder (data/demo) into `home`'s application folder.
+bool copyDemoInto(const TestHome &home);

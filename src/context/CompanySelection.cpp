@@ -1,0 +1,163 @@
+#include "CompanySelection.h"
+
+#include "app/AppSettings.h"
+#include "app/Connections.h"
+#include "app/DataConnections.h"
+#include "app/DateFormat.h"
+#include "app/ErrorLog.h"
+#include "app/UserInterface.h"
+#include "app/Values.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+bool fail(SelectionFailure *failure, int number, const QString &description)
+{
+    failure->number = number;
+    failure->description = description;
+    return false;
+}
+
+QVariant field(const QSqlQuery &q, const char *name)
+{
+    return q.value(QLatin1String(name)); // QSqlRecord matches names without regard to case
+}
+
+bool isEmptyCode(const QVariant &code)
+{
+    return !code.isValid() || code.isNull() || code.toString().trimmed().isEmpty();
+}
+
+PeriodEntry makePeriod(const QDate &from, const QDate &to)
+{
+    PeriodEntry p;
+    p.from = from;
+    p.to = to;
+    p.fromText = ShortDateText(from);
+    p.toText = ShortDateText(to);
+    const QLocale locale = QLocale::system();
+    p.label = QStringLiteral("From       ") + locale.toString(from, QStringLiteral("dd MMM yyyy"))
+        + QStringLiteral("       To       ") + locale.toString(to, QStringLiteral("dd MMM yyyy"));
+    p.code = PeriodCode(from, to);
+    return p;
+}
+} // namespace
+
+QString CompanyCodeText(const QVariant &code)
+{
+    return settings().blnFoxPro ? FoxProCompanyCode(code) : ValueText(code);
+}
+
+bool ListCompanies(QList<CompanyEntry> *companies, SelectionFailure *failure)
+{
+    companies->clear();
+    const bool fox = settings().blnFoxPro;
+    QSqlQuery q(connection(settings().cnKolvSet));
+    const QString sql = fox ? QStringLiteral("select Comp_cd,Comp_nm FROM Kolvcomp order by Comp_Cd ")
+                            : QStringLiteral("select Code,Name FROM kolvcomp order by code ");
+    if (!q.exec(sql))
+        return fail(failure, ErrDatabase, q.lastError().text());
+    while (q.next()) {
+        CompanyEntry e;
+        e.code = q.value(0);
+        // FoxPro keeps names blank-padded to the field's width; the list shows the name itself.
+        QString name = ValueText(q.value(1));
+        while (name.endsWith(QLatin1Char(' ')))
+            name.chop(1);
+        e.name = name;
+        companies->append(e);
+    }
+    if (q.lastError().isValid())
+        return fail(failure, ErrDatabase, q.lastError().text());
+    return true;
+}
+
+bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFailure *failure)
+{
+    periods->clear();
+    const AppSettings &s = settings();
+    QString error;
+    QSqlQuery q;
+    if (s.blnFoxPro) {
+        const QString folder = CompanyFolder(appFolder(), FoxProCompanyCode(code));
+        if (!OpenFoxProConnection(s.cnFoxCompany, folder, &error))
+            return fail(failure, ErrPathNotFound, error);
+        if (isEmptyCode(code))
+            return true;
+        q = QSqlQuery(connection(s.cnFoxCompany));
+        if (!q.exec(QStringLiteral("Select * from Company order by ystart_dt ")))
+            return fail(failure, ErrDatabase, q.lastError().text());
+    } else {
+        if (isEmptyCode(code))
+            return true;
+        q = QSqlQuery(connection(s.cnKolvSet));
+        q.prepare(QStringLiteral("Select * from Kolvperd Where Code=?"));
+        q.addBindValue(code);
+        if (!q.exec())
+            return fail(failure, ErrDatabase, q.lastError().text());
+    }
+    const char *startName = s.blnFoxPro ? "ystart_dt" : "StartDate";
+    const char *endName = s.blnFoxPro ? "yLast_dt" : "Lastdate";
+    while (q.next())
+        periods->append(makePeriod(ValueDate(field(q, startName)), ValueDate(field(q, endName))));
+    if (q.lastError().isValid())
+        return fail(failure, ErrDatabase, q.lastError().text());
+    return true;
+}
+
+bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry &period, SelectionFailure *failure)
+{
+    if (name.isEmpty()) {
+        ShowMessage(QStringLiteral("Please select the Company"), kAppTitle, 0, 0, true);
+        return fail(failure, 0, QStringLiteral("Please select the Company"));
+    }
+    if (period.code.isEmpty())
+        return fail(failure, 13, QStringLiteral("Type mismatch: the company has no accounting period to select"));
+
+    AppSettings &s = settings();
+    const QString app = appFolder();
+    const QString compCode = CompanyCodeText(code);
+    QString error;
+    if (s.blnFoxPro) {
+        if (!OpenFoxProConnection(s.cnCompany, app, &error))
+            return fail(failure, ErrDatabase, error);
+        const QString periodFolder = PeriodFolder(CompanyFolder(app, compCode), period.code);
+        if (!OpenFoxProConnection(s.cnCompanyPeriod, periodFolder, &error))
+            return fail(failure, ErrPathNotFound, error);
+    } else if (fileExistsNoCase(s.strWinDir, QStringLiteral("Access.inf"))) {
+        if (!OpenJetConnection(s.cnCompany, JetCompanyFile(s.strDataPath, compCode, period.code), &error))
+            return fail(failure, ErrDatabase, error);
+    } else {
+        if (!OpenSqlServerConnection(s.cnCompany, s.strServerName, CompanyCatalog(compCode), &error))
+            return fail(failure, ErrDatabase, error);
+    }
+
+    s.strCompName = name;
+    s.strCompCode = compCode;
+    s.strPeriodFrom = period.fromText;
+    s.strPeriodTo = period.toText;
+
+    // Failures here are ignored: a folder that cannot be made shows up when a return is written.
+    const QString aces = joinPath(app, QStringLiteral("ACES"));
+    if (!QDir(aces).exists())
+        MakeFolder(aces);
+    if (!QDir(CompanyOutputFolder()).exists())
+        MakeFolder(CompanyOutputFolder());
+    return true;
+}
+
+QString CompanyCaption()
+{
+    const AppSettings &s = settings();
+    return s.strCompName + QStringLiteral(" [ ") + s.strCompCode + QStringLiteral(" ] [ ") + s.strPeriodFrom
+        + QStringLiteral(" -- ") + s.strPeriodTo + QStringLiteral(" ]");
+}
+
+QString CompanyOutputFolder()
+{
+    return joinPath(joinPath(appFolder(), QStringLiteral("ACES")), settings().strCompCode);
+}

@@ -1,0 +1,268 @@
+#include "DbfSqlite.h"
+
+#include "DbfTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace {
+struct DbfVTab
+{
+    sqlite3_vtab base{};
+    QString path;
+    QString openError;              // the file could not be read when the table was made
+    std::vector<DbfField> declared; // the fields the table was declared with
+};
+
+struct DbfCursor
+{
+    sqlite3_vtab_cursor base{};
+    DbfTable table;
+    DbfValue value;
+    bool eof = true;
+};
+
+QString unquoteArgument(const char *raw)
+{
+    QString s = QString::fromUtf8(raw).trimmed();
+    if (s.size() >= 2 && (s.front() == QLatin1Char('\'') || s.front() == QLatin1Char('"')) && s.back() == s.front()) {
+        const QChar q = s.front();
+        s = s.mid(1, s.size() - 2);
+        s.replace(QString(2, q), QString(q));
+    }
+    return s;
+}
+
+QString quoteIdentifier(const QString &name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+const char *declaredType(char type, int decimals)
+{
+    switch (type) {
+    case 'N': case 'F': return decimals > 0 ? "REAL" : "NUMERIC";
+    case 'I': return "INTEGER";
+    case 'Y': case 'B': return "REAL";
+    case 'L': return "BOOLEAN";
+    case 'D': return "DATE";
+    case 'T': return "DATETIME";
+    default: return "TEXT";
+    }
+}
+
+void setError(sqlite3_vtab *vtab, const QString &message)
+{
+    sqlite3_free(vtab->zErrMsg);
+    vtab->zErrMsg = sqlite3_mprintf("%s", message.toUtf8().constData());
+}
+
+int xConnect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vtab **out, char **err)
+{
+    if (argc < 4) {
+        *err = sqlite3_mprintf("dbf: the table needs the file's path");
+        return SQLITE_ERROR;
+    }
+    auto vtab = std::make_unique<DbfVTab>();
+    vtab->path = unquoteArgument(argv[3]);
+
+    DbfTable table;
+    QString error;
+    QString schema = QStringLiteral("CREATE TABLE x(");
+    if (table.open(vtab->path, &error)) {
+        vtab->declared = table.fields();
+        QSet<QString> seen;
+        bool first = true;
+        for (const DbfField &f : vtab->declared) {
+            const QString key = f.name.toLower();
+            if (seen.contains(key))
+                continue; // a repeated name cannot be a column twice; the first one wins
+            seen.insert(key);
+            if (!first)
+                schema += QLatin1Char(',');
+            first = false;
+            schema += quoteIdentifier(f.name) + QLatin1Char(' ') + QLatin1String(declaredType(f.type, f.decimals));
+        }
+    } else {
+        vtab->openError = error;
+        schema += QStringLiteral("\"_error\" TEXT");
+    }
+    schema += QLatin1Char(')');
+    const int rc = sqlite3_declare_vtab(db, schema.toUtf8().constData());
+    if (rc != SQLITE_OK) {
+        *err = sqlite3_mprintf("%s: %s", vtab->path.toUtf8().constData(), sqlite3_errmsg(db));
+        return rc;
+    }
+    *out = &vtab.release()->base;
+    return SQLITE_OK;
+}
+
+int xBestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
+{
+    const auto *t = reinterpret_cast<DbfVTab *>(vtab);
+    info->estimatedCost = 1000.0 + double(t->declared.size());
+    info->estimatedRows = 1000;
+    return SQLITE_OK;
+}
+
+int xDisconnect(sqlite3_vtab *vtab)
+{
+    delete reinterpret_cast<DbfVTab *>(vtab);
+    return SQLITE_OK;
+}
+
+int xOpen(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
+{
+    auto *t = reinterpret_cast<DbfVTab *>(vtab);
+    if (!t->openError.isEmpty()) {
+        setError(vtab, t->openError);
+        return SQLITE_ERROR;
+    }
+    auto cursor = std::make_unique<DbfCursor>();
+    QString error;
+    if (!cursor->table.open(t->path, &error)) {
+        setError(vtab, error);
+        return SQLITE_ERROR;
+    }
+    const std::vector<DbfField> &now = cursor->table.fields();
+    bool same = now.size() == t->declared.size();
+    for (size_t i = 0; same && i < now.size(); ++i)
+        same = now[i].name.compare(t->declared[i].name, Qt::CaseInsensitive) == 0 && now[i].type == t->declared[i].type;
+    if (!same) {
+        setError(vtab, QStringLiteral("%1: the table's fields changed while the program was reading it; select the company again")
+                           .arg(QFileInfo(t->path).fileName()));
+        return SQLITE_ERROR;
+    }
+    *out = &cursor.release()->base;
+    return SQLITE_OK;
+}
+
+int xClose(sqlite3_vtab_cursor *cursor)
+{
+    delete reinterpret_cast<DbfCursor *>(cursor);
+    return SQLITE_OK;
+}
+
+int advance(DbfCursor *c)
+{
+    c->eof = !c->table.next();
+    if (c->eof && c->table.failed()) {
+        setError(c->base.pVtab, c->table.error());
+        return SQLITE_ERROR;
+    }
+    return SQLITE_OK;
+}
+
+int xFilter(sqlite3_vtab_cursor *cursor, int, const char *, int, sqlite3_value **)
+{
+    auto *c = reinterpret_cast<DbfCursor *>(cursor);
+    c->table.rewind();
+    return advance(c);
+}
+
+int xNext(sqlite3_vtab_cursor *cursor)
+{
+    return advance(reinterpret_cast<DbfCursor *>(cursor));
+}
+
+int xEof(sqlite3_vtab_cursor *cursor)
+{
+    return reinterpret_cast<DbfCursor *>(cursor)->eof;
+}
+
+int xColumn(sqlite3_vtab_cursor *cursor, sqlite3_context *ctx, int column)
+{
+    auto *c = reinterpret_cast<DbfCursor *>(cursor);
+    c->table.value(column, c->value);
+    const DbfValue &v = c->value;
+    switch (v.kind) {
+    case DbfValue::Null: sqlite3_result_null(ctx); break;
+    case DbfValue::Integer: sqlite3_result_int64(ctx, v.integer); break;
+    case DbfValue::Real: sqlite3_result_double(ctx, v.real); break;
+    case DbfValue::Text: sqlite3_result_text(ctx, v.text.data(), int(v.text.size()), SQLITE_TRANSIENT); break;
+    }
+    return SQLITE_OK;
+}
+
+int xRowid(sqlite3_vtab_cursor *cursor, sqlite3_int64 *rowid)
+{
+    *rowid = reinterpret_cast<DbfCursor *>(cursor)->table.recordNumber();
+    return SQLITE_OK;
+}
+
+sqlite3_module makeModule()
+{
+    sqlite3_module m{};
+    m.iVersion = 1;
+    m.xCreate = xConnect;
+    m.xConnect = xConnect;
+    m.xBestIndex = xBestIndex;
+    m.xDisconnect = xDisconnect;
+    m.xDestroy = xDisconnect;
+    m.xOpen = xOpen;
+    m.xClose = xClose;
+    m.xFilter = xFilter;
+    m.xNext = xNext;
+    m.xEof = xEof;
+    m.xColumn = xColumn;
+    m.xRowid = xRowid;
+    return m;
+}
+
+const sqlite3_module kModule = makeModule();
+
+QString sqlLiteral(const QString &text)
+{
+    QString q = text;
+    q.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + q + QLatin1Char('\'');
+}
+} // namespace
+
+bool RegisterDbfModule(sqlite3 *db, QString *error)
+{
+    const int rc = sqlite3_create_module_v2(db, "dbf", &kModule, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    return true;
+}
+
+bool AttachDbfFolder(sqlite3 *db, const QString &folder, QString *error)
+{
+    const QDir dir(folder);
+    if (!dir.exists()) {
+        *error = QStringLiteral("The folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo &file : files) {
+        if (file.suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) != 0)
+            continue;
+        const QString table = file.completeBaseName();
+        sqlite3_stmt *exists = nullptr;
+        const QByteArray name = table.toUtf8();
+        sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE name = ?1 COLLATE NOCASE", -1, &exists, nullptr);
+        sqlite3_bind_text(exists, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
+        const bool present = sqlite3_step(exists) == SQLITE_ROW;
+        sqlite3_finalize(exists);
+        if (present)
+            continue; // already there, or another file whose name differs only in case
+        const QString sql = QStringLiteral("CREATE VIRTUAL TABLE %1 USING dbf(%2)")
+                                .arg(quoteIdentifier(table), sqlLiteral(file.absoluteFilePath()));
+        char *message = nullptr;
+        if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+            // A name SQLite cannot take is left out; the other tables stay usable.
+            sqlite3_free(message);
+        }
+    }
+    return true;
+}

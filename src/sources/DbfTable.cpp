@@ -1,0 +1,355 @@
+#include "DbfTable.h"
+
+#include "CodePages.h"
+
+#include <QDate>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+quint32 le16(const unsigned char *p)
+{
+    return quint32(p[0]) | (quint32(p[1]) << 8);
+}
+
+quint32 le32(const unsigned char *p)
+{
+    return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
+}
+
+qint64 le64(const unsigned char *p)
+{
+    quint64 v = 0;
+    for (int i = 7; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return qint64(v);
+}
+
+bool isVisualFoxPro(unsigned char version)
+{
+    return version == 0x30 || version == 0x31 || version == 0x32;
+}
+
+bool knownVersion(unsigned char version)
+{
+    switch (version) {
+    case 0x02: case 0x03: case 0x04: case 0x05: case 0x30: case 0x31: case 0x32: case 0x43: case 0x63:
+    case 0x83: case 0x8B: case 0x8E: case 0xCB: case 0xF5: case 0xFB:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Blanks trimmed from both ends, as a view.
+void trimmed(const char *&p, size_t &n)
+{
+    while (n && (*p == ' ' || *p == '\0')) {
+        ++p;
+        --n;
+    }
+    while (n && (p[n - 1] == ' ' || p[n - 1] == '\0'))
+        --n;
+}
+
+constexpr quint32 kBufferBytes = 256 * 1024;
+} // namespace
+
+bool DbfTable::fail(QString *error, const QString &why)
+{
+    *error = QStringLiteral("%1: %2").arg(QFileInfo(m_path).fileName(), why);
+    m_file.close();
+    return false;
+}
+
+bool DbfTable::open(const QString &path, QString *error)
+{
+    close();
+    m_path = path;
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly))
+        return fail(error, QStringLiteral("cannot be opened (%1)").arg(m_file.errorString()));
+
+    const qint64 size = m_file.size();
+    unsigned char head[32];
+    if (size < 32 || m_file.read(reinterpret_cast<char *>(head), 32) != 32)
+        return fail(error, QStringLiteral("not a dBase table (the file is shorter than a table header)"));
+    const unsigned char version = head[0];
+    if (!knownVersion(version))
+        return fail(error, QStringLiteral("not a dBase table (unknown version byte 0x%1)").arg(version, 2, 16, QLatin1Char('0')));
+
+    m_recordCount = le32(head + 4);
+    m_headerLength = le16(head + 8);
+    m_recordLength = le16(head + 10);
+    m_codePage = CodePageFromDbfMark(head[29]);
+    m_highHalf = CodePageHighHalf(m_codePage);
+
+    if (m_headerLength < 33 || qint64(m_headerLength) > size)
+        return fail(error, QStringLiteral("damaged header (header length %1 in a file of %2 bytes)").arg(m_headerLength).arg(size));
+    if (m_recordLength < 2)
+        return fail(error, QStringLiteral("damaged header (record length %1)").arg(m_recordLength));
+
+    QByteArray descriptors = m_file.read(m_headerLength - 32);
+    if (descriptors.size() != int(m_headerLength - 32))
+        return fail(error, QStringLiteral("the header cannot be read"));
+
+    int offset = 1;
+    int nextBit = 0;
+    bool terminated = false;
+    for (qsizetype at = 0; at + 1 <= descriptors.size(); at += 32) {
+        const auto *d = reinterpret_cast<const unsigned char *>(descriptors.constData() + at);
+        if (d[0] == 0x0D) {
+            terminated = true;
+            break;
+        }
+        if (at + 32 > descriptors.size())
+            break;
+        DbfField f;
+        const char *nameBytes = reinterpret_cast<const char *>(d);
+        f.name = QString::fromLatin1(nameBytes, qsizetype(strnlen(nameBytes, 11))).trimmed();
+        f.type = char(d[11]);
+        f.length = d[16];
+        f.decimals = d[17];
+        f.offset = offset;
+        const unsigned char flags = isVisualFoxPro(version) ? d[18] : 0;
+        if (f.length == 0)
+            return fail(error, QStringLiteral("damaged header (field %1 has no length)").arg(f.name));
+        offset += f.length;
+        if (f.type == '0') { // Visual FoxPro's hidden _NullFlags
+            m_nullFlagsOffset = f.offset;
+            m_nullFlagsLength = f.length;
+            continue;
+        }
+        if (f.name.isEmpty())
+            return fail(error, QStringLiteral("damaged header (a field without a name)"));
+        if (f.type == 'V' || f.type == 'Q')
+            ++nextBit; // the variable-length bit comes first
+        if (flags & 0x02)
+            f.nullBit = nextBit++;
+        m_fields.push_back(f);
+    }
+    if (!terminated)
+        return fail(error, QStringLiteral("damaged header (the field list has no end mark)"));
+    if (m_fields.empty())
+        return fail(error, QStringLiteral("damaged header (no fields)"));
+    if (quint32(offset) != m_recordLength)
+        return fail(error, QStringLiteral("damaged header (fields take %1 bytes, records %2)").arg(offset).arg(m_recordLength));
+    if (m_nullFlagsOffset >= 0 && nextBit > m_nullFlagsLength * 8)
+        return fail(error, QStringLiteral("damaged header (too few null flags)"));
+    for (DbfField &f : m_fields) {
+        if (f.nullBit >= 0 && m_nullFlagsOffset < 0)
+            f.nullBit = -1;
+    }
+
+    const qint64 needed = qint64(m_headerLength) + qint64(m_recordCount) * qint64(m_recordLength);
+    if (needed > size) {
+        const qint64 held = (size - m_headerLength) / m_recordLength;
+        return fail(error, QStringLiteral("truncated (the header promises %1 records, the file holds %2)")
+                               .arg(m_recordCount).arg(held));
+    }
+    return rewind();
+}
+
+void DbfTable::close()
+{
+    m_file.close();
+    m_fields.clear();
+    m_nullFlagsOffset = -1;
+    m_nullFlagsLength = 0;
+    m_recordCount = 0;
+    m_buffer.clear();
+    m_bufferFirst = m_bufferCount = 0;
+    m_current = 0;
+    m_record = nullptr;
+    m_error.clear();
+}
+
+bool DbfTable::rewind()
+{
+    m_current = 0;
+    m_bufferFirst = 0;
+    m_bufferCount = 0;
+    m_record = nullptr;
+    m_error.clear();
+    return m_file.isOpen();
+}
+
+bool DbfTable::next()
+{
+    while (m_current < m_recordCount) {
+        const quint32 index = m_current; // 0-based index of the record to read
+        if (index < m_bufferFirst || index >= m_bufferFirst + m_bufferCount) {
+            const quint32 perBuffer = std::max<quint32>(1, kBufferBytes / m_recordLength);
+            const quint32 count = std::min(perBuffer, m_recordCount - index);
+            m_buffer.resize(size_t(count) * m_recordLength);
+            if (!m_file.seek(qint64(m_headerLength) + qint64(index) * m_recordLength)
+                || m_file.read(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
+                m_error = QStringLiteral("%1: record %2 cannot be read (%3)")
+                              .arg(QFileInfo(m_path).fileName()).arg(index + 1).arg(m_file.errorString());
+                m_record = nullptr;
+                return false;
+            }
+            m_bufferFirst = index;
+            m_bufferCount = count;
+        }
+        m_record = m_buffer.data() + size_t(index - m_bufferFirst) * m_recordLength;
+        ++m_current;
+        if (m_record[0] != '*')
+            return true;
+    }
+    m_record = nullptr;
+    return false;
+}
+
+bool DbfTable::isNull(const DbfField &field) const
+{
+    if (field.nullBit < 0)
+        return false;
+    const auto *flags = reinterpret_cast<const unsigned char *>(m_record + m_nullFlagsOffset);
+    return (flags[field.nullBit / 8] >> (field.nullBit % 8)) & 1;
+}
+
+void DbfTable::value(int index, DbfValue &out) const
+{
+    out.kind = DbfValue::Null;
+    out.text.clear();
+    if (!m_record || index < 0 || size_t(index) >= m_fields.size())
+        return;
+    const DbfField &f = m_fields[size_t(index)];
+    if (isNull(f))
+        return;
+    const char *p = m_record + f.offset;
+    const auto *u = reinterpret_cast<const unsigned char *>(p);
+    size_t n = size_t(f.length);
+
+    switch (f.type) {
+    case 'C':
+    case 'V':
+        out.kind = DbfValue::Text;
+        AppendDecodedUtf8(out.text, p, n, m_highHalf);
+        return;
+    case 'N':
+    case 'F': {
+        trimmed(p, n);
+        if (n == 0 || n > 40)
+            return;
+        char buf[48];
+        memcpy(buf, p, n);
+        buf[n] = '\0';
+        char *end = nullptr;
+        if (!memchr(buf, '.', n) && !memchr(buf, 'e', n) && !memchr(buf, 'E', n)) {
+            errno = 0;
+            const long long v = strtoll(buf, &end, 10);
+            if (end && *end == '\0' && errno == 0) {
+                out.kind = DbfValue::Integer;
+                out.integer = v;
+                return;
+            }
+        }
+        const double d = strtod(buf, &end);
+        if (end && *end == '\0') {
+            out.kind = DbfValue::Real;
+            out.real = d;
+        } else { // overflow marks ("***") or foreign text: keep what is there
+            out.kind = DbfValue::Text;
+            out.text.assign(buf, n);
+        }
+        return;
+    }
+    case 'D': {
+        trimmed(p, n);
+        if (n == 0)
+            return;
+        bool digits = n == 8;
+        for (size_t i = 0; digits && i < 8; ++i)
+            digits = p[i] >= '0' && p[i] <= '9';
+        out.kind = DbfValue::Text;
+        if (digits) {
+            out.text.assign(p, 4);
+            out.text += '-';
+            out.text.append(p + 4, 2);
+            out.text += '-';
+            out.text.append(p + 6, 2);
+        } else {
+            out.text.assign(p, n);
+        }
+        return;
+    }
+    case 'L':
+        switch (p[0]) {
+        case 'T': case 't': case 'Y': case 'y':
+            out.kind = DbfValue::Integer;
+            out.integer = 1;
+            return;
+        case 'F': case 'f': case 'N': case 'n':
+            out.kind = DbfValue::Integer;
+            out.integer = 0;
+            return;
+        default:
+            return;
+        }
+    case 'I':
+        if (n != 4)
+            return;
+        out.kind = DbfValue::Integer;
+        out.integer = qint32(le32(u));
+        return;
+    case 'Y':
+        if (n != 8)
+            return;
+        out.kind = DbfValue::Real;
+        out.real = double(le64(u)) / 10000.0;
+        return;
+    case 'B': {
+        if (n != 8)
+            return;
+        const qint64 bits = le64(u);
+        double d;
+        memcpy(&d, &bits, sizeof d);
+        out.kind = DbfValue::Real;
+        out.real = d;
+        return;
+    }
+    case 'T': {
+        if (n != 8)
+            return;
+        const qint32 day = qint32(le32(u));
+        const qint32 ms = qint32(le32(u + 4));
+        if (day == 0 && ms == 0)
+            return;
+        const QDate date = QDate::fromJulianDay(day);
+        if (!date.isValid() || ms < 0 || ms >= 86400000)
+            return;
+        const int seconds = (ms + 500) / 1000;
+        const QString text = date.toString(Qt::ISODate) + QStringLiteral("T%1:%2:%3")
+                                 .arg(std::min(seconds / 3600, 23), 2, 10, QLatin1Char('0'))
+                                 .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+                                 .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        out.kind = DbfValue::Text;
+        out.text = text.toStdString();
+        return;
+    }
+    case 'M': case 'G': case 'P': case 'W': case 'Q':
+        return; // memo and binary contents live in other files and are not read
+    default:
+        out.kind = DbfValue::Text;
+        AppendDecodedUtf8(out.text, p, n, m_highHalf);
+        return;
+    }
+}
+
+QVariant DbfTable::variant(int index) const
+{
+    DbfValue v;
+    value(index, v);
+    switch (v.kind) {
+    case DbfValue::Null: return QVariant();
+    case DbfValue::Integer: return QVariant(v.integer);
+    case DbfValue::Real: return QVariant(v.real);
+    case DbfValue::Text: return QVariant(QString::fromStdString(v.text));
+    }
+    return QVariant();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <QVariant>
+
+#include <string>
+#include <vector>
+
+// A dBase III, FoxPro 2.x or Visual FoxPro table, read sequentially in blocks.
+// The header is checked against the file's size before any record is read, so
+// a lying or truncated file gives an error, never a wild read.
+
+struct DbfField
+{
+    QString name;
+    char type = 'C';
+    int length = 0;
+    int decimals = 0;
+    int offset = 0;    // from the start of the record (byte 0 is the deletion flag)
+    int nullBit = -1;  // Visual FoxPro: bit in _NullFlags that marks a null value
+};
+
+struct DbfValue
+{
+    enum Kind { Null, Integer, Real, Text };
+    Kind kind = Null;
+    qint64 integer = 0;
+    double real = 0;
+    std::string text; // UTF-8
+};
+
+class DbfTable
+{
+public:
+    bool open(const QString &path, QString *error);
+    void close();
+
+    QString path() const { return m_path; }
+    const std::vector<DbfField> &fields() const { return m_fields; }
+    quint32 recordCount() const { return m_recordCount; }
+    int codePage() const { return m_codePage; }
+
+    // Back to before the first record.
+    bool rewind();
+    // The next record that is not deleted; false at the end or on a read error.
+    bool next();
+    bool failed() const { return !m_error.isEmpty(); }
+    QString error() const { return m_error; }
+    // Number of the current record, from 1.
+    quint32 recordNumber() const { return m_current; }
+
+    // Field `index` of the current record.
+    void value(int index, DbfValue &out) const;
+    QVariant variant(int index) const;
+
+private:
+    bool fail(QString *error, const QString &why);
+    bool isNull(const DbfField &field) const;
+
+    QString m_path;
+    QFile m_file;
+    std::vector<DbfField> m_fields;
+    int m_nullFlagsOffset = -1;
+    int m_nullFlagsLength = 0;
+    quint32 m_recordCount = 0;
+    quint32 m_headerLength = 0;
+    quint32 m_recordLength = 0;
+    int m_codePage = 1252;
+    const char16_t *m_highHalf = nullptr;
+
+    std::vector<char> m_buffer;
+    quint32 m_bufferFirst = 0;  // record number (0-based) of the buffer's first record
+    quint32 m_bufferCount = 0;
+    quint32 m_current = 0;      // 1-based; 0 before the first
+    const char *m_record = nullptr;
+    QString m_error;
+};

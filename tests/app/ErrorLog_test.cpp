@@ -1,0 +1,115 @@
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/Connections.h"
+#include "app/ErrorLog.h"
+#include "app/UserInterface.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+class ErrorLogTest : public QObject
+{
+    Q_OBJECT
+
+    static QStringList logLines(const TestHome &home)
+    {
+        QFile f(home.app() + QStringLiteral("/Errors.log"));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+
+private slots:
+    void init() { installUserInterface(&rec); rec.clear(); }
+    void cleanup() { installUserInterface(nullptr); Clock::reset(); }
+
+    void numberZeroDoesNothing()
+    {
+        TestHome home;
+        LogError(0, QStringLiteral("nothing"), QStringLiteral("src"), QString(), true);
+        QVERIFY(!QFile::exists(home.app() + QStringLiteral("/Errors.log")));
+        QVERIFY(rec.messages.isEmpty());
+    }
+
+    void linesAppendInOrderWithTheirFields()
+    {
+        TestHome home;
+        LogError(13, QStringLiteral("Type mismatch"), QStringLiteral("Error in Main"), QString(), false);
+        LogError(3146, QStringLiteral("ODBC--call failed."), QString(), QString(), false);
+        const QStringList lines = logLines(home);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].endsWith(QStringLiteral("13\tType mismatch\tError in Main\t")));
+        QVERIFY(lines[1].endsWith(QStringLiteral("3146\tODBC--call failed.\t\t")));
+        QVERIFY(rec.messages.isEmpty());
+        QCOMPARE(ErrorLogLine(QStringLiteral("05/03/2014 10:00:00"), 13, QStringLiteral("Type mismatch"),
+                              QStringLiteral("Error in Main"), QString()),
+                 QStringLiteral("05/03/2014 10:00:0013\tType mismatch\tError in Main\t"));
+    }
+
+    void companySelectionMessage()
+    {
+        TestHome home;
+        LogError(3024, QStringLiteral("Could not find file"), QString(), QString(), true);
+        QCOMPARE(rec.messages.size(), 1);
+        const auto &m = rec.messages[0];
+        QVERIFY(m.standard);
+        QCOMPARE(m.title, QStringLiteral("Quorvant"));
+        QCOMPARE(m.icon, StdIcon::Exclamation);
+        QCOMPARE(m.text, QStringLiteral("\r\n3024\r\nCould not find file")); // the empty source makes an empty first line
+        QCOMPARE(rec.cursorRestores, 1);
+    }
+
+    void unwritableLogShowsOnlyTheLoggersOwnFailure()
+    {
+        TestHome home;
+        QDir(home.app()).mkdir(QStringLiteral("Errors.log")); // a folder where the file should be
+        LogError(5, QStringLiteral("Invalid procedure call"), QStringLiteral("Error in Main"), QString(), true);
+        QCOMPARE(rec.messages.size(), 1);
+        QVERIFY(!rec.messages[0].text.contains(QStringLiteral("Invalid procedure call")));
+    }
+
+    void makeFolder()
+    {
+        TestHome home;
+        const QString aces = home.app() + QStringLiteral("/ACES");
+        QVERIFY(MakeFolder(aces));
+        QVERIFY(!MakeFolder(aces)); // already there: false, nothing changes
+        QVERIFY(MakeFolder(aces + QStringLiteral("/007")));
+        QVERIFY(!MakeFolder(home.app() + QStringLiteral("/missing/parent")));
+        QVERIFY(!QDir(home.app() + QStringLiteral("/missing")).exists());
+    }
+
+    void windowsDirHasNoTrailingSeparator()
+    {
+        TestHome home;
+        qputenv("QUORVANT_SYSTEM_DIR", QByteArray("/etc/somewhere/"));
+        QCOMPARE(GetWindowsDir(), QStringLiteral("/etc/somewhere"));
+    }
+
+    void connectionTargets()
+    {
+        QCOMPARE(FoxProCompanyCode(5), QStringLiteral("005"));
+        QCOMPARE(FoxProCompanyCode(QStringLiteral("7")), QStringLiteral("007"));
+        QCOMPARE(FoxProCompanyCode(1234), QStringLiteral("1234"));
+        QCOMPARE(CompanyFolder(QStringLiteral("/prog"), QStringLiteral("005")), QStringLiteral("/prog/005"));
+        const QString period = PeriodCode(QDate(2014, 4, 1), QDate(2015, 3, 31));
+        QCOMPARE(period, QStringLiteral("14041503"));
+        QCOMPARE(PeriodFolder(QStringLiteral("/prog/005"), period), QStringLiteral("/prog/005/14041503"));
+        QCOMPARE(JetCompanyFile(QStringLiteral("D:\\Accounts"), QStringLiteral("001"), period),
+                 QStringLiteral("D:\\Accounts/001/14041503/DbData.mdb"));
+        QCOMPARE(CompanyCatalog(QStringLiteral("12")), QStringLiteral("DB12"));
+    }
+
+private:
+    RecordingUserInterface rec;
+};
+
+QV_REGISTER_TEST(ErrorLogTest)
+#include "ErrorLog_test.moc"

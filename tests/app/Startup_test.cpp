@@ -1,0 +1,167 @@
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "app/AppSettings.h"
+#include "app/Connections.h"
+#include "app/DateFormat.h"
+#include "app/ErrorLog.h"
+#include "app/Startup.h"
+#include "app/UserInterface.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QTest>
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dataModeDecision_data()
+    {
+        QTest::addColumn<bool>("kolvBat");
+        QTest::addColumn<QByteArray>("naturePath"); // empty: no file
+        QTest::addColumn<bool>("accessInf");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("dataPath");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<bool>("ok");
+
+        const int fox = int(DataMode::FoxPro), jet = int(DataMode::Jet), sql = int(DataMode::SqlServer);
+        QTest::newRow("KOLV.Bat wins over everything")
+            << true << QByteArray("D:\\Accounts [SRV01]\r\n") << true << fox << "" << "" << true;
+        QTest::newRow("Jet, one line") << false << QByteArray("D:\\Accounts\r\n") << true << jet << "D:\\Accounts" << "" << true;
+        QTest::newRow("Jet, several lines: only the first")
+            << false << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << jet << "D:\\Accounts" << "" << true;
+        QTest::newRow("Jet, separator kept") << false << QByteArray("D:\\Accounts\\\n") << true << jet << "D:\\Accounts\\" << "" << true;
+        QTest::newRow("Jet, blanks kept") << false << QByteArray("  D:\\Accounts  ") << true << jet << "  D:\\Accounts  " << "" << true;
+        QTest::newRow("Jet without NaturePath.inf") << false << QByteArray() << true << jet << "" << "" << true;
+        QTest::newRow("server in brackets") << false << QByteArray("D:\\Accounts [SRV01]") << false << sql << "D:\\Accounts [SRV01]" << "SRV01" << true;
+        QTest::newRow("server, no opening bracket") << false << QByteArray("SRV01]") << false << sql << "SRV01]" << "SRV01" << true;
+        QTest::newRow("server, no closing bracket stops") << false << QByteArray("[SRV01") << false << sql << "[SRV01" << "" << false;
+        QTest::newRow("server, brackets reversed stops") << false << QByteArray("]SRV01[") << false << sql << "]SRV01[" << "" << false;
+        QTest::newRow("no file at all stops") << false << QByteArray() << false << sql << "" << "" << false;
+    }
+
+    void dataModeDecision()
+    {
+        QFETCH(bool, kolvBat);
+        QFETCH(QByteArray, naturePath);
+        QFETCH(bool, accessInf);
+        TestHome home;
+        if (kolvBat)
+            home.writeFile(QStringLiteral("KOLV.Bat"), "");
+        if (!naturePath.isEmpty())
+            home.systemFile(QStringLiteral("NaturePath.inf"), naturePath);
+        if (accessInf)
+            home.systemFile(QStringLiteral("Access.inf"), "");
+
+        const ModeDecision d = DecideDataMode(home.app(), home.system());
+        QTEST(int(d.mode), "mode");
+        QTEST(d.dataPath, "dataPath");
+        QTEST(d.serverName, "server");
+        QTEST(d.ok, "ok");
+        if (!d.ok)
+            QVERIFY(!d.error.isEmpty());
+    }
+
+    void markerNamesIgnoreLetterCase()
+    {
+        TestHome home;
+        home.writeFile(QStringLiteral("kolv.bat"), "");
+        QCOMPARE(DecideDataMode(home.app(), home.system()).mode, DataMode::FoxPro);
+    }
+
+    void failedStartupSaysWhy()
+    {
+        TestHome home; // SQL Server mode without NaturePath.inf: no server name
+        StartupFailure failure;
+        QVERIFY(!OpenStartupConnections(&failure));
+        QVERIFY(failure.number != 0);
+        QVERIFY(failure.description.contains(QStringLiteral("NaturePath.inf")));
+        QVERIFY(!ConnectionIsOpen(settings().cnProgram));
+    }
+
+    void foxProStartupOpensBothConnections()
+    {
+        TestHome home;
+        home.writeFile(QStringLiteral("KOLV.Bat"), "");
+        QFile::copy(fixturePath(QStringLiteral("sources/empty.dbf")), home.app() + QStringLiteral("/Kolvcomp.dbf"));
+        StartupFailure failure;
+        QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+        QVERIFY(settings().blnFoxPro);
+        QVERIFY(!settings().blnKolvSet);
+        QVERIFY(ConnectionIsOpen(settings().cnKolvSet));
+        QVERIFY(ConnectionIsOpen(settings().cnProgram));
+        QVERIFY(QFile::exists(home.app() + QStringLiteral("/Data/db.sqlite")));
+        CloseConnection(settings().cnKolvSet);
+        CloseConnection(settings().cnProgram);
+    }
+
+    void programDatabaseCreatedThenReopenedIntact()
+    {
+        TestHome home;
+        const QString path = ProgramDatabasePath(home.app());
+        QString error;
+        QVERIFY2(OpenProgramDatabase(QStringLiteral("p"), path, &error), qPrintable(error));
+        {
+            QSqlQuery q(connection(QStringLiteral("p")));
+            QVERIFY(q.exec(QStringLiteral("insert into Import (TariffNo, Unit) values ('74081110', 'KGS')")));
+            QVERIFY(q.exec(QStringLiteral("insert into Import (TariffNo, Unit) values ('84713010', NULL)")));
+        }
+        CloseConnection(QStringLiteral("p"));
+        QVERIFY(OpenProgramDatabase(QStringLiteral("p"), path, &error));
+        {
+            QSqlQuery q(connection(QStringLiteral("p")));
+            QVERIFY(q.exec(QStringLiteral("select TariffNo, Unit from IMport order by TariffNo")));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(1).toString(), QStringLiteral("KGS"));
+            QVERIFY(q.next());
+            QVERIFY(q.value(1).isNull());
+            QVERIFY(!q.next());
+        }
+        CloseConnection(QStringLiteral("p"));
+
+        // A file that is not a database is reported, not replaced.
+        QFile bad(home.app() + QStringLiteral("/bad.sqlite"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(QByteArray(4096, 'x'));
+        bad.close();
+        QVERIFY(!OpenProgramDatabase(QStringLiteral("p"), bad.fileName(), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(QFile(bad.fileName()).size(), 4096);
+    }
+
+    void regionalQuestion()
+    {
+        RecordingUserInterface rec;
+        installUserInterface(&rec);
+        ClearStoredShortDateFormat();
+        const bool dayFirst = ShortDateFormatIsDayFirst(QDate(2014, 3, 5));
+        rec.standardAnswers << StdResult::Cancel;
+        const bool goOn = RunRegionalDateCheck();
+        if (dayFirst) {
+            QVERIFY(goOn);
+            QVERIFY(rec.messages.isEmpty());
+        } else {
+            QVERIFY(!goOn); // Cancel ends the program
+            QCOMPARE(rec.messages.size(), 1);
+            QCOMPARE(rec.messages[0].title, QStringLiteral("Pondrel"));
+            QCOMPARE(rec.messages[0].text,
+                     QStringLiteral("Invalid Regional Setting for Date.\r\nDo you want to change date to dd/MM/yyyy ?"));
+            rec.standardAnswers << StdResult::Ok;
+            QVERIFY(RunRegionalDateCheck());
+        }
+        // Once accepted, the format stays and nothing more is asked.
+        StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
+        rec.clear();
+        QVERIFY(RunRegionalDateCheck());
+        QVERIFY(rec.messages.isEmpty());
+        QCOMPARE(ShortDateText(QDate(2014, 3, 5)), QStringLiteral("05/03/2014"));
+        ClearStoredShortDateFormat();
+        installUserInterface(nullptr);
+    }
+};
+
+QV_REGISTER_TEST(StartupTest)
+#include "Startup_test.moc"
