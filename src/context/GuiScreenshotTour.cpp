@@ -183,6 +183,8 @@ void StartScreenshotTour(const QString &folder)
     tour->step([] { return MDIForm1::instance()->mnuReports->isVisible(); }, [tour] {
         tour->save(QStringLiteral("main-window"));
         MDIForm1 *main = MDIForm1::instance();
+        // Without a window manager the title bar is not drawn; say what it reads.
+        std::fprintf(stderr, "main window title: %s\n", qPrintable(main->windowTitle()));
         main->mnuReports->hide();
         QMetaObject::invokeMethod(main->mnuExit, &QAction::trigger, Qt::QueuedConnection);
     });

@@ -30,6 +30,23 @@ QHash<QString, MDIForm1::WindowFactory> &factories()
 }
 
 const QString kStatusLine = QStringLiteral("Quarterly excise return for dealers and importers");
+
+// A status panel asks for its design width but gives way on a narrow screen,
+// so the panels never make the main window wider than the screen.
+class StatusPanel : public QLabel
+{
+public:
+    StatusPanel(int widthTwips, QWidget *parent)
+        : QLabel(parent)
+        , m_width(TwipsToPixelsX(widthTwips))
+    {
+    }
+    QSize sizeHint() const override { return QSize(m_width, QLabel::sizeHint().height()); }
+    QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
+
+private:
+    int m_width;
+};
 } // namespace
 
 MDIForm1::MDIForm1(QWidget *parent)
@@ -74,15 +91,17 @@ MDIForm1::MDIForm1(QWidget *parent)
     setStatusBar(StatusBar1);
     const int widths[] = {2540, 2540, 2540, 2540, 2540, 7938};
     for (int i = 0; i < 6; ++i) {
-        auto *panel = new QLabel(StatusBar1);
+        auto *panel = new StatusPanel(widths[i], StatusBar1);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        panel->setFixedWidth(TwipsToPixelsX(widths[i]));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setIndent(4);
         if (i == 3 || i == 4)
             panel->setAlignment(Qt::AlignCenter);
-        StatusBar1->addWidget(panel);
+        // The fixed text line gives way first on a narrow screen.
+        if (i == 5)
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        StatusBar1->addWidget(panel, i == 5 ? 1 : 0);
         m_panels.append(panel);
     }
     m_panels[5]->setText(kStatusLine);
