@@ -3,6 +3,8 @@
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
+#include "app/UserInterface.h"
+#include "ui/frmPleaseWait.h"
 #include "ui/frmQVMsg.h"
 
 #include <QApplication>
@@ -186,7 +188,12 @@ void StartScreenshotTour(const QString &folder)
         // Without a window manager the title bar is not drawn; say what it reads.
         std::fprintf(stderr, "main window title: %s\n", qPrintable(main->windowTitle()));
         main->mnuReports->hide();
-        QMetaObject::invokeMethod(main->mnuExit, &QAction::trigger, Qt::QueuedConnection);
+        ShowPleaseWait();
+    });
+    tour->step([] { return frmPleaseWait::isShown(); }, [tour] {
+        tour->save(QStringLiteral("please-wait"));
+        HidePleaseWait();
+        QMetaObject::invokeMethod(MDIForm1::instance()->mnuExit, &QAction::trigger, Qt::QueuedConnection);
     });
     tour->step([] { return modal<frmQVMsg>() != nullptr; }, [tour] {
         tour->save(QStringLiteral("exit-confirmation"));

@@ -50,24 +50,6 @@ private slots:
         ClearStoredShortDateFormat();
     }
 
-    void menuAndTitle()
-    {
-        QCOMPARE(main->windowTitle(), QStringLiteral("Quorvant"));
-        const QList<QAction *> bar = main->menuBar()->actions();
-        QCOMPARE(bar.size(), 3);
-        QCOMPARE(bar[0]->text(), QStringLiteral("&Import File"));
-        QCOMPARE(bar[1]->text(), QStringLiteral("&Reports"));
-        QCOMPARE(bar[2], main->mnuExit);
-        QCOMPARE(main->mnuExit->text(), QStringLiteral("E&xit"));
-        QStringList reports;
-        for (QAction *a : main->mnuReports->actions())
-            reports << a->text();
-        QCOMPARE(reports, (QStringList{QStringLiteral("Data Check"), QStringLiteral("&Export To XML"),
-                                       QStringLiteral("Export To E&xcel")}));
-        QCOMPARE(main->mnuImportFile->actions(), QList<QAction *>{main->mnuExcelImport});
-        QCOMPARE(main->mnuExcelImport->text(), QStringLiteral("&Excel Import"));
-    }
-
     void exportToExcelDoesNothing()
     {
         QVERIFY(!main->mnuExporttoExcel->isEnabled());

@@ -54,13 +54,6 @@ private slots:
         QCOMPARE(login->LblUpdatedOn->text(), QStringLiteral("Last Updated on :03/07/2014"));
         QCOMPARE(login->ucDate->text(), QStringLiteral("03/07/2014"));
         QVERIFY(login->ucDate->isReadOnly());
-        QCOMPARE(login->CmbUserId->count(), 0);
-        QVERIFY(login->CmbUserId->isEditable());
-        QCOMPARE(login->TxtPassWord->echoMode(), QLineEdit::Password);
-        QCOMPARE(login->cmdOk->text(), QStringLiteral("&Ok"));
-        QCOMPARE(login->cmdCancel->text(), QStringLiteral("&Cancel"));
-        QVERIFY(!login->cmdOk->icon().isNull());
-        QVERIFY(!login->cmdCancel->icon().isNull());
         QCOMPARE(QApplication::focusWidget(), login->CmbUserId);
     }
 

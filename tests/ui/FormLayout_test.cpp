@@ -22,8 +22,6 @@ private slots:
     void applyAnchor();
     void displayPosition_data();
     void displayPosition();
-    void arrangedMarker_data();
-    void arrangedMarker();
 };
 
 void FormLayoutTest::rectToTwips_data()
@@ -277,23 +275,6 @@ void FormLayoutTest::displayPosition()
         QTEST(p->left, "left");
         QTEST(p->top, "top");
     }
-}
-
-void FormLayoutTest::arrangedMarker_data()
-{
-    QTest::addColumn<QString>("tag");
-    QTest::addColumn<bool>("arranged");
-    QTest::newRow("fresh") << "" << false;
-    QTest::newRow("marked") << "R" << true;
-    QTest::newRow("marked after keyboard letters") << "ENR" << true;
-    QTest::newRow("lower case") << "r" << true;
-    QTest::newRow("keyboard letters only") << "EN" << false;
-}
-
-void FormLayoutTest::arrangedMarker()
-{
-    QFETCH(QString, tag);
-    QTEST(IsArranged(tag), "arranged");
 }
 
 QV_REGISTER_TEST(FormLayoutTest)

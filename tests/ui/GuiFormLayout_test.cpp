@@ -57,14 +57,12 @@ class GuiFormLayoutTest : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void tagIsAProperty();
     void arrangeScalesFixedWindow_data();
     void arrangeScalesFixedWindow();
     void arrangeKeepsSizableWindowAndSnaps();
     void arrangeMovesAnchoredControls();
     void secondArrangeOnlyBringsToFront();
     void displayModalCentresOverClientArea();
-    void displayModelessChild();
     void pleaseWait();
     void hidePleaseWaitWithoutShow();
 };
@@ -76,24 +74,13 @@ void GuiFormLayoutTest::initTestCase()
         QSKIP("needs a 96 DPI screen");
 }
 
-void GuiFormLayoutTest::tagIsAProperty()
-{
-    QWidget w;
-    QCOMPARE(WidgetTag(&w), QString());
-    SetWidgetTag(&w, QStringLiteral("XYRB"));
-    QCOMPARE(w.property("Tag").toString(), QStringLiteral("XYRB"));
-    QCOMPARE(WidgetTag(&w), QStringLiteral("XYRB"));
-}
-
 void GuiFormLayoutTest::arrangeScalesFixedWindow_data()
 {
     QTest::addColumn<QSize>("client");
     QTest::addColumn<int>("expectWidth");
     QTest::addColumn<int>("expectHeight");
     // Form 6000 by 3000 twips (400 by 200 pixels) including its frame.
-    QTest::newRow("design client keeps size") << QSize(800, 504) << 400 << 200;
     QTest::newRow("1000 pixels wide scales across") << QSize(1000, 504) << 500 << 200;
-    QTest::newRow("taller client scales down the side") << QSize(800, 630) << 400 << 250;
 }
 
 void GuiFormLayoutTest::arrangeScalesFixedWindow()
@@ -202,18 +189,6 @@ void GuiFormLayoutTest::displayModalCentresOverClientArea()
     const QPoint expected(TwipsToPixelsX(PixelsToTwipsX(client.left() + 400) - 1500 - 50),
                           TwipsToPixelsY(PixelsToTwipsY(client.top() + 252) - 750 + 50));
     QCOMPARE(shownAt, expected);
-}
-
-void GuiFormLayoutTest::displayModelessChild()
-{
-    Frame frame(QSize(800, 504));
-    auto *child = new QWidget(frame.area->viewport());
-    child->setFixedSize(200, 100);
-    child->hide();
-    DisplayForm(child, 0, 7);
-    QVERIFY(child->isVisible());
-    // 75 twips inside the right edge, 340 twips above the middle.
-    QCOMPARE(child->pos(), QPoint(TwipsToPixelsX(12000 - 3000 - 75), TwipsToPixelsY(3780 - 750 - 340)));
 }
 
 void GuiFormLayoutTest::pleaseWait()
