@@ -2,8 +2,8 @@
 
 #include "app/AppSettings.h"
 #include "app/Clock.h"
-#include "app/DateFormat.h"
 #include "context/MDIForm1.h"
+#include "dates/ucDate.h"
 #include "ui/FrmImages.h"
 #include "ui/GuiEndProgram.h"
 #include "ui/GuiTwips.h"
@@ -94,12 +94,10 @@ frmSplash::frmSplash(QWidget *parent)
     TxtPassWord->setFont(arial);
 
     // Today's date, for information only.
-    ucDate = new QLineEdit(this);
+    ucDate = new ::ucDate(this);
     ucDate->setObjectName(QStringLiteral("ucDate"));
-    ucDate->setText(ShortDateText(Clock::today()));
-    ucDate->setReadOnly(true);
-    ucDate->setFocusPolicy(Qt::NoFocus);
-    ucDate->setFont(arial);
+    ucDate->setText(Clock::today());
+    ucDate->setLocked(true);
 
     cmdOk = new QPushButton(FrmImages::icon(QStringLiteral("ImgOk")), QStringLiteral("&Ok"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));

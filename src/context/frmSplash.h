@@ -6,6 +6,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class ucDate;
 
 // The login window. It grants entry to anyone: OK lets start-up go on and
 // puts the user id on the status bar; Cancel ends the program.
@@ -15,7 +16,7 @@ class frmSplash : public QDialog
 public:
     explicit frmSplash(QWidget *parent = nullptr);
 
-    QLineEdit *ucDate;
+    ::ucDate *ucDate;
     QComboBox *CmbUserId;
     QLineEdit *TxtPassWord;
     QPushButton *cmdOk;

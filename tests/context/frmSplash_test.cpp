@@ -6,6 +6,7 @@
 #include "app/DateFormat.h"
 #include "context/MDIForm1.h"
 #include "context/frmSplash.h"
+#include "dates/ucDate.h"
 #include "ui/GuiEndProgram.h"
 
 #include <QComboBox>
@@ -52,8 +53,8 @@ private slots:
     void look()
     {
         QCOMPARE(login->LblUpdatedOn->text(), QStringLiteral("Last Updated on :03/07/2014"));
-        QCOMPARE(login->ucDate->text(), QStringLiteral("03/07/2014"));
-        QVERIFY(login->ucDate->isReadOnly());
+        QCOMPARE(login->ucDate->Text(), QStringLiteral("03/07/2014"));
+        QVERIFY(login->ucDate->Locked());
         QCOMPARE(QApplication::focusWidget(), login->CmbUserId);
     }
 
