@@ -59,6 +59,7 @@ public:
             mdb_close(mdb);
     }
     MdbHandle *mdb = nullptr;
+    MdbCatalogEntry entry = {}; // the table's, as read from the catalog here
     MdbTableDef *table = nullptr;
 };
 
@@ -97,20 +98,6 @@ MdbHandle *openHandle(const JetSource &source, QString *error)
     if (!mdb)
         *error = QStringLiteral("%1 cannot be opened as an Access database").arg(source.label);
     return mdb;
-}
-
-// The catalog entry of a user table by its exact name.
-MdbCatalogEntry *findTable(MdbHandle *mdb, const QByteArray &name)
-{
-    GPtrArray *catalog = mdb_read_catalog(mdb, MDB_TABLE);
-    if (!catalog)
-        return nullptr;
-    for (guint i = 0; i < catalog->len; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(catalog, i));
-        if (entry && entry->object_type == MDB_TABLE && name == entry->object_name)
-            return entry;
-    }
-    return nullptr;
 }
 
 bool readTableDefinition(MdbCatalogEntry *entry, MdbTableDef **table)
@@ -164,29 +151,6 @@ bool sameColumns(const QList<JetColumnInfo> &a, const QList<JetColumnInfo> &b)
             return false;
     }
     return true;
-}
-
-// Opens the source afresh and reads one table's definition, so that every
-// query has its own page buffers and position.
-std::unique_ptr<JetReader> openTable(const JetFileInfo &file, const JetTableInfo &info, QString *error)
-{
-    auto reader = std::make_unique<JetReader>();
-    reader->mdb = openHandle(file.source, error);
-    if (!reader->mdb)
-        return nullptr;
-    MdbCatalogEntry *entry = findTable(reader->mdb, info.name);
-    if (!entry || !readTableDefinition(entry, &reader->table)) {
-        *error = QStringLiteral("The table %1 of %2 cannot be read")
-                     .arg(QString::fromUtf8(info.name), file.source.label);
-        return nullptr;
-    }
-    if (!sameColumns(columnsOf(reader->table), info.columns)) {
-        *error = QStringLiteral("The table %1 of %2 has changed since the file was opened")
-                     .arg(QString::fromUtf8(info.name), file.source.label);
-        return nullptr;
-    }
-    mdb_rewind_table(reader->table);
-    return reader;
 }
 
 // Windows-1252, the code page Jet 3 files are written in here. Bytes the code
@@ -429,6 +393,188 @@ bool decodeField(MdbHandle *mdb, const MdbColumn *col, const MdbField &field, qi
     }
 }
 
+// Walks the live rows of one table and decodes them from the page buffer.
+// libmdb's own row fetch cannot tell a null from empty text, takes a page it
+// cannot read for the end of the table, and skips rows it cannot take apart.
+class RowScanner
+{
+public:
+    RowScanner(MdbTableDef *table, qint64 fileSize, std::vector<bool> wanted = {})
+        : m_table(table), m_fileSize(fileSize), m_wanted(std::move(wanted)), m_fields(table->num_cols)
+    {
+    }
+    void rewind()
+    {
+        mdb_rewind_table(m_table);
+        m_started = false;
+        m_pageRow = 0;
+    }
+    // 1 a row in `values`, 0 the end, -1 damage: `column` then names the
+    // field at fault, or stays empty when the table's pages are.
+    int next(std::vector<Value> *values, QByteArray *column)
+    {
+        MdbHandle *mdb = m_table->entry->mdb;
+        const int pageSize = int(mdb->fmt->pg_size);
+        if (!m_started) {
+            m_started = true;
+            m_pageRow = 0;
+            if (m_table->num_cols == 0)
+                return 0;
+            if (!mdb_read_next_dpg(m_table))
+                return ended() ? 0 : -1;
+        }
+        for (;;) {
+            const int rows = mdb_get_int16(mdb->pg_buf, mdb->fmt->row_count_offset);
+            if (m_pageRow >= rows) {
+                m_pageRow = 0;
+                if (!mdb_read_next_dpg(m_table))
+                    return ended() ? 0 : -1;
+                continue;
+            }
+            const int row = m_pageRow++;
+            int start = 0;
+            size_t size = 0;
+            if (mdb_find_row(mdb, row, &start, &size) != 0 || size == 0)
+                continue;
+            if (start & 0x4000) // deleted
+                continue;
+            start &= 0x1FFF;
+            if (start >= pageSize || size > size_t(pageSize - start))
+                continue;
+            if (mdb_crack_row(m_table, start, size, m_fields.data()) < 0)
+                return -1;
+            values->assign(m_table->num_cols, Value());
+            for (const MdbField &field : m_fields) {
+                if (field.colnum < 0 || guint(field.colnum) >= m_table->num_cols)
+                    continue;
+                if (!m_wanted.empty() && !m_wanted[size_t(field.colnum)])
+                    continue;
+                const auto *col = static_cast<MdbColumn *>(g_ptr_array_index(m_table->columns, field.colnum));
+                if (!decodeField(mdb, col, field, m_fileSize, &(*values)[size_t(field.colnum)])) {
+                    *column = QByteArray(col->name);
+                    return -1;
+                }
+            }
+            return 1;
+        }
+    }
+
+private:
+    // After libmdb found no further data page: true when the table really
+    // ends, false when its page map names a page that could not be read.
+    bool ended() const
+    {
+        MdbHandle *mdb = m_table->entry->mdb;
+        return mdb_map_find_next(mdb, m_table->usage_map, guint(m_table->map_sz), m_table->cur_phys_pg) <= 0;
+    }
+
+    MdbTableDef *m_table;
+    qint64 m_fileSize;
+    std::vector<bool> m_wanted;
+    std::vector<MdbField> m_fields;
+    bool m_started = false;
+    int m_pageRow = 0;
+};
+
+struct CatalogRow
+{
+    QByteArray name;
+    quint32 page = 0;
+    quint32 flags = 0;
+};
+
+// The user tables listed in the catalog, itself a table whose definition is
+// on page 2. It is read here rather than with libmdb's catalog reader, which
+// also parses every object's properties and on some damaged ones allocates
+// without end.
+bool readCatalogRows(MdbHandle *mdb, qint64 fileSize, QList<CatalogRow> *tables)
+{
+    MdbCatalogEntry system = {};
+    system.mdb = mdb;
+    system.object_type = MDB_TABLE;
+    system.table_pg = 2;
+    qstrcpy(system.object_name, "MSysObjects");
+    MdbTableDef *table = nullptr;
+    if (!readTableDefinition(&system, &table))
+        return false;
+    const std::unique_ptr<MdbTableDef, void (*)(MdbTableDef *)> owner(table, mdb_free_tabledef);
+    if (!pagesInsideFile(table, fileSize))
+        return false;
+    int id = -1, name = -1, type = -1, flags = -1;
+    std::vector<bool> wanted(table->num_cols, false);
+    for (guint i = 0; i < table->num_cols; ++i) {
+        const QByteArray column(static_cast<MdbColumn *>(g_ptr_array_index(table->columns, i))->name);
+        int *slot = column == "Id" ? &id : column == "Name" ? &name : column == "Type" ? &type
+                                                              : column == "Flags" ? &flags : nullptr;
+        if (slot) {
+            *slot = int(i);
+            wanted[i] = true;
+        }
+    }
+    if (id < 0 || name < 0 || type < 0 || flags < 0)
+        return false;
+    RowScanner rows(table, fileSize, wanted);
+    std::vector<Value> values;
+    QByteArray bad;
+    for (int got; (got = rows.next(&values, &bad)) != 0;) {
+        if (got < 0)
+            return false;
+        const Value &t = values[size_t(type)];
+        const Value &f = values[size_t(flags)];
+        // Type 1 is a table; flags 0x80000002 mark the system's own.
+        if (t.kind != Value::Integer || t.integer != MDB_TABLE || (f.kind == Value::Integer && (f.integer & 0x80000002)))
+            continue;
+        if (values[size_t(id)].kind != Value::Integer || values[size_t(name)].kind != Value::Text)
+            continue;
+        tables->append({values[size_t(name)].bytes, quint32(values[size_t(id)].integer) & 0x00FFFFFFu,
+                        f.kind == Value::Integer ? quint32(f.integer) : 0u});
+    }
+    return true;
+}
+
+void fillEntry(MdbCatalogEntry *entry, MdbHandle *mdb, const CatalogRow &row)
+{
+    *entry = MdbCatalogEntry();
+    entry->mdb = mdb;
+    entry->object_type = MDB_TABLE;
+    entry->table_pg = row.page;
+    entry->flags = int(row.flags);
+    qstrncpy(entry->object_name, row.name.constData(), sizeof entry->object_name);
+}
+
+// Opens the source afresh and reads one table's definition, so that every
+// query has its own page buffers and position.
+std::unique_ptr<JetReader> openTable(const JetFileInfo &file, const JetTableInfo &info, QString *error)
+{
+    auto reader = std::make_unique<JetReader>();
+    reader->mdb = openHandle(file.source, error);
+    if (!reader->mdb)
+        return nullptr;
+    QList<CatalogRow> tables;
+    const bool listed = readCatalogRows(reader->mdb, file.source.size, &tables);
+    qsizetype found = -1;
+    for (qsizetype i = 0; listed && i < tables.size() && found < 0; ++i) {
+        if (tables[i].name == info.name)
+            found = i;
+    }
+    if (found >= 0) {
+        fillEntry(&reader->entry, reader->mdb, tables[found]);
+        readTableDefinition(&reader->entry, &reader->table);
+    }
+    if (!reader->table) {
+        *error = QStringLiteral("The table %1 of %2 cannot be read")
+                     .arg(QString::fromUtf8(info.name), file.source.label);
+        return nullptr;
+    }
+    if (!sameColumns(columnsOf(reader->table), info.columns)) {
+        *error = QStringLiteral("The table %1 of %2 has changed since the file was opened")
+                     .arg(QString::fromUtf8(info.name), file.source.label);
+        return nullptr;
+    }
+    mdb_rewind_table(reader->table);
+    return reader;
+}
+
 const char *declaredType(int type)
 {
     switch (type) {
@@ -476,9 +622,8 @@ struct JetCursor
 {
     sqlite3_vtab_cursor base;
     std::unique_ptr<JetReader> reader;
-    bool started = false;
+    std::unique_ptr<RowScanner> rows;
     bool eof = false;
-    int pageRow = 0;
     qint64 rowid = 0;
     std::vector<Value> values;
 };
@@ -553,90 +698,23 @@ int xClose(sqlite3_vtab_cursor *base)
     return SQLITE_OK;
 }
 
-// After libmdb found no further data page: true when the table really ends,
-// false when its page map names a page that could not be read (a file cut
-// short or a map pointing outside it).
-bool tableEnded(MdbTableDef *table)
-{
-    MdbHandle *mdb = table->entry->mdb;
-    return mdb_map_find_next(mdb, table->usage_map, guint(table->map_sz), table->cur_phys_pg) <= 0;
-}
-
-int fetchRowOrFail(JetCursor *cursor, const JetFileInfo &file, const JetTableInfo &info, QString *error);
-
-// Moves to the next live row of the table and decodes it: 1 a row, 0 the end,
-// -1 a damaged table (with `error`).
-int fetchRow(JetCursor *cursor, const JetFileInfo &file, const JetTableInfo &info, QString *error)
-{
-    const int got = fetchRowOrFail(cursor, file, info, error);
-    if (got < 0 && error->isEmpty())
-        *error = QStringLiteral("The table %1 of %2 cannot be read to the end: the file is incomplete or damaged")
-                     .arg(QString::fromUtf8(info.name), file.source.label);
-    return got;
-}
-
-int fetchRowOrFail(JetCursor *cursor, const JetFileInfo &file, const JetTableInfo &info, QString *error)
-{
-    MdbTableDef *table = cursor->reader->table;
-    MdbHandle *mdb = table->entry->mdb;
-    const int pageSize = int(mdb->fmt->pg_size);
-    if (!cursor->started) {
-        cursor->started = true;
-        cursor->pageRow = 0;
-        if (table->num_cols == 0)
-            return 0;
-        if (!mdb_read_next_dpg(table))
-            return tableEnded(table) ? 0 : -1;
-    }
-    std::vector<MdbField> fields(table->num_cols);
-    for (;;) {
-        const int rows = mdb_get_int16(mdb->pg_buf, mdb->fmt->row_count_offset);
-        if (cursor->pageRow >= rows) {
-            cursor->pageRow = 0;
-            if (!mdb_read_next_dpg(table))
-                return tableEnded(table) ? 0 : -1;
-            continue;
-        }
-        const int row = cursor->pageRow++;
-        int start = 0;
-        size_t size = 0;
-        if (mdb_find_row(mdb, row, &start, &size) != 0 || size == 0)
-            continue;
-        if (start & 0x4000) // deleted
-            continue;
-        start &= 0x1FFF;
-        if (start >= pageSize || size > size_t(pageSize - start))
-            continue;
-        const int cracked = mdb_crack_row(table, start, size, fields.data());
-        if (cracked < 0) {
-            *error = QStringLiteral("A row of the table %1 in %2 is damaged")
-                         .arg(QString::fromUtf8(info.name), file.source.label);
-            return -1;
-        }
-        cursor->values.assign(table->num_cols, Value());
-        for (guint i = 0; i < table->num_cols; ++i) {
-            const MdbField &field = fields[i];
-            if (field.colnum < 0 || guint(field.colnum) >= table->num_cols)
-                continue;
-            const auto *col = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, field.colnum));
-            if (!decodeField(mdb, col, field, file.source.size, &cursor->values[field.colnum])) {
-                *error = QStringLiteral("The field %1 of a row of the table %2 in %3 is damaged")
-                             .arg(QString::fromUtf8(col->name), QString::fromUtf8(info.name), file.source.label);
-                return -1;
-            }
-        }
-        ++cursor->rowid;
-        return 1;
-    }
-}
-
 int advance(JetCursor *cursor)
 {
     auto *vtab = reinterpret_cast<JetVtab *>(cursor->base.pVtab);
-    QString error;
-    const int got = fetchRow(cursor, *vtab->file, vtab->file->tables.at(vtab->table), &error);
+    QByteArray column;
+    const int got = cursor->rows->next(&cursor->values, &column);
+    if (got > 0)
+        ++cursor->rowid;
     if (got < 0) {
-        setError(&vtab->base, error);
+        const JetTableInfo &info = vtab->file->tables.at(vtab->table);
+        const QString table = QString::fromUtf8(info.name);
+        setError(&vtab->base,
+                 column.isEmpty()
+                     ? QStringLiteral("The table %1 of %2 cannot be read to the end: the file is incomplete or "
+                                      "damaged")
+                           .arg(table, vtab->file->source.label)
+                     : QStringLiteral("The field %1 of a row of the table %2 in %3 is damaged")
+                           .arg(QString::fromUtf8(column), table, vtab->file->source.label));
         cursor->eof = true;
         return SQLITE_CORRUPT;
     }
@@ -660,9 +738,9 @@ int xFilter(sqlite3_vtab_cursor *base, int, const char *, int, sqlite3_value **)
             setError(&vtab->base, error);
             return SQLITE_ERROR;
         }
+        cursor->rows = std::make_unique<RowScanner>(cursor->reader->table, vtab->file->source.size);
     }
-    mdb_rewind_table(cursor->reader->table);
-    cursor->started = false;
+    cursor->rows->rewind();
     cursor->eof = false;
     cursor->rowid = 0;
     return advance(cursor);
@@ -739,45 +817,34 @@ bool readCatalog(JetFileInfo *file, QString *error)
     holder.mdb = openHandle(file->source, error);
     if (!holder.mdb)
         return false;
-    // The catalog is itself a table, on page 2.
-    MdbCatalogEntry system = {};
-    system.mdb = holder.mdb;
-    system.object_type = MDB_TABLE;
-    system.table_pg = 2;
-    qstrcpy(system.object_name, "MSysObjects");
-    MdbTableDef *systemTable = mdb_read_table(&system);
-    const bool systemInside = systemTable && pagesInsideFile(systemTable, file->source.size);
-    if (systemTable)
-        mdb_free_tabledef(systemTable);
-    GPtrArray *catalog = systemInside ? mdb_read_catalog(holder.mdb, MDB_TABLE) : nullptr;
-    if (!catalog) {
-        *error = QStringLiteral("The table list of the Access file %1 cannot be read: the file is incomplete or damaged")
+    QList<CatalogRow> tables;
+    if (!readCatalogRows(holder.mdb, file->source.size, &tables)) {
+        *error = QStringLiteral("The table list of the Access file %1 cannot be read: the file is incomplete or "
+                                "damaged")
                      .arg(file->source.label);
         return false;
     }
     // A damaged table does not stop the others from being read: it stays
     // in the list, and reading it fails with the reason.
     QSet<QByteArray> seen;
-    for (guint i = 0; i < catalog->len; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(catalog, i));
-        if (!entry || entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
-            continue;
-        const QByteArray name(entry->object_name);
-        if (name.isEmpty() || seen.contains(name.toLower()))
+    for (const CatalogRow &row : tables) {
+        if (row.name.isEmpty() || seen.contains(row.name.toLower()))
             continue; // a name Jet would not allow: not a table of this file
-        seen.insert(name.toLower());
+        seen.insert(row.name.toLower());
         JetTableInfo info;
-        info.name = name;
+        info.name = row.name;
+        MdbCatalogEntry entry;
+        fillEntry(&entry, holder.mdb, row);
         MdbTableDef *table = nullptr;
-        if (!readTableDefinition(entry, &table)) {
+        if (!readTableDefinition(&entry, &table)) {
             info.damage = QStringLiteral("The table %1 of %2 cannot be read: the file is damaged")
-                              .arg(QString::fromUtf8(name), file->source.label);
+                              .arg(QString::fromUtf8(row.name), file->source.label);
         } else {
             info.columns = columnsOf(table);
             info.rowCount = qint64(table->num_rows);
             if (!pagesInsideFile(table, file->source.size))
                 info.damage = QStringLiteral("The table %1 of %2 is incomplete or damaged")
-                                  .arg(QString::fromUtf8(name), file->source.label);
+                                  .arg(QString::fromUtf8(row.name), file->source.label);
             mdb_free_tabledef(table);
         }
         file->tables.append(info);
