@@ -34,6 +34,7 @@ bool isConfiguredDataSource(const QString &server)
     SQLFreeHandle(SQL_HANDLE_ENV, env);
     return found;
 }
+
 // FreeTDS ignores the login timeout once "TDS_Version=auto" falls back from
 // the TDS 7 login to the Sybase one, so a server that takes the connection
 // but never answers would hang the program. A first login with the version
