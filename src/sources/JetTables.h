@@ -15,8 +15,8 @@ struct sqlite3;
 // integers (yes/no 1 or 0); single and double as reals; currency and decimal
 // as exact decimal text ("12.7500", four decimals for currency, declared
 // NUMERIC so SQL arithmetic and comparisons still treat them as numbers);
-// date/time as ISO text (see JetDateTimeText); binary as a blob; OLE objects
-// as null. A null value stays null.
+// date/time as ISO text (see JetDateTimeText); binary and OLE objects as
+// blobs. A null value stays null.
 bool AttachJetFile(sqlite3 *db, const QString &mdbFile, QString *error);
 
 // The same over a whole file image held in memory. `label` names it in errors.
