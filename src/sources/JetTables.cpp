@@ -842,7 +842,14 @@ bool readCatalog(JetFileInfo *file, QString *error)
         } else {
             info.columns = columnsOf(table);
             info.rowCount = qint64(table->num_rows);
-            if (!pagesInsideFile(table, file->source.size))
+            QSet<QByteArray> names;
+            for (const JetColumnInfo &column : std::as_const(info.columns))
+                names.insert(column.name.toLower());
+            if (names.size() != info.columns.size() || names.contains(QByteArray())) {
+                info.columns.clear(); // unusable as columns; scans report the damage
+                info.damage = QStringLiteral("The table %1 of %2 cannot be read: the file is damaged")
+                                  .arg(QString::fromUtf8(row.name), file->source.label);
+            } else if (!pagesInsideFile(table, file->source.size))
                 info.damage = QStringLiteral("The table %1 of %2 is incomplete or damaged")
                                   .arg(QString::fromUtf8(row.name), file->source.label);
             mdb_free_tabledef(table);

@@ -345,6 +345,14 @@ void JetReaderTest::badFiles_data()
         catalog[i] = char(0xA5);
     QTest::newRow("catalog overwritten") << QStringLiteral("catalog.mdb") << catalog
                                          << QStringLiteral("table list of the Access file");
+    QByteArray twice = good;
+    // A column name in a Jet 4 definition: its length in bytes, then UTF-16.
+    const QByteArray timeCol = QByteArray("\x0e\0T\0i\0m\0e\0C\0o\0l\0", 16);
+    const qsizetype at = twice.indexOf(timeCol, 18 * 4096);
+    QVERIFY(at > 18 * 4096 && at < 19 * 4096);
+    twice.replace(at, timeCol.size(), QByteArray("\x0e\0D\0a\0t\0e\0C\0o\0l\0", 16));
+    QTest::newRow("two columns of one name") << QStringLiteral("twice.mdb") << twice
+                                             << QStringLiteral("The table DateTest of");
     QTest::newRow("cut in the catalog") << QStringLiteral("quarter.mdb") << good.left(16 * 4096)
                                         << QStringLiteral("table list of the Access file");
     QTest::newRow("cut in a table") << QStringLiteral("cut.mdb") << good.left(20 * 4096)
