@@ -2,9 +2,11 @@
 # A throw-away PostgreSQL server for the database-mode tests, reached through
 # psqlODBC as a configured ODBC data source named like a server.
 #
-#   pg-test-server.sh start   starts one on a free loopback port in a new
+#   pg-test-server.sh start [PID]  starts one on a free loopback port in a new
 #                             temporary folder and prints that folder; the
-#                             folder's env.sh exports what the tests read
+#                             folder's env.sh exports what the tests read.
+#                             With PID, the server also stops by itself once
+#                             that process is gone (a test that crashed).
 #   pg-test-server.sh stop DIR  stops it and removes the folder
 #
 # The server holds the company list database "nKolvSet" (kolvcomp, Kolvperd)
@@ -127,6 +129,12 @@ export QV_PG_DIR='$dir'
 export QV_PG_PORT='$port'
 export QV_PG_DSN='$dsn_name'
 EOF
+  if [ -n "${1:-}" ]; then
+    local owner=$1 self
+    self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+    setsid bash -c 'while kill -0 "$1" 2>/dev/null && [ -d "$2/data" ]; do sleep 2; done; "$3" stop "$2"' \
+      _ "$owner" "$dir" "$self" </dev/null >/dev/null 2>&1 &
+  fi
   echo "$dir"
 }
 
@@ -140,7 +148,7 @@ stop() {
 }
 
 case "${1:-}" in
-  start) start ;;
+  start) start "${2:-}" ;;
   stop) stop "${2:-}" ;;
   *) echo "usage: $0 start | stop DIR" >&2; exit 2 ;;
 esac

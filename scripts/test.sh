@@ -15,7 +15,7 @@ stop_pg() {
   fi
 }
 trap stop_pg EXIT
-if pg_dir=$("$here/scripts/pg-test-server.sh" start); then
+if pg_dir=$("$here/scripts/pg-test-server.sh" start $$); then
   # shellcheck disable=SC1091
   . "$pg_dir/env.sh"
 else

@@ -91,7 +91,8 @@ void DatabaseModeTest::initTestCase()
 {
     if (qEnvironmentVariableIsEmpty("QV_PG_DSN") || qEnvironmentVariableIsEmpty("ODBCINI")) {
         QProcess p;
-        p.start(QStringLiteral(QV_SOURCE_DIR "/scripts/pg-test-server.sh"), {QStringLiteral("start")});
+        p.start(QStringLiteral(QV_SOURCE_DIR "/scripts/pg-test-server.sh"),
+                {QStringLiteral("start"), QString::number(QCoreApplication::applicationPid())});
         const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
         const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
         if (!ok || dir.isEmpty()) {
