@@ -43,7 +43,7 @@ def fail(message):
 
 
 def timed(argv, env, label):
-    """Runs argv under GNU time -v; gives (wall seconds, peak RSS bytes, stdout, stderr)."""
+    """Runs argv under GNU time -v; gives (wall seconds, peak RSS bytes, CPU seconds, stderr)."""
     with tempfile.NamedTemporaryFile('r', suffix='.time') as report:
         p = subprocess.run([GNU_TIME, '-v', '-o', report.name] + argv, env=env, stdout=subprocess.PIPE,
                            stderr=subprocess.PIPE, text=True, errors='replace')
@@ -53,10 +53,11 @@ def timed(argv, env, label):
                                                    p.stderr[-2000:]))
     wall = re.search(r'Elapsed \(wall clock\) time \(h:mm:ss or m:ss\): (?:(\d+):)?(\d+):([\d.]+)', stats)
     rss = re.search(r'Maximum resident set size \(kbytes\): (\d+)', stats)
-    if not wall or not rss:
+    cpu = re.findall(r'(?:User|System) time \(seconds\): ([\d.]+)', stats)
+    if not wall or not rss or len(cpu) != 2:
         fail('cannot read GNU time\'s report:\n' + stats)
     seconds = int(wall.group(1) or 0) * 3600 + int(wall.group(2)) * 60 + float(wall.group(3))
-    return seconds, int(rss.group(1)) * 1024, p.stdout, p.stderr
+    return seconds, int(rss.group(1)) * 1024, sum(map(float, cpu)), p.stderr
 
 
 def generate(folder, rows, schema, seed):
@@ -94,24 +95,26 @@ def measure_export(cli, app, rows, runs, env, extra):
     size = 0
     for run in range(runs):
         shutil.rmtree(os.path.join(app, 'ACES'), ignore_errors=True)
-        wall, rss, _out, _err = timed([cli, '--app-dir', app] + EXPORT_ARGS + extra, env, 'export of %d rows' % rows)
-        export.append((wall, rss))
+        export.append(timed([cli, '--app-dir', app] + EXPORT_ARGS + extra, env, 'export of %d rows' % rows)[:3])
         path = written_return(app)
         size = os.path.getsize(path)
-        wall, rss, _out, err = timed(['xmllint', '--stream', '--noout', '--schema', schema, path], env,
-                                     'xmllint on %s' % path)
+        wall, rss, cpu, err = timed(['xmllint', '--stream', '--noout', '--schema', schema, path], env,
+                                    'xmllint on %s' % path)
         if 'validates' not in err:
             fail('xmllint did not validate %s:\n%s' % (path, err[-2000:]))
-        lint.append((wall, rss))
-        print('  %9d rows, run %d: export %7.2f s %7.1f MiB | xmllint %7.2f s %7.1f MiB' % (
-            rows, run + 1, export[-1][0], export[-1][1] / MiB, lint[-1][0], lint[-1][1] / MiB), flush=True)
+        lint.append((wall, rss, cpu))
+        print('  %9d rows, run %d: export %7.2f s (cpu %7.2f s) %7.1f MiB | xmllint %7.2f s (cpu %7.2f s) %7.1f MiB'
+              % (rows, run + 1, export[-1][0], export[-1][2], export[-1][1] / MiB, lint[-1][0], lint[-1][2],
+                 lint[-1][1] / MiB), flush=True)
     shutil.rmtree(os.path.join(app, 'ACES'), ignore_errors=True)  # a million rows give a 1 GB return
     return {
         'rows': rows, 'runs': runs, 'return_bytes': size,
-        'export_wall': statistics.median(w for w, _ in export),
-        'export_rss': statistics.median(r for _, r in export),
-        'xmllint_wall': statistics.median(w for w, _ in lint),
-        'xmllint_rss': statistics.median(r for _, r in lint),
+        'export_wall': statistics.median(r[0] for r in export),
+        'export_rss': statistics.median(r[1] for r in export),
+        'export_cpu': statistics.median(r[2] for r in export),
+        'xmllint_wall': statistics.median(r[0] for r in lint),
+        'xmllint_rss': statistics.median(r[1] for r in lint),
+        'xmllint_cpu': statistics.median(r[2] for r in lint),
         'export_runs': export, 'xmllint_runs': lint,
     }
 
@@ -130,30 +133,34 @@ def measure_tariff(cli, workdir, schema, runs, env):
     results = []
     for run in range(runs):
         shutil.copyfile(pristine, master)  # every run replaces the same 10,000-row master
-        wall, rss, _out, _err = timed([cli, '--app-dir', app, 'import-tariff', '--workbook', sheet,
-                                       '--sheet', 'Sheet1$'], env, 'import-tariff')
+        wall, rss, cpu, _err = timed([cli, '--app-dir', app, 'import-tariff', '--workbook', sheet,
+                                      '--sheet', 'Sheet1$'], env, 'import-tariff')
         db = sqlite3.connect(master)
         count = db.execute('SELECT count(*) FROM Import').fetchone()[0]
         db.close()
         if count != TARIFF_ROWS:
             fail('the import left %d rows in Import, not %d' % (count, TARIFF_ROWS))
-        results.append((wall, rss))
-        print('  import of %d rows, run %d: %6.3f s %7.1f MiB' % (TARIFF_ROWS, run + 1, wall, rss / MiB), flush=True)
-    return {'rows': TARIFF_ROWS, 'runs': runs, 'wall': statistics.median(w for w, _ in results),
-            'rss': statistics.median(r for _, r in results), 'all_runs': results}
+        results.append((wall, rss, cpu))
+        print('  import of %d rows, run %d: %6.3f s (cpu %6.3f s) %7.1f MiB' % (TARIFF_ROWS, run + 1, wall, cpu,
+                                                                              rss / MiB), flush=True)
+    return {'rows': TARIFF_ROWS, 'runs': runs, 'wall': statistics.median(r[0] for r in results),
+            'rss': statistics.median(r[1] for r in results), 'cpu': statistics.median(r[2] for r in results),
+            'all_runs': results}
 
 
 def report(exports, tariff):
     print()
-    print('%10s %12s %12s %13s %13s %8s %12s' % ('rows', 'export s', 'export MiB', 'xmllint s', 'xmllint MiB',
-                                                 'ratio', 'return MB'))
+    print('medians; wall time, CPU time (user + system), peak resident memory')
+    print('%10s %5s | %9s %9s %9s | %9s %9s %9s | %6s %10s' % (
+        'rows', 'runs', 'export s', 'cpu s', 'MiB', 'xmllint s', 'cpu s', 'MiB', 'ratio', 'return MB'))
     for e in exports:
-        print('%10s %12.2f %12.1f %13.2f %13.1f %8.2f %12.1f' % (
-            '{:,}'.format(e['rows']), e['export_wall'], e['export_rss'] / MiB, e['xmllint_wall'],
-            e['xmllint_rss'] / MiB, e['export_wall'] / e['xmllint_wall'], e['return_bytes'] / 1e6))
+        print('%10s %5d | %9.2f %9.2f %9.1f | %9.2f %9.2f %9.1f | %6.2f %10.1f' % (
+            '{:,}'.format(e['rows']), e['runs'], e['export_wall'], e['export_cpu'], e['export_rss'] / MiB,
+            e['xmllint_wall'], e['xmllint_cpu'], e['xmllint_rss'] / MiB, e['export_wall'] / e['xmllint_wall'],
+            e['return_bytes'] / 1e6))
     if tariff:
-        print('\nimport-tariff of %s rows: %.3f s, %.1f MiB (median of %d)' % (
-            '{:,}'.format(tariff['rows']), tariff['wall'], tariff['rss'] / MiB, tariff['runs']))
+        print('\nimport-tariff of %s rows: %.3f s (cpu %.3f s), %.1f MiB (median of %d)' % (
+            '{:,}'.format(tariff['rows']), tariff['wall'], tariff['cpu'], tariff['rss'] / MiB, tariff['runs']))
 
     by_rows = {e['rows']: e for e in exports}
     checks = []
@@ -191,14 +198,15 @@ def main():
     p.add_argument('--no-tariff', action='store_true')
     p.add_argument('--workdir', help='where generated data go (kept and reused); default: a temporary folder')
     p.add_argument('--seed', type=int, default=2014)
+    p.add_argument('--schema', default=os.path.join(REPO, 'data', 'ACES_DLR.xsd'))
     p.add_argument('--json', help='also write the figures to this file')
     p.add_argument('--export-arg', action='append', default=[], help='one more word for the export command')
     a = p.parse_args()
 
     cli = os.path.abspath(a.cli)
-    schema = os.path.join(REPO, 'data', 'ACES_DLR.xsd')
+    schema = os.path.abspath(a.schema)
     for path, what in ((cli, 'quorvant-cli (build it: cmake --build build-release --target quorvant-cli)'),
-                       (schema, 'the schema data/ACES_DLR.xsd'),
+                       (schema, 'the return schema'),
                        (GNU_TIME, 'GNU time (Debian package "time")')):
         if not os.path.exists(path):
             fail('%s is missing: %s' % (path, what))
