@@ -3,8 +3,16 @@
 #include "AppSettings.h"
 #include "Startup.h"
 #include "UserInterface.h"
+#include "context/GuiScreenshotTour.h"
+#include "context/MDIForm1.h"
+#include "context/frmCompDef.h"
+#include "context/frmSplash.h"
+#include "ui/FrmImages.h"
+#include "ui/GuiEndProgram.h"
+#include "ui/GuiFormLayout.h"
 
-#include <QMainWindow>
+#include <QApplication>
+#include <QScreen>
 
 int Main()
 {
@@ -19,9 +27,34 @@ int Main()
         return 1;
     }
 
-    static QMainWindow *mainWindow = new QMainWindow;
-    mainWindow->setWindowTitle(kAppTitle);
-    mainWindow->resize(1024, 700);
-    mainWindow->show();
+    // Working windows of the menu are wired here by their owners, e.g.
+    // MDIForm1::setWindowFactory("mnuExcelImport", [] { return new frmSelectFile; });
+
+    const QString screenshots = qEnvironmentVariable("QUORVANT_SCREENSHOTS");
+    if (!screenshots.isEmpty())
+        StartScreenshotTour(screenshots);
+
+    QApplication::setWindowIcon(FrmImages::icon(QStringLiteral("ImgXML")));
+    auto *mainWindow = new MDIForm1;
+    mainWindow->setAttribute(Qt::WA_DeleteOnClose);
+    // The whole screen also where no window manager maximizes windows.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        mainWindow->setGeometry(screen->availableGeometry());
+    mainWindow->showMaximized();
+    // The client area must have its final size before anything is centred over it.
+    QApplication::processEvents();
+
+    {
+        frmSplash login(mainWindow);
+        DisplayForm(&login, 1, 4);
+    }
+    if (ProgramEnding())
+        return 0;
+    {
+        frmCompDef company(mainWindow);
+        DisplayForm(&company, 1, 4);
+    }
+    if (ProgramEnding())
+        return 0;
     return -1;
 }

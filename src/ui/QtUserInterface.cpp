@@ -1,18 +1,15 @@
 #include "QtUserInterface.h"
 
+#include "ui/frmPleaseWait.h"
+#include "ui/frmQVMsg.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
-int QtUserInterface::showMessage(const QString &text, const QString &title, int, int buttonStyle,
+int QtUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
                                  bool defaultNegative)
 {
-    // Replaced by the program's own message box window.
-    QMessageBox box(QMessageBox::Information, title, text,
-                    buttonStyle == 2 ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
-    if (buttonStyle == 2 && defaultNegative)
-        box.setDefaultButton(QMessageBox::No);
-    const int r = box.exec();
-    return (r == QMessageBox::Ok || r == QMessageBox::Yes) ? 0 : 1;
+    return ShowQVMsg(text, title, boxType, buttonStyle, defaultNegative);
 }
 
 StdResult QtUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon,
@@ -59,15 +56,12 @@ StdResult QtUserInterface::standardMessage(const QString &text, const QString &t
 
 void QtUserInterface::showPleaseWait()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QApplication::processEvents();
+    ShowPleaseWaitWindow();
 }
 
 void QtUserInterface::hidePleaseWait()
 {
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
-    QApplication::processEvents();
+    HidePleaseWaitWindow();
 }
 
 void QtUserInterface::processEvents()

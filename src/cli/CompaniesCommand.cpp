@@ -1,0 +1,42 @@
+#include "CliCommand.h"
+
+#include "app/Startup.h"
+#include "app/Values.h"
+#include "context/CompanySelection.h"
+
+namespace {
+// One line per company ("code<TAB>name"), then one per period
+// ("<TAB>period code<TAB>from<TAB>to"), dates as dd/mm/yyyy.
+int runCompanies(const QStringList &args)
+{
+    if (!args.isEmpty()) {
+        cliErr(QStringLiteral("usage: quorvant-cli companies"));
+        return CliUsage;
+    }
+    StartupFailure startup;
+    if (!OpenStartupConnections(&startup)) {
+        cliErr(startup.description);
+        return CliFailed;
+    }
+    QList<CompanyEntry> companies;
+    SelectionFailure failure;
+    if (!ListCompanies(&companies, &failure)) {
+        cliErr(failure.description);
+        return CliFailed;
+    }
+    for (const CompanyEntry &company : companies) {
+        cliOut(CompanyCodeText(company.code) + QLatin1Char('\t') + company.name);
+        QList<PeriodEntry> periods;
+        if (!ListPeriods(company.code, &periods, &failure)) {
+            cliErr(failure.description);
+            return CliFailed;
+        }
+        for (const PeriodEntry &p : periods)
+            cliOut(QStringLiteral("\t%1\t%2\t%3").arg(p.code, CanonicalDateText(p.from), CanonicalDateText(p.to)));
+    }
+    return CliOk;
+}
+} // namespace
+
+QV_CLI_COMMAND(QStringLiteral("companies"), QStringLiteral("companies   list company codes, names and periods"),
+               runCompanies)

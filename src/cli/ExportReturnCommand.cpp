@@ -1,0 +1,117 @@
+#include "CliCommand.h"
+
+#include "app/Clock.h"
+#include "app/Startup.h"
+#include "app/Values.h"
+#include "context/CompanySelection.h"
+#include "returns/ExportCommand.h"
+
+#include <QRegularExpression>
+
+namespace {
+const QString kUsage = QStringLiteral(
+    "export --company CODE --period YYMMYYMM --registration NUMBER [--year YYYY]\n"
+    "         [--quarter Apr-Jun|Jul-Sep|Oct-Dec|Jan-Mar] [--date DD/MM/YYYY] [--place TEXT] [--remarks TEXT]\n"
+    "         write and validate the quarter's return; prints the file's path");
+
+int usageError(const QString &why)
+{
+    cliErr(why);
+    cliErr(QStringLiteral("usage: quorvant-cli ") + kUsage);
+    return CliUsage;
+}
+
+bool sameCompany(const QVariant &code, const QString &wanted)
+{
+    return CompanyCodeText(code) == wanted || ValueText(code).trimmed() == wanted.trimmed();
+}
+
+int runExport(const QStringList &args)
+{
+    const QStringList valued{QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--registration"),
+                             QStringLiteral("--year"),    QStringLiteral("--quarter"), QStringLiteral("--date"),
+                             QStringLiteral("--place"),   QStringLiteral("--remarks")};
+    const CliOptions options(args, valued);
+    if (!options.ok())
+        return usageError(options.error());
+    if (!options.positional().isEmpty())
+        return usageError(QStringLiteral("unexpected argument %1").arg(options.positional().first()));
+    for (const char *required : {"--company", "--period", "--registration"})
+        if (!options.has(QLatin1String(required)))
+            return usageError(QStringLiteral("%1 is required").arg(QLatin1String(required)));
+
+    // The return window's defaults for what is not given.
+    const QDate today = Clock::today();
+    ReturnInputs form;
+    form.registrationNumber = options.value(QStringLiteral("--registration"));
+    form.year = options.value(QStringLiteral("--year"), QString::number(today.year()));
+    form.quarter = options.value(QStringLiteral("--quarter"), QStringLiteral("Apr-Jun"));
+    form.date = options.value(QStringLiteral("--date"), CanonicalDateText(today));
+    form.place = options.value(QStringLiteral("--place"), QStringLiteral("MUMBAI"));
+    form.remarks = options.value(QStringLiteral("--remarks"), QStringLiteral("EXCISE RETURN"));
+
+    static const QRegularExpression year(QStringLiteral("^[0-9]{4}$"));
+    static const QRegularExpression date(QStringLiteral("^[0-9]{2}/[0-9]{2}/[0-9]{4}$"));
+    static const QStringList quarters{QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
+                                      QStringLiteral("Jan-Mar")};
+    if (!year.match(form.year).hasMatch())
+        return usageError(QStringLiteral("--year needs four digits, not %1").arg(form.year));
+    if (!quarters.contains(form.quarter))
+        return usageError(QStringLiteral("--quarter must be one of %1").arg(quarters.join(QStringLiteral(", "))));
+    if (!date.match(form.date).hasMatch() || !ValueDate(form.date).isValid())
+        return usageError(QStringLiteral("--date needs a real date as DD/MM/YYYY, not %1").arg(form.date));
+
+    StartupFailure startup;
+    if (!OpenStartupConnections(&startup)) {
+        cliErr(startup.description);
+        return CliFailed;
+    }
+    // The company and period are chosen exactly as the selection window does.
+    QList<CompanyEntry> companies;
+    SelectionFailure failure;
+    if (!ListCompanies(&companies, &failure)) {
+        cliErr(failure.description);
+        return CliFailed;
+    }
+    const QString wantedCompany = options.value(QStringLiteral("--company"));
+    const CompanyEntry *company = nullptr;
+    for (const CompanyEntry &c : companies)
+        if (sameCompany(c.code, wantedCompany)) {
+            company = &c;
+            break;
+        }
+    if (!company) {
+        cliErr(QStringLiteral("No company with the code %1 (quorvant-cli companies lists them)").arg(wantedCompany));
+        return CliFailed;
+    }
+    QList<PeriodEntry> periods;
+    if (!ListPeriods(company->code, &periods, &failure)) {
+        cliErr(failure.description);
+        return CliFailed;
+    }
+    const QString wantedPeriod = options.value(QStringLiteral("--period"));
+    const PeriodEntry *period = nullptr;
+    for (const PeriodEntry &p : periods)
+        if (p.code == wantedPeriod) {
+            period = &p;
+            break;
+        }
+    if (!period) {
+        cliErr(QStringLiteral("The company %1 has no period %2 (quorvant-cli companies lists them)")
+                   .arg(wantedCompany, wantedPeriod));
+        return CliFailed;
+    }
+    if (!SelectCompany(company->code, company->name, *period, &failure)) {
+        cliErr(failure.description);
+        return CliFailed;
+    }
+
+    const ExportResult result = ExportReturn(form);
+    if (!result.success)
+        return CliFailed;
+    cliOut(result.outputPath);
+    return CliOk;
+}
+} // namespace
+
+QV_CLI_COMMAND(QStringLiteral("export"), kUsage, runExport)

@@ -1,0 +1,51 @@
+#include "CliCommand.h"
+
+#include "app/AppSettings.h"
+#include "app/Connections.h"
+#include "tariff/TariffImport.h"
+#include "tariff/WorkbookReader.h"
+
+namespace {
+int importTariff(const QStringList &args)
+{
+    const CliOptions options(args, {QStringLiteral("--workbook"), QStringLiteral("--sheet")},
+                             {QStringLiteral("--list-sheets")});
+    if (!options.ok()) {
+        cliErr(options.error());
+        return CliUsage;
+    }
+    const QString workbook = options.value(QStringLiteral("--workbook"));
+    const bool list = options.has(QStringLiteral("--list-sheets"));
+    const bool hasSheet = options.has(QStringLiteral("--sheet"));
+    if (workbook.isEmpty() || list == hasSheet || !options.positional().isEmpty()) {
+        cliErr(QStringLiteral("usage: quorvant-cli import-tariff --workbook FILE (--sheet NAME | --list-sheets)"));
+        return CliUsage;
+    }
+
+    if (list) {
+        QStringList names;
+        QString error;
+        if (!ListWorkbookSheets(workbook, &names, &error)) {
+            cliErr(error);
+            return CliFailed;
+        }
+        for (const QString &name : names)
+            cliOut(name);
+        return CliOk;
+    }
+
+    QString error;
+    if (!OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(appFolder()), &error)) {
+        cliErr(error);
+        return CliFailed;
+    }
+    const TariffImportResult result = ImportTariff(workbook, options.value(QStringLiteral("--sheet")));
+    if (result.ok)
+        cliOut(QStringLiteral("Excel Records : %1\nTransfer Records : %2").arg(result.sheetRows).arg(result.rowsCopied));
+    CloseConnection(settings().cnProgram);
+    return result.ok ? CliOk : CliFailed;
+}
+} // namespace
+
+QV_CLI_COMMAND(QStringLiteral("import-tariff"),
+               QStringLiteral("import-tariff --workbook FILE (--sheet NAME | --list-sheets)"), importTariff)

@@ -1,0 +1,204 @@
+#include "GuiScreenshotTour.h"
+
+#include "context/MDIForm1.h"
+#include "context/frmCompDef.h"
+#include "context/frmSplash.h"
+#include "app/UserInterface.h"
+#include "ui/frmPleaseWait.h"
+#include "ui/frmQVMsg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+// Steps wait for their window, let it paint, then act. Acts that open a
+// modal window queue the click, so the tour keeps running inside it.
+class Tour : public QObject
+{
+public:
+    explicit Tour(const QString &folder)
+        : m_folder(folder)
+    {
+        QDir().mkpath(folder);
+        m_total.start();
+        connect(&m_timer, &QTimer::timeout, this, &Tour::tick);
+        m_timer.start(100);
+    }
+
+    void step(std::function<bool()> ready, std::function<void()> act)
+    {
+        m_steps.push_back({std::move(ready), std::move(act)});
+    }
+
+private:
+    struct Step
+    {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+
+    void tick()
+    {
+        if (m_total.elapsed() > 60000) {
+            std::fprintf(stderr, "screenshot tour stalled at step %d\n", int(m_next) + 1);
+            m_timer.stop();
+            QCoreApplication::exit(2);
+            return;
+        }
+        if (m_next >= m_steps.size()) {
+            m_timer.stop();
+            return;
+        }
+        if (!m_steps[m_next].ready()) {
+            m_readySince.invalidate();
+            return;
+        }
+        if (!m_readySince.isValid()) {
+            m_readySince.start();
+            return;
+        }
+        if (m_readySince.elapsed() < 700) // let the window paint
+            return;
+        m_readySince.invalidate();
+        const std::function<void()> act = m_steps[m_next++].act;
+        act();
+    }
+
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+    QString m_folder;
+    QTimer m_timer;
+    QElapsedTimer m_total;
+    QElapsedTimer m_readySince;
+
+public:
+    void save(const QString &name) const
+    {
+        QPixmap shot;
+        if (QGuiApplication::platformName() == QLatin1String("xcb") && QGuiApplication::primaryScreen())
+            shot = QGuiApplication::primaryScreen()->grabWindow(0);
+        if (shot.isNull()) {
+            QWidget *w = QApplication::activeModalWidget();
+            if (!w)
+                w = MDIForm1::instance();
+            if (w)
+                shot = w->window()->grab();
+        }
+        const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));
+        if (shot.save(path))
+            std::fprintf(stderr, "saved %s\n", qPrintable(path));
+        else
+            std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+    }
+};
+
+template <typename T>
+T *modal()
+{
+    return qobject_cast<T *>(QApplication::activeModalWidget());
+}
+
+void key(QWidget *target, Qt::Key k, const QString &text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+void type(QWidget *target, const QString &text)
+{
+    for (const QChar c : text)
+        key(target, Qt::Key(c.toUpper().unicode()), QString(c));
+}
+
+void queueClick(QPushButton *button)
+{
+    QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
+}
+
+QWidget *focusIn(QWidget *window)
+{
+    QWidget *f = window->focusWidget();
+    return f ? f : window;
+}
+} // namespace
+
+void StartScreenshotTour(const QString &folder)
+{
+    auto *tour = new Tour(folder);
+    tour->setParent(qApp);
+
+    tour->step([] { return modal<frmSplash>() != nullptr; }, [] {
+        frmSplash *login = modal<frmSplash>();
+        type(login->CmbUserId->lineEdit(), QStringLiteral("ACCOUNTS"));
+        key(login->CmbUserId->lineEdit(), Qt::Key_Return);
+        type(login->TxtPassWord, QStringLiteral("secret"));
+    });
+    tour->step([] { return modal<frmSplash>() != nullptr; }, [tour] {
+        tour->save(QStringLiteral("login"));
+        key(modal<frmSplash>()->TxtPassWord, Qt::Key_Return);
+    });
+    // "&Select" with nothing picked: the program's message box.
+    tour->step([] { return modal<frmCompDef>() != nullptr; }, [] { queueClick(modal<frmCompDef>()->cmdSelect); });
+    tour->step([] { return modal<frmQVMsg>() != nullptr; }, [tour] {
+        tour->save(QStringLiteral("message-box"));
+        key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
+    });
+    tour->step([] { return modal<frmCompDef>() != nullptr; }, [] {
+        frmCompDef *company = modal<frmCompDef>();
+        company->DCCompany->setFocus();
+        key(company->DCCompany, Qt::Key_Down);
+    });
+    tour->step([] { return modal<frmCompDef>() && modal<frmCompDef>()->flx->rowCount() > 0; }, [tour] {
+        tour->save(QStringLiteral("company-selection"));
+        frmCompDef *company = modal<frmCompDef>();
+        company->flx->setFocus();
+        key(company->flx, Qt::Key_Return);
+    });
+    tour->step([] { return !QApplication::activeModalWidget() && MDIForm1::instance(); },
+               [] { MDIForm1::instance()->mnuDataCheck->trigger(); });
+    tour->step(
+        [] {
+            QWidget *check = MDIForm1::instance()->workingWindow(QStringLiteral("mnuDataCheck"));
+            return check && check->isVisible();
+        },
+        [] {
+            MDIForm1 *main = MDIForm1::instance();
+            const QRect entry = main->menuBar()->actionGeometry(main->mnuReports->menuAction());
+            main->mnuReports->popup(main->menuBar()->mapToGlobal(entry.bottomLeft()));
+        });
+    tour->step([] { return MDIForm1::instance()->mnuReports->isVisible(); }, [tour] {
+        tour->save(QStringLiteral("main-window"));
+        MDIForm1 *main = MDIForm1::instance();
+        // Without a window manager the title bar is not drawn; say what it reads.
+        std::fprintf(stderr, "main window title: %s\n", qPrintable(main->windowTitle()));
+        main->mnuReports->hide();
+        ShowPleaseWait();
+    });
+    tour->step([] { return frmPleaseWait::isShown(); }, [tour] {
+        tour->save(QStringLiteral("please-wait"));
+        HidePleaseWait();
+        QMetaObject::invokeMethod(MDIForm1::instance()->mnuExit, &QAction::trigger, Qt::QueuedConnection);
+    });
+    tour->step([] { return modal<frmQVMsg>() != nullptr; }, [tour] {
+        tour->save(QStringLiteral("exit-confirmation"));
+        frmQVMsg *box = modal<frmQVMsg>();
+        key(focusIn(box), Qt::Key_Tab);
+        key(focusIn(box), Qt::Key_Return);
+    });
+}

@@ -1,0 +1,204 @@
+#include "MDIForm1.h"
+
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/DateFormat.h"
+#include "app/UserInterface.h"
+#include "context/frmDataCheck.h"
+#include "ui/GuiEndProgram.h"
+#include "ui/GuiFormLayout.h"
+#include "ui/GuiLockKeys.h"
+#include "ui/GuiTwips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace {
+QPointer<MDIForm1> g_instance;
+
+QHash<QString, MDIForm1::WindowFactory> &factories()
+{
+    static QHash<QString, MDIForm1::WindowFactory> f{
+        {QStringLiteral("mnuDataCheck"), [] { return new frmDataCheck; }},
+    };
+    return f;
+}
+
+const QString kStatusLine = QStringLiteral("Quarterly excise return for dealers and importers");
+
+// A status panel asks for its design width but gives way on a narrow screen,
+// so the panels never make the main window wider than the screen.
+class StatusPanel : public QLabel
+{
+public:
+    StatusPanel(int widthTwips, QWidget *parent)
+        : QLabel(parent)
+        , m_width(TwipsToPixelsX(widthTwips))
+    {
+    }
+    QSize sizeHint() const override { return QSize(m_width, QLabel::sizeHint().height()); }
+    QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
+
+private:
+    int m_width;
+};
+} // namespace
+
+MDIForm1::MDIForm1(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MDIForm1"));
+    setWindowTitle(kAppTitle);
+    g_instance = this;
+
+    mdiClient = new QMdiArea(this);
+    mdiClient->setObjectName(QStringLiteral("mdiClient"));
+    setCentralWidget(mdiClient);
+    SetClientArea(mdiClient);
+
+    mnuImportFile = menuBar()->addMenu(QStringLiteral("&Import File"));
+    mnuImportFile->setObjectName(QStringLiteral("mnuImportFile"));
+    mnuExcelImport = mnuImportFile->addAction(QStringLiteral("&Excel Import"));
+    mnuExcelImport->setObjectName(QStringLiteral("mnuExcelImport"));
+
+    mnuReports = menuBar()->addMenu(QStringLiteral("&Reports"));
+    mnuReports->setObjectName(QStringLiteral("mnuReports"));
+    mnuDataCheck = mnuReports->addAction(QStringLiteral("Data Check"));
+    mnuDataCheck->setObjectName(QStringLiteral("mnuDataCheck"));
+    mnuExporttoXML = mnuReports->addAction(QStringLiteral("&Export To XML"));
+    mnuExporttoXML->setObjectName(QStringLiteral("mnuExporttoXML"));
+    // Shown for completeness; there is nothing behind it.
+    mnuExporttoExcel = mnuReports->addAction(QStringLiteral("Export To E&xcel"));
+    mnuExporttoExcel->setObjectName(QStringLiteral("mnuExporttoExcel"));
+    mnuExporttoExcel->setEnabled(false);
+
+    mnuExit = menuBar()->addAction(QStringLiteral("E&xit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+
+    for (QAction *entry : {mnuExcelImport, mnuDataCheck, mnuExporttoXML}) {
+        const QString name = entry->objectName();
+        connect(entry, &QAction::triggered, this, [this, name] { openWorkingWindow(name); });
+    }
+    connect(mnuExit, &QAction::triggered, this, &MDIForm1::exitChosen);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(StatusBar1);
+    const int widths[] = {2540, 2540, 2540, 2540, 2540, 7938};
+    for (int i = 0; i < 6; ++i) {
+        auto *panel = new StatusPanel(widths[i], StatusBar1);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setIndent(4);
+        if (i == 3 || i == 4)
+            panel->setAlignment(Qt::AlignCenter);
+        // The fixed text line gives way first on a narrow screen.
+        if (i == 5)
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        StatusBar1->addWidget(panel, i == 5 ? 1 : 0);
+        m_panels.append(panel);
+    }
+    m_panels[5]->setText(kStatusLine);
+
+    refreshStatus();
+    m_clock.setInterval(1000);
+    connect(&m_clock, &QTimer::timeout, this, &MDIForm1::refreshStatus);
+    m_clock.start();
+    qApp->installEventFilter(this);
+}
+
+MDIForm1::~MDIForm1()
+{
+    qApp->removeEventFilter(this);
+}
+
+MDIForm1 *MDIForm1::instance()
+{
+    return g_instance.data();
+}
+
+void MDIForm1::setWindowFactory(const QString &menuEntry, WindowFactory factory)
+{
+    if (factory)
+        factories().insert(menuEntry, std::move(factory));
+    else
+        factories().remove(menuEntry);
+}
+
+QWidget *MDIForm1::workingWindow(const QString &menuEntry) const
+{
+    return m_windows.value(menuEntry).data();
+}
+
+void MDIForm1::setUserPanel(const QString &userId)
+{
+    m_panels[0]->setText(QStringLiteral("User ID : ") + userId);
+}
+
+QString MDIForm1::panelText(int panel) const
+{
+    return (panel >= 1 && panel <= m_panels.size()) ? m_panels[panel - 1]->text() : QString();
+}
+
+void MDIForm1::refreshStatus()
+{
+    const QDateTime now = Clock::now();
+    m_panels[1]->setText(ShortDateText(now.date()));
+    m_panels[2]->setText(LongTimeText(now.time()));
+    const LockKeyState keys = CurrentLockKeys();
+    m_panels[3]->setText(keys.capsLock ? QStringLiteral("CAPS") : QString());
+    m_panels[4]->setText(keys.numLock ? QStringLiteral("NUM") : QString());
+}
+
+void MDIForm1::openWorkingWindow(const QString &menuEntry)
+{
+    QPointer<QWidget> &window = m_windows[menuEntry];
+    if (!window) {
+        const WindowFactory factory = factories().value(menuEntry);
+        if (!factory)
+            return;
+        window = factory();
+        if (!window)
+            return;
+    }
+    ArrangeForm(window);
+}
+
+void MDIForm1::exitChosen()
+{
+    if (ShowMessage(kExitQuestion, QLatin1Char(' ') + kAppTitle, 3, 2, true) != 0)
+        return;
+    EndProgram();
+    close();
+}
+
+void MDIForm1::closeEvent(QCloseEvent *event)
+{
+    if (ProgramEnding()) {
+        event->accept();
+        return;
+    }
+    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, 3, 2, true) != 0) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    EndProgram();
+}
+
+bool MDIForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The lock panels follow the keys at once, not only on the next tick.
+    if (event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock)
+            QTimer::singleShot(0, this, &MDIForm1::refreshStatus);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

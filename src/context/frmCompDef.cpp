@@ -1,0 +1,236 @@
+#include "frmCompDef.h"
+
+#include "app/AppSettings.h"
+#include "app/ErrorLog.h"
+#include "app/UserInterface.h"
+#include "context/MDIForm1.h"
+#include "ui/FrmImages.h"
+#include "ui/GuiEndProgram.h"
+#include "ui/GuiTwips.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+const QColor kPale(200, 249, 241);
+const QColor kTeal(23, 147, 140);
+
+void paint(QWidget *w, const QColor &back, const QColor &text)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, back);
+    p.setColor(QPalette::WindowText, text);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QFrame *frame(const char *name, QWidget *parent)
+{
+    auto *f = new QFrame(parent);
+    f->setObjectName(QLatin1String(name));
+    f->setFrameShape(QFrame::StyledPanel);
+    f->setFrameShadow(QFrame::Raised);
+    return f;
+}
+
+bool isEnter(QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+void logFailure(const SelectionFailure &f)
+{
+    LogError(f.number, f.description, QString(), QString(), true);
+}
+} // namespace
+
+frmCompDef::frmCompDef(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmCompDef"));
+    setWindowTitle(QStringLiteral("Company Selection"));
+    paint(this, kTeal, Qt::black);
+
+    Frame1 = frame("Frame1", this);
+    paint(Frame1, kPale, QColor(12, 84, 80));
+    Image2 = new QLabel(Frame1);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setPixmap(FrmImages::pixmap(QStringLiteral("ImgInfo"), QSize(32, 32), devicePixelRatioF()));
+    Label2 = new QLabel(QStringLiteral("Company Information"), Frame1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    QFont heading(QStringLiteral("Arial"));
+    heading.setPointSizeF(14);
+    heading.setBold(true);
+    Label2->setFont(heading);
+    auto *top = new QHBoxLayout(Frame1);
+    top->addWidget(Image2);
+    top->addWidget(Label2, 1);
+
+    Frame2 = frame("Frame2", this);
+    paint(Frame2, kTeal, Qt::black);
+    Label1 = new QLabel(QStringLiteral("Select Company :"), Frame2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont bold(QStringLiteral("Arial"));
+    bold.setPointSizeF(10);
+    bold.setBold(true);
+    Label1->setFont(bold);
+    QPalette onTeal = Label1->palette();
+    onTeal.setColor(QPalette::WindowText, Qt::white);
+    Label1->setPalette(onTeal);
+    DCCompany = new QComboBox(Frame2);
+    DCCompany->setObjectName(QStringLiteral("DCCompany"));
+    DCCompany->setMinimumWidth(TwipsToPixelsX(4200));
+
+    flx = new QTableWidget(0, 5, Frame2);
+    flx->setObjectName(QStringLiteral("flx"));
+    flx->verticalHeader()->hide();
+    flx->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    flx->setSelectionBehavior(QAbstractItemView::SelectRows);
+    flx->setSelectionMode(QAbstractItemView::SingleSelection);
+    flx->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    flx->setMinimumHeight(TwipsToPixelsY(2400));
+    auto *header = new QTableWidgetItem(QStringLiteral(" Select Company Period"));
+    flx->setHorizontalHeaderItem(1, header);
+    for (int column : {0, 2, 3})
+        flx->setColumnHidden(column, true);
+    flx->setColumnWidth(4, TwipsToPixelsX(1000));
+    flx->horizontalHeader()->setHighlightSections(false);
+
+    auto *pick = new QHBoxLayout;
+    pick->addWidget(Label1);
+    pick->addWidget(DCCompany, 1);
+    auto *middle = new QVBoxLayout(Frame2);
+    middle->addLayout(pick);
+    middle->addWidget(flx);
+
+    Frame3 = frame("Frame3", this);
+    paint(Frame3, kPale, Qt::black);
+    cmdSelect = new QPushButton(FrmImages::icon(QStringLiteral("ImgOk")), QStringLiteral("&Select"), Frame3);
+    cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
+    cmdClose = new QPushButton(FrmImages::icon(QStringLiteral("ImgClose")), QStringLiteral("&Close"), Frame3);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    for (QPushButton *b : {cmdSelect, cmdClose}) {
+        b->setIconSize(QSize(20, 20));
+        b->setMinimumWidth(TwipsToPixelsX(1300));
+        b->setAutoDefault(false);
+    }
+    auto *bottom = new QHBoxLayout(Frame3);
+    bottom->addStretch();
+    bottom->addWidget(cmdSelect);
+    bottom->addWidget(cmdClose);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 8);
+    outer->addWidget(Frame1);
+    outer->addWidget(Frame2, 1);
+    outer->addWidget(Frame3);
+    resize(TwipsRect(0, 0, 7200, 5600).size());
+
+    setTabOrder(DCCompany, flx);
+    setTabOrder(flx, cmdSelect);
+    setTabOrder(cmdSelect, cmdClose);
+    DCCompany->setFocus();
+
+    DCCompany->installEventFilter(this);
+    flx->installEventFilter(this);
+    flx->viewport()->installEventFilter(this);
+    connect(DCCompany, &QComboBox::activated, this, &frmCompDef::companyPicked);
+    connect(cmdSelect, &QPushButton::clicked, this, &frmCompDef::selectClicked);
+    connect(cmdClose, &QPushButton::clicked, this, &frmCompDef::closeClicked);
+
+    loadCompanies();
+}
+
+void frmCompDef::loadCompanies()
+{
+    QList<CompanyEntry> companies;
+    SelectionFailure failure;
+    if (!ListCompanies(&companies, &failure)) {
+        logFailure(failure);
+        return;
+    }
+    for (const CompanyEntry &c : companies)
+        DCCompany->addItem(c.name, c.code);
+    DCCompany->setCurrentIndex(-1);
+}
+
+void frmCompDef::companyPicked()
+{
+    QList<PeriodEntry> periods;
+    SelectionFailure failure;
+    if (!ListPeriods(DCCompany->currentData(), &periods, &failure)) {
+        // No grid left from another company to select by mistake.
+        showPeriods({});
+        logFailure(failure);
+        return;
+    }
+    showPeriods(periods);
+}
+
+void frmCompDef::showPeriods(const QList<PeriodEntry> &periods)
+{
+    m_periods = periods;
+    flx->clearContents();
+    flx->setRowCount(int(periods.size()));
+    for (int row = 0; row < periods.size(); ++row) {
+        const PeriodEntry &p = periods[row];
+        auto *label = new QTableWidgetItem(p.label);
+        label->setTextAlignment(Qt::AlignCenter);
+        flx->setItem(row, 1, label);
+        flx->setItem(row, 2, new QTableWidgetItem(p.fromText));
+        flx->setItem(row, 3, new QTableWidgetItem(p.toText));
+    }
+    if (!periods.isEmpty())
+        flx->setCurrentCell(0, 1);
+}
+
+void frmCompDef::selectClicked()
+{
+    const int row = flx->currentRow();
+    const PeriodEntry period = (row >= 0 && row < m_periods.size()) ? m_periods[row] : PeriodEntry();
+    SelectionFailure failure;
+    // An empty choice is answered by the selection itself ("Please select the Company").
+    if (!SelectCompany(DCCompany->currentData(), DCCompany->currentText(), period, &failure)) {
+        logFailure(failure);
+        return;
+    }
+    accept();
+    if (MDIForm1 *main = MDIForm1::instance())
+        main->setWindowTitle(CompanyCaption());
+}
+
+void frmCompDef::closeClicked()
+{
+    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, 3, 2, true) != 0)
+        return;
+    EndProgram();
+    reject();
+}
+
+bool frmCompDef::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DCCompany && isEnter(event)) {
+        focusNextChild();
+        return true;
+    }
+    if (watched == flx) {
+        if (isEnter(event)) {
+            cmdSelect->click();
+            return true;
+        }
+    }
+    // The period column fills the grid; the last column stays out of view.
+    if (watched == flx->viewport() && event->type() == QEvent::Resize)
+        flx->setColumnWidth(1, flx->viewport()->width() - TwipsToPixelsX(30));
+    return QDialog::eventFilter(watched, event);
+}

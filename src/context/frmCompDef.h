@@ -1,0 +1,45 @@
+#pragma once
+
+#include "context/CompanySelection.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+// Company and period selection. "&Select" opens the chosen company's data,
+// sets the company settings and the main window's title, and closes the
+// window; a failure is logged and shown, and the window stays open.
+class frmCompDef : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmCompDef(QWidget *parent = nullptr);
+
+    QFrame *Frame1;
+    QLabel *Image2;
+    QLabel *Label2;
+    QFrame *Frame2;
+    QLabel *Label1;
+    QComboBox *DCCompany;
+    QTableWidget *flx;
+    QFrame *Frame3;
+    QPushButton *cmdSelect;
+    QPushButton *cmdClose;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void loadCompanies();
+    void companyPicked();
+    void showPeriods(const QList<PeriodEntry> &periods);
+    void selectClicked();
+    void closeClicked();
+
+    // The periods behind the grid's rows, row for row.
+    QList<PeriodEntry> m_periods;
+};

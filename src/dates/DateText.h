@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+// Dates are shown as "DD/MM/YYYY" and typed as short runs of digits:
+// DD, DDM, DDMM, DDMMYY (always 20YY) or DDMMYYYY.
+
+// Years a date text may carry. Below 100 an eight-digit entry such as 15040015
+// is far more likely a slip of the finger than a date, so it is refused.
+constexpr int kFirstDateYear = 100;
+constexpr int kLastDateYear = 9999;
+
+// Completes the digits typed in a date box. The caller removes every "/" and
+// trims blanks first. True: output is the canonical date text, or empty for
+// empty input. False: output is the input, unchanged. Month and year that the
+// input leaves out are taken from today.
+bool CompleteDateText(const QString &input, QString &output, const QDate &today);
+bool CompleteDateText(const QString &input, QString &output); // today from Clock::today()
+
+// A day-first date text ("5/3/2014", "05/03/2014", "05-03-2014", "05.03.2014")
+// as a date; invalid for anything else, including digits without separators.
+QDate DateFromText(const QString &text);
+bool IsDateText(const QString &text);
+
+// The text with every "/" removed: what a date box shows while it is edited.
+QString WithoutSlashes(const QString &text);

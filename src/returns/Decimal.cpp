@@ -1,0 +1,252 @@
+#include "Decimal.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int kMaxExponent = 400;
+
+bool isIgnorable(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+int compareMagnitude(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+}
+
+// a + b for digit strings of any length.
+std::string addMagnitude(const std::string &a, const std::string &b)
+{
+    std::string out;
+    out.resize(std::max(a.size(), b.size()) + 1);
+    int carry = 0;
+    auto ia = a.rbegin(), ib = b.rbegin();
+    for (auto o = out.rbegin(); o != out.rend(); ++o) {
+        int d = carry;
+        if (ia != a.rend())
+            d += *ia++ - '0';
+        if (ib != b.rend())
+            d += *ib++ - '0';
+        *o = char('0' + d % 10);
+        carry = d / 10;
+    }
+    return out;
+}
+
+// a - b where a >= b.
+std::string subtractMagnitude(const std::string &a, const std::string &b)
+{
+    std::string out = a;
+    int borrow = 0;
+    auto ib = b.rbegin();
+    for (auto o = out.rbegin(); o != out.rend(); ++o) {
+        int d = (*o - '0') - borrow;
+        if (ib != b.rend())
+            d -= *ib++ - '0';
+        borrow = d < 0 ? 1 : 0;
+        *o = char('0' + (d + 10) % 10);
+    }
+    return out;
+}
+
+struct Parsed
+{
+    bool ok = true;       // false: exponent out of range
+    bool any = false;     // a number was found
+    qsizetype end = 0;    // where reading stopped
+};
+
+Parsed parse(QStringView text, bool *negative, std::string *digits, int *scale)
+{
+    Parsed p;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    auto skip = [&] {
+        while (i < n && isIgnorable(text.at(i)))
+            ++i;
+    };
+    skip();
+    *negative = false;
+    if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
+        *negative = text.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    digits->clear();
+    int fraction = 0;
+    bool point = false;
+    for (; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (isIgnorable(c))
+            continue;
+        if (isDigit(c)) {
+            p.any = true;
+            if (!(digits->empty() && c == QLatin1Char('0')))
+                digits->push_back(char(c.unicode()));
+            if (point)
+                ++fraction;
+        } else if (c == QLatin1Char('.') && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    p.end = i;
+    long long exponent = 0;
+    if (p.any && i < n && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
+        qsizetype j = i + 1;
+        bool expNegative = false;
+        while (j < n && isIgnorable(text.at(j)))
+            ++j;
+        if (j < n && (text.at(j) == QLatin1Char('-') || text.at(j) == QLatin1Char('+'))) {
+            expNegative = text.at(j) == QLatin1Char('-');
+            ++j;
+        }
+        bool expDigits = false;
+        for (; j < n; ++j) {
+            const QChar c = text.at(j);
+            if (isIgnorable(c))
+                continue;
+            if (!isDigit(c))
+                break;
+            expDigits = true;
+            exponent = std::min<long long>(exponent * 10 + (c.unicode() - '0'), 1000000);
+        }
+        if (expDigits) {
+            p.end = j;
+            if (expNegative)
+                exponent = -exponent;
+        }
+    }
+    if (!p.any) {
+        digits->clear();
+        *scale = 0;
+        *negative = false;
+        return p;
+    }
+    if (exponent > kMaxExponent || exponent < -kMaxExponent) {
+        p.ok = false;
+        return p;
+    }
+    long long s = fraction - exponent;
+    if (s < 0 && !digits->empty()) {
+        digits->append(size_t(-s), '0');
+        s = 0;
+    }
+    *scale = int(std::max<long long>(s, 0));
+    return p;
+}
+} // namespace
+
+void Decimal::normalise()
+{
+    const size_t firstNonZero = m_digits.find_first_not_of('0');
+    if (firstNonZero == std::string::npos)
+        m_digits.clear();
+    else if (firstNonZero > 0)
+        m_digits.erase(0, firstNonZero);
+    if (m_digits.empty())
+        m_negative = false;
+}
+
+void Decimal::rescale(int scale)
+{
+    if (scale > m_scale) {
+        if (!m_digits.empty())
+            m_digits.append(size_t(scale - m_scale), '0');
+        m_scale = scale;
+    }
+}
+
+bool Decimal::fromLeadingText(QStringView text, Decimal *out)
+{
+    Decimal d;
+    const Parsed p = parse(text, &d.m_negative, &d.m_digits, &d.m_scale);
+    if (!p.ok)
+        return false;
+    d.normalise();
+    *out = d;
+    return true;
+}
+
+bool Decimal::fromWholeText(QStringView text, Decimal *out)
+{
+    // Blanks may surround the number but not split it here: "1 2" is not one number.
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text.at(begin).isSpace())
+        ++begin;
+    while (end > begin && text.at(end - 1).isSpace())
+        --end;
+    const QStringView core = text.mid(begin, end - begin);
+    for (QChar c : core)
+        if (isIgnorable(c))
+            return false;
+    Decimal d;
+    const Parsed p = parse(core, &d.m_negative, &d.m_digits, &d.m_scale);
+    if (!p.ok || !p.any || p.end != core.size())
+        return false;
+    d.normalise();
+    *out = d;
+    return true;
+}
+
+Decimal Decimal::operator+(const Decimal &other) const
+{
+    Decimal a = *this;
+    Decimal b = other;
+    const int scale = std::max(a.m_scale, b.m_scale);
+    a.rescale(scale);
+    b.rescale(scale);
+    Decimal r;
+    r.m_scale = scale;
+    if (a.m_negative == b.m_negative) {
+        r.m_digits = addMagnitude(a.m_digits, b.m_digits);
+        r.m_negative = a.m_negative;
+    } else if (compareMagnitude(a.m_digits, b.m_digits) >= 0) {
+        r.m_digits = subtractMagnitude(a.m_digits, b.m_digits);
+        r.m_negative = a.m_negative;
+    } else {
+        r.m_digits = subtractMagnitude(b.m_digits, a.m_digits);
+        r.m_negative = b.m_negative;
+    }
+    r.normalise();
+    return r;
+}
+
+Decimal Decimal::rounded(int places) const
+{
+    Decimal r = *this;
+    if (r.m_scale <= places)
+        return r;
+    const size_t drop = size_t(r.m_scale - places);
+    const size_t len = r.m_digits.size();
+    // On the magnitude, a half or more rounds up: only the first dropped digit decides.
+    const char firstDropped = len >= drop ? r.m_digits[len - drop] : '0';
+    r.m_digits.resize(len > drop ? len - drop : 0);
+    r.m_scale = places;
+    if (firstDropped >= '5')
+        r.m_digits = addMagnitude(r.m_digits, std::string("1"));
+    r.normalise();
+    return r;
+}
+
+QString Decimal::toText(int places) const
+{
+    Decimal r = rounded(places);
+    r.rescale(places);
+    std::string digits = r.m_digits;
+    if (digits.size() < size_t(places) + 1)
+        digits.insert(0, size_t(places) + 1 - digits.size(), '0');
+    if (places > 0)
+        digits.insert(digits.size() - size_t(places), 1, '.');
+    if (r.m_negative)
+        digits.insert(0, 1, '-');
+    return QString::fromLatin1(digits.data(), qsizetype(digits.size()));
+}

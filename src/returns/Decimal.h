@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <string>
+
+// Exact decimal numbers for quantities and duty amounts: read from text, summed
+// and rounded without binary floating point, so 2.675 stays 2.675.
+class Decimal
+{
+public:
+    Decimal() = default;
+
+    // The number at the start of `text`, read the way the accounting data has
+    // always been read: blanks, tabs and line feeds ignored anywhere, an
+    // optional sign, digits with "." as decimal point, an optional exponent;
+    // reading stops at the first character that cannot continue the number,
+    // and text without a leading number gives 0. False only when the exponent
+    // is beyond any real quantity (|exponent| > 400).
+    static bool fromLeadingText(QStringView text, Decimal *out);
+
+    // True when the whole of `text` (blanks around it allowed) is one number;
+    // `out` then holds it.
+    static bool fromWholeText(QStringView text, Decimal *out);
+
+    Decimal operator+(const Decimal &other) const;
+    bool isZero() const { return m_digits.empty(); }
+
+    // Rounded to `places` decimals, halves away from zero.
+    Decimal rounded(int places) const;
+
+    // Rounded to `places` decimals and written with exactly that many, at least
+    // one integer digit, "." as point, no separators ("0.00" for two places).
+    QString toText(int places) const;
+
+private:
+    bool m_negative = false;
+    std::string m_digits; // magnitude, most significant first, no leading zeros; empty is zero
+    int m_scale = 0;      // digits after the point
+
+    void normalise();
+    void rescale(int scale);
+};

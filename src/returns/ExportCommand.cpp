@@ -1,0 +1,79 @@
+#include "ExportCommand.h"
+
+#include "RegistrationNumber.h"
+#include "SchemaValidation.h"
+#include "WorkTables.h"
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/UserInterface.h"
+
+QString ExportTimeStamp(const QDateTime &when)
+{
+    const QDate d = when.date();
+    const QTime t = when.time();
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    return QStringLiteral("%1%2%3%4%5%6")
+        .arg(d.year(), 4, 10, QLatin1Char('0'))
+        .arg(d.month(), 2, 10, QLatin1Char('0'))
+        .arg(d.day(), 2, 10, QLatin1Char('0'))
+        .arg(hour12, 2, 10, QLatin1Char('0'))
+        .arg(t.minute(), 2, 10, QLatin1Char('0'))
+        .arg(t.hour() < 12 ? QLatin1String("AM") : QLatin1String("PM"));
+}
+
+QString ReturnOutputPath(const QString &registrationNumber, const QDateTime &when)
+{
+    return appFolder() + QStringLiteral("/ACES/") + settings().strCompCode + QLatin1Char('/') + registrationNumber
+           + QLatin1Char('_') + ExportTimeStamp(when) + QStringLiteral(".xml");
+}
+
+QString ReturnSchemaPath()
+{
+    const QString found = findFileNoCase(appFolder(), QStringLiteral("ACES_DLR.xsd"));
+    return found.isEmpty() ? joinPath(appFolder(), QStringLiteral("ACES_DLR.xsd")) : found;
+}
+
+ExportResult ExportReturn(const ReturnInputs &form)
+{
+    ExportResult result;
+    result.outputPath = ReturnOutputPath(form.registrationNumber, Clock::now());
+
+    auto stop = [&result](const QString &message, ExportFocus focus) {
+        ShowMessage(message, kAppTitle, 0, 0, true);
+        result.focus = focus;
+        return result;
+    };
+    // Empty means no characters at all: blanks count as filled.
+    if (form.registrationNumber.isEmpty())
+        return stop(QStringLiteral("Please Enter the Registration Number"), ExportFocus::RegisterNo);
+    if (form.place.isEmpty())
+        return stop(QStringLiteral("Please Enter the Place"), ExportFocus::Place);
+    if (form.remarks.isEmpty())
+        return stop(QStringLiteral("Please Enter the Remark"), ExportFocus::Remarks);
+    if (!ValidateRegistrationNumber(form.registrationNumber, QString())) {
+        result.focus = ExportFocus::RegisterNo;
+        return result;
+    }
+    // The number names the file: it must not reach outside the company's folder.
+    const QString fileNameProblem = RegistrationFileNameProblem(form.registrationNumber);
+    if (!fileNameProblem.isEmpty())
+        return stop(fileNameProblem, ExportFocus::RegisterNo);
+    if (!CheckWorkTables())
+        return result;
+
+    ShowPleaseWait();
+    ReturnInputs inputs = form;
+    inputs.dealerName = settings().strCompName;
+    inputs.outputPath = result.outputPath;
+    // An ended document still goes to validation, which reports it as incomplete.
+    if (WriteReturnDocument(inputs) == WriteOutcome::Failed)
+        return result;
+    if (!ValidateAgainstSchema(result.outputPath, ReturnSchemaPath())) {
+        HidePleaseWait();
+        return result;
+    }
+    HidePleaseWait();
+    ShowMessage(QStringLiteral("File Export to XML and validated successfully"), kAppTitle, 2, 0, true);
+    result.success = true;
+    return result;
+}

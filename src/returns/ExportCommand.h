@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ReturnDocument.h"
+
+#include <QDateTime>
+#include <QString>
+
+// Which field of the return window should take the focus after a failed export.
+enum class ExportFocus { None, RegisterNo, Place, Remarks };
+
+struct ExportResult
+{
+    bool success = false;          // a valid return is on disk and the user was told so
+    ExportFocus focus = ExportFocus::None;
+    QString outputPath;            // built first, shown in the window even when a check stops the export
+};
+
+// "yyyymmddhhmm" on the 12-hour clock followed by "AM" or "PM":
+// 15:05 on 11 July 2014 gives "201407110305PM", 00:30 gives "...1230AM".
+QString ExportTimeStamp(const QDateTime &when);
+
+// <application folder>/ACES/<company code>/<number>_<stamp>.xml
+QString ReturnOutputPath(const QString &registrationNumber, const QDateTime &when);
+
+// The schema the return is checked against: ACES_DLR.xsd in the application folder.
+QString ReturnSchemaPath();
+
+// The export command: output path, the three required fields, the dealer's
+// registration number, the work tables, then write and validate under the
+// please-wait indicator. Every message goes through the seam. The dealer name
+// and output path of `form` are ignored: they come from the chosen company and
+// the clock.
+ExportResult ExportReturn(const ReturnInputs &form);

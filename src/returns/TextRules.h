@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Small text rules shared by the registration check and the return writer.
+
+// Leading and trailing blanks (space characters only) removed; tabs and line
+// ends stay, as they are part of the value.
+QString TrimBlanks(const QString &text);
+
+// Every blank (space character) removed.
+QString RemoveBlanks(const QString &text);
+
+// The first character XML 1.0 cannot carry (a control character other than
+// tab, CR and LF, a lone surrogate, U+FFFE or U+FFFF), or -1 when there is none.
+qsizetype FindCharacterNotInXml(const QString &text);

@@ -1,0 +1,118 @@
+#include "WorkTables.h"
+
+#include "app/AppSettings.h"
+#include "app/UserInterface.h"
+#include "app/Values.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+
+namespace {
+// Tariff numbers are few; the bound only keeps memory flat on strange data.
+constexpr qsizetype kCacheLimit = 100000;
+} // namespace
+
+bool CheckWorkTables()
+{
+    if (findFileNoCase(appFolder(), QStringLiteral("stemp4.DBF")).isEmpty()) {
+        ShowMessage(QStringLiteral("File Not Available (sTemp4)"), QStringLiteral("Invalid File"), 0, 0, true);
+        return false;
+    }
+    if (findFileNoCase(appFolder(), QStringLiteral("ptemp5.DBF")).isEmpty()) {
+        ShowMessage(QStringLiteral("File Not Available (pTemp5)"), QStringLiteral("Invalid File"), 0, 0, true);
+        return false;
+    }
+    return true;
+}
+
+TariffMaster::TariffMaster(const QString &connectionName)
+    : m_connection(connectionName)
+{
+}
+
+bool TariffMaster::prepare(QSqlQuery *query, const QString &sql)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.isOpen()) {
+        m_error = QStringLiteral("%1\r\nThe tariff master database is not open.").arg(sql);
+        return false;
+    }
+    *query = QSqlQuery(db);
+    query->setForwardOnly(true);
+    if (!query->prepare(sql)) {
+        m_error = sql + QStringLiteral("\r\n") + query->lastError().text();
+        return false;
+    }
+    return true;
+}
+
+bool TariffMaster::run(QSqlQuery *query, const QString &tariffNo)
+{
+    query->bindValue(0, tariffNo);
+    if (!query->exec()) {
+        m_error = query->lastQuery() + QStringLiteral("\r\n") + query->lastError().text();
+        return false;
+    }
+    return true;
+}
+
+bool TariffMaster::contains(const QString &tariffNo, bool *known)
+{
+    const auto cached = m_knownCache.constFind(tariffNo);
+    if (cached != m_knownCache.constEnd()) {
+        *known = cached.value();
+        return true;
+    }
+    if (!m_knownReady) {
+        if (!prepare(&m_known, kMasterCheckSql))
+            return false;
+        m_knownReady = true;
+    }
+    if (!run(&m_known, tariffNo))
+        return false;
+    *known = m_known.next();
+    m_known.finish();
+    if (m_knownCache.size() >= kCacheLimit)
+        m_knownCache.clear();
+    m_knownCache.insert(tariffNo, *known);
+    return true;
+}
+
+bool TariffMaster::unitFor(const QString &tariffNo, QString *unit)
+{
+    const auto cached = m_unitCache.constFind(tariffNo);
+    if (cached != m_unitCache.constEnd()) {
+        *unit = cached.value();
+        return true;
+    }
+    if (!m_unitReady) {
+        if (!prepare(&m_unit, kUnitSql))
+            return false;
+        m_unitReady = true;
+    }
+    if (!run(&m_unit, tariffNo))
+        return false;
+    QString result;
+    while (m_unit.next())
+        result = ValueText(m_unit.value(0));
+    m_unit.finish();
+    if (result.isEmpty())
+        result = QStringLiteral("U");
+    if (m_unitCache.size() >= kCacheLimit)
+        m_unitCache.clear();
+    m_unitCache.insert(tariffNo, result);
+    *unit = result;
+    return true;
+}
+
+QString GetUnitForTariff(const QString &tariffNo, QString *error)
+{
+    TariffMaster master(settings().cnProgram);
+    QString unit;
+    if (!master.unitFor(tariffNo, &unit)) {
+        if (error)
+            *error = master.errorString();
+        return QString();
+    }
+    return unit;
+}

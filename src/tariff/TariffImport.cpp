@@ -1,0 +1,100 @@
+#include "TariffImport.h"
+
+#include "WorkbookReader.h"
+#include "app/AppSettings.h"
+#include "app/UserInterface.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+QString &SheetName()
+{
+    static QString name;
+    return name;
+}
+
+bool ReadTariffSheet(const QString &filePath, const QString &sheetName, QList<TariffRow> *rows, qint64 *sheetRows,
+                     QString *error)
+{
+    rows->clear();
+    *sheetRows = 0;
+    WorkbookReader reader;
+    if (!reader.open(filePath) || !reader.selectSheet(sheetName)) {
+        *error = reader.errorString();
+        return false;
+    }
+    const int tariffColumn = reader.columnIndex(QStringLiteral("TariffNo"));
+    const int unitColumn = reader.columnIndex(QStringLiteral("Unit"));
+    for (const auto &[column, title] : {std::pair{tariffColumn, "TariffNo"}, std::pair{unitColumn, "Unit"}}) {
+        if (column < 0) {
+            *error = QStringLiteral("The sheet %1 has no column titled \"%2\".").arg(sheetName, QLatin1String(title));
+            return false;
+        }
+    }
+    *sheetRows = reader.rowCount();
+    rows->reserve(reader.rowCount());
+    for (qint64 r = 0; r < reader.rowCount(); ++r) {
+        TariffRow row{reader.value(r, tariffColumn), reader.value(r, unitColumn)};
+        if (!row.tariffNo.isNull())
+            rows->append(row);
+    }
+    return true;
+}
+
+bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString *error)
+{
+    if (!db.isOpen()) {
+        *error = QStringLiteral("The program database is not open.");
+        return false;
+    }
+    auto fail = [&](const QSqlError &e) {
+        *error = QStringLiteral("The tariff master could not be saved: %1").arg(e.text());
+        db.rollback();
+        return false;
+    };
+    if (!db.transaction())
+        return fail(db.lastError());
+    {
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("Delete from Import")))
+            return fail(query.lastError());
+        // One statement prepared once and reused: tens of thousands of rows in well under a second.
+        if (!query.prepare(QStringLiteral("Insert into Import (TariffNo, Unit) values (?, ?)")))
+            return fail(query.lastError());
+        for (const TariffRow &row : rows) {
+            query.bindValue(0, row.tariffNo);
+            query.bindValue(1, row.unit.isNull() ? QVariant(QMetaType::fromType<QString>()) : row.unit);
+            if (!query.exec())
+                return fail(query.lastError());
+        }
+    }
+    if (!db.commit())
+        return fail(db.lastError());
+    return true;
+}
+
+TariffImportResult ImportTariff(const QString &filePath, const QString &sheetName,
+                                const TariffImportProgress &progress)
+{
+    TariffImportResult result;
+    QList<TariffRow> rows;
+    bool ok = ReadTariffSheet(filePath, sheetName, &rows, &result.sheetRows, &result.error);
+    if (ok) {
+        if (progress.sheetRows)
+            progress.sheetRows(result.sheetRows);
+        ok = ReplaceTariffMaster(QSqlDatabase::database(settings().cnProgram, false), rows, &result.error);
+    }
+    if (!ok) {
+        ShowMessage(result.error + QStringLiteral("\nThe tariff master has not been changed."), kAppTitle, 0, 0, true);
+        return result;
+    }
+    result.ok = true;
+    result.rowsCopied = rows.size();
+    if (progress.rowsCopied)
+        progress.rowsCopied(result.rowsCopied);
+    ShowMessage(QStringLiteral("Imported Successfully"), kAppTitle, 2, 0, true);
+    if (progress.cleared)
+        progress.cleared();
+    return result;
+}

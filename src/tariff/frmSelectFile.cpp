@@ -1,0 +1,370 @@
+#include "frmSelectFile.h"
+
+#include "TariffImport.h"
+#include "WorkbookReader.h"
+#include "app/AppSettings.h"
+#include "app/UserInterface.h"
+#include "ui/GuiTwips.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QTreeView>
+
+namespace {
+const QColor kWindowColour(23, 147, 140);
+const QColor kBackColour(200, 249, 241);
+
+// Button pictures come from the shared picture store once it is available.
+void setPicture(QAbstractButton *, const char *) {}
+
+void fillBackground(QWidget *w, const QColor &colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+template <class W>
+W *place(QWidget *parent, const char *name, double left, double top, double width = 0, double height = 0)
+{
+    W *w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    const QRect r = TwipsRect(left, top, width, height);
+    w->move(r.topLeft());
+    if (width > 0 && height > 0)
+        w->resize(r.size());
+    return w;
+}
+
+QLabel *label(QWidget *parent, const char *name, double left, double top, const QString &text)
+{
+    QLabel *l = place<QLabel>(parent, name, left, top);
+    l->setText(text);
+    l->adjustSize();
+    return l;
+}
+
+// A volume can be read when its root is there and the system reports it ready;
+// a drive without a medium fails here.
+bool volumeReady(const QString &root)
+{
+    if (root.isEmpty() || !QFileInfo(root).isDir())
+        return false;
+    const QStorageInfo info(root);
+    return info.isValid() && info.isReady();
+}
+} // namespace
+
+QString frmSelectFile::driveOf(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const QString absolute = QDir::fromNativeSeparators(QFileInfo(path).absoluteFilePath());
+    return absolute.left(3); // "C:/"
+#else
+    const QStorageInfo info(path);
+    return info.isValid() ? info.rootPath() : QStringLiteral("/");
+#endif
+}
+
+frmSelectFile::frmSelectFile(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmSelectFile"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString());
+    setProperty("Tag", QString());
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8.25);
+    setFont(font);
+    setFixedSize(TwipsRect(0, 0, 8625, 7545).size());
+
+    Frame1 = place<QFrame>(this, "Frame1", 30, 15, 8565, 450);
+    Frame1->setProperty("Tag", QStringLiteral("XYR_"));
+    lbl = place<QLabel>(Frame1, "lbl", 375, 45, 3630, 360);
+    lbl->setProperty("Tag", QStringLiteral("XYR_"));
+    lbl->setText(QStringLiteral(" Select File"));
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPointSizeF(15.75);
+    titleFont.setBold(true);
+    lbl->setFont(titleFont);
+    QPalette white = lbl->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    lbl->setPalette(white);
+    CmdExit = place<QPushButton>(Frame1, "CmdExit", 8115, 30, 435, 405);
+    CmdExit->setProperty("Tag", QStringLiteral("_YR_"));
+
+    FrmBack = place<QFrame>(this, "FrmBack", 60, 330, 8505, 7155);
+    FrmBack->setProperty("Tag", QStringLiteral("XYRB"));
+    FrmBack->setFrameShape(QFrame::StyledPanel);
+    Frame1->raise(); // the title strip overlaps the top of FrmBack and stays in front
+
+    lblBDriveName = label(FrmBack, "lblBDriveName", 195, 195, QStringLiteral("Drives :"));
+    Drive2 = place<QComboBox>(FrmBack, "Drive2", 165, 435);
+    Drive2->resize(TwipsToPixelsX(3840), Drive2->sizeHint().height());
+    lblBDirectoryName = label(FrmBack, "lblBDirectoryName", 165, 885, QStringLiteral("Directories :"));
+    Dir2 = place<QTreeView>(FrmBack, "Dir2", 150, 1140, 3825, 4650);
+    Label2 = label(FrmBack, "Label2", 4110, 900, QStringLiteral("Files (*.xls) :"));
+    File2 = place<QListView>(FrmBack, "File2", 4095, 1140, 4245, 2280);
+    Label3 = label(FrmBack, "Label3", 4095, 3465, QStringLiteral("File Name :"));
+    TxtFileName = place<QLineEdit>(FrmBack, "TxtFileName", 5040, 3435, 3315, 510);
+    Label1 = label(FrmBack, "Label1", 4125, 3960, QStringLiteral("Excel Sheet Name :"));
+    LstFile = place<QListWidget>(FrmBack, "LstFile", 4095, 4185, 4245, 1605);
+    Label4 = label(FrmBack, "Label4", 165, 5865, QStringLiteral("Excel Records :"));
+    LblTemps = place<QLabel>(FrmBack, "LblTemps", 1500, 5865, 795, 255);
+    Label5 = label(FrmBack, "Label5", 2310, 5880, QStringLiteral(" Transfer Records :"));
+    LblRecord = place<QLabel>(FrmBack, "LblRecord", 3975, 5865, 1200, 255);
+
+    Frame3 = place<QFrame>(FrmBack, "Frame3", 3315, 6540, 1905, 570);
+    Frame3->setProperty("Tag", QStringLiteral("X__B"));
+    CmdGenerateData = place<QPushButton>(Frame3, "CmdGenerateData", 15, 15, 950, 540);
+    CmdGenerateData->setText(QStringLiteral("&Update"));
+    CmdClose = place<QPushButton>(Frame3, "CmdClose", 960, 15, 950, 540);
+    CmdClose->setText(QStringLiteral("&Close"));
+
+    setTabOrder(Drive2, Dir2);
+    setTabOrder(Dir2, File2);
+    setTabOrder(File2, LstFile);
+    setTabOrder(LstFile, CmdGenerateData);
+    setTabOrder(CmdGenerateData, CmdClose);
+    setTabOrder(CmdClose, TxtFileName);
+    setTabOrder(TxtFileName, CmdExit);
+
+    // Loading: pictures, colours, no please-wait indicator, a read-only file name.
+    setPicture(CmdExit, "ImgExit");
+    setPicture(CmdClose, "ImgClose");
+    setPicture(CmdGenerateData, "ImgOk");
+    fillBackground(this, kWindowColour);
+    fillBackground(Frame1, kWindowColour);
+    fillBackground(FrmBack, kBackColour);
+    HidePleaseWait();
+    TxtFileName->setReadOnly(true);
+
+    m_dirModel = new QFileSystemModel(this);
+    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_dirModel->setReadOnly(true);
+    Dir2->setModel(m_dirModel);
+    for (int column = 1; column < m_dirModel->columnCount(); ++column)
+        Dir2->hideColumn(column);
+    Dir2->setHeaderHidden(true);
+
+    m_fileModel = new QFileSystemModel(this);
+    m_fileModel->setFilter(QDir::Files);
+    m_fileModel->setNameFilters({QStringLiteral("*.xls")});
+    m_fileModel->setNameFilterDisables(false);
+    m_fileModel->setReadOnly(true);
+    File2->setModel(m_fileModel);
+    File2->setSelectionMode(QAbstractItemView::SingleSelection);
+    File2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    fillDrives();
+
+    connect(Drive2, &QComboBox::currentIndexChanged, this, [this] { Drive2_Change(); });
+    connect(Dir2->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
+        if (!current.isValid())
+            return;
+        const QString path = m_dirModel->filePath(current);
+        if (path == m_dirPath)
+            return;
+        m_dirPath = path;
+        Dir2_Change();
+    });
+    // A file is chosen by a click or by moving the selection with the keyboard.
+    connect(File2->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList chosen = File2->selectionModel()->selectedIndexes();
+        if (!chosen.isEmpty())
+            File2_Click(m_fileModel->fileName(chosen.first()));
+    });
+    connect(LstFile, &QListWidget::itemSelectionChanged, this, [this] { LstFile_Click(); });
+    connect(CmdGenerateData, &QPushButton::clicked, this, [this] { CmdGenerateData_Click(); });
+    connect(CmdClose, &QPushButton::clicked, this, [this] { closeWindow(); });
+    connect(CmdExit, &QPushButton::clicked, this, [this] { closeWindow(); });
+
+    // The lists start on the current drive and folder.
+    const QString current = QDir::currentPath();
+    const int drive = Drive2->findData(driveOf(current));
+    if (drive >= 0) {
+        const QSignalBlocker block(Drive2);
+        Drive2->setCurrentIndex(drive);
+    }
+    setDirPath(current);
+}
+
+void frmSelectFile::fillDrives()
+{
+    const QSignalBlocker block(Drive2);
+    Drive2->clear();
+#ifdef Q_OS_WIN
+    for (const QFileInfo &drive : QDir::drives()) {
+        const QString root = drive.absoluteFilePath();
+        Drive2->addItem(root.left(2).toLower(), root);
+    }
+#else
+    QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
+    std::sort(volumes.begin(), volumes.end(),
+              [](const QStorageInfo &a, const QStorageInfo &b) { return a.rootPath() < b.rootPath(); });
+    for (const QStorageInfo &volume : volumes) {
+        if (!volume.isValid())
+            continue;
+        const QString root = volume.rootPath();
+        const QString name = volume.displayName();
+        Drive2->addItem(name.isEmpty() || name == root ? root : QStringLiteral("%1 [%2]").arg(root, name), root);
+    }
+#endif
+}
+
+void frmSelectFile::setDirPath(const QString &path)
+{
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    // The model lists (and watches) the folder it is rooted at; the view still shows the whole tree.
+    const QModelIndex index = m_dirModel->setRootPath(clean);
+    m_dirPath = clean;
+    if (index.isValid()) {
+        // The current-folder handler sees the path it already has and stays out.
+        Dir2->setCurrentIndex(index);
+        Dir2->scrollTo(index);
+        Dir2->expand(index);
+    }
+    Dir2_Change();
+}
+
+void frmSelectFile::Drive2_Change()
+{
+    const QString root = Drive2->currentData().toString();
+    while (!volumeReady(root)) {
+        if (!askDeviceNotReady()) {
+            returnToProgramDrive();
+            return;
+        }
+    }
+    setDirPath(root);
+}
+
+void frmSelectFile::Dir2_Change()
+{
+    LstFile->clear();
+    // The folder list shows every volume's tree; the drive list follows it.
+    if (QFileInfo(m_dirPath).isDir()) {
+        const int drive = Drive2->findData(driveOf(m_dirPath));
+        if (drive >= 0 && drive != Drive2->currentIndex()) {
+            const QSignalBlocker block(Drive2);
+            Drive2->setCurrentIndex(drive);
+        }
+    }
+    const QString drive = Drive2->currentData().toString();
+    if (!drive.isEmpty() && !volumeReady(drive)) {
+        if (askDeviceNotReady())
+            Drive2_Change();
+        else
+            returnToProgramDrive();
+        return;
+    }
+    // A folder that cannot be listed leaves the file list as it was.
+    if (!QFileInfo(m_dirPath).isDir())
+        return;
+    m_filePath = m_dirPath;
+    File2->selectionModel()->clear();
+    m_fileModel->setRootPath(m_filePath);
+    File2->setRootIndex(m_fileModel->index(m_filePath));
+}
+
+bool frmSelectFile::askDeviceNotReady()
+{
+    return StandardMessage(QStringLiteral("Specified device is not Ready!!"), QStringLiteral("Administrator Area"),
+                           StdIcon::Critical, StdButtons::RetryCancel, StdResult::Cancel)
+        == StdResult::Retry;
+}
+
+void frmSelectFile::returnToProgramDrive()
+{
+    const QString home = driveOf(appFolder());
+    int index = Drive2->findData(home);
+    if (index < 0) {
+        const QSignalBlocker block(Drive2);
+        Drive2->addItem(home, home);
+        index = Drive2->count() - 1;
+    }
+    if (index != Drive2->currentIndex()) {
+        Drive2->setCurrentIndex(index); // runs the drive change for it
+        return;
+    }
+    // Already there: asking again about the program's own drive would never end.
+    if (volumeReady(home))
+        setDirPath(home);
+}
+
+void frmSelectFile::File2_Click(const QString &fileName)
+{
+    QWidget *focus = focusWidget();
+    LstFile->clear();
+    FrmBack->setEnabled(false);
+    DoEvents();
+
+    TxtFileName->setText(fileName);
+    FilePath = joinPath(m_filePath, fileName);
+    QStringList names;
+    QString error;
+    if (ListWorkbookSheets(FilePath, &names, &error)) {
+        LstFile->addItems(names);
+    } else {
+        ShowMessage(error, kAppTitle, 2, 0, true);
+        HidePleaseWait();
+    }
+    FrmBack->setEnabled(true);
+    if (focus)
+        focus->setFocus();
+}
+
+void frmSelectFile::LstFile_Click()
+{
+    const QList<QListWidgetItem *> chosen = LstFile->selectedItems();
+    if (chosen.isEmpty())
+        return;
+    DoEvents();
+    SheetName() = chosen.first()->text();
+}
+
+void frmSelectFile::CmdGenerateData_Click()
+{
+    if (FilePath.isEmpty()) {
+        ShowMessage(QStringLiteral("Please select the file Name"), kAppTitle, 0, 0, true);
+        return;
+    }
+    if (SheetName().isEmpty()) {
+        ShowMessage(QStringLiteral("Please select the Excel Sheet Name"), kAppTitle, 0, 0, true);
+        return;
+    }
+    if (TxtFileName->text().isEmpty()) {
+        ShowMessage(QStringLiteral("Please select the File Name"), kAppTitle, 0, 0, true);
+        return;
+    }
+    TariffImportProgress progress;
+    progress.sheetRows = [this](qint64 rows) { LblTemps->setText(QString::number(rows)); };
+    progress.rowsCopied = [this](qint64 rows) { LblRecord->setText(QString::number(rows)); };
+    progress.cleared = [this] {
+        LblTemps->clear();
+        LblRecord->clear();
+    };
+    ShowPleaseWait();
+    ImportTariff(FilePath, SheetName(), progress);
+    HidePleaseWait();
+}
+
+void frmSelectFile::closeWindow()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// The program's own message box. One shared window serves every call; the
+// inputs are set before each show and the result is read after it closed.
+class frmQVMsg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmQVMsg(QWidget *parent = nullptr);
+
+    // The window every ShowMessage uses, created on first use.
+    static frmQVMsg *shared();
+
+    void setMsgCaption(const QString &caption) { m_caption = caption; }
+    void setMsgText(const QString &text) { m_text = text; }
+    // 0: "&Ok" alone; 1: "&Ok", "&Cancel"; 2: "&Yes", "&No"; other: as designed.
+    void setMsgButtons(int style) { m_buttons = style; }
+    // With style 2, "&No" comes first in the tab order and so has the focus.
+    void setDefautNeg(bool defaultNegative) { m_defaultNegative = defaultNegative; }
+    // 0 shows the critical picture whatever the style chose.
+    void setMsgBoxType(int type) { m_boxType = type; }
+    // 0 when the left button closed the window, 1 for every other way.
+    int msgResult() const { return m_result; }
+
+    QFrame *gpbMain;
+    QFrame *Shape1;
+    QFrame *Shape2;
+    QLabel *img;
+    QLabel *lblMsgCaption;
+    QLabel *lblMsg;
+    QPushButton *cmdOk;
+    QPushButton *cmdCancel;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void load();
+    void showPicture(const QString &name);
+
+    QString m_caption;
+    QString m_text;
+    int m_buttons = 0;
+    bool m_defaultNegative = false;
+    int m_boxType = 0;
+    int m_result = 1;
+};
+
+// Fills the shared window, shows it modally over the middle of the main
+// window and returns its result. Ampersands show as themselves.
+int ShowQVMsg(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative);

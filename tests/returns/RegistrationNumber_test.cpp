@@ -1,0 +1,86 @@
+#include "TestRegistry.h"
+
+#include "app/UserInterface.h"
+#include "returns/RegistrationNumber.h"
+
+#include <QTest>
+
+class RegistrationNumberTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { installUserInterface(nullptr); }
+
+    void validate_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("supplier");
+        QTest::addColumn<QString>("message"); // empty: the number passes
+        const QString letters = QStringLiteral("Invalid Registration Number = ");
+        const QString digits = QStringLiteral("Invalid Registration Number= ");
+        const QString name = QStringLiteral("\r\nSupplier Name : ");
+        QTest::newRow("regular XM") << "AAACB1234CXM001" << "" << "";
+        QTest::newRow("regular ED") << "AAACB1234CED999" << "" << "";
+        QTest::newRow("16 characters: middle not examined") << "AAACB1234CXM0001" << "" << "";
+        QTest::newRow("blank in segment 1 trimmed away") << "AAAC 1234CXM001" << "" << "";
+        QTest::newRow("unknown code") << "AAACB1234CXA001" << "" << digits + "AAACB1234CXA001" + name;
+        QTest::newRow("digit among the letters") << "AAAC11234CXM001" << "" << letters + "AAAC11234CXM001" + name;
+        QTest::newRow("letter among the digits") << "AAACB12X4CXM001" << "" << digits + "AAACB12X4CXM001" + name;
+        QTest::newRow("14 characters: last three") << "AAACB1234CXM01" << "" << digits + "AAACB1234CXM01" + name;
+        QTest::newRow("digit in the code fails segment 3") << "AAACB1234CX1001" << "" << letters + "AAACB1234CX1001" + name;
+        QTest::newRow("small letters") << "aaacb1234cxm001" << "" << letters + "aaacb1234cxm001" + name;
+        QTest::newRow("small code") << "AAACB1234Cxm001" << "" << letters + "AAACB1234Cxm001" + name;
+        QTest::newRow("empty fails at the code") << "" << "" << digits + name;
+        QTest::newRow("supplier name trimmed") << "AAACB1234CXA001" << "  X Metals  " << digits + "AAACB1234CXA001" + name + "X Metals";
+    }
+
+    void validate()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, supplier);
+        QFETCH(QString, message);
+        RecordingUserInterface rec;
+        installUserInterface(&rec);
+        QCOMPARE(ValidateRegistrationNumber(number, supplier), message.isEmpty());
+        QCOMPARE(rec.texts(), message.isEmpty() ? QStringList() : QStringList{message}); // the first failing segment only
+        if (!message.isEmpty()) {
+            QCOMPARE(rec.messages.first().title, QStringLiteral("Quorvant"));
+            QCOMPARE(rec.messages.first().boxType, 0);
+            QVERIFY(rec.messages.first().defaultNegative);
+        }
+    }
+
+    void keyFilter()
+    {
+        const QString typed = QStringLiteral("aQz7 \b.|,-()&/\"'#\\\t\u00e9");
+        QString kept;
+        for (QChar c : typed)
+            if (const std::optional<QChar> out = FilterRegistrationKey(c))
+                kept += *out;
+        QCOMPARE(kept, QStringLiteral("AQZ7 \b.|,-()&/\""));
+    }
+
+    void fileNames_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("regular") << "AAACB1234CXM001" << false;
+        QTest::newRow("typed symbols") << "AAACB1234CXM(1)-&,. " << false;
+        QTest::newRow("slash") << "AAACB1234CXM/001" << true;
+        QTest::newRow("backslash") << "..\\x" << true;
+        QTest::newRow("dots") << "..AAACB1234CXM001" << true;
+        QTest::newRow("control character") << QStringLiteral("AAACB\x01") << true;
+        QTest::newRow("quotation mark, bar: not on Windows") << "AAACB\"1|" << true;
+    }
+
+    void fileNames()
+    {
+        QFETCH(QString, number);
+        QFETCH(bool, refused);
+        QCOMPARE(RegistrationFileNameProblem(number).contains(QStringLiteral("cannot stand in a file name")), refused);
+    }
+};
+
+QV_REGISTER_TEST(RegistrationNumberTest)
+#include "RegistrationNumber_test.moc"
