@@ -134,6 +134,28 @@ QString CleanedTariffNumber(const QString &col05, bool invoiceLine)
     return cleaned;
 }
 
+namespace {
+// `text` without the characters `drop` names, into `out`, whose memory is
+// kept from row to row.
+template<typename Drop> void copyWithout(QStringView text, Drop drop, QString *out)
+{
+    out->truncate(0);
+    for (QChar c : text)
+        if (!drop(c))
+            out->append(c);
+}
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ');
+}
+
+bool isBlankOrDot(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('.');
+}
+} // namespace
+
 ReturnWriter::ReturnWriter(const ReturnInputs &inputs, const QString &companyConnection,
                            const QString &programConnection)
     : m_inputs(inputs)
@@ -226,6 +248,25 @@ void ReturnWriter::putXml(QStringView text, Escape how)
         }
     }
     m_used += out - start;
+}
+
+// <tag>, `text` with every occurrence of `removed` left out (as QString::remove
+// does: left to right, without overlaps), escaped, </tag>.
+void ReturnWriter::putWithout(const char *tag, QStringView text, QStringView removed)
+{
+    const qsizetype tagLength = qsizetype(strlen(tag));
+    put("<", 1);
+    put(tag, tagLength);
+    put(">", 1);
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(removed); at >= 0; at = text.indexOf(removed, from)) {
+        putXml(text.sliced(from, at - from), Escape::Text);
+        from = at + removed.size();
+    }
+    putXml(text.sliced(from), Escape::Text);
+    put("</", 2);
+    put(tag, tagLength);
+    put(">\r\n", 3);
 }
 
 bool ReturnWriter::flush()
@@ -435,7 +476,7 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
 
         if (!take(q.value(c[I04]), "Col04", &product) || !take(q.value(c[I05]), "Col05", &tariff))
             return false;
-        cleaned = CleanedTariffNumber(tariff, true);
+        copyWithout(tariff, isBlankOrDot, &cleaned); // CleanedTariffNumber(tariff, true)
         if (cleaned.size() != 8)
             return endDocument(chapterMessage(QStringLiteral("Invalid Chapter No."), cleaned,
                                               QStringLiteral("Excise Invoice No. : "), TrimBlanks(number),
@@ -486,7 +527,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     if (!openTable(&q, kDocumentSql, QStringLiteral("PTEMP5"), columnNames(14), &c))
         return false;
     m_table = QStringLiteral("PTEMP5");
-    QString number, supplier, product, tariff, registration, quantity, issuedBy, address, unit, duty, needle;
+    QString number, supplier, product, tariff, registration, registrationNoBlanks, cleaned, quantity, issuedBy,
+        address, unit, duty, needle;
     while (q.next()) {
         m_serial = q.value(c[D01]);
         static const char opening[] = "<DOCUMENT-DETAIL SL-NO=\"";
@@ -506,10 +548,10 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
             return false;
         // A number of exactly ten characters is a PAN and is not checked; the
         // row is written in full whatever the check finds.
-        const QString registrationNoBlanks = RemoveBlanks(registration);
+        copyWithout(registration, isBlank, &registrationNoBlanks);
         if (trimmedView(registration).size() != 10)
             ValidateRegistrationNumber(registrationNoBlanks, supplier);
-        const QString cleaned = CleanedTariffNumber(tariff, false);
+        copyWithout(tariff, isBlank, &cleaned); // CleanedTariffNumber(tariff, false)
         if (cleaned.size() != 8)
             return endDocument(chapterMessage(QStringLiteral("Invalid Chapter No."), cleaned,
                                               QStringLiteral("Supplier Name : "), TrimBlanks(supplier),
@@ -522,8 +564,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
             return false;
         if (!take(q.value(c[D14]), "Col14", &address))
             return false;
-        needle = QStringLiteral("ECC.No.") + registrationNoBlanks;
-        address.remove(needle, Qt::CaseSensitive);
+        needle.truncate(0);
+        needle.append(QLatin1String("ECC.No.")).append(registrationNoBlanks);
 
         const QVariant quantityValue = q.value(c[D11]);
         Decimal parsed;
@@ -542,7 +584,7 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
 
         element("REGISTRATION-NUMBER", registrationNoBlanks);
         element("NAME", trimmedView(supplier));
-        element("ADDRESS", address);
+        putWithout("ADDRESS", address, needle);
         raw("<INVOICE-ITEMS>");
         element("DESCRIPTION-OF-GOODS", trimmedView(product));
         element("CETSH-NUMBER", cleaned);

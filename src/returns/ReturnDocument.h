@@ -75,6 +75,7 @@ private:
     void put(const char *bytes, qsizetype size) { memcpy(room(size), bytes, size_t(size)); m_used += size; }
     template<qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
     void putXml(QStringView text, Escape how);
+    void putWithout(const char *tag, QStringView text, QStringView removed);
     template<qsizetype N> void raw(const char (&line)[N])
     {
         put(line, N - 1);
