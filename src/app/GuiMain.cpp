@@ -7,6 +7,7 @@
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
+#include "tariff/frmSelectFile.h"
 #include "ui/FrmImages.h"
 #include "ui/GuiEndProgram.h"
 #include "ui/GuiFormLayout.h"
@@ -27,8 +28,8 @@ int Main()
         return 1;
     }
 
-    // Working windows of the menu are wired here by their owners, e.g.
-    // MDIForm1::setWindowFactory("mnuExcelImport", [] { return new frmSelectFile; });
+    // Working windows of the menu; each is made once, on its first use.
+    MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [] { return new frmSelectFile; });
 
     const QString screenshots = qEnvironmentVariable("QUORVANT_SCREENSHOTS");
     if (!screenshots.isEmpty())
