@@ -187,16 +187,14 @@ bool ReturnWriter::checkInputs()
     return true;
 }
 
-char *ReturnWriter::room(qsizetype bytes)
+char *ReturnWriter::grow(qsizetype bytes)
 {
-    if (m_used + bytes > m_capacity) {
-        const qsizetype capacity = std::max(m_capacity * 2, m_used + bytes + kFlushSize);
-        std::unique_ptr<char[]> bigger(new char[size_t(capacity)]);
-        if (m_used)
-            memcpy(bigger.get(), m_buffer.get(), size_t(m_used));
-        m_buffer = std::move(bigger);
-        m_capacity = capacity;
-    }
+    const qsizetype capacity = std::max(m_capacity * 2, m_used + bytes + kFlushSize);
+    std::unique_ptr<char[]> bigger(new char[size_t(capacity)]);
+    if (m_used)
+        memcpy(bigger.get(), m_buffer.get(), size_t(m_used));
+    m_buffer = std::move(bigger);
+    m_capacity = capacity;
     return m_buffer.get() + m_used;
 }
 

@@ -71,7 +71,11 @@ private:
     QString serialText() const;
 
     // The output is gathered in one buffer and written in large batches.
-    char *room(qsizetype bytes);
+    char *room(qsizetype bytes)
+    {
+        return m_used + bytes <= m_capacity ? m_buffer.get() + m_used : grow(bytes);
+    }
+    char *grow(qsizetype bytes);
     void put(const char *bytes, qsizetype size) { memcpy(room(size), bytes, size_t(size)); m_used += size; }
     template<qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
     void putXml(QStringView text, Escape how);
