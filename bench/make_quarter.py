@@ -84,9 +84,9 @@ def record_format(fields):
     return b''.join(out)
 
 
-def parse_fields(spec):
+def parse_fields(field_list):
     fields = []
-    for part in spec.split(';'):
+    for part in field_list.split(';'):
         name, kind = part.split()
         t = kind[0]
         size = kind[2:-1].split(',') if '(' in kind else ['8']
@@ -94,9 +94,9 @@ def parse_fields(spec):
     return fields
 
 
-def write_dbf(path, spec, rows, count):
+def write_dbf(path, field_list, rows, count):
     """Writes `count` records from the tuples of `rows`."""
-    fields = parse_fields(spec)
+    fields = parse_fields(field_list)
     header, record_length = dbf_header(fields, count)
     fmt = record_format(fields)
     written = 0
@@ -130,7 +130,7 @@ MATERIALS = ['Copper', 'Brass', 'Aluminium', 'Stainless steel', 'MS', 'GI', 'HDP
              'Tungsten carbide', 'Cast iron']
 FORMS = ['wire', 'rod', 'sheet', 'coil', 'pipe', 'tube', 'strip', 'plate', 'granules', 'flakes', 'cable',
          'bolt & nut set', 'flange', 'elbow', 'ingot', 'foil', 'bar', 'channel', 'angle', 'scrap']
-SPECS = ['2.5 mm', '12 mm dia', '304 2B finish', 'Grade 6061-T6', 'IS 2062 E250', 'ASTM A312 TP316L',
+GRADES = ['2.5 mm', '12 mm dia', '304 2B finish', 'Grade 6061-T6', 'IS 2062 E250', 'ASTM A312 TP316L',
          'Ø 25 mm x 6 m', 'Sch 40', '0.8 mm x 1250 mm', 'ETP grade 99.9%', 'Class C', '1/2" BSP',
          'HR 3.15 mm x 1500 mm', 'food grade', 'Melt index 22', 'M16 x 60 mm', 'DIN 933', 'Cu 99.97%',
          '16 SWG', 'CRGO M4 27', 'Heavy duty', '600/1100 V', 'Ref: PO 4500012345', 'Make: Café Industries']
@@ -166,13 +166,13 @@ def products(rnd, master, count):
     for _ in range(count):
         r = rnd.random()
         if r < 0.6:
-            name = '%s %s %s' % (rnd.choice(MATERIALS), rnd.choice(FORMS), rnd.choice(SPECS))
+            name = '%s %s %s' % (rnd.choice(MATERIALS), rnd.choice(FORMS), rnd.choice(GRADES))
         elif r < 0.8:
-            name = '%s %s' % (rnd.choice(MACHINES), rnd.choice(SPECS))
+            name = '%s %s' % (rnd.choice(MACHINES), rnd.choice(GRADES))
         else:
             name = rnd.choice(CHEMICALS)
         if rnd.random() < 0.3:
-            name += ' - %s' % rnd.choice(SPECS)
+            name += ' - %s' % rnd.choice(GRADES)
         tariff = rnd.choice(master)[0]
         out.append((text(name, 60), tariff))
     return out
