@@ -4,15 +4,9 @@
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
 
-namespace {
-// VB-style Mid: 1-based start; a start past the end gives the empty text.
-QString mid(const QString &text, qsizetype start, qsizetype length)
-{
-    if (start > text.size())
-        return QString();
-    return text.mid(start - 1, length);
-}
+#include <algorithm>
 
+namespace {
 bool isCapital(QChar c)
 {
     return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
@@ -32,27 +26,48 @@ QString RegistrationMessage(const QString &mode, const QString &wholeNumber, con
     return head + wholeNumber + QStringLiteral("\r\nSupplier Name : ") + TrimBlanks(supplierName);
 }
 
+namespace {
+enum class Segment { Letters, Digits, Code };
+
+// The segment rule alone, without a message; no allocation, as the writer
+// checks every supplier document's number.
+bool segmentPasses(QStringView segment, Segment kind)
+{
+    while (!segment.isEmpty() && segment.front() == QLatin1Char(' '))
+        segment = segment.sliced(1);
+    while (!segment.isEmpty() && segment.back() == QLatin1Char(' '))
+        segment.chop(1);
+    switch (kind) {
+    case Segment::Letters:
+        return std::all_of(segment.begin(), segment.end(), isCapital);
+    case Segment::Digits:
+        return std::all_of(segment.begin(), segment.end(), isDigit);
+    case Segment::Code:
+        return segment == QLatin1String("XD") || segment == QLatin1String("XM") || segment == QLatin1String("EM")
+               || segment == QLatin1String("ED");
+    }
+    return false;
+}
+
+// VB-style Mid over a view: 1-based start; a start past the end gives nothing.
+QStringView midView(QStringView text, qsizetype start, qsizetype length)
+{
+    if (start > text.size())
+        return QStringView();
+    return text.sliced(start - 1, std::min(length, text.size() - (start - 1)));
+}
+} // namespace
+
 bool CheckRegistrationPart(const QString &segment, const QString &mode, const QString &supplierName,
                            const QString &wholeNumber)
 {
-    const QString part = TrimBlanks(segment);
     bool ok = true;
-    if (mode == QLatin1String("F1")) {
-        for (QChar c : part)
-            if (!isCapital(c)) {
-                ok = false;
-                break;
-            }
-    } else if (mode == QLatin1String("F2")) {
-        for (QChar c : part)
-            if (!isDigit(c)) {
-                ok = false;
-                break;
-            }
-    } else if (mode == QLatin1String("F3")) {
-        ok = part == QLatin1String("XD") || part == QLatin1String("XM") || part == QLatin1String("EM")
-             || part == QLatin1String("ED");
-    }
+    if (mode == QLatin1String("F1"))
+        ok = segmentPasses(segment, Segment::Letters);
+    else if (mode == QLatin1String("F2"))
+        ok = segmentPasses(segment, Segment::Digits);
+    else if (mode == QLatin1String("F3"))
+        ok = segmentPasses(segment, Segment::Code);
     if (!ok)
         ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, 0, 0, true);
     return ok;
@@ -60,13 +75,26 @@ bool CheckRegistrationPart(const QString &segment, const QString &mode, const QS
 
 bool ValidateRegistrationNumber(const QString &number, const QString &supplierName)
 {
-    const QString f1 = QStringLiteral("F1");
-    const QString f2 = QStringLiteral("F2");
-    return CheckRegistrationPart(mid(number, 1, 5), f1, supplierName, number)
-           && CheckRegistrationPart(mid(number, 6, 4), f2, supplierName, number)
-           && CheckRegistrationPart(mid(number, 10, 3), f1, supplierName, number)
-           && CheckRegistrationPart(number.right(3), f2, supplierName, number)
-           && CheckRegistrationPart(mid(number, 11, 2), QStringLiteral("F3"), supplierName, number);
+    const QStringView n(number);
+    const struct
+    {
+        QStringView segment;
+        Segment kind;
+        const char *mode;
+    } checks[] = {
+        {midView(n, 1, 5), Segment::Letters, "F1"},
+        {midView(n, 6, 4), Segment::Digits, "F2"},
+        {midView(n, 10, 3), Segment::Letters, "F1"},
+        {n.right(3), Segment::Digits, "F2"},
+        {midView(n, 11, 2), Segment::Code, "F3"},
+    };
+    for (const auto &check : checks) {
+        if (!segmentPasses(check.segment, check.kind)) {
+            ShowMessage(RegistrationMessage(QLatin1String(check.mode), number, supplierName), kAppTitle, 0, 0, true);
+            return false;
+        }
+    }
+    return true;
 }
 
 std::optional<QChar> FilterRegistrationKey(QChar typed)
