@@ -100,12 +100,36 @@ MdbHandle *openHandle(const JetSource &source, QString *error)
     return mdb;
 }
 
-bool readTableDefinition(MdbCatalogEntry *entry, MdbTableDef **table)
+// The table's page map is one libmdb can follow: it dereferences a missing
+// map, reads past a short one and gives up on (or leaves the program at) a
+// map page it cannot read.
+bool usageMapSound(const MdbTableDef *table, qint64 fileSize)
+{
+    if (!table->usage_map || table->map_sz < 1)
+        return false;
+    switch (table->usage_map[0]) {
+    case 0: // type byte, first page, then a bit for each page
+        return table->map_sz >= 5;
+    case 1: { // type byte, then the numbers of the pages that hold the bits
+        const qint64 pages = fileSize / qint64(table->entry->mdb->fmt->pg_size);
+        for (size_t i = 1; i + 4 <= table->map_sz; i += 4) {
+            const quint32 page = qFromLittleEndian<quint32>(table->usage_map + i);
+            if (page != 0 && qint64(page) >= pages)
+                return false;
+        }
+        return true;
+    }
+    default: // libmdb then reads every page of the file
+        return true;
+    }
+}
+
+bool readTableDefinition(MdbCatalogEntry *entry, qint64 fileSize, MdbTableDef **table)
 {
     *table = mdb_read_table(entry);
     if (!*table)
         return false;
-    if (!mdb_read_columns(*table) || !(*table)->columns || (*table)->columns->len != (*table)->num_cols) {
+    if (!usageMapSound(*table, fileSize) || !mdb_read_columns(*table) || !(*table)->columns || (*table)->columns->len != (*table)->num_cols) {
         mdb_free_tabledef(*table);
         *table = nullptr;
         return false;
@@ -495,7 +519,7 @@ bool readCatalogRows(MdbHandle *mdb, qint64 fileSize, QList<CatalogRow> *tables)
     system.table_pg = 2;
     qstrcpy(system.object_name, "MSysObjects");
     MdbTableDef *table = nullptr;
-    if (!readTableDefinition(&system, &table))
+    if (!readTableDefinition(&system, fileSize, &table))
         return false;
     const std::unique_ptr<MdbTableDef, void (*)(MdbTableDef *)> owner(table, mdb_free_tabledef);
     if (!pagesInsideFile(table, fileSize))
@@ -559,7 +583,7 @@ std::unique_ptr<JetReader> openTable(const JetFileInfo &file, const JetTableInfo
     }
     if (found >= 0) {
         fillEntry(&reader->entry, reader->mdb, tables[found]);
-        readTableDefinition(&reader->entry, &reader->table);
+        readTableDefinition(&reader->entry, file.source.size, &reader->table);
     }
     if (!reader->table) {
         *error = QStringLiteral("The table %1 of %2 cannot be read")
@@ -836,7 +860,7 @@ bool readCatalog(JetFileInfo *file, QString *error)
         MdbCatalogEntry entry;
         fillEntry(&entry, holder.mdb, row);
         MdbTableDef *table = nullptr;
-        if (!readTableDefinition(&entry, &table)) {
+        if (!readTableDefinition(&entry, file->source.size, &table)) {
             info.damage = QStringLiteral("The table %1 of %2 cannot be read: the file is damaged")
                               .arg(QString::fromUtf8(row.name), file->source.label);
         } else {
