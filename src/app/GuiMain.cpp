@@ -7,6 +7,7 @@
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
+#include "returns/frmExportToXML.h"
 #include "ui/FrmImages.h"
 #include "ui/GuiEndProgram.h"
 #include "ui/GuiFormLayout.h"
@@ -29,6 +30,7 @@ int Main()
 
     // Working windows of the menu are wired here by their owners, e.g.
     // MDIForm1::setWindowFactory("mnuExcelImport", [] { return new frmSelectFile; });
+    MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
 
     const QString screenshots = qEnvironmentVariable("QUORVANT_SCREENSHOTS");
     if (!screenshots.isEmpty())

@@ -4,6 +4,8 @@
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
 
+#include <algorithm>
+
 namespace {
 // VB-style Mid: 1-based start; a start past the end gives the empty text.
 QString mid(const QString &text, qsizetype start, qsizetype length)
@@ -32,41 +34,60 @@ QString RegistrationMessage(const QString &mode, const QString &wholeNumber, con
     return head + wholeNumber + QStringLiteral("\r\nSupplier Name : ") + TrimBlanks(supplierName);
 }
 
+bool RegistrationPartPasses(const QString &segment, const QString &mode)
+{
+    const QString part = TrimBlanks(segment);
+    if (mode == QLatin1String("F1"))
+        return std::all_of(part.begin(), part.end(), isCapital);
+    if (mode == QLatin1String("F2"))
+        return std::all_of(part.begin(), part.end(), isDigit);
+    if (mode == QLatin1String("F3"))
+        return part == QLatin1String("XD") || part == QLatin1String("XM") || part == QLatin1String("EM")
+               || part == QLatin1String("ED");
+    return true;
+}
+
 bool CheckRegistrationPart(const QString &segment, const QString &mode, const QString &supplierName,
                            const QString &wholeNumber)
 {
-    const QString part = TrimBlanks(segment);
-    bool ok = true;
-    if (mode == QLatin1String("F1")) {
-        for (QChar c : part)
-            if (!isCapital(c)) {
-                ok = false;
-                break;
-            }
-    } else if (mode == QLatin1String("F2")) {
-        for (QChar c : part)
-            if (!isDigit(c)) {
-                ok = false;
-                break;
-            }
-    } else if (mode == QLatin1String("F3")) {
-        ok = part == QLatin1String("XD") || part == QLatin1String("XM") || part == QLatin1String("EM")
-             || part == QLatin1String("ED");
-    }
+    const bool ok = RegistrationPartPasses(segment, mode);
     if (!ok)
         ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, 0, 0, true);
     return ok;
 }
 
+std::optional<RegistrationFault> FindRegistrationFault(const QString &number)
+{
+    const std::pair<QString, QString> segments[] = {
+        {mid(number, 1, 5), QStringLiteral("F1")},   {mid(number, 6, 4), QStringLiteral("F2")},
+        {mid(number, 10, 3), QStringLiteral("F1")},  {number.right(3), QStringLiteral("F2")},
+        {mid(number, 11, 2), QStringLiteral("F3")},
+    };
+    for (int i = 0; i < 5; ++i)
+        if (!RegistrationPartPasses(segments[i].first, segments[i].second))
+            return RegistrationFault{i + 1, segments[i].second};
+    return std::nullopt;
+}
+
+QString RegistrationFaultText(const RegistrationFault &fault)
+{
+    static const char *const rules[] = {
+        "the first five characters must be capital letters",
+        "characters 6 to 9 must be digits",
+        "characters 10 to 12 must be capital letters",
+        "the last three characters must be digits",
+        "characters 11 and 12 must be XD, XM, EM or ED",
+    };
+    const int at = std::clamp(fault.segment, 1, 5) - 1;
+    return QStringLiteral("Invalid registration number: ") + QLatin1String(rules[at]);
+}
+
 bool ValidateRegistrationNumber(const QString &number, const QString &supplierName)
 {
-    const QString f1 = QStringLiteral("F1");
-    const QString f2 = QStringLiteral("F2");
-    return CheckRegistrationPart(mid(number, 1, 5), f1, supplierName, number)
-           && CheckRegistrationPart(mid(number, 6, 4), f2, supplierName, number)
-           && CheckRegistrationPart(mid(number, 10, 3), f1, supplierName, number)
-           && CheckRegistrationPart(number.right(3), f2, supplierName, number)
-           && CheckRegistrationPart(mid(number, 11, 2), QStringLiteral("F3"), supplierName, number);
+    const std::optional<RegistrationFault> fault = FindRegistrationFault(number);
+    if (fault)
+        ShowMessage(RegistrationMessage(fault->mode, number, supplierName), kAppTitle, 0, 0, true);
+    return !fault;
 }
 
 std::optional<QChar> FilterRegistrationKey(QChar typed)

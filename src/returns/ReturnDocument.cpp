@@ -43,13 +43,6 @@ QString chapterMessage(const QString &text, const QString &cleaned, const QStrin
            + product;
 }
 
-// A date column as "dd/mm/yyyy"; a value that is no date is written as it is.
-QString dateText(const QVariant &value)
-{
-    const QDate date = ValueDate(value);
-    return date.isValid() ? CanonicalDateText(date) : ValueText(value);
-}
-
 bool isNumeric(const QVariant &value)
 {
     switch (value.typeId()) {
@@ -90,6 +83,26 @@ QString CleanedTariffNumber(const QString &col05, bool invoiceLine)
     if (invoiceLine && cleaned.contains(QLatin1Char('.')))
         cleaned.remove(QLatin1Char('.'));
     return cleaned;
+}
+
+QString ReturnDateText(const QVariant &value)
+{
+    const QDate date = ValueDate(value);
+    return date.isValid() ? CanonicalDateText(date) : ValueText(value);
+}
+
+bool DocumentQuantityText(const QVariant &value, QString *text)
+{
+    *text = ValueText(value);
+    Decimal parsed;
+    if (isNumeric(value)) {
+        if (!Decimal::fromLeadingText(*text, &parsed))
+            return false;
+        *text = parsed.toText(2);
+    } else if (Decimal::fromWholeText(*text, &parsed)) {
+        *text = parsed.toText(2);
+    }
+    return true;
 }
 
 ReturnWriter::ReturnWriter(const ReturnInputs &inputs, const QString &companyConnection,
@@ -251,7 +264,7 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
         const QVariant dateValue = q.value(c[I03]);
         if (!take(dateValue, "Col03", &date))
             return false;
-        element("INVOICE-DATE", EscapeXmlText(TrimBlanks(dateText(dateValue))));
+        element("INVOICE-DATE", EscapeXmlText(TrimBlanks(ReturnDateText(dateValue))));
 
         if (!take(q.value(c[I04]), "Col04", &product) || !take(q.value(c[I05]), "Col05", &tariff))
             return false;
@@ -325,7 +338,7 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         const QVariant dateValue = q.value(c[D12]);
         if (!take(dateValue, "Col12", &date))
             return false;
-        element("DATE", EscapeXmlText(TrimBlanks(dateText(dateValue))));
+        element("DATE", EscapeXmlText(TrimBlanks(ReturnDateText(dateValue))));
         if (!take(q.value(c[D13]), "Col13", &issuedBy))
             return false;
         element("ISSUED-BY", EscapeXmlText(TrimBlanks(issuedBy)));
@@ -357,15 +370,9 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         const QVariant quantityValue = q.value(c[D11]);
         if (!take(quantityValue, "Col11", &quantity))
             return false;
-        Decimal parsed;
-        if (isNumeric(quantityValue)) {
-            if (!Decimal::fromLeadingText(quantity, &parsed))
-                return endDocument(QStringLiteral("Number out of range (%1) in table %2, SL-NO %3, column Col11")
-                                       .arg(printable(quantity), m_table, printable(m_serial)));
-            quantity = parsed.toText(2);
-        } else if (Decimal::fromWholeText(quantity, &parsed)) {
-            quantity = parsed.toText(2);
-        }
+        if (!DocumentQuantityText(quantityValue, &quantity))
+            return endDocument(QStringLiteral("Number out of range (%1) in table %2, SL-NO %3, column Col11")
+                                   .arg(printable(quantity), m_table, printable(m_serial)));
         if (!amount(q, c, {D06, D07, D08, D09}, &duty))
             return false;
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 
 class QIODevice;
 class QSqlQuery;
@@ -29,6 +30,15 @@ enum class WriteOutcome {
 // The tariff number of a row as the return carries it: every blank removed,
 // and for an invoice line (STEMP4) every "." as well.
 QString CleanedTariffNumber(const QString &col05, bool invoiceLine);
+
+// A date column as the return carries it, "DD/MM/YYYY"; a value that is no
+// date is carried as its text.
+QString ReturnDateText(const QVariant &value);
+
+// A supplier document's quantity (Col11) as the return carries it: a numeric
+// value, or text that is one number, as "0.00"; other text unchanged. False
+// when a numeric value is beyond any real quantity.
+bool DocumentQuantityText(const QVariant &value, QString *text);
 
 // Writes the return, line by line, from STEMP4 and PTEMP5 over the company
 // connection, checking tariff numbers against Import over the program
