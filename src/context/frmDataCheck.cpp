@@ -22,7 +22,7 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     setObjectName(QStringLiteral("frmDataCheck"));
     setWindowTitle(QStringLiteral("Data Check"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(TwipsRect(0, 0, 10500, 6000).size());
+    resize(TwipsRect(0, 0, 11900, 6900).size());
     QPalette pale = palette();
     pale.setColor(QPalette::Window, QColor(200, 249, 241));
     setPalette(pale);

@@ -123,8 +123,7 @@ public:
         const QString t = text(5);
         const QString cleaned = CleanedTariffNumber(t, invoiceLine);
         if (cleaned.size() != 8) {
-            add(5, t, QStringLiteral("Invalid Chapter No.: the tariff number has %1 characters without blanks%2; "
-                                     "it needs 8")
+            add(5, t, QStringLiteral("Invalid Chapter No.: %1 characters without blanks%2, not 8")
                           .arg(cleaned.size())
                           .arg(invoiceLine ? QStringLiteral(" and dots") : QString()));
             return true;

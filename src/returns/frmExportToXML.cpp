@@ -21,6 +21,7 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QValidator>
 
 namespace {
@@ -215,11 +216,17 @@ void frmExportToXML::Form_Load()
     txtPlace->setText(QStringLiteral("MUMBAI"));
     txtRemarks->setPlainText(QStringLiteral("EXCISE RETURN"));
     TxtFileName->setText(companyFolderText());
+    TxtFileName->setToolTip(TxtFileName->text());
     CmbYear->setFocus();
 }
 
 void frmExportToXML::CmdExport_Click()
 {
+    // The please-wait indicator lets window events run: a second click, or
+    // the exit button, must not start or end anything while an export runs.
+    if (m_exporting)
+        return;
+    const QScopedValueRollback<bool> running(m_exporting, true);
     ReturnInputs form;
     form.year = CmbYear->currentText();
     form.quarter = CmbMonth->currentText();
@@ -229,7 +236,7 @@ void frmExportToXML::CmdExport_Click()
     form.remarks = txtRemarks->toPlainText();
     const ExportResult result = ExportReturn(form, [this](const QString &path) {
         TxtFileName->setText(QDir::toNativeSeparators(path));
-        TxtFileName->setCursorPosition(0);
+        TxtFileName->setToolTip(TxtFileName->text());
     });
     switch (result.focus) {
     case ExportFocus::RegisterNo: txtRegisterNo->setFocus(); break;
@@ -241,6 +248,8 @@ void frmExportToXML::CmdExport_Click()
 
 void frmExportToXML::CmdExit_Click()
 {
+    if (m_exporting)
+        return;
     HidePleaseWait();
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
         sub->close();
@@ -281,19 +290,26 @@ void frmExportToXML::placeFields()
     };
     for (const auto &[field, twips] : widths)
         field->setFixedWidth(std::max(field->minimumSizeHint().width(), int(TwipsToPixelsX(twips) * grow)));
+    // The date control keeps its own font; it grows with the window's like the other fields.
+    QFont dateFont = ucDt->txtDate->font();
+    dateFont.setPointSizeF(9 * font().pointSizeF() / 8.25);
+    ucDt->txtDate->setFont(dateFont);
+    ucDt->setFixedSize(int(TwipsToPixelsX(1770) * grow), txtPlace->sizeHint().height());
     const QFontMetrics metrics(txtRemarks->font());
     txtRemarks->setFixedHeight(metrics.lineSpacing() * 4 + 2 * txtRemarks->frameWidth()
                                + 2 * int(txtRemarks->document()->documentMargin()));
-
-    const QSize block = m_fields->sizeHint();
-    m_fields->setGeometry(std::max(0, (Fm->width() - block.width()) / 2),
-                          int(TwipsToPixelsY(kFieldsTop) * std::min(grow, 2.0)), block.width(), block.height());
 
     // The button frame keeps its bottom, where the layout's anchor puts it.
     const QSize button = Frame2->sizeHint().expandedTo(QSize(TwipsToPixelsX(3600), TwipsToPixelsY(600)));
     const int bottom = Frame2->geometry().bottom();
     Frame2->setGeometry((Fm->width() - button.width()) / 2, bottom - button.height() + 1, button.width(),
                         button.height());
+
+    // The fields stand in the middle of the room above the button.
+    const QSize block = m_fields->sizeHint();
+    const int room = Frame2->y() - block.height();
+    m_fields->setGeometry(std::max(0, (Fm->width() - block.width()) / 2),
+                          std::max(TwipsToPixelsY(kFieldsTop), room / 2), block.width(), block.height());
 }
 
 bool frmExportToXML::eventFilter(QObject *watched, QEvent *event)

@@ -59,4 +59,5 @@ private:
 
     QWidget *m_fields = nullptr;
     int m_designPanelWidth = 0;
+    bool m_exporting = false;
 };

@@ -20,6 +20,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -33,6 +34,14 @@ struct PathWatcher : RecordingUserInterface
     {
         pathsShown << (box ? box->text() : QString());
         return RecordingUserInterface::showMessage(text, title, boxType, buttonStyle, defaultNegative);
+    }
+    // What the user does while the indicator lets window events run.
+    std::function<void()> duringWait;
+    void showPleaseWait() override
+    {
+        RecordingUserInterface::showPleaseWait();
+        if (duringWait)
+            duringWait();
     }
 };
 } // namespace
@@ -72,6 +81,7 @@ private slots:
         Clock::setNow(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         rec.clear();
         rec.pathsShown.clear();
+        rec.duringWait = {};
         installUserInterface(&rec);
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
         main = std::make_unique<MDIForm1>();
@@ -113,9 +123,16 @@ private slots:
         QTest::keyClick(w->txtRegisterNo, Qt::Key_Return);
         QVERIFY(w->ucDt == w->focusWidget() || w->ucDt->isAncestorOf(w->focusWidget()));
 
+        // A second click and the exit button while the export runs change nothing.
+        rec.duringWait = [w] {
+            w->CmdExport->click();
+            w->CmdExit->click();
+        };
         QTest::mouseClick(w->CmdExport, Qt::LeftButton);
         QCOMPARE(rec.texts(), QStringList{"File Export to XML and validated successfully"});
+        QCOMPARE(rec.pleaseWaitShows, 1);
         QVERIFY(!rec.pleaseWaitVisible);
+        QVERIFY(w->isVisible());
         const QStringList written = QDir(folder()).entryList(QDir::Files);
         QCOMPARE(written, QStringList{"AAACB1234CXM001_201407150305PM.xml"});
         QCOMPARE(w->TxtFileName->text(), QDir::toNativeSeparators(folder() + QLatin1Char('/') + written.first()));
