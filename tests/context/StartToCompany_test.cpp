@@ -1,6 +1,6 @@
 #include "ContextHelpers.h"
 #include "TestRegistry.h"
-#include "../ui/ModalHelpers.h"
+#include "GuiTestHelpers.h"
 
 #include "app/AppSettings.h"
 #include "app/GuiMain.h"

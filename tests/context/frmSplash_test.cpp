@@ -1,5 +1,5 @@
 #include "TestRegistry.h"
-#include "../ui/ModalHelpers.h"
+#include "GuiTestHelpers.h"
 
 #include "app/AppSettings.h"
 #include "app/Clock.h"
