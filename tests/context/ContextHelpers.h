@@ -7,25 +7,18 @@
 #include "app/Startup.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QSqlDatabase>
 
 // Copies a folder tree over another, replacing files of the same name.
 inline bool overlayTree(const QString &from, const QString &to)
 {
-    if (!QDir().mkpath(to))
-        return false;
-    const QFileInfoList entries = QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QFileInfo &e : entries) {
-        const QString target = QDir(to).filePath(e.fileName());
-        if (e.isDir()) {
-            if (!overlayTree(e.filePath(), target))
-                return false;
-            continue;
-        }
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString target = to + it.next().mid(from.size());
         QFile::remove(target);
-        if (!QFile::copy(e.filePath(), target))
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(it.filePath(), target))
             return false;
     }
     return true;
@@ -35,21 +28,16 @@ inline bool overlayTree(const QString &from, const QString &to)
 // laid over it when asked, and start-up's connections open on it.
 inline bool startOnDemo(const TestHome &home, bool withFixtures, QString *error)
 {
-    if (!copyDemoInto(home)) {
-        *error = QStringLiteral("cannot copy the demo folder");
-        return false;
-    }
-    if (withFixtures && !overlayTree(fixturePath(QStringLiteral("context")), home.app())) {
-        *error = QStringLiteral("cannot lay the fixtures over the demo folder");
+    if (!copyDemoInto(home) || (withFixtures && !overlayTree(fixturePath(QStringLiteral("context")), home.app()))) {
+        *error = QStringLiteral("cannot copy the demo folder and its fixtures");
         return false;
     }
     StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
     StartupFailure failure;
-    if (!OpenStartupConnections(&failure)) {
-        *error = failure.description;
-        return false;
-    }
-    return true;
+    if (OpenStartupConnections(&failure))
+        return true;
+    *error = failure.description;
+    return false;
 }
 
 inline void closeAllConnections()
