@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -23,26 +22,22 @@ struct EntryForm
 
     EntryForm()
     {
-        auto *layout = new QVBoxLayout(&window);
-        auto add = [layout](QWidget *w, const char *name, const char *tag = "") {
+        auto add = [this](auto *w, const char *name, const char *tag = "") {
+            w->setParent(&window);
             w->setObjectName(QLatin1String(name));
             w->setProperty("Tag", QLatin1String(tag));
-            layout->addWidget(w);
+            return w;
         };
-        auto *dtDate = new ucDate;
-        auto *cmdOk = new QPushButton(QStringLiteral("OK"));
         add(new QLineEdit(QStringLiteral("alpha")), "txtA");
         add(new QLineEdit(QStringLiteral("beta")), "txtB");
         add(txtMemo, "txtMemo");
-        add(cmbKind, "cmbKind");
-        add(dtDate, "dtDate");
+        add(cmbKind, "cmbKind")->addItems({QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")});
+        add(new ucDate, "dtDate")->setText(QStringLiteral("05/03/2014"));
         add(new QLineEdit(QStringLiteral("gamma")), "txtC");
         add(new QLineEdit(QStringLiteral("keep")), "txtKeep", "XE");
-        add(cmdOk, "cmdOk");
-        cmbKind->addItems({QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")});
+        QObject::connect(add(new QPushButton(QStringLiteral("OK")), "cmdOk"), &QPushButton::clicked,
+                         [this] { ++okClicks; });
         cmbKind->setCurrentIndex(1);
-        dtDate->setText(QStringLiteral("05/03/2014"));
-        QObject::connect(cmdOk, &QPushButton::clicked, [this] { ++okClicks; });
         new GuiKeyPreview(&window);
     }
 };
