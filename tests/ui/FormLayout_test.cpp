@@ -28,10 +28,7 @@ private slots:
         QFETCH(int, down);
         EdgeRect r{pixel, pixel, pixel, pixel};
         RectToTwips(r, 15, tppY); // across at 15 twips a pixel, down at the row's own factor
-        QCOMPARE(r.left, pixel * 15);
-        QCOMPARE(r.right, pixel * 15);
-        QCOMPARE(r.top, down);
-        QCOMPARE(r.bottom, down);
+        QCOMPARE(QList<int>({r.left, r.right, r.top, r.bottom}), QList<int>({pixel * 15, pixel * 15, down, down}));
     }
 
     void scaling_data()
@@ -60,15 +57,10 @@ private slots:
         QFETCH(QSize, clientPx);
         QFETCH(bool, sizable);
         QFETCH(QSizeF, design);
-        ArrangeInput in;
-        in.clientWidthPx = clientPx.width();
-        in.clientHeightPx = clientPx.height();
-        in.client = EdgeRect{0, 0, 30000, 30000}; // too large to snap to
-        in.width = design.width();
-        in.height = design.height();
-        in.fontSize = 8;
-        in.sizable = sizable;
-        const ArrangeResult r = ArrangeGeometry(in);
+        // A client area too large to snap to.
+        const ArrangeResult r = ArrangeGeometry({.clientWidthPx = clientPx.width(), .clientHeightPx = clientPx.height(),
+                                                 .client = EdgeRect{0, 0, 30000, 30000}, .width = design.width(),
+                                                 .height = design.height(), .fontSize = 8, .sizable = sizable});
         QTEST(QSizeF(r.width, r.height), "arranged");
         QTEST(r.fontSize, "font");
         QTEST(r.dw, "dw");
@@ -92,10 +84,7 @@ private slots:
     void snapAndCentre()
     {
         QFETCH(double, width);
-        ArrangeInput in;
-        in.client = EdgeRect{300, 900, 300 + 12000, 900 + 7560};
-        in.width = width;
-        in.height = 3000;
+        ArrangeInput in{.client = EdgeRect{300, 900, 300 + 12000, 900 + 7560}, .width = width, .height = 3000};
         const ArrangeResult r = ArrangeGeometry(in);
         QTEST(r.width, "expectWidth");
         QTEST(r.left, "expectLeft");

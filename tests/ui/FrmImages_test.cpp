@@ -29,8 +29,6 @@ private slots:
         // Something was drawn, and not a filled square.
         QVERIFY2(opaque > 400 && opaque < 80 * 80, qPrintable(QString::number(opaque)));
     }
-
-    void unknownNameIsEmpty() { QVERIFY(FrmImages::icon(QStringLiteral("ImgNothing")).isNull()); }
 };
 
 QV_REGISTER_TEST(FrmImagesTest)
