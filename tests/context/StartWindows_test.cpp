@@ -255,7 +255,7 @@ private slots:
             QTest::keyClicks(keyTarget(modal), QStringLiteral("x"));
             login->CmbUserId->setFocus();
             pressKey(modal, Qt::Key_Return); // back to the password, its text selected for typing over
-            QTest::qWaitFor([login] { return login->TxtPassWord->hasSelectedText(); }, 1000);
+            (void)QTest::qWaitFor([login] { return login->TxtPassWord->hasSelectedText(); }, 1000);
             reselected = login->TxtPassWord->selectedText();
             onNextModal([&seen](QWidget *selection) {
                 seen << selection->objectName();
