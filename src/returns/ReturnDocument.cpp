@@ -195,12 +195,16 @@ bool ReturnWriter::amount(const QSqlQuery &query, const QList<int> &indexes, con
 }
 
 // The unit comes from the tariff master, which is filled from a workbook.
-bool ReturnWriter::checkUnit(const QString &unit, const QString &tariff)
+bool ReturnWriter::lookUpUnit(TariffMaster &master, const QString &tariff, QString *unit)
 {
-    const qsizetype at = FindCharacterNotInXml(unit);
+    if (!master.unitFor(tariff, unit)) {
+        m_error = QStringLiteral("The query failed: ") + master.errorString();
+        return false;
+    }
+    const qsizetype at = FindCharacterNotInXml(*unit);
     if (at < 0)
         return true;
-    return endDocument(badCharacterText(unit, at)
+    return endDocument(badCharacterText(*unit, at)
                        + QStringLiteral(" in table Import, TariffNo %1, column Unit").arg(printable(tariff)));
 }
 
@@ -231,6 +235,43 @@ bool ReturnWriter::openTable(QSqlQuery *query, const QString &sql, const QString
     return true;
 }
 
+// The first lines of a row, alike in both tables: the serial (Col01) as SL-NO,
+// the number in Col02 and the date in the given column.
+bool ReturnWriter::rowStart(const QSqlQuery &q, const QList<int> &c, const char *rowTag, const char *numberTag,
+                            int dateColumn, const char *dateTag, QString *number)
+{
+    QString serial, date;
+    m_serial = TrimBlanks(ValueText(q.value(c[0])));
+    if (!take(q.value(c[0]), "Col01", &serial))
+        return false;
+    m_buffer.append('<').append(rowTag).append(" SL-NO=\"");
+    m_buffer.append(EscapeXmlAttribute(TrimBlanks(serial)).toUtf8()).append("\">\r\n");
+    if (!take(q.value(c[1]), "Col02", number))
+        return false;
+    element(numberTag, EscapeXmlText(TrimBlanks(*number)));
+    const QVariant dateValue = q.value(c[dateColumn]);
+    const QByteArray column = "Col" + QByteArray::number(dateColumn + 1).rightJustified(2, '0');
+    if (!take(dateValue, column.constData(), &date))
+        return false;
+    element(dateTag, EscapeXmlText(TrimBlanks(dateText(dateValue))));
+    return true;
+}
+
+// The goods of a row and its closing tag; a full buffer goes to the device.
+bool ReturnWriter::rowEnd(const char *closeTag, const QString &product, const QString &tariff, const QString &unit,
+                          const QString &quantity, const QString &duty)
+{
+    raw("<INVOICE-ITEMS>");
+    element("DESCRIPTION-OF-GOODS", TrimBlanks(EscapeXmlText(product)));
+    element("CETSH-NUMBER", EscapeXmlText(tariff));
+    element("QUANTITY-CODE", EscapeXmlText(unit));
+    element("QUANTITY", EscapeXmlText(quantity));
+    element("AMOUNT-OF-DUTY-INVOLVED", duty);
+    raw("</INVOICE-ITEMS>");
+    raw(closeTag);
+    return m_buffer.size() < kFlushSize || flush();
+}
+
 bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
 {
     QSqlQuery q;
@@ -238,22 +279,10 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
     if (!openTable(&q, kInvoiceSql, QStringLiteral("STEMP4"), columnNames(10), &c))
         return false;
     m_table = QStringLiteral("STEMP4");
-    QString serial, number, date, product, tariff, cleaned, unit, quantity, duty;
+    QString number, product, tariff, cleaned, unit, quantity, duty;
     while (q.next()) {
-        m_serial = TrimBlanks(ValueText(q.value(c[I01])));
-        if (!take(q.value(c[I01]), "Col01", &serial))
-            return false;
-        m_buffer.append("<INVOICE-PARTICULARS SL-NO=\"").append(EscapeXmlAttribute(TrimBlanks(serial)).toUtf8())
-            .append("\">\r\n");
-        if (!take(q.value(c[I02]), "Col02", &number))
-            return false;
-        element("INVOICE-NUMBER", EscapeXmlText(TrimBlanks(number)));
-        const QVariant dateValue = q.value(c[I03]);
-        if (!take(dateValue, "Col03", &date))
-            return false;
-        element("INVOICE-DATE", EscapeXmlText(TrimBlanks(dateText(dateValue))));
-
-        if (!take(q.value(c[I04]), "Col04", &product) || !take(q.value(c[I05]), "Col05", &tariff))
+        if (!rowStart(q, c, "INVOICE-PARTICULARS", "INVOICE-NUMBER", I03, "INVOICE-DATE", &number)
+            || !take(q.value(c[I04]), "Col04", &product) || !take(q.value(c[I05]), "Col05", &tariff))
             return false;
         cleaned = CleanedTariffNumber(tariff, true);
         if (cleaned.size() != 8)
@@ -270,11 +299,7 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
                                               QStringLiteral("Excise Invoice No. : "), TrimBlanks(number),
                                               TrimBlanks(product)));
         // The unit comes from the same cleaned number that passed the master check.
-        if (!master.unitFor(cleaned, &unit)) {
-            m_error = QStringLiteral("The query failed: ") + master.errorString();
-            return false;
-        }
-        if (!checkUnit(unit, cleaned))
+        if (!lookUpUnit(master, cleaned, &unit))
             return false;
         Decimal parsed;
         const QString quantityText = ValueText(q.value(c[I06]));
@@ -285,16 +310,7 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
                                    .arg(printable(quantityText), m_table, printable(m_serial)));
         if (!amount(q, c, {I07, I08, I09, I10}, &duty))
             return false;
-
-        raw("<INVOICE-ITEMS>");
-        element("DESCRIPTION-OF-GOODS", TrimBlanks(EscapeXmlText(product)));
-        element("CETSH-NUMBER", EscapeXmlText(cleaned));
-        element("QUANTITY-CODE", EscapeXmlText(unit));
-        element("QUANTITY", parsed.toText(2));
-        element("AMOUNT-OF-DUTY-INVOLVED", duty);
-        raw("</INVOICE-ITEMS>");
-        raw("</INVOICE-PARTICULARS>");
-        if (m_buffer.size() >= kFlushSize && !flush())
+        if (!rowEnd("</INVOICE-PARTICULARS>", product, cleaned, unit, parsed.toText(2), duty))
             return false;
     }
     if (q.lastError().isValid()) {
@@ -311,22 +327,10 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     if (!openTable(&q, kDocumentSql, QStringLiteral("PTEMP5"), columnNames(14), &c))
         return false;
     m_table = QStringLiteral("PTEMP5");
-    QString serial, number, supplier, product, tariff, registration, quantity, date, issuedBy, address, unit,
-        duty;
+    QString number, supplier, product, tariff, registration, quantity, issuedBy, address, unit, duty;
     while (q.next()) {
-        m_serial = TrimBlanks(ValueText(q.value(c[D01])));
-        if (!take(q.value(c[D01]), "Col01", &serial))
-            return false;
-        m_buffer.append("<DOCUMENT-DETAIL SL-NO=\"").append(EscapeXmlAttribute(TrimBlanks(serial)).toUtf8())
-            .append("\">\r\n");
-        if (!take(q.value(c[D02]), "Col02", &number))
-            return false;
-        element("INVOICE-BILL-ENTRY-NO", EscapeXmlText(TrimBlanks(number)));
-        const QVariant dateValue = q.value(c[D12]);
-        if (!take(dateValue, "Col12", &date))
-            return false;
-        element("DATE", EscapeXmlText(TrimBlanks(dateText(dateValue))));
-        if (!take(q.value(c[D13]), "Col13", &issuedBy))
+        if (!rowStart(q, c, "DOCUMENT-DETAIL", "INVOICE-BILL-ENTRY-NO", D12, "DATE", &number)
+            || !take(q.value(c[D13]), "Col13", &issuedBy))
             return false;
         element("ISSUED-BY", EscapeXmlText(TrimBlanks(issuedBy)));
 
@@ -344,11 +348,7 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
             return endDocument(chapterMessage(QStringLiteral("Invalid Chapter No."), cleaned,
                                               QStringLiteral("Supplier Name : "), TrimBlanks(supplier),
                                               TrimBlanks(product)));
-        if (!master.unitFor(cleaned, &unit)) {
-            m_error = QStringLiteral("The query failed: ") + master.errorString();
-            return false;
-        }
-        if (!checkUnit(unit, cleaned))
+        if (!lookUpUnit(master, cleaned, &unit))
             return false;
         if (!take(q.value(c[D14]), "Col14", &address))
             return false;
@@ -372,15 +372,7 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         element("REGISTRATION-NUMBER", EscapeXmlText(RemoveBlanks(registration)));
         element("NAME", EscapeXmlText(TrimBlanks(supplier)));
         element("ADDRESS", EscapeXmlText(address));
-        raw("<INVOICE-ITEMS>");
-        element("DESCRIPTION-OF-GOODS", TrimBlanks(EscapeXmlText(product)));
-        element("CETSH-NUMBER", EscapeXmlText(cleaned));
-        element("QUANTITY-CODE", EscapeXmlText(unit));
-        element("QUANTITY", EscapeXmlText(quantity));
-        element("AMOUNT-OF-DUTY-INVOLVED", duty);
-        raw("</INVOICE-ITEMS>");
-        raw("</DOCUMENT-DETAIL>");
-        if (m_buffer.size() >= kFlushSize && !flush())
+        if (!rowEnd("</DOCUMENT-DETAIL>", product, cleaned, unit, quantity, duty))
             return false;
     }
     if (q.lastError().isValid()) {

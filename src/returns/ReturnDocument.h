@@ -53,8 +53,12 @@ private:
     bool openTable(QSqlQuery *query, const QString &sql, const QString &table, const QStringList &columns,
                    QList<int> *indexes);
 
+    bool rowStart(const QSqlQuery &q, const QList<int> &c, const char *rowTag, const char *numberTag, int dateColumn,
+                  const char *dateTag, QString *number);
+    bool rowEnd(const char *closeTag, const QString &product, const QString &tariff, const QString &unit,
+                const QString &quantity, const QString &duty);
     bool take(const QVariant &value, const char *column, QString *text);
-    bool checkUnit(const QString &unit, const QString &tariff);
+    bool lookUpUnit(TariffMaster &master, const QString &tariff, QString *unit);
     bool amount(const QSqlQuery &query, const QList<int> &indexes, const QList<int> &which,
                 QString *text);
     bool endDocument(const QString &message);
