@@ -6,6 +6,7 @@
 #include "app/UserInterface.h"
 #include "returns/ExportCommand.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QTest>
 
@@ -13,19 +14,16 @@ using namespace ReturnTestData;
 
 namespace {
 // Takes `limit` bytes and then fails, as a full disk does.
-struct FailDevice : QIODevice
+struct FailDevice : QBuffer
 {
     explicit FailDevice(qint64 limit) : limit(limit) { open(WriteOnly); }
-    qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *bytes, qint64 size) override
     {
-        if (data.size() + size > limit)
+        if (pos() + size > limit)
             return setErrorString(QStringLiteral("No space left on device")), -1;
-        data.append(bytes, size);
-        return size;
+        return QBuffer::writeData(bytes, size);
     }
     qint64 limit;
-    QByteArray data;
 };
 
 const QString kDone = QStringLiteral("File Export to XML and validated successfully");
@@ -235,7 +233,7 @@ private slots:
         ReturnWriter writer(workedExampleInputs(output()), settings().cnCompany, settings().cnProgram);
         QCOMPARE(writer.write(&device), WriteOutcome::Failed);
         QCOMPARE(writer.errorString(), QStringLiteral("Could not write the file %1: No space left on device").arg(output()));
-        QVERIFY(whole.startsWith(device.data));
+        QVERIFY(whole.startsWith(device.data()));
     }
 
     // Every way an export can fail: a message, never a success. The checks
@@ -284,10 +282,8 @@ private slots:
         QFETCH(int, stage);
         QVERIFY(addWorkedExample());
         ReturnInputs in = workedExampleInputs(QString());
-        const QHash<QString, QString ReturnInputs::*> fields{{"number", &ReturnInputs::registrationNumber},
-                                                             {"place", &ReturnInputs::place},
-                                                             {"remarks", &ReturnInputs::remarks},
-                                                             {"year", &ReturnInputs::year}};
+        const QHash<QString, QString ReturnInputs::*> fields{{"number", &ReturnInputs::registrationNumber}, {"place", &ReturnInputs::place},
+                                                             {"remarks", &ReturnInputs::remarks}, {"year", &ReturnInputs::year}};
         QSqlQuery q(QSqlDatabase::database(trouble.contains(QLatin1String("Import")) ? settings().cnProgram : settings().cnCompany));
         if (fields.contains(trouble.section(QLatin1Char('='), 0, 0)))
             in.*fields.value(trouble.section(QLatin1Char('='), 0, 0)) = trouble.section(QLatin1Char('='), 1);
