@@ -10,7 +10,7 @@ packages=(
   libsqlite3-dev libxml2-dev libxml2-utils libfreexl-dev mdbtools mdbtools-dev
   unixodbc-dev unixodbc tdsodbc odbc-postgresql postgresql
   python3 python3-dbf python3-xlwt
-  xvfb xauth x11-apps imagemagick fonts-dejavu-core
+  xvfb xauth x11-apps imagemagick fonts-dejavu-core libx11-dev time
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
 #include "returns/frmExportToXML.h"
+#include "tariff/frmSelectFile.h"
 #include "ui/FrmImages.h"
 #include "ui/GuiEndProgram.h"
 #include "ui/GuiFormLayout.h"
@@ -28,8 +29,8 @@ int Main()
         return 1;
     }
 
-    // Working windows of the menu are wired here by their owners, e.g.
-    // MDIForm1::setWindowFactory("mnuExcelImport", [] { return new frmSelectFile; });
+    // Working windows of the menu; each is made once, on its first use.
+    MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [] { return new frmSelectFile; });
     MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
 
     const QString screenshots = qEnvironmentVariable("QUORVANT_SCREENSHOTS");

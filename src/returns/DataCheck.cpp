@@ -157,7 +157,7 @@ public:
     {
         const QString t = text(column);
         Decimal parsed;
-        if (!Decimal::fromLeadingText(t, &parsed))
+        if (!ReturnNumber(value(column), &parsed))
             add(column, t, QStringLiteral("Number out of range"));
         else
             fits(columnName(column), t, parsed.toText(2));
@@ -180,9 +180,8 @@ public:
         bool inRange = true;
         for (int column = first; column < first + 4; ++column) {
             Decimal part;
-            const QString t = ValueText(value(column));
-            if (!Decimal::fromLeadingText(t, &part)) {
-                add(column, t, QStringLiteral("Number out of range"));
+            if (!ReturnNumber(value(column), &part)) {
+                add(column, ValueText(value(column)), QStringLiteral("Number out of range"));
                 inRange = false;
             }
             sum = sum + part;

@@ -1,6 +1,8 @@
 #include "Decimal.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace {
 constexpr int kMaxExponent = 400;
@@ -195,6 +197,50 @@ bool Decimal::fromWholeText(QStringView text, Decimal *out)
     d.normalise();
     *out = d;
     return true;
+}
+
+bool Decimal::fromDouble(double value, Decimal *out)
+{
+    // Below 1e15 and with s decimals such that no more than 15 digits are in
+    // play, decimals s apart are wider than the double's spacing: at most one
+    // of them reads back as `value`, and the one found with the fewest
+    // decimals is the shortest text's number.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (!std::isfinite(value))
+        return false;
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e15)
+        return false;
+    int integerDigits = 0;
+    while (integerDigits < 15 && magnitude >= kPowers[integerDigits])
+        ++integerDigits;
+    for (int scale = 0; integerDigits + scale <= 15; ++scale) {
+        const double whole = std::nearbyint(magnitude * kPowers[scale]);
+        if (whole / kPowers[scale] != magnitude)
+            continue;
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, qint64(whole)).ptr;
+        Decimal d;
+        d.m_negative = value < 0;
+        d.m_digits.assign(digits, end);
+        d.m_scale = scale;
+        d.normalise();
+        *out = d;
+        return true;
+    }
+    return false;
+}
+
+Decimal Decimal::fromInteger(qint64 value)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    Decimal d;
+    d.m_negative = value < 0;
+    d.m_digits.assign(digits + (value < 0 ? 1 : 0), end);
+    d.normalise();
+    return d;
 }
 
 Decimal Decimal::operator+(const Decimal &other) const

@@ -24,6 +24,13 @@ public:
     // `out` then holds it.
     static bool fromWholeText(QStringView text, Decimal *out);
 
+    // The number the shortest text that reads back as `value` stands for (what
+    // reading the value's text gives), found without making the text. False
+    // for values it does not handle (15 or more significant digits, 1e15 and
+    // above, infinities): read their text instead.
+    static bool fromDouble(double value, Decimal *out);
+    static Decimal fromInteger(qint64 value);
+
     Decimal operator+(const Decimal &other) const;
     bool isZero() const { return m_digits.empty(); }
 

@@ -7,14 +7,6 @@
 #include <algorithm>
 
 namespace {
-// VB-style Mid: 1-based start; a start past the end gives the empty text.
-QString mid(const QString &text, qsizetype start, qsizetype length)
-{
-    if (start > text.size())
-        return QString();
-    return text.mid(start - 1, length);
-}
-
 bool isCapital(QChar c)
 {
     return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
@@ -34,23 +26,48 @@ QString RegistrationMessage(const QString &mode, const QString &wholeNumber, con
     return head + wholeNumber + QStringLiteral("\r\nSupplier Name : ") + TrimBlanks(supplierName);
 }
 
-bool RegistrationPartPasses(const QString &segment, const QString &mode)
+namespace {
+enum class Segment { Letters, Digits, Code };
+
+// The segment rule alone, without a message; no allocation, as the writer
+// checks every supplier document's number.
+bool segmentPasses(QStringView segment, Segment kind)
 {
-    const QString part = TrimBlanks(segment);
-    if (mode == QLatin1String("F1"))
-        return std::all_of(part.begin(), part.end(), isCapital);
-    if (mode == QLatin1String("F2"))
-        return std::all_of(part.begin(), part.end(), isDigit);
-    if (mode == QLatin1String("F3"))
-        return part == QLatin1String("XD") || part == QLatin1String("XM") || part == QLatin1String("EM")
-               || part == QLatin1String("ED");
-    return true;
+    while (!segment.isEmpty() && segment.front() == QLatin1Char(' '))
+        segment = segment.sliced(1);
+    while (!segment.isEmpty() && segment.back() == QLatin1Char(' '))
+        segment.chop(1);
+    switch (kind) {
+    case Segment::Letters:
+        return std::all_of(segment.begin(), segment.end(), isCapital);
+    case Segment::Digits:
+        return std::all_of(segment.begin(), segment.end(), isDigit);
+    case Segment::Code:
+        return segment == QLatin1String("XD") || segment == QLatin1String("XM") || segment == QLatin1String("EM")
+               || segment == QLatin1String("ED");
+    }
+    return false;
 }
+
+// VB-style Mid over a view: 1-based start; a start past the end gives nothing.
+QStringView midView(QStringView text, qsizetype start, qsizetype length)
+{
+    if (start > text.size())
+        return QStringView();
+    return text.sliced(start - 1, std::min(length, text.size() - (start - 1)));
+}
+} // namespace
 
 bool CheckRegistrationPart(const QString &segment, const QString &mode, const QString &supplierName,
                            const QString &wholeNumber)
 {
-    const bool ok = RegistrationPartPasses(segment, mode);
+    bool ok = true;
+    if (mode == QLatin1String("F1"))
+        ok = segmentPasses(segment, Segment::Letters);
+    else if (mode == QLatin1String("F2"))
+        ok = segmentPasses(segment, Segment::Digits);
+    else if (mode == QLatin1String("F3"))
+        ok = segmentPasses(segment, Segment::Code);
     if (!ok)
         ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, 0, 0, true);
     return ok;
@@ -58,14 +75,22 @@ bool CheckRegistrationPart(const QString &segment, const QString &mode, const QS
 
 std::optional<RegistrationFault> FindRegistrationFault(const QString &number)
 {
-    const std::pair<QString, QString> segments[] = {
-        {mid(number, 1, 5), QStringLiteral("F1")},   {mid(number, 6, 4), QStringLiteral("F2")},
-        {mid(number, 10, 3), QStringLiteral("F1")},  {number.right(3), QStringLiteral("F2")},
-        {mid(number, 11, 2), QStringLiteral("F3")},
+    const QStringView n(number);
+    const struct
+    {
+        QStringView segment;
+        Segment kind;
+        QLatin1String mode;
+    } checks[] = {
+        {midView(n, 1, 5), Segment::Letters, QLatin1String("F1")},
+        {midView(n, 6, 4), Segment::Digits, QLatin1String("F2")},
+        {midView(n, 10, 3), Segment::Letters, QLatin1String("F1")},
+        {n.right(3), Segment::Digits, QLatin1String("F2")},
+        {midView(n, 11, 2), Segment::Code, QLatin1String("F3")},
     };
     for (int i = 0; i < 5; ++i)
-        if (!RegistrationPartPasses(segments[i].first, segments[i].second))
-            return RegistrationFault{i + 1, segments[i].second};
+        if (!segmentPasses(checks[i].segment, checks[i].kind))
+            return RegistrationFault{i + 1, checks[i].mode};
     return std::nullopt;
 }
 

@@ -14,7 +14,7 @@ bool ValidateRegistrationNumber(const QString &number, const QString &supplierNa
 struct RegistrationFault
 {
     int segment = 0;
-    QString mode;
+    QLatin1String mode;
 };
 std::optional<RegistrationFault> FindRegistrationFault(const QString &number);
 
@@ -24,7 +24,6 @@ QString RegistrationFaultText(const RegistrationFault &fault);
 // One segment. Mode "F1": capital letters only; "F2": digits only; "F3": one of
 // the registration codes XD, XM, EM, ED. The segment is trimmed of blanks first;
 // an empty segment passes F1 and F2 and fails F3.
-bool RegistrationPartPasses(const QString &segment, const QString &mode);
 bool CheckRegistrationPart(const QString &segment, const QString &mode, const QString &supplierName,
                            const QString &wholeNumber);
 

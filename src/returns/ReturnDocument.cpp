@@ -19,6 +19,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <charconv>
+
 namespace {
 const QString kInvoiceSql = QStringLiteral("Select * from STEMP4 Order by Col02");
 const QString kDocumentSql = QStringLiteral("Select * from PTEMP5 ORDER BY COL01");
@@ -41,6 +43,13 @@ QString chapterMessage(const QString &text, const QString &cleaned, const QStrin
 {
     return text + cleaned + QStringLiteral("\r\n") + label + value + QStringLiteral("\r\nProduct Name : ")
            + product;
+}
+
+// A date column as "dd/mm/yyyy"; a value that is no date is written as it is.
+QString dateText(const QVariant &value)
+{
+    const QDate date = ValueDate(value);
+    return date.isValid() ? CanonicalDateText(date) : ValueText(value);
 }
 
 bool isNumeric(const QVariant &value)
@@ -70,12 +79,86 @@ QString printable(const QString &text)
     return out;
 }
 
+bool isInteger(const QVariant &value)
+{
+    return (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) && !value.isNull();
+}
+
+// TrimBlanks without a copy.
+QStringView trimmedView(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == QLatin1Char(' '))
+        text = text.sliced(1);
+    while (!text.isEmpty() && text.back() == QLatin1Char(' '))
+        text.chop(1);
+    return text;
+}
+
+// "yyyy-mm-dd", the way every table reader hands out a date: its digits, or
+// false for anything else (which then takes the general road).
+bool isoDate(const QVariant &value, int *year, int *month, int *day)
+{
+    if (value.typeId() != QMetaType::QString)
+        return false;
+    const QString text = value.toString();
+    if (text.size() != 10 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-'))
+        return false;
+    int digits[8];
+    int k = 0;
+    for (qsizetype i = 0; i < 10; ++i) {
+        if (i == 4 || i == 7)
+            continue;
+        const char16_t c = text.at(i).unicode();
+        if (c < '0' || c > '9')
+            return false;
+        digits[k++] = c - '0';
+    }
+    *year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+    *month = digits[4] * 10 + digits[5];
+    *day = digits[6] * 10 + digits[7];
+    return *year >= 1000 && QDate::isValid(*year, *month, *day);
+}
+
 QString badCharacterText(const QString &value, qsizetype at)
 {
     return QStringLiteral("Invalid character (code %1)")
         .arg(QString::number(value.at(at).unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
 }
 } // namespace
+
+namespace {
+// Integers and finite doubles are taken exactly, without their text.
+bool numberWithoutText(const QVariant &value, Decimal *out)
+{
+    if (isInteger(value)) {
+        *out = Decimal::fromInteger(value.toLongLong());
+        return true;
+    }
+    return value.typeId() == QMetaType::Double && !value.isNull() && Decimal::fromDouble(value.toDouble(), out);
+}
+} // namespace
+
+bool ReturnNumber(const QVariant &value, Decimal *out)
+{
+    return numberWithoutText(value, out) || Decimal::fromLeadingText(ValueText(value), out);
+}
+
+bool DocumentQuantityText(const QVariant &value, QString *text)
+{
+    Decimal parsed;
+    if (isNumeric(value)) {
+        if (!ReturnNumber(value, &parsed)) {
+            *text = ValueText(value);
+            return false;
+        }
+        *text = parsed.toText(2);
+        return true;
+    }
+    *text = ValueText(value);
+    if (Decimal::fromWholeText(*text, &parsed))
+        *text = parsed.toText(2);
+    return true;
+}
 
 QString CleanedTariffNumber(const QString &col05, bool invoiceLine)
 {
@@ -85,25 +168,27 @@ QString CleanedTariffNumber(const QString &col05, bool invoiceLine)
     return cleaned;
 }
 
-QString ReturnDateText(const QVariant &value)
+namespace {
+// `text` without the characters `drop` names, into `out`, whose memory is
+// kept from row to row.
+template<typename Drop> void copyWithout(QStringView text, Drop drop, QString *out)
 {
-    const QDate date = ValueDate(value);
-    return date.isValid() ? CanonicalDateText(date) : ValueText(value);
+    out->truncate(0);
+    for (QChar c : text)
+        if (!drop(c))
+            out->append(c);
 }
 
-bool DocumentQuantityText(const QVariant &value, QString *text)
+bool isBlank(QChar c)
 {
-    *text = ValueText(value);
-    Decimal parsed;
-    if (isNumeric(value)) {
-        if (!Decimal::fromLeadingText(*text, &parsed))
-            return false;
-        *text = parsed.toText(2);
-    } else if (Decimal::fromWholeText(*text, &parsed)) {
-        *text = parsed.toText(2);
-    }
-    return true;
+    return c == QLatin1Char(' ');
 }
+
+bool isBlankOrDot(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('.');
+}
+} // namespace
 
 ReturnWriter::ReturnWriter(const ReturnInputs &inputs, const QString &companyConnection,
                            const QString &programConnection)
@@ -136,27 +221,94 @@ bool ReturnWriter::checkInputs()
     return true;
 }
 
-void ReturnWriter::raw(const char *text)
+char *ReturnWriter::grow(qsizetype bytes)
 {
-    m_buffer.append(text);
-    m_buffer.append("\r\n", 2);
+    const qsizetype capacity = std::max(m_capacity * 2, m_used + bytes + kFlushSize);
+    std::unique_ptr<char[]> bigger(new char[size_t(capacity)]);
+    if (m_used)
+        memcpy(bigger.get(), m_buffer.get(), size_t(m_used));
+    m_buffer = std::move(bigger);
+    m_capacity = capacity;
+    return m_buffer.get() + m_used;
 }
 
-void ReturnWriter::element(const char *tag, const QString &escapedValue)
+// The UTF-8 of EscapeXmlText / EscapeXmlAttribute of `text`, written straight
+// into the buffer.
+void ReturnWriter::putXml(QStringView text, Escape how)
 {
-    m_buffer.append('<').append(tag).append('>');
-    m_buffer.append(escapedValue.toUtf8());
-    m_buffer.append("</", 2).append(tag).append(">\r\n", 3);
+    char *const start = room(text.size() * 6); // "&quot;" is the longest a character can become
+    char *out = start;
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c < 0x80) {
+            switch (c) {
+            case '&': memcpy(out, "&amp;", 5); out += 5; break;
+            case '<': memcpy(out, "&lt;", 4); out += 4; break;
+            case '>': memcpy(out, "&gt;", 4); out += 4; break;
+            case '"':
+                if (how == Escape::Attribute) {
+                    memcpy(out, "&quot;", 6);
+                    out += 6;
+                    break;
+                }
+                Q_FALLTHROUGH();
+            default: *out++ = char(c);
+            }
+        } else if (c < 0x800) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (!QChar::isSurrogate(c)) {
+            *out++ = char(0xE0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
+            const char32_t u = QChar::surrogateToUcs4(c, p[i + 1]);
+            *out++ = char(0xF0 | (u >> 18));
+            *out++ = char(0x80 | ((u >> 12) & 0x3F));
+            *out++ = char(0x80 | ((u >> 6) & 0x3F));
+            *out++ = char(0x80 | (u & 0x3F));
+            ++i;
+        } else {
+            // A lone surrogate: leave it to Qt's own conversion, whatever that makes of it.
+            const QString whole = text.toString();
+            const QByteArray bytes = (how == Escape::Attribute ? EscapeXmlAttribute(whole) : EscapeXmlText(whole)).toUtf8();
+            memcpy(room(bytes.size()), bytes.constData(), size_t(bytes.size()));
+            m_used += bytes.size();
+            return;
+        }
+    }
+    m_used += out - start;
+}
+
+// <tag>, `text` with every occurrence of `removed` left out (as QString::remove
+// does: left to right, without overlaps), escaped, </tag>.
+void ReturnWriter::putWithout(const char *tag, QStringView text, QStringView removed)
+{
+    const qsizetype tagLength = qsizetype(strlen(tag));
+    put("<", 1);
+    put(tag, tagLength);
+    put(">", 1);
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(removed); at >= 0; at = text.indexOf(removed, from)) {
+        putXml(text.sliced(from, at - from), Escape::Text);
+        from = at + removed.size();
+    }
+    putXml(text.sliced(from), Escape::Text);
+    put("</", 2);
+    put(tag, tagLength);
+    put(">\r\n", 3);
 }
 
 bool ReturnWriter::flush()
 {
     if (m_deviceFailed)
         return false;
-    if (m_buffer.isEmpty())
+    if (m_used == 0)
         return true;
-    const qint64 written = m_device->write(m_buffer);
-    if (written != m_buffer.size()) {
+    const qint64 written = m_device->write(m_buffer.get(), m_used);
+    if (written != m_used) {
         m_deviceFailed = true;
         const QFileDevice *file = qobject_cast<const QFileDevice *>(m_device);
         const QString name = file ? file->fileName() : QString();
@@ -164,7 +316,7 @@ bool ReturnWriter::flush()
                       .arg(name.isEmpty() ? m_inputs.outputPath : name, m_device->errorString());
         return false;
     }
-    m_buffer.resize(0); // keeps the capacity: no allocation per batch
+    m_used = 0;
     return true;
 }
 
@@ -176,6 +328,11 @@ bool ReturnWriter::endDocument(const QString &message)
     return false;
 }
 
+QString ReturnWriter::serialText() const
+{
+    return printable(TrimBlanks(ValueText(m_serial)));
+}
+
 // The value of one column as text; a character XML cannot carry ends the
 // document with a message naming the row and column.
 bool ReturnWriter::take(const QVariant &value, const char *column, QString *text)
@@ -185,22 +342,103 @@ bool ReturnWriter::take(const QVariant &value, const char *column, QString *text
     if (at < 0)
         return true;
     return endDocument(badCharacterText(*text, at)
-                       + QStringLiteral(" in table %1, SL-NO %2, column %3")
-                             .arg(m_table, printable(m_serial), QLatin1String(column)));
+                       + QStringLiteral(" in table %1, SL-NO %2, column %3").arg(m_table, serialText(), QLatin1String(column)));
+}
+
+// The row's serial number as the SL-NO attribute: `opening`, the value's text
+// trimmed and escaped, then `">`. A character XML cannot carry ends the
+// document before anything of the line is written.
+bool ReturnWriter::putSerial(const char *opening, qsizetype openingLength)
+{
+    if (isInteger(m_serial)) { // digits and a sign: nothing to check, trim or escape
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, m_serial.toLongLong()).ptr;
+        put(opening, openingLength);
+        put(digits, end - digits);
+    } else {
+        QString text;
+        if (!take(m_serial, "Col01", &text))
+            return false;
+        put(opening, openingLength);
+        putXml(trimmedView(text), Escape::Attribute);
+    }
+    put("\">\r\n");
+    return true;
+}
+
+// A date column as "dd/mm/yyyy"; a value that is no date is written as it is.
+bool ReturnWriter::putDate(const char *tag, const QVariant &value, const char *column)
+{
+    const qsizetype tagLength = qsizetype(strlen(tag));
+    int year, month, day;
+    if (isoDate(value, &year, &month, &day)) {
+        char *out = room(2 * tagLength + 20);
+        const char *const start = out;
+        *out++ = '<';
+        memcpy(out, tag, size_t(tagLength));
+        out += tagLength;
+        *out++ = '>';
+        const int parts[] = {day / 10, day % 10, -1, month / 10, month % 10, -1,
+                             year / 1000, year / 100 % 10, year / 10 % 10, year % 10};
+        for (int d : parts)
+            *out++ = d < 0 ? '/' : char('0' + d);
+        memcpy(out, "</", 2);
+        out += 2;
+        memcpy(out, tag, size_t(tagLength));
+        out += tagLength;
+        memcpy(out, ">\r\n", 3);
+        out += 3;
+        m_used += out - start;
+        return true;
+    }
+    QString text;
+    if (!take(value, column, &text))
+        return false;
+    const QString date = TrimBlanks(dateText(value));
+    put("<", 1);
+    put(tag, tagLength);
+    put(">", 1);
+    putXml(date, Escape::Text);
+    put("</", 2);
+    put(tag, tagLength);
+    put(">\r\n", 3);
+    return true;
+}
+
+// The number in one column, read as the value's text reads (see Decimal); a
+// number out of range ends the document. With `checkCharacters` the text must
+// also be fit for XML, and `text` receives it.
+bool ReturnWriter::readNumber(const QVariant &value, const char *column, bool checkCharacters, Decimal *out,
+                          QString *text)
+{
+    if (numberWithoutText(value, out))
+        return true;
+    QString own;
+    QString &valueText = text ? *text : own;
+    if (checkCharacters) {
+        if (!take(value, column, &valueText))
+            return false;
+    } else {
+        valueText = ValueText(value);
+    }
+    if (Decimal::fromLeadingText(valueText, out))
+        return true;
+    return endDocument(QStringLiteral("Number out of range (%1) in table %2, SL-NO %3, column %4")
+                           .arg(printable(valueText), m_table, serialText(), QLatin1String(column)));
 }
 
 // The sum of the numbers read from the given columns, rounded to whole rupees
 // (halves away from zero), as "0.00".
-bool ReturnWriter::amount(const QSqlQuery &query, const QList<int> &indexes, const QList<int> &which, QString *text)
+bool ReturnWriter::amount(const QSqlQuery &query, const QList<int> &indexes, std::initializer_list<int> which,
+                          QString *text)
 {
+    static const char *const names[] = {"Col01", "Col02", "Col03", "Col04", "Col05", "Col06", "Col07",
+                                        "Col08", "Col09", "Col10", "Col11", "Col12", "Col13", "Col14"};
     Decimal sum;
     for (int column : which) {
         Decimal part;
-        const QString value = ValueText(query.value(indexes.at(column)));
-        if (!Decimal::fromLeadingText(value, &part))
-            return endDocument(QStringLiteral("Number out of range (%1) in table %2, SL-NO %3, column Col%4")
-                                   .arg(printable(value), m_table, printable(m_serial))
-                                   .arg(column + 1, 2, 10, QLatin1Char('0')));
+        if (!readNumber(query.value(indexes.at(column)), names[column], false, &part))
+            return false;
         sum = sum + part;
     }
     *text = sum.rounded(0).toText(2);
@@ -251,24 +489,22 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
     if (!openTable(&q, kInvoiceSql, QStringLiteral("STEMP4"), columnNames(10), &c))
         return false;
     m_table = QStringLiteral("STEMP4");
-    QString serial, number, date, product, tariff, cleaned, unit, quantity, duty;
+    QString number, product, tariff, cleaned, unit, duty;
+    Decimal quantity;
     while (q.next()) {
-        m_serial = TrimBlanks(ValueText(q.value(c[I01])));
-        if (!take(q.value(c[I01]), "Col01", &serial))
+        m_serial = q.value(c[I01]);
+        static const char opening[] = "<INVOICE-PARTICULARS SL-NO=\"";
+        if (!putSerial(opening, sizeof opening - 1))
             return false;
-        m_buffer.append("<INVOICE-PARTICULARS SL-NO=\"").append(EscapeXmlAttribute(TrimBlanks(serial)).toUtf8())
-            .append("\">\r\n");
         if (!take(q.value(c[I02]), "Col02", &number))
             return false;
-        element("INVOICE-NUMBER", EscapeXmlText(TrimBlanks(number)));
-        const QVariant dateValue = q.value(c[I03]);
-        if (!take(dateValue, "Col03", &date))
+        element("INVOICE-NUMBER", trimmedView(number));
+        if (!putDate("INVOICE-DATE", q.value(c[I03]), "Col03"))
             return false;
-        element("INVOICE-DATE", EscapeXmlText(TrimBlanks(ReturnDateText(dateValue))));
 
         if (!take(q.value(c[I04]), "Col04", &product) || !take(q.value(c[I05]), "Col05", &tariff))
             return false;
-        cleaned = CleanedTariffNumber(tariff, true);
+        copyWithout(tariff, isBlankOrDot, &cleaned); // CleanedTariffNumber(tariff, true)
         if (cleaned.size() != 8)
             return endDocument(chapterMessage(QStringLiteral("Invalid Chapter No."), cleaned,
                                               QStringLiteral("Excise Invoice No. : "), TrimBlanks(number),
@@ -289,25 +525,20 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
         }
         if (!checkUnit(unit, cleaned))
             return false;
-        Decimal parsed;
-        const QString quantityText = ValueText(q.value(c[I06]));
-        if (!take(q.value(c[I06]), "Col06", &quantity))
+        if (!readNumber(q.value(c[I06]), "Col06", true, &quantity))
             return false;
-        if (!Decimal::fromLeadingText(quantityText, &parsed))
-            return endDocument(QStringLiteral("Number out of range (%1) in table %2, SL-NO %3, column Col06")
-                                   .arg(printable(quantityText), m_table, printable(m_serial)));
         if (!amount(q, c, {I07, I08, I09, I10}, &duty))
             return false;
 
         raw("<INVOICE-ITEMS>");
-        element("DESCRIPTION-OF-GOODS", TrimBlanks(EscapeXmlText(product)));
-        element("CETSH-NUMBER", EscapeXmlText(cleaned));
-        element("QUANTITY-CODE", EscapeXmlText(unit));
-        element("QUANTITY", parsed.toText(2));
+        element("DESCRIPTION-OF-GOODS", trimmedView(product));
+        element("CETSH-NUMBER", cleaned);
+        element("QUANTITY-CODE", unit);
+        element("QUANTITY", quantity.toText(2));
         element("AMOUNT-OF-DUTY-INVOLVED", duty);
         raw("</INVOICE-ITEMS>");
         raw("</INVOICE-PARTICULARS>");
-        if (m_buffer.size() >= kFlushSize && !flush())
+        if (m_used >= kFlushSize && !flush())
             return false;
     }
     if (q.lastError().isValid()) {
@@ -324,35 +555,31 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     if (!openTable(&q, kDocumentSql, QStringLiteral("PTEMP5"), columnNames(14), &c))
         return false;
     m_table = QStringLiteral("PTEMP5");
-    QString serial, number, supplier, product, tariff, registration, quantity, date, issuedBy, address, unit,
-        duty;
+    QString number, supplier, product, tariff, registration, registrationNoBlanks, cleaned, quantity, issuedBy,
+        address, unit, duty, needle;
     while (q.next()) {
-        m_serial = TrimBlanks(ValueText(q.value(c[D01])));
-        if (!take(q.value(c[D01]), "Col01", &serial))
+        m_serial = q.value(c[D01]);
+        static const char opening[] = "<DOCUMENT-DETAIL SL-NO=\"";
+        if (!putSerial(opening, sizeof opening - 1))
             return false;
-        m_buffer.append("<DOCUMENT-DETAIL SL-NO=\"").append(EscapeXmlAttribute(TrimBlanks(serial)).toUtf8())
-            .append("\">\r\n");
         if (!take(q.value(c[D02]), "Col02", &number))
             return false;
-        element("INVOICE-BILL-ENTRY-NO", EscapeXmlText(TrimBlanks(number)));
-        const QVariant dateValue = q.value(c[D12]);
-        if (!take(dateValue, "Col12", &date))
+        element("INVOICE-BILL-ENTRY-NO", trimmedView(number));
+        if (!putDate("DATE", q.value(c[D12]), "Col12"))
             return false;
-        element("DATE", EscapeXmlText(TrimBlanks(ReturnDateText(dateValue))));
         if (!take(q.value(c[D13]), "Col13", &issuedBy))
             return false;
-        element("ISSUED-BY", EscapeXmlText(TrimBlanks(issuedBy)));
+        element("ISSUED-BY", trimmedView(issuedBy));
 
         if (!take(q.value(c[D03]), "Col03", &supplier) || !take(q.value(c[D10]), "Col10", &registration)
             || !take(q.value(c[D04]), "Col04", &product) || !take(q.value(c[D05]), "Col05", &tariff))
             return false;
         // A number of exactly ten characters is a PAN and is not checked; the
         // row is written in full whatever the check finds.
-        const QString registrationTrimmed = TrimBlanks(registration);
-        const QString registrationNoBlanks = RemoveBlanks(registrationTrimmed);
-        if (registrationTrimmed.size() != 10)
+        copyWithout(registration, isBlank, &registrationNoBlanks);
+        if (trimmedView(registration).size() != 10)
             ValidateRegistrationNumber(registrationNoBlanks, supplier);
-        const QString cleaned = CleanedTariffNumber(tariff, false);
+        copyWithout(tariff, isBlank, &cleaned); // CleanedTariffNumber(tariff, false)
         if (cleaned.size() != 8)
             return endDocument(chapterMessage(QStringLiteral("Invalid Chapter No."), cleaned,
                                               QStringLiteral("Supplier Name : "), TrimBlanks(supplier),
@@ -365,29 +592,31 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
             return false;
         if (!take(q.value(c[D14]), "Col14", &address))
             return false;
-        address.remove(QStringLiteral("ECC.No.") + registrationNoBlanks, Qt::CaseSensitive);
+        needle.truncate(0);
+        needle.append(QLatin1String("ECC.No.")).append(registrationNoBlanks);
 
+        // A number's text holds nothing XML cannot carry; other text is checked.
         const QVariant quantityValue = q.value(c[D11]);
-        if (!take(quantityValue, "Col11", &quantity))
+        if (!isNumeric(quantityValue) && !take(quantityValue, "Col11", &quantity))
             return false;
         if (!DocumentQuantityText(quantityValue, &quantity))
             return endDocument(QStringLiteral("Number out of range (%1) in table %2, SL-NO %3, column Col11")
-                                   .arg(printable(quantity), m_table, printable(m_serial)));
+                                   .arg(printable(quantity), m_table, serialText()));
         if (!amount(q, c, {D06, D07, D08, D09}, &duty))
             return false;
 
-        element("REGISTRATION-NUMBER", EscapeXmlText(RemoveBlanks(registration)));
-        element("NAME", EscapeXmlText(TrimBlanks(supplier)));
-        element("ADDRESS", EscapeXmlText(address));
+        element("REGISTRATION-NUMBER", registrationNoBlanks);
+        element("NAME", trimmedView(supplier));
+        putWithout("ADDRESS", address, needle);
         raw("<INVOICE-ITEMS>");
-        element("DESCRIPTION-OF-GOODS", TrimBlanks(EscapeXmlText(product)));
-        element("CETSH-NUMBER", EscapeXmlText(cleaned));
-        element("QUANTITY-CODE", EscapeXmlText(unit));
-        element("QUANTITY", EscapeXmlText(quantity));
+        element("DESCRIPTION-OF-GOODS", trimmedView(product));
+        element("CETSH-NUMBER", cleaned);
+        element("QUANTITY-CODE", unit);
+        element("QUANTITY", quantity);
         element("AMOUNT-OF-DUTY-INVOLVED", duty);
         raw("</INVOICE-ITEMS>");
         raw("</DOCUMENT-DETAIL>");
-        if (m_buffer.size() >= kFlushSize && !flush())
+        if (m_used >= kFlushSize && !flush())
             return false;
     }
     if (q.lastError().isValid()) {
@@ -400,8 +629,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
 WriteOutcome ReturnWriter::write(QIODevice *device)
 {
     m_device = device;
-    m_buffer.clear();
-    m_buffer.reserve(kFlushSize + 4096);
+    m_used = 0;
+    room(kFlushSize + 4096);
     m_error.clear();
     m_deviceFailed = false;
     m_ended = false;
@@ -411,10 +640,10 @@ WriteOutcome ReturnWriter::write(QIODevice *device)
     raw("<ACES xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:noNamespaceSchemaLocation=\"ACES_DLR.xsd\">");
     raw("<RETURN ReturnType=\"DLR/IMP\" ToolVer=\"1.0\">");
     raw("<HEADER-DATA>");
-    element("RETURN-YEAR", EscapeXmlText(m_inputs.year));
-    element("QUARTER", EscapeXmlText(m_inputs.quarter));
-    element("DEALER-NAME", QStringLiteral(" ") + EscapeXmlText(m_inputs.dealerName));
-    element("REGISTRATION-NUMBER", EscapeXmlText(m_inputs.registrationNumber));
+    element("RETURN-YEAR", m_inputs.year);
+    element("QUARTER", m_inputs.quarter);
+    element("DEALER-NAME", QString(QLatin1Char(' ') + m_inputs.dealerName));
+    element("REGISTRATION-NUMBER", m_inputs.registrationNumber);
     raw("<NIL-RETURN>No</NIL-RETURN>");
     raw("</HEADER-DATA>");
     raw("<INVOICE-HEADER>");
@@ -430,9 +659,9 @@ WriteOutcome ReturnWriter::write(QIODevice *device)
         raw("</DOCUMENT-HEADER>");
         raw("<SELF-ASSESSMENT-MEMORANDAM>");
         const QDate date = ValueDate(m_inputs.date);
-        element("DATE", EscapeXmlText(date.isValid() ? CanonicalDateText(date) : m_inputs.date));
-        element("PLACE", EscapeXmlText(m_inputs.place));
-        element("REMARKS", EscapeXmlText(m_inputs.remarks));
+        element("DATE", date.isValid() ? CanonicalDateText(date) : m_inputs.date);
+        element("PLACE", m_inputs.place);
+        element("REMARKS", m_inputs.remarks);
         raw("</SELF-ASSESSMENT-MEMORANDAM>");
         raw("</RETURN>");
         raw("</ACES>");

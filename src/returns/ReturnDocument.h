@@ -4,6 +4,12 @@
 #include <QString>
 #include <QVariant>
 
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+
+class Decimal;
+class Decimal;
 class QIODevice;
 class QSqlQuery;
 class TariffMaster;
@@ -31,13 +37,14 @@ enum class WriteOutcome {
 // and for an invoice line (STEMP4) every "." as well.
 QString CleanedTariffNumber(const QString &col05, bool invoiceLine);
 
-// A date column as the return carries it, "DD/MM/YYYY"; a value that is no
-// date is carried as its text.
-QString ReturnDateText(const QVariant &value);
+// A quantity or duty column as the return reads it: integers and finite
+// doubles exactly, any other value from its text (Decimal::fromLeadingText).
+// False when the text's number is out of range.
+bool ReturnNumber(const QVariant &value, Decimal *out);
 
 // A supplier document's quantity (Col11) as the return carries it: a numeric
 // value, or text that is one number, as "0.00"; other text unchanged. False
-// when a numeric value is beyond any real quantity.
+// when a numeric value is out of range; `text` then holds the value's text.
 bool DocumentQuantityText(const QVariant &value, QString *text);
 
 // Writes the return, line by line, from STEMP4 and PTEMP5 over the company
@@ -58,31 +65,61 @@ public:
     QString errorString() const { return m_error; }
 
 private:
+    enum class Escape { Text, Attribute };
+
     bool writeInvoiceLines(TariffMaster &master);
     bool writeSupplierDocuments(TariffMaster &master);
     bool openTable(QSqlQuery *query, const QString &sql, const QString &table, const QStringList &columns,
                    QList<int> *indexes);
 
     bool take(const QVariant &value, const char *column, QString *text);
+    bool putSerial(const char *opening, qsizetype openingLength);
+    bool putDate(const char *tag, const QVariant &value, const char *column);
+    bool readNumber(const QVariant &value, const char *column, bool checkCharacters, Decimal *out, QString *text = nullptr);
     bool checkUnit(const QString &unit, const QString &tariff);
-    bool amount(const QSqlQuery &query, const QList<int> &indexes, const QList<int> &which,
-                QString *text);
+    bool amount(const QSqlQuery &query, const QList<int> &indexes, std::initializer_list<int> which, QString *text);
     bool endDocument(const QString &message);
+    QString serialText() const;
 
-    void raw(const char *text);
-    void element(const char *tag, const QString &escapedValue);
+    // The output is gathered in one buffer and written in large batches.
+    char *room(qsizetype bytes)
+    {
+        return m_used + bytes <= m_capacity ? m_buffer.get() + m_used : grow(bytes);
+    }
+    char *grow(qsizetype bytes);
+    void put(const char *bytes, qsizetype size) { memcpy(room(size), bytes, size_t(size)); m_used += size; }
+    template<qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
+    void putXml(QStringView text, Escape how);
+    void putWithout(const char *tag, QStringView text, QStringView removed);
+    template<qsizetype N> void raw(const char (&line)[N])
+    {
+        put(line, N - 1);
+        put("\r\n", 2);
+    }
+    template<qsizetype N> void element(const char (&tag)[N], QStringView value, Escape how = Escape::Text)
+    {
+        put("<", 1);
+        put(tag, N - 1);
+        put(">", 1);
+        putXml(value, how);
+        put("</", 2);
+        put(tag, N - 1);
+        put(">\r\n", 3);
+    }
     bool flush();
 
     ReturnInputs m_inputs;
     QString m_companyConnection;
     QString m_programConnection;
     QIODevice *m_device = nullptr;
-    QByteArray m_buffer;
+    std::unique_ptr<char[]> m_buffer;
+    qsizetype m_capacity = 0;
+    qsizetype m_used = 0;
     QString m_error;
     bool m_deviceFailed = false;
     bool m_ended = false;
-    QString m_table;  // where a bad value is reported from
-    QString m_serial;
+    QString m_table;       // where a bad value is reported from
+    QVariant m_serial;     // the row's Col01, named in messages
 };
 
 // The file step of the export command: deletes an older file at the output

@@ -35,12 +35,26 @@ TariffMaster::TariffMaster(const QString &connectionName)
 {
 }
 
+TariffMaster::~TariffMaster()
+{
+    m_known = QSqlQuery();
+    m_unit = QSqlQuery();
+    if (m_snapshot)
+        QSqlDatabase::database(m_connection, false).rollback(); // it only read
+}
+
 bool TariffMaster::prepare(QSqlQuery *query, const QString &sql)
 {
-    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isOpen()) {
         m_error = QStringLiteral("%1\r\nThe tariff master database is not open.").arg(sql);
         return false;
+    }
+    // All lookups of one return read one snapshot of the master, under one
+    // lock, rather than locking and checking the file again for each number.
+    if (!m_snapshot && !m_triedSnapshot) {
+        m_triedSnapshot = true;
+        m_snapshot = db.transaction();
     }
     *query = QSqlQuery(db);
     query->setForwardOnly(true);

@@ -21,6 +21,9 @@ class TariffMaster
 {
 public:
     explicit TariffMaster(const QString &connectionName);
+    ~TariffMaster();
+    TariffMaster(const TariffMaster &) = delete;
+    TariffMaster &operator=(const TariffMaster &) = delete;
 
     // Master check: at least one row of Import has this TariffNo.
     bool contains(const QString &tariffNo, bool *known);
@@ -40,6 +43,8 @@ private:
     QSqlQuery m_unit;
     bool m_knownReady = false;
     bool m_unitReady = false;
+    bool m_triedSnapshot = false;
+    bool m_snapshot = false; // a read transaction of ours is open
     QHash<QString, bool> m_knownCache;
     QHash<QString, QString> m_unitCache;
     QString m_error;

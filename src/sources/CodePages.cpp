@@ -164,12 +164,16 @@ int CodePageFromDbfMark(unsigned char mark)
 
 void AppendDecodedUtf8(std::string &out, const char *bytes, size_t length, const char16_t *highHalf)
 {
-    for (size_t i = 0; i < length; ++i) {
-        const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            out.push_back(char(b));
-            continue;
-        }
+    // Tables are mostly plain ASCII padded with blanks: copy runs of it whole.
+    size_t i = 0;
+    while (i < length) {
+        size_t run = i;
+        while (run < length && static_cast<unsigned char>(bytes[run]) < 0x80)
+            ++run;
+        out.append(bytes + i, run - i);
+        if (run == length)
+            break;
+        const unsigned char b = static_cast<unsigned char>(bytes[run]);
         const char16_t c = highHalf ? highHalf[b - 0x80] : char16_t(b);
         if (c < 0x800) {
             out.push_back(char(0xC0 | (c >> 6)));
@@ -179,5 +183,6 @@ void AppendDecodedUtf8(std::string &out, const char *bytes, size_t length, const
             out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
             out.push_back(char(0x80 | (c & 0x3F)));
         }
+        i = run + 1;
     }
 }

@@ -4,6 +4,8 @@
 #include "WorkbookReader.h"
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
+#include "dates/GuiKeyboard.h"
+#include "ui/FrmImages.h"
 #include "ui/GuiTwips.h"
 
 #include <QComboBox>
@@ -25,8 +27,11 @@ namespace {
 const QColor kWindowColour(23, 147, 140);
 const QColor kBackColour(200, 249, 241);
 
-// Button pictures come from the shared picture store once it is available.
-void setPicture(QAbstractButton *, const char *) {}
+void setPicture(QAbstractButton *button, const char *name)
+{
+    button->setIcon(FrmImages::icon(QLatin1String(name)));
+    button->setIconSize(QSize(20, 20));
+}
 
 void fillBackground(QWidget *w, const QColor &colour)
 {
@@ -150,6 +155,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     fillBackground(FrmBack, kBackColour);
     HidePleaseWait();
     TxtFileName->setReadOnly(true);
+    new GuiKeyPreview(this); // the window sees every key first
 
     m_dirModel = new QFileSystemModel(this);
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);

@@ -85,6 +85,15 @@ private slots:
         QCOMPARE(got, names);
     }
 
+    // Each numeric text reads as the double nearest to it, short or long.
+    void decimals()
+    {
+        QList<double> got;
+        for (const auto &row : rows(QStringLiteral("select amount from decimals")))
+            got << row[0].toDouble();
+        QCOMPARE(got, (QList<double>{0.1, 2.675, 123456789.123456, 12345678901.123455, -0.000001, -7}));
+    }
+
     void visualFoxProBinaryTypes()
     {
         const auto r = rows(QStringLiteral("select name, cnt, price, ratio, stamp, born, note, opt from Vfp_Types"));

@@ -1,0 +1,248 @@
+#!/usr/bin/python3
+"""Measures whole-process wall time and peak memory (GNU time's maximum
+resident set size) of
+
+  * quorvant-cli export on generated quarters of N invoice lines and N
+    supplier documents, against xmllint --stream --noout --schema on the very
+    file the export wrote (libxml2's own streaming validator: the floor for
+    anything that writes and validates the return);
+  * quorvant-cli import-tariff of a generated 65,535-row .xls sheet;
+
+several runs each, and prints the medians, the ratio export / xmllint and
+each target as met or missed.
+
+Run from the repository, after building quorvant-cli in Release:
+  /usr/bin/python3 bench/bench.py --cli build-release/src/quorvant-cli
+"""
+import argparse
+import glob
+import json
+import os
+import re
+import shutil
+import sqlite3
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(HERE)
+PYTHON = '/usr/bin/python3'
+GNU_TIME = '/usr/bin/time'
+
+EXPORT_ARGS = ['export', '--company', '1', '--period', '14041503', '--registration', 'AAACB1234CXM001',
+               '--year', '2014', '--quarter', 'Apr-Jun']
+TARIFF_ROWS = 65535
+MiB = 1024 * 1024
+
+
+def fail(message):
+    sys.exit('bench: ' + message)
+
+
+def timed(argv, env, label):
+    """Runs argv under GNU time -v; gives (wall seconds, peak RSS bytes, CPU seconds, stderr)."""
+    with tempfile.NamedTemporaryFile('r', suffix='.time') as report:
+        p = subprocess.run([GNU_TIME, '-v', '-o', report.name] + argv, env=env, stdout=subprocess.PIPE,
+                           stderr=subprocess.PIPE, text=True, errors='replace')
+        stats = report.read()
+    if p.returncode != 0:
+        fail('%s failed (exit %d):\n  %s\n%s%s' % (label, p.returncode, ' '.join(argv), p.stdout[-2000:],
+                                                   p.stderr[-2000:]))
+    wall = re.search(r'Elapsed \(wall clock\) time \(h:mm:ss or m:ss\): (?:(\d+):)?(\d+):([\d.]+)', stats)
+    rss = re.search(r'Maximum resident set size \(kbytes\): (\d+)', stats)
+    cpu = re.findall(r'(?:User|System) time \(seconds\): ([\d.]+)', stats)
+    if not wall or not rss or len(cpu) != 2:
+        fail('cannot read GNU time\'s report:\n' + stats)
+    seconds = int(wall.group(1) or 0) * 3600 + int(wall.group(2)) * 60 + float(wall.group(3))
+    return seconds, int(rss.group(1)) * 1024, sum(map(float, cpu)), p.stderr
+
+
+def generate(folder, rows, schema, seed):
+    """The quarter's application folder; kept between runs of this script when
+    --workdir names a folder that already holds the same quarter."""
+    stamp = os.path.join(folder, 'bench-quarter.txt')
+    want = 'rows=%d seed=%d\n' % (rows, seed)
+    if os.path.exists(stamp) and open(stamp).read() == want:
+        shutil.copyfile(schema, os.path.join(folder, 'ACES_DLR.xsd'))
+        return 0.0
+    shutil.rmtree(folder, ignore_errors=True)
+    started = time.monotonic()
+    subprocess.run([PYTHON, os.path.join(HERE, 'make_quarter.py'), '--rows', str(rows), '--out', folder,
+                    '--seed', str(seed), '--schema', schema], check=True)
+    with open(stamp, 'w') as f:
+        f.write(want)
+    return time.monotonic() - started
+
+
+def written_return(app):
+    found = glob.glob(os.path.join(app, 'ACES', '001', '*.xml'))
+    if len(found) != 1:
+        fail('expected one return in %s, found %d' % (os.path.join(app, 'ACES', '001'), len(found)))
+    path = found[0]
+    with open(path, 'rb') as f:
+        f.seek(max(0, os.path.getsize(path) - 16))
+        if not f.read().endswith(b'</ACES>\r\n'):
+            fail('%s is not a complete return' % path)
+    return path
+
+
+def measure_export(cli, app, rows, runs, env, extra):
+    schema = os.path.join(app, 'ACES_DLR.xsd')
+    export, lint = [], []
+    size = 0
+    for run in range(runs):
+        shutil.rmtree(os.path.join(app, 'ACES'), ignore_errors=True)
+        export.append(timed([cli, '--app-dir', app] + EXPORT_ARGS + extra, env, 'export of %d rows' % rows)[:3])
+        path = written_return(app)
+        size = os.path.getsize(path)
+        wall, rss, cpu, err = timed(['xmllint', '--stream', '--noout', '--schema', schema, path], env,
+                                    'xmllint on %s' % path)
+        if 'validates' not in err:
+            fail('xmllint did not validate %s:\n%s' % (path, err[-2000:]))
+        lint.append((wall, rss, cpu))
+        print('  %9d rows, run %d: export %7.2f s (cpu %7.2f s) %7.1f MiB | xmllint %7.2f s (cpu %7.2f s) %7.1f MiB'
+              % (rows, run + 1, export[-1][0], export[-1][2], export[-1][1] / MiB, lint[-1][0], lint[-1][2],
+                 lint[-1][1] / MiB), flush=True)
+    shutil.rmtree(os.path.join(app, 'ACES'), ignore_errors=True)  # a million rows give a 1 GB return
+    return {
+        'rows': rows, 'runs': runs, 'return_bytes': size,
+        'export_wall': statistics.median(r[0] for r in export),
+        'export_rss': statistics.median(r[1] for r in export),
+        'export_cpu': statistics.median(r[2] for r in export),
+        'xmllint_wall': statistics.median(r[0] for r in lint),
+        'xmllint_rss': statistics.median(r[1] for r in lint),
+        'xmllint_cpu': statistics.median(r[2] for r in lint),
+        'export_runs': export, 'xmllint_runs': lint,
+    }
+
+
+def measure_tariff(cli, workdir, schema, runs, env):
+    app = os.path.join(workdir, 'tariff-app')
+    generate(app, 0, schema, 1)
+    master = os.path.join(app, 'Data', 'db.sqlite')
+    pristine = master + '.orig'
+    if not os.path.exists(pristine):
+        shutil.copyfile(master, pristine)
+    sheet = os.path.join(workdir, 'tariff-%d.xls' % TARIFF_ROWS)
+    if not os.path.exists(sheet):
+        subprocess.run([PYTHON, os.path.join(HERE, 'make_tariff_sheet.py'), '--rows', str(TARIFF_ROWS),
+                        '--out', sheet], check=True)
+    results = []
+    for run in range(runs):
+        shutil.copyfile(pristine, master)  # every run replaces the same 10,000-row master
+        wall, rss, cpu, _err = timed([cli, '--app-dir', app, 'import-tariff', '--workbook', sheet,
+                                      '--sheet', 'Sheet1$'], env, 'import-tariff')
+        db = sqlite3.connect(master)
+        count = db.execute('SELECT count(*) FROM Import').fetchone()[0]
+        db.close()
+        if count != TARIFF_ROWS:
+            fail('the import left %d rows in Import, not %d' % (count, TARIFF_ROWS))
+        results.append((wall, rss, cpu))
+        print('  import of %d rows, run %d: %6.3f s (cpu %6.3f s) %7.1f MiB' % (TARIFF_ROWS, run + 1, wall, cpu,
+                                                                              rss / MiB), flush=True)
+    return {'rows': TARIFF_ROWS, 'runs': runs, 'wall': statistics.median(r[0] for r in results),
+            'rss': statistics.median(r[1] for r in results), 'cpu': statistics.median(r[2] for r in results),
+            'all_runs': results}
+
+
+def report(exports, tariff):
+    print()
+    print('medians; wall time, CPU time (user + system), peak resident memory')
+    print('%10s %5s | %9s %9s %9s | %9s %9s %9s | %6s %10s' % (
+        'rows', 'runs', 'export s', 'cpu s', 'MiB', 'xmllint s', 'cpu s', 'MiB', 'ratio', 'return MB'))
+    for e in exports:
+        print('%10s %5d | %9.2f %9.2f %9.1f | %9.2f %9.2f %9.1f | %6.2f %10.1f' % (
+            '{:,}'.format(e['rows']), e['runs'], e['export_wall'], e['export_cpu'], e['export_rss'] / MiB,
+            e['xmllint_wall'], e['xmllint_cpu'], e['xmllint_rss'] / MiB, e['export_wall'] / e['xmllint_wall'],
+            e['return_bytes'] / 1e6))
+    if tariff:
+        print('\nimport-tariff of %s rows: %.3f s (cpu %.3f s), %.1f MiB (median of %d)' % (
+            '{:,}'.format(tariff['rows']), tariff['wall'], tariff['cpu'], tariff['rss'] / MiB, tariff['runs']))
+
+    by_rows = {e['rows']: e for e in exports}
+    checks = []
+    big, mid = by_rows.get(1000000), by_rows.get(100000)
+    if big:
+        checks.append(('export of 1,000,000 rows within 2 x xmllint --stream',
+                       '%.2f x' % (big['export_wall'] / big['xmllint_wall']),
+                       big['export_wall'] <= 2 * big['xmllint_wall']))
+        checks.append(('peak memory of that export at most 64 MiB', '%.1f MiB' % (big['export_rss'] / MiB),
+                       big['export_rss'] <= 64 * MiB))
+    if big and mid:
+        checks.append(('peak memory at 1,000,000 at most 10% above 100,000',
+                       '%+.1f %%' % (100.0 * (big['export_rss'] / mid['export_rss'] - 1)),
+                       big['export_rss'] <= 1.10 * mid['export_rss']))
+        checks.append(('time linear: 1,000,000 at most 11 x 100,000',
+                       '%.2f x' % (big['export_wall'] / mid['export_wall']),
+                       big['export_wall'] <= 11 * mid['export_wall']))
+    if tariff:
+        checks.append(('import of a 65,535-row sheet under 1 s', '%.3f s' % tariff['wall'], tariff['wall'] < 1.0))
+    if checks:
+        print('\ntargets:')
+        for name, figure, ok in checks:
+            print('  %-4s %-55s %s' % ('met' if ok else 'MISS', name, figure))
+    return all(ok for _, _, ok in checks)
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.split('\n\n')[0])
+    p.add_argument('--cli', default=os.path.join(REPO, 'build-release', 'src', 'quorvant-cli'))
+    p.add_argument('--sizes', default='10000,100000,1000000', help='rows per table, comma-separated')
+    p.add_argument('--runs', type=int, default=3, help='runs per size below 1,000,000 rows')
+    p.add_argument('--large-runs', type=int, default=2, help='runs per size of 1,000,000 rows or more')
+    p.add_argument('--tariff-runs', type=int, default=5)
+    p.add_argument('--no-export', action='store_true')
+    p.add_argument('--no-tariff', action='store_true')
+    p.add_argument('--workdir', help='where generated data go (kept and reused); default: a temporary folder')
+    p.add_argument('--seed', type=int, default=2014)
+    p.add_argument('--schema', default=os.path.join(REPO, 'data', 'ACES_DLR.xsd'))
+    p.add_argument('--json', help='also write the figures to this file')
+    p.add_argument('--export-arg', action='append', default=[], help='one more word for the export command')
+    a = p.parse_args()
+
+    cli = os.path.abspath(a.cli)
+    schema = os.path.abspath(a.schema)
+    for path, what in ((cli, 'quorvant-cli (build it: cmake --build build-release --target quorvant-cli)'),
+                       (schema, 'the return schema'),
+                       (GNU_TIME, 'GNU time (Debian package "time")')):
+        if not os.path.exists(path):
+            fail('%s is missing: %s' % (path, what))
+    if not shutil.which('xmllint'):
+        fail('xmllint is missing (Debian package "libxml2-utils")')
+
+    workdir = a.workdir or tempfile.mkdtemp(prefix='quorvant-bench-')
+    os.makedirs(workdir, exist_ok=True)
+    env = dict(os.environ)
+    env['QUORVANT_SYSTEM_DIR'] = os.path.join(workdir, 'system')
+    env['XDG_CONFIG_HOME'] = os.path.join(workdir, 'config')  # keeps the user's own settings out of it
+    env.pop('QUORVANT_HOME', None)
+    os.makedirs(env['QUORVANT_SYSTEM_DIR'], exist_ok=True)
+    print('quorvant-cli: %s\ndata: %s\nmachine: %d cores' % (cli, workdir, os.cpu_count()), flush=True)
+
+    exports, tariff = [], None
+    try:
+        if not a.no_export:
+            for rows in (int(s.replace('_', '')) for s in a.sizes.split(',') if s):
+                app = os.path.join(workdir, 'q%d' % rows)
+                took = generate(app, rows, schema, a.seed)
+                if took:
+                    print('  generated %d rows per table in %.1f s' % (rows, took), flush=True)
+                runs = a.large_runs if rows >= 1000000 else a.runs
+                exports.append(measure_export(cli, app, rows, runs, env, a.export_arg))
+        if not a.no_tariff:
+            tariff = measure_tariff(cli, workdir, schema, a.tariff_runs, env)
+    finally:
+        if not a.workdir:
+            shutil.rmtree(workdir, ignore_errors=True)
+    met = report(exports, tariff)
+    if a.json:
+        with open(a.json, 'w') as f:
+            json.dump({'exports': exports, 'tariff': tariff, 'cores': os.cpu_count()}, f, indent=1)
+    sys.exit(0 if met else 1)
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,135 @@
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "app/Connections.h"
+#include "app/DataConnections.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A table already in the order a query asks for is handed to SQLite as it
+// stands; every answer must still be the one SQLite's own sort gives.
+class DbfOrderTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    const QString cn = QStringLiteral("dbfOrder");
+
+    QList<qint64> column(const QString &sql)
+    {
+        QList<qint64> out;
+        QSqlQuery q(connection(cn));
+        if (!q.exec(sql)) {
+            qWarning() << sql << q.lastError().text();
+            return {-1};
+        }
+        while (q.next())
+            out << q.value(0).toLongLong();
+        return out;
+    }
+
+    bool sortsItself(const QString &sql)
+    {
+        QSqlQuery q(connection(cn));
+        if (!q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + sql))
+            return false;
+        bool temp = false;
+        while (q.next())
+            temp = temp || q.value(3).toString().contains(QStringLiteral("TEMP B-TREE"));
+        return temp;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(OpenFoxProConnection(cn, fixturePath(QStringLiteral("sources")), &error), qPrintable(error));
+        // The same rows in ordinary tables, numbered by record, for SQLite to sort itself.
+        QSqlQuery q(connection(cn));
+        for (const char *table : {"ordered", "unordered"}) {
+            QVERIFY2(q.exec(QStringLiteral("CREATE TEMP TABLE copy_%1 AS SELECT rowid AS rec, * FROM %1").arg(QLatin1String(table))),
+                     qPrintable(q.lastError().text()));
+        }
+    }
+
+    void cleanupTestCase() { CloseConnection(cn); }
+
+    void sameOrderAsSqlitesSort_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("orderBy");
+        QTest::addColumn<bool>("inFileOrder");
+        QTest::newRow("text, blank first") << "ordered" << "inv" << true;
+        QTest::newRow("text descending") << "ordered" << "inv desc" << false;
+        QTest::newRow("number, null first") << "ordered" << "serial" << true;
+        QTest::newRow("date") << "ordered" << "day" << true;
+        QTest::newRow("unordered number") << "ordered" << "amt" << false;
+        QTest::newRow("two columns") << "ordered" << "inv, serial" << true;
+        QTest::newRow("ties out of order") << "ordered" << "inv, amt" << false;
+        QTest::newRow("ties descending") << "ordered" << "inv, serial desc" << false;
+        QTest::newRow("reversed, ascending") << "unordered" << "inv" << false;
+        QTest::newRow("reversed, descending") << "unordered" << "inv desc" << true;
+        QTest::newRow("reversed number") << "unordered" << "serial desc" << true;
+        QTest::newRow("reversed, ties") << "unordered" << "day desc" << true;
+    }
+
+    void sameOrderAsSqlitesSort()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, orderBy);
+        QFETCH(bool, inFileOrder);
+        const QString sql = QStringLiteral("select rowid from %1 order by %2").arg(table, orderBy);
+        const QList<qint64> got = column(sql);
+        const QList<qint64> want = column(QStringLiteral("select rec from copy_%1 order by %2").arg(table, orderBy));
+        QCOMPARE(got.size(), 6); // the deleted record never shows
+        QCOMPARE(got, want);
+        QCOMPARE(sortsItself(sql), !inFileOrder);
+    }
+
+    void rewrittenBetweenPlanningAndReading()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("stemp4.DBF"));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/ordered.dbf")), file));
+        QString error;
+        const QString name = QStringLiteral("rewritten");
+        QVERIFY(OpenFoxProConnection(name, dir.path(), &error));
+        {
+            QSqlQuery q(connection(name));
+            QVERIFY(q.prepare(QStringLiteral("Select * from STEMP4 Order by inv")));
+            // Same fields, other order: the promise made when planning no longer holds.
+            QVERIFY(QFile::remove(file));
+            QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/unordered.dbf")), file));
+            int rows = 0;
+            if (q.exec()) {
+                while (q.next())
+                    ++rows;
+            }
+            QVERIFY(rows < 2);
+            QVERIFY2(q.lastError().text().contains(QStringLiteral("stemp4.DBF: the table changed while")),
+                     qPrintable(q.lastError().text()));
+        }
+        CloseConnection(name);
+    }
+
+    void repeatedFieldNameKeepsTheOthersInPlace()
+    {
+        QSqlQuery q(connection(cn));
+        QVERIFY(q.exec(QStringLiteral("select * from dupe_names")));
+        QVERIFY(q.next());
+        QCOMPARE(q.record().count(), 2); // the second NAME is left out
+        QCOMPARE(q.value(0).toString(), QStringLiteral("n1    "));
+        QCOMPARE(q.value(1).toString(), QStringLiteral("c1    "));
+        QVERIFY(q.exec(QStringLiteral("select code from dupe_names order by code")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("c1    "));
+    }
+};
+
+QV_REGISTER_TEST(DbfOrderTest)
+#include "DbfOrder_test.moc"
