@@ -29,8 +29,6 @@ private slots:
             << "2 problems in 22 invoice lines and 12 supplier documents.\n";
         QTest::newRow("no period") << QStringList{"check", "--company", "001"} << false << 2 << QString()
                                    << "--period is required\n";
-        QTest::newRow("unknown period") << QStringList{"check", "--company", "001", "--period", "15041603"} << false
-                                        << 1 << QString() << "The company 001 has no period 15041603";
     }
 
     void check()
