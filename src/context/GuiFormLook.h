@@ -5,7 +5,7 @@
 class QEvent;
 class QWidget;
 
-// The colours and key handling the login and company selection windows share.
+// The colours and key handling the program's windows share.
 inline const QColor kFormTeal(23, 147, 140);
 inline const QColor kFormPale(200, 249, 241);
 

@@ -1,5 +1,6 @@
 #include "frmDataCheck.h"
 
+#include "context/GuiFormLook.h"
 #include "returns/DataCheck.h"
 #include "ui/GuiTwips.h"
 
@@ -23,10 +24,7 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     setWindowTitle(QStringLiteral("Data Check"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(TwipsRect(0, 0, 11900, 6900).size());
-    QPalette pale = palette();
-    pale.setColor(QPalette::Window, QColor(200, 249, 241));
-    setPalette(pale);
-    setAutoFillBackground(true);
+    PaintBackground(this, kFormPale, Qt::black);
 
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));

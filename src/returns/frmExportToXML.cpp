@@ -5,6 +5,7 @@
 #include "app/AppSettings.h"
 #include "app/Clock.h"
 #include "app/UserInterface.h"
+#include "context/GuiFormLook.h"
 #include "dates/GuiKeyboard.h"
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
@@ -25,23 +26,12 @@
 #include <QValidator>
 
 namespace {
-const QColor kWindowColour(23, 147, 140);
-const QColor kPanelColour(200, 249, 241);
-
 // Design sizes in twips.
 constexpr double kWidth = 10200;
 constexpr double kHeight = 6600;
 constexpr double kPanelLeft = 60;
 constexpr double kPanelTop = 525;
 constexpr double kFieldsTop = 300;
-
-void fillBackground(QWidget *w, const QColor &colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
 
 template <class W>
 W *place(QWidget *parent, const char *name, double left, double top, double width, double height)
@@ -99,11 +89,11 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     setProperty("Tag", QString());
     setFont(arial(8.25));
     setFixedSize(TwipsRect(0, 0, kWidth, kHeight).size());
-    fillBackground(this, kWindowColour);
+    PaintBackground(this, kFormTeal, Qt::black);
 
     Frame1 = place<QFrame>(this, "Frame1", 30, 15, kWidth - 60, 450);
     Frame1->setProperty("Tag", QStringLiteral("XYR_"));
-    fillBackground(Frame1, kWindowColour);
+    PaintBackground(Frame1, kFormTeal, Qt::white);
     LblCaption = place<QLabel>(Frame1, "LblCaption", 375, 45, 3630, 360);
     LblCaption->setProperty("Tag", QStringLiteral("XYR_"));
     LblCaption->setText(QStringLiteral("Export To XML"));
@@ -113,11 +103,6 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     Label8->setText(QStringLiteral("Version 1.0"));
     Label8->setFont(arial(8.25));
     Label8->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    for (QLabel *white : {LblCaption, Label8}) {
-        QPalette p = white->palette();
-        p.setColor(QPalette::WindowText, Qt::white);
-        white->setPalette(p);
-    }
     CmdExit = place<QPushButton>(Frame1, "CmdExit", kWidth - 60 - 465, 22, 435, 405);
     CmdExit->setProperty("Tag", QStringLiteral("_YR_"));
     CmdExit->setIcon(FrmImages::icon(QStringLiteral("ImgExit")));
@@ -127,7 +112,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     Fm = place<QFrame>(this, "Fm", kPanelLeft, kPanelTop, kWidth - 2 * kPanelLeft, kHeight - kPanelTop - 60);
     Fm->setProperty("Tag", QStringLiteral("XYRB"));
     Fm->setFrameShape(QFrame::StyledPanel);
-    fillBackground(Fm, kPanelColour);
+    PaintBackground(Fm, kFormPale, Qt::black);
     m_designPanelWidth = Fm->width();
 
     m_fields = new QWidget(Fm);
