@@ -6,6 +6,7 @@
 #include "app/Clock.h"
 #include "app/UserInterface.h"
 #include "context/GuiFormLook.h"
+#include "dates/GuiDateFonts.h"
 #include "dates/GuiKeyboard.h"
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
@@ -40,14 +41,6 @@ W *place(QWidget *parent, const char *name, double left, double top, double widt
     w->setObjectName(QLatin1String(name));
     w->setGeometry(TwipsRect(left, top, width, height));
     return w;
-}
-
-QFont arial(double points, bool bold = false)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
 }
 
 // The key filter of the registration number box, applied to whatever reaches
@@ -87,7 +80,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     setWindowTitle(QStringLiteral("Export To XML"));
     setAttribute(Qt::WA_DeleteOnClose);
     setProperty("Tag", QString());
-    setFont(arial(8.25));
+    setFont(ArialFont(8.25));
     setFixedSize(TwipsRect(0, 0, kWidth, kHeight).size());
     PaintBackground(this, kFormTeal, Qt::black);
 
@@ -97,11 +90,11 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     LblCaption = place<QLabel>(Frame1, "LblCaption", 375, 45, 3630, 360);
     LblCaption->setProperty("Tag", QStringLiteral("XYR_"));
     LblCaption->setText(QStringLiteral("Export To XML"));
-    LblCaption->setFont(arial(15.75, true));
+    LblCaption->setFont(ArialFont(15.75, true));
     Label8 = place<QLabel>(Frame1, "Label8", 4200, 105, 5340, 270);
     Label8->setProperty("Tag", QStringLiteral("XYR_"));
     Label8->setText(QStringLiteral("Version 1.0"));
-    Label8->setFont(arial(8.25));
+    Label8->setFont(ArialFont(8.25));
     Label8->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     CmdExit = place<QPushButton>(Frame1, "CmdExit", kWidth - 60 - 465, 22, 435, 405);
     CmdExit->setProperty("Tag", QStringLiteral("_YR_"));
@@ -130,7 +123,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
         grid->addWidget(field, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
         ++row;
     };
-    auto named = [this](auto *w, const char *name) {
+    auto named = [](auto *w, const char *name) {
         w->setObjectName(QLatin1String(name));
         return w;
     };
