@@ -214,7 +214,17 @@ void StartScreenshotTour(const QString &folder)
         tour->save(QStringLiteral("export-done"));
         key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
     });
-    tour->step([] { return !QApplication::activeModalWidget(); }, [] { ShowPleaseWait(); });
+    tour->step([] { return !QApplication::activeModalWidget(); },
+               [] { MDIForm1::instance()->mnuExcelImport->trigger(); });
+    tour->step(
+        [] {
+            QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExcelImport"));
+            return w && w->isVisible();
+        },
+        [tour] {
+            tour->save(QStringLiteral("excel-import"));
+            ShowPleaseWait();
+        });
     tour->step([] { return frmPleaseWait::isShown(); }, [tour] {
         tour->save(QStringLiteral("please-wait"));
         HidePleaseWait();
