@@ -2,7 +2,8 @@
 # Starts the program under Xvfb on a fresh copy of the demo application folder
 # and lets it walk through its windows (QUORVANT_SCREENSHOTS): the login, the
 # message box ("&Select" with nothing picked), the company selection, the main
-# window with its menu and the data check window, and the exit confirmation.
+# window with its menu and the data check window, the return window and its
+# export, and the exit confirmation.
 # Pictures of the screen go to <out>/96dpi, <out>/font-dpi-144 (twips become
 # larger in pixels) and <out>/scale-1.5 (everything drawn 1.5 times larger).
 # Usage: tools/screenshots.sh [out]   (default: build/screenshots)

@@ -7,6 +7,7 @@
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
+#include "returns/frmExportToXML.h"
 #include "tariff/frmSelectFile.h"
 #include "ui/FrmImages.h"
 #include "ui/GuiEndProgram.h"
@@ -30,6 +31,7 @@ int Main()
 
     // Working windows of the menu; each is made once, on its first use.
     MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [] { return new frmSelectFile; });
+    MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
 
     const QString screenshots = qEnvironmentVariable("QUORVANT_SCREENSHOTS");
     if (!screenshots.isEmpty())

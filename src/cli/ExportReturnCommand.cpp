@@ -1,9 +1,7 @@
-#include "CliCommand.h"
+#include "CliCompany.h"
 
 #include "app/Clock.h"
-#include "app/Startup.h"
 #include "app/Values.h"
-#include "context/CompanySelection.h"
 #include "returns/ExportCommand.h"
 
 #include <QRegularExpression>
@@ -19,11 +17,6 @@ int usageError(const QString &why)
     cliErr(why);
     cliErr(QStringLiteral("usage: quorvant-cli ") + kUsage);
     return CliUsage;
-}
-
-bool sameCompany(const QVariant &code, const QString &wanted)
-{
-    return CompanyCodeText(code) == wanted || ValueText(code).trimmed() == wanted.trimmed();
 }
 
 int runExport(const QStringList &args)
@@ -61,50 +54,9 @@ int runExport(const QStringList &args)
     if (!date.match(form.date).hasMatch() || !ValueDate(form.date).isValid())
         return usageError(QStringLiteral("--date needs a real date as DD/MM/YYYY, not %1").arg(form.date));
 
-    StartupFailure startup;
-    if (!OpenStartupConnections(&startup)) {
-        cliErr(startup.description);
-        return CliFailed;
-    }
     // The company and period are chosen exactly as the selection window does.
-    QList<CompanyEntry> companies;
-    SelectionFailure failure;
-    if (!ListCompanies(&companies, &failure)) {
-        cliErr(failure.description);
-        return CliFailed;
-    }
-    const QString wantedCompany = options.value(QStringLiteral("--company"));
-    const CompanyEntry *company = nullptr;
-    for (const CompanyEntry &c : companies)
-        if (sameCompany(c.code, wantedCompany)) {
-            company = &c;
-            break;
-        }
-    if (!company) {
-        cliErr(QStringLiteral("No company with the code %1 (quorvant-cli companies lists them)").arg(wantedCompany));
-        return CliFailed;
-    }
-    QList<PeriodEntry> periods;
-    if (!ListPeriods(company->code, &periods, &failure)) {
-        cliErr(failure.description);
-        return CliFailed;
-    }
-    const QString wantedPeriod = options.value(QStringLiteral("--period"));
-    const PeriodEntry *period = nullptr;
-    for (const PeriodEntry &p : periods)
-        if (p.code == wantedPeriod) {
-            period = &p;
-            break;
-        }
-    if (!period) {
-        cliErr(QStringLiteral("The company %1 has no period %2 (quorvant-cli companies lists them)")
-                   .arg(wantedCompany, wantedPeriod));
-        return CliFailed;
-    }
-    if (!SelectCompany(company->code, company->name, *period, &failure)) {
-        cliErr(failure.description);
-        return CliFailed;
-    }
+    if (const int chosen = SelectCliCompany(options); chosen != CliOk)
+        return chosen;
 
     const ExportResult result = ExportReturn(form);
     if (!result.success)

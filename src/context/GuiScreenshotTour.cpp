@@ -188,8 +188,43 @@ void StartScreenshotTour(const QString &folder)
         // Without a window manager the title bar is not drawn; say what it reads.
         std::fprintf(stderr, "main window title: %s\n", qPrintable(main->windowTitle()));
         main->mnuReports->hide();
-        ShowPleaseWait();
     });
+    // The data check window on the demo quarter, then the return window and its export.
+    tour->step([] { return !MDIForm1::instance()->mnuReports->isVisible(); }, [tour] {
+        tour->save(QStringLiteral("data-check"));
+        MDIForm1::instance()->mnuExporttoXML->trigger();
+    });
+    tour->step(
+        [] {
+            QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExporttoXML"));
+            return w && w->isVisible();
+        },
+        [] {
+            QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExporttoXML"));
+            auto *number = w->findChild<QLineEdit *>(QStringLiteral("txtRegisterNo"));
+            number->setFocus();
+            type(number, QStringLiteral("aaacb1234cxm001"));
+        });
+    tour->step([] { return true; }, [tour] {
+        tour->save(QStringLiteral("export-to-xml"));
+        QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExporttoXML"));
+        queueClick(w->findChild<QPushButton *>(QStringLiteral("CmdExport")));
+    });
+    tour->step([] { return modal<frmQVMsg>() != nullptr; }, [tour] {
+        tour->save(QStringLiteral("export-done"));
+        key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
+    });
+    tour->step([] { return !QApplication::activeModalWidget(); },
+               [] { MDIForm1::instance()->mnuExcelImport->trigger(); });
+    tour->step(
+        [] {
+            QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExcelImport"));
+            return w && w->isVisible();
+        },
+        [tour] {
+            tour->save(QStringLiteral("excel-import"));
+            ShowPleaseWait();
+        });
     tour->step([] { return frmPleaseWait::isShown(); }, [tour] {
         tour->save(QStringLiteral("please-wait"));
         HidePleaseWait();

@@ -58,6 +58,9 @@ MDIForm1::MDIForm1(QWidget *parent)
 
     mdiClient = new QMdiArea(this);
     mdiClient->setObjectName(QStringLiteral("mdiClient"));
+    // A window scaled taller or wider than the client area stays reachable.
+    mdiClient->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiClient);
     SetClientArea(mdiClient);
 

@@ -3,34 +3,23 @@
 #include "app/AppSettings.h"
 #include "app/ErrorLog.h"
 #include "app/UserInterface.h"
+#include "context/GuiFormLook.h"
 #include "context/MDIForm1.h"
 #include "ui/FrmImages.h"
 #include "ui/GuiEndProgram.h"
 #include "ui/GuiTwips.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
-const QColor kPale(200, 249, 241);
-const QColor kTeal(23, 147, 140);
-
-void paint(QWidget *w, const QColor &back, const QColor &text)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, back);
-    p.setColor(QPalette::WindowText, text);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
 QFrame *frame(const char *name, QWidget *parent)
 {
     auto *f = new QFrame(parent);
@@ -38,14 +27,6 @@ QFrame *frame(const char *name, QWidget *parent)
     f->setFrameShape(QFrame::StyledPanel);
     f->setFrameShadow(QFrame::Raised);
     return f;
-}
-
-bool isEnter(QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 void logFailure(const SelectionFailure &f)
@@ -59,10 +40,10 @@ frmCompDef::frmCompDef(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmCompDef"));
     setWindowTitle(QStringLiteral("Company Selection"));
-    paint(this, kTeal, Qt::black);
+    PaintBackground(this, kFormTeal, Qt::black);
 
     Frame1 = frame("Frame1", this);
-    paint(Frame1, kPale, QColor(12, 84, 80));
+    PaintBackground(Frame1, kFormPale, QColor(12, 84, 80));
     Image2 = new QLabel(Frame1);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setPixmap(FrmImages::pixmap(QStringLiteral("ImgInfo"), QSize(32, 32), devicePixelRatioF()));
@@ -77,7 +58,7 @@ frmCompDef::frmCompDef(QWidget *parent)
     top->addWidget(Label2, 1);
 
     Frame2 = frame("Frame2", this);
-    paint(Frame2, kTeal, Qt::black);
+    PaintBackground(Frame2, kFormTeal, Qt::black);
     Label1 = new QLabel(QStringLiteral("Select Company :"), Frame2);
     Label1->setObjectName(QStringLiteral("Label1"));
     QFont bold(QStringLiteral("Arial"));
@@ -114,7 +95,7 @@ frmCompDef::frmCompDef(QWidget *parent)
     middle->addWidget(flx);
 
     Frame3 = frame("Frame3", this);
-    paint(Frame3, kPale, Qt::black);
+    PaintBackground(Frame3, kFormPale, Qt::black);
     cmdSelect = new QPushButton(FrmImages::icon(QStringLiteral("ImgOk")), QStringLiteral("&Select"), Frame3);
     cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
     cmdClose = new QPushButton(FrmImages::icon(QStringLiteral("ImgClose")), QStringLiteral("&Close"), Frame3);
@@ -219,12 +200,12 @@ void frmCompDef::closeClicked()
 
 bool frmCompDef::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == DCCompany && isEnter(event)) {
+    if (watched == DCCompany && IsEnterKey(event)) {
         focusNextChild();
         return true;
     }
     if (watched == flx) {
-        if (isEnter(event)) {
+        if (IsEnterKey(event)) {
             cmdSelect->click();
             return true;
         }

@@ -1,25 +1,101 @@
 #include "frmDataCheck.h"
 
+#include "context/GuiFormLook.h"
+#include "returns/DataCheck.h"
 #include "ui/GuiTwips.h"
 
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+namespace {
+const QStringList kColumns{QStringLiteral("SL-NO"), QStringLiteral("Number"), QStringLiteral("Column"),
+                           QStringLiteral("Value"), QStringLiteral("Problem")};
+} // namespace
 
 frmDataCheck::frmDataCheck(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmDataCheck"));
     setWindowTitle(QStringLiteral("Data Check"));
-    resize(TwipsRect(0, 0, 10500, 6000).size());
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(TwipsRect(0, 0, 11900, 6900).size());
+    PaintBackground(this, kFormPale, Qt::black);
 
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setWordWrap(true);
+    lblStatus->setTextFormat(Qt::PlainText);
+    QFont bold = lblStatus->font();
+    bold.setBold(true);
+    lblStatus->setFont(bold);
+    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
+
+    lblInvoiceLines = new QLabel(QStringLiteral("Invoice lines (STEMP4) :"), this);
+    lblInvoiceLines->setObjectName(QStringLiteral("lblInvoiceLines"));
     flx = new QTableWidget(this);
     flx->setObjectName(QStringLiteral("flx"));
+    lblSupplierDocuments = new QLabel(QStringLiteral("Supplier documents (PTEMP5) :"), this);
+    lblSupplierDocuments->setObjectName(QStringLiteral("lblSupplierDocuments"));
     MSFlexGrid1 = new QTableWidget(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    for (QTableWidget *grid : {flx, MSFlexGrid1})
+    for (QTableWidget *grid : {flx, MSFlexGrid1}) {
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+        grid->setColumnCount(int(kColumns.size()));
+        grid->setHorizontalHeaderLabels(kColumns);
+        grid->verticalHeader()->hide();
+        grid->horizontalHeader()->setStretchLastSection(true);
+        grid->setWordWrap(false);
+    }
+    lblInvoiceLines->setBuddy(flx);
+    lblSupplierDocuments->setBuddy(MSFlexGrid1);
 
+    auto *top = new QHBoxLayout;
+    top->addWidget(lblStatus, 1);
+    top->addWidget(cmdRefresh, 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(flx);
-    layout->addWidget(MSFlexGrid1);
+    layout->addLayout(top);
+    layout->addWidget(lblInvoiceLines);
+    layout->addWidget(flx, 1);
+    layout->addWidget(lblSupplierDocuments);
+    layout->addWidget(MSFlexGrid1, 1);
+
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmDataCheck::Refresh);
+    Refresh();
+}
+
+void frmDataCheck::Refresh()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const DataCheckResult result = CheckQuarterData();
+    QApplication::restoreOverrideCursor();
+    fill(result);
+}
+
+void frmDataCheck::fill(const DataCheckResult &result)
+{
+    lblStatus->setText(DataCheckSummary(result));
+    for (QTableWidget *grid : {flx, MSFlexGrid1}) {
+        grid->clearContents();
+        grid->setRowCount(0);
+    }
+    for (const DataProblem &p : result.problems) {
+        QTableWidget *grid = p.table == DataProblem::InvoiceLines ? flx : MSFlexGrid1;
+        const int row = grid->rowCount();
+        grid->insertRow(row);
+        const QString cells[] = {p.serial, p.number, p.column, p.value, p.problem};
+        for (int column = 0; column < 5; ++column) {
+            auto *item = new QTableWidgetItem(cells[column]);
+            item->setToolTip(cells[column]);
+            grid->setItem(row, column, item);
+        }
+    }
+    for (QTableWidget *grid : {flx, MSFlexGrid1})
+        grid->resizeColumnsToContents();
 }

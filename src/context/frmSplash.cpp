@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Clock.h"
+#include "context/GuiFormLook.h"
 #include "context/MDIForm1.h"
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
@@ -9,9 +10,9 @@
 #include "ui/GuiTwips.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,31 +20,11 @@
 #include <QVBoxLayout>
 
 namespace {
-const QColor kTeal(23, 147, 140);
-const QColor kPale(200, 249, 241);
-
-void paint(QWidget *w, const QColor &back, const QColor &text)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, back);
-    p.setColor(QPalette::WindowText, text);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
 QLabel *label(const QString &text, QWidget *parent)
 {
     auto *l = new QLabel(text, parent);
     l->setTextFormat(Qt::PlainText);
     return l;
-}
-
-bool isEnter(QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 } // namespace
 
@@ -52,12 +33,12 @@ frmSplash::frmSplash(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Login"));
-    paint(this, kPale, Qt::black);
+    PaintBackground(this, kFormPale, Qt::black);
 
     // The picture side: the product and what it is for.
     auto *banner = new QWidget(this);
     banner->setObjectName(QStringLiteral("Picture1"));
-    paint(banner, kTeal, Qt::white);
+    PaintBackground(banner, kFormTeal, Qt::white);
     auto *logo = new QLabel(banner);
     logo->setPixmap(FrmImages::pixmap(QStringLiteral("ImgXML"), QSize(64, 64), devicePixelRatioF()));
     logo->setAlignment(Qt::AlignCenter);
@@ -161,12 +142,12 @@ frmSplash::frmSplash(QWidget *parent)
 bool frmSplash::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == CmbUserId || watched == CmbUserId->lineEdit()) {
-        if (isEnter(event)) {
+        if (IsEnterKey(event)) {
             focusNextChild();
             return true;
         }
     } else if (watched == TxtPassWord) {
-        if (isEnter(event)) {
+        if (IsEnterKey(event)) {
             cmdOk->click();
             return true;
         }

@@ -33,10 +33,12 @@ QString ReturnSchemaPath()
     return found.isEmpty() ? joinPath(appFolder(), QStringLiteral("ACES_DLR.xsd")) : found;
 }
 
-ExportResult ExportReturn(const ReturnInputs &form)
+ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath)
 {
     ExportResult result;
     result.outputPath = ReturnOutputPath(form.registrationNumber, Clock::now());
+    if (showPath)
+        showPath(result.outputPath);
 
     auto stop = [&result](const QString &message, ExportFocus focus) {
         ShowMessage(message, kAppTitle, 0, 0, true);

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
 // Which field of the return window should take the focus after a failed export.
 enum class ExportFocus { None, RegisterNo, Place, Remarks };
 
@@ -29,5 +31,6 @@ QString ReturnSchemaPath();
 // registration number, the work tables, then write and validate under the
 // please-wait indicator. Every message goes through the seam. The dealer name
 // and output path of `form` are ignored: they come from the chosen company and
-// the clock.
-ExportResult ExportReturn(const ReturnInputs &form);
+// the clock. `showPath`, when given, receives the output path as soon as it is
+// built, so a window shows it while the checks' messages are up.
+ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath = {});

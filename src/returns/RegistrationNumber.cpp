@@ -73,28 +73,46 @@ bool CheckRegistrationPart(const QString &segment, const QString &mode, const QS
     return ok;
 }
 
-bool ValidateRegistrationNumber(const QString &number, const QString &supplierName)
+std::optional<RegistrationFault> FindRegistrationFault(const QString &number)
 {
     const QStringView n(number);
     const struct
     {
         QStringView segment;
         Segment kind;
-        const char *mode;
+        QLatin1String mode;
     } checks[] = {
-        {midView(n, 1, 5), Segment::Letters, "F1"},
-        {midView(n, 6, 4), Segment::Digits, "F2"},
-        {midView(n, 10, 3), Segment::Letters, "F1"},
-        {n.right(3), Segment::Digits, "F2"},
-        {midView(n, 11, 2), Segment::Code, "F3"},
+        {midView(n, 1, 5), Segment::Letters, QLatin1String("F1")},
+        {midView(n, 6, 4), Segment::Digits, QLatin1String("F2")},
+        {midView(n, 10, 3), Segment::Letters, QLatin1String("F1")},
+        {n.right(3), Segment::Digits, QLatin1String("F2")},
+        {midView(n, 11, 2), Segment::Code, QLatin1String("F3")},
     };
-    for (const auto &check : checks) {
-        if (!segmentPasses(check.segment, check.kind)) {
-            ShowMessage(RegistrationMessage(QLatin1String(check.mode), number, supplierName), kAppTitle, 0, 0, true);
-            return false;
-        }
-    }
-    return true;
+    for (int i = 0; i < 5; ++i)
+        if (!segmentPasses(checks[i].segment, checks[i].kind))
+            return RegistrationFault{i + 1, checks[i].mode};
+    return std::nullopt;
+}
+
+QString RegistrationFaultText(const RegistrationFault &fault)
+{
+    static const char *const rules[] = {
+        "the first five characters must be capital letters",
+        "characters 6 to 9 must be digits",
+        "characters 10 to 12 must be capital letters",
+        "the last three characters must be digits",
+        "characters 11 and 12 must be XD, XM, EM or ED",
+    };
+    const int at = std::clamp(fault.segment, 1, 5) - 1;
+    return QStringLiteral("Invalid registration number: ") + QLatin1String(rules[at]);
+}
+
+bool ValidateRegistrationNumber(const QString &number, const QString &supplierName)
+{
+    const std::optional<RegistrationFault> fault = FindRegistrationFault(number);
+    if (fault)
+        ShowMessage(RegistrationMessage(fault->mode, number, supplierName), kAppTitle, 0, 0, true);
+    return !fault;
 }
 
 std::optional<QChar> FilterRegistrationKey(QChar typed)

@@ -9,6 +9,18 @@
 // the first failing one shown with ShowMessage. The overall length is not checked.
 bool ValidateRegistrationNumber(const QString &number, const QString &supplierName);
 
+// The first failing segment of a number, found without showing anything:
+// `segment` counts the five segments from 1, `mode` is the segment's mode.
+struct RegistrationFault
+{
+    int segment = 0;
+    QLatin1String mode;
+};
+std::optional<RegistrationFault> FindRegistrationFault(const QString &number);
+
+// What a fault means, in words, for lists of problems.
+QString RegistrationFaultText(const RegistrationFault &fault);
+
 // One segment. Mode "F1": capital letters only; "F2": digits only; "F3": one of
 // the registration codes XD, XM, EM, ED. The segment is trimmed of blanks first;
 // an empty segment passes F1 and F2 and fails F3.

@@ -126,6 +126,40 @@ QString badCharacterText(const QString &value, qsizetype at)
 }
 } // namespace
 
+namespace {
+// Integers and finite doubles are taken exactly, without their text.
+bool numberWithoutText(const QVariant &value, Decimal *out)
+{
+    if (isInteger(value)) {
+        *out = Decimal::fromInteger(value.toLongLong());
+        return true;
+    }
+    return value.typeId() == QMetaType::Double && !value.isNull() && Decimal::fromDouble(value.toDouble(), out);
+}
+} // namespace
+
+bool ReturnNumber(const QVariant &value, Decimal *out)
+{
+    return numberWithoutText(value, out) || Decimal::fromLeadingText(ValueText(value), out);
+}
+
+bool DocumentQuantityText(const QVariant &value, QString *text)
+{
+    Decimal parsed;
+    if (isNumeric(value)) {
+        if (!ReturnNumber(value, &parsed)) {
+            *text = ValueText(value);
+            return false;
+        }
+        *text = parsed.toText(2);
+        return true;
+    }
+    *text = ValueText(value);
+    if (Decimal::fromWholeText(*text, &parsed))
+        *text = parsed.toText(2);
+    return true;
+}
+
 QString CleanedTariffNumber(const QString &col05, bool invoiceLine)
 {
     QString cleaned = RemoveBlanks(col05);
@@ -377,11 +411,7 @@ bool ReturnWriter::putDate(const char *tag, const QVariant &value, const char *c
 bool ReturnWriter::readNumber(const QVariant &value, const char *column, bool checkCharacters, Decimal *out,
                           QString *text)
 {
-    if (isInteger(value)) {
-        *out = Decimal::fromInteger(value.toLongLong());
-        return true;
-    }
-    if (value.typeId() == QMetaType::Double && !value.isNull() && Decimal::fromDouble(value.toDouble(), out))
+    if (numberWithoutText(value, out))
         return true;
     QString own;
     QString &valueText = text ? *text : own;
@@ -565,18 +595,13 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         needle.truncate(0);
         needle.append(QLatin1String("ECC.No.")).append(registrationNoBlanks);
 
+        // A number's text holds nothing XML cannot carry; other text is checked.
         const QVariant quantityValue = q.value(c[D11]);
-        Decimal parsed;
-        if (isNumeric(quantityValue)) {
-            if (!readNumber(quantityValue, "Col11", true, &parsed, &quantity))
-                return false;
-            quantity = parsed.toText(2);
-        } else {
-            if (!take(quantityValue, "Col11", &quantity))
-                return false;
-            if (Decimal::fromWholeText(quantity, &parsed))
-                quantity = parsed.toText(2);
-        }
+        if (!isNumeric(quantityValue) && !take(quantityValue, "Col11", &quantity))
+            return false;
+        if (!DocumentQuantityText(quantityValue, &quantity))
+            return endDocument(QStringLiteral("Number out of range (%1) in table %2, SL-NO %3, column Col11")
+                                   .arg(printable(quantity), m_table, serialText()));
         if (!amount(q, c, {D06, D07, D08, D09}, &duty))
             return false;
 

@@ -11,6 +11,7 @@
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlschemas.h>
+#include <libxml/xmlschemastypes.h>
 
 QString EscapeAmpersand(const QString &text)
 {
@@ -230,4 +231,25 @@ bool ValidateAgainstSchema(const QString &xmlPath, const QString &xsdPath)
         return true;
     StandardMessage(reason, kAppTitle, StdIcon::Critical, StdButtons::Ok, StdResult::Ok);
     return false;
+}
+
+namespace {
+bool fitsBuiltIn(xmlSchemaValType type, const QString &text)
+{
+    const xmlSchemaTypePtr builtIn = xmlSchemaGetBuiltInType(type);
+    if (!builtIn)
+        return false;
+    const QByteArray utf8 = text.toUtf8();
+    return xmlSchemaValidatePredefinedType(builtIn, reinterpret_cast<const xmlChar *>(utf8.constData()), nullptr) == 0;
+}
+} // namespace
+
+bool FitsSchemaDecimal(const QString &text)
+{
+    return fitsBuiltIn(XML_SCHEMAS_DECIMAL, text);
+}
+
+bool FitsSchemaPositiveInteger(const QString &text)
+{
+    return fitsBuiltIn(XML_SCHEMAS_PINTEGER, text);
 }

@@ -21,3 +21,9 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
 // The same, showing the reason in the platform's message box (critical icon,
 // the program's title). No message on success.
 bool ValidateAgainstSchema(const QString &xmlPath, const QString &xsdPath);
+
+// Whether the XML library takes `text` as a value of the built-in type the
+// return's amounts (xs:decimal) or serial numbers (xs:positiveInteger) build
+// on. The library has its own limits (digits), which a return must respect.
+bool FitsSchemaDecimal(const QString &text);
+bool FitsSchemaPositiveInteger(const QString &text);

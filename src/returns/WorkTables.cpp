@@ -12,17 +12,22 @@ namespace {
 constexpr qsizetype kCacheLimit = 100000;
 } // namespace
 
+QString MissingWorkTable()
+{
+    for (const QString &name : {QStringLiteral("stemp4.DBF"), QStringLiteral("ptemp5.DBF")})
+        if (findFileNoCase(appFolder(), name).isEmpty())
+            return name;
+    return QString();
+}
+
 bool CheckWorkTables()
 {
-    if (findFileNoCase(appFolder(), QStringLiteral("stemp4.DBF")).isEmpty()) {
-        ShowMessage(QStringLiteral("File Not Available (sTemp4)"), QStringLiteral("Invalid File"), 0, 0, true);
-        return false;
-    }
-    if (findFileNoCase(appFolder(), QStringLiteral("ptemp5.DBF")).isEmpty()) {
-        ShowMessage(QStringLiteral("File Not Available (pTemp5)"), QStringLiteral("Invalid File"), 0, 0, true);
-        return false;
-    }
-    return true;
+    const QString missing = MissingWorkTable();
+    if (missing.isEmpty())
+        return true;
+    const QString which = missing.startsWith(QLatin1Char('s')) ? QStringLiteral("sTemp4") : QStringLiteral("pTemp5");
+    ShowMessage(QStringLiteral("File Not Available (%1)").arg(which), QStringLiteral("Invalid File"), 0, 0, true);
+    return false;
 }
 
 TariffMaster::TariffMaster(const QString &connectionName)

@@ -9,6 +9,10 @@
 // "File Not Available (sTemp4)" or "(pTemp5)" and gives false.
 bool CheckWorkTables();
 
+// The same test without a message: "stemp4.DBF" or "ptemp5.DBF", whichever is
+// missing first, or the empty text when both are there.
+QString MissingWorkTable();
+
 // The tariff master `Import` over one connection (cnProgram). Both statements
 // are prepared once and take the tariff number as a bound value, so any text,
 // apostrophes included, is looked up as it is. Answers are kept for the run:

@@ -223,6 +223,10 @@ void ArrangeForm(QWidget *form)
             const QSize frame = outer - form->size();
             form->setFixedSize((target.size() - frame).expandedTo(QSize(0, 0)));
             if (in.fontSize > 0 && r.fontSize > 0) {
+                // Only the window's own font grows: its controls keep the
+                // fonts they were laid out with, so no caption is cut short.
+                for (QWidget *control : form->findChildren<QWidget *>())
+                    control->setFont(control->font());
                 QFont f = form->font();
                 f.setPointSizeF(r.fontSize);
                 form->setFont(f);

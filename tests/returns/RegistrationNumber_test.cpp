@@ -15,40 +15,31 @@ private slots:
     void validate_data()
     {
         QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("supplier");
-        QTest::addColumn<QString>("message"); // empty: the number passes
+        QTest::addColumn<QString>("message"); // its start; empty: the number passes
         const QString letters = QStringLiteral("Invalid Registration Number = ");
         const QString digits = QStringLiteral("Invalid Registration Number= ");
-        const QString name = QStringLiteral("\r\nSupplier Name : ");
-        QTest::newRow("regular XM") << "AAACB1234CXM001" << "" << "";
-        QTest::newRow("regular ED") << "AAACB1234CED999" << "" << "";
-        QTest::newRow("16 characters: middle not examined") << "AAACB1234CXM0001" << "" << "";
-        QTest::newRow("blank in segment 1 trimmed away") << "AAAC 1234CXM001" << "" << "";
-        QTest::newRow("unknown code") << "AAACB1234CXA001" << "" << digits + "AAACB1234CXA001" + name;
-        QTest::newRow("digit among the letters") << "AAAC11234CXM001" << "" << letters + "AAAC11234CXM001" + name;
-        QTest::newRow("letter among the digits") << "AAACB12X4CXM001" << "" << digits + "AAACB12X4CXM001" + name;
-        QTest::newRow("14 characters: last three") << "AAACB1234CXM01" << "" << digits + "AAACB1234CXM01" + name;
-        QTest::newRow("digit in the code fails segment 3") << "AAACB1234CX1001" << "" << letters + "AAACB1234CX1001" + name;
-        QTest::newRow("small letters") << "aaacb1234cxm001" << "" << letters + "aaacb1234cxm001" + name;
-        QTest::newRow("small code") << "AAACB1234Cxm001" << "" << letters + "AAACB1234Cxm001" + name;
-        QTest::newRow("empty fails at the code") << "" << "" << digits + name;
-        QTest::newRow("supplier name trimmed") << "AAACB1234CXA001" << "  X Metals  " << digits + "AAACB1234CXA001" + name + "X Metals";
+        QTest::newRow("regular") << "AAACB1234CXM001" << "";
+        QTest::newRow("16 characters: middle not examined") << "AAACB1234CXM0001" << "";
+        QTest::newRow("blank in segment 1 trimmed away") << "AAAC 1234CXM001" << "";
+        QTest::newRow("unknown code") << "AAACB1234CXA001" << digits;
+        QTest::newRow("digit among the letters") << "AAAC11234CXM001" << letters;
+        QTest::newRow("letter among the digits") << "AAACB12X4CXM001" << digits;
+        QTest::newRow("14 characters: last three") << "AAACB1234CXM01" << digits;
+        QTest::newRow("digit in the code fails segment 3") << "AAACB1234CX1001" << letters;
+        QTest::newRow("small letters") << "aaacb1234cxm001" << letters;
+        QTest::newRow("small code") << "AAACB1234Cxm001" << letters;
+        QTest::newRow("empty fails at the code") << "" << digits;
     }
 
     void validate()
     {
         QFETCH(QString, number);
-        QFETCH(QString, supplier);
         QFETCH(QString, message);
         RecordingUserInterface rec;
         installUserInterface(&rec);
-        QCOMPARE(ValidateRegistrationNumber(number, supplier), message.isEmpty());
-        QCOMPARE(rec.texts(), message.isEmpty() ? QStringList() : QStringList{message}); // the first failing segment only
-        if (!message.isEmpty()) {
-            QCOMPARE(rec.messages.first().title, QStringLiteral("Quorvant"));
-            QCOMPARE(rec.messages.first().boxType, 0);
-            QVERIFY(rec.messages.first().defaultNegative);
-        }
+        QCOMPARE(ValidateRegistrationNumber(number, QStringLiteral("  X Metals  ")), message.isEmpty());
+        // The first failing segment only, with the supplier's name trimmed.
+        QCOMPARE(rec.texts(), message.isEmpty() ? QStringList() : QStringList{message + number + "\r\nSupplier Name : X Metals"});
     }
 
     void keyFilter()
@@ -66,9 +57,8 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<bool>("refused");
         QTest::newRow("regular") << "AAACB1234CXM001" << false;
-        QTest::newRow("typed symbols") << "AAACB1234CXM(1)-&,. " << false;
         QTest::newRow("slash") << "AAACB1234CXM/001" << true;
-        QTest::newRow("backslash") << "..\\x" << true;
+        QTest::newRow("typed symbols") << "AAACB1234CXM(1)-&,. " << false;
         QTest::newRow("dots") << "..AAACB1234CXM001" << true;
         QTest::newRow("control character") << QStringLiteral("AAACB\x01") << true;
         QTest::newRow("quotation mark, bar: not on Windows") << "AAACB\"1|" << true;

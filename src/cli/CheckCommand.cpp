@@ -1,0 +1,50 @@
+#include "CliCompany.h"
+
+#include "returns/DataCheck.h"
+
+namespace {
+const QString kUsage = QStringLiteral(
+    "check --company CODE --period YYMMYYMM\n"
+    "         check the quarter's work tables as the return would read them; prints one line per problem\n"
+    "         (table, SL-NO, number, column, value, problem, tab-separated) and exits 1 when there is any");
+
+int usageError(const QString &why)
+{
+    cliErr(why);
+    cliErr(QStringLiteral("usage: quorvant-cli ") + kUsage);
+    return CliUsage;
+}
+
+// Tabs and line ends inside a value would break the line apart.
+QString field(QString text)
+{
+    for (QChar &c : text)
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    return text;
+}
+
+int runCheck(const QStringList &args)
+{
+    const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--period")});
+    if (!options.ok())
+        return usageError(options.error());
+    if (!options.positional().isEmpty())
+        return usageError(QStringLiteral("unexpected argument %1").arg(options.positional().first()));
+    for (const char *required : {"--company", "--period"})
+        if (!options.has(QLatin1String(required)))
+            return usageError(QStringLiteral("%1 is required").arg(QLatin1String(required)));
+    if (const int chosen = SelectCliCompany(options); chosen != CliOk)
+        return chosen;
+
+    const DataCheckResult result = CheckQuarterData();
+    for (const DataProblem &p : result.problems)
+        cliOut(QStringList{DataProblemTableName(p.table), field(p.serial), field(p.number), p.column, field(p.value),
+                           p.problem}
+                   .join(QLatin1Char('\t')));
+    cliErr(DataCheckSummary(result));
+    return result.checked && result.problems.isEmpty() ? CliOk : CliFailed;
+}
+} // namespace
+
+QV_CLI_COMMAND(QStringLiteral("check"), kUsage, runCheck)

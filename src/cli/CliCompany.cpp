@@ -1,0 +1,60 @@
+#include "CliCompany.h"
+
+#include "app/Startup.h"
+#include "app/Values.h"
+#include "context/CompanySelection.h"
+
+namespace {
+bool sameCompany(const QVariant &code, const QString &wanted)
+{
+    return CompanyCodeText(code) == wanted || ValueText(code).trimmed() == wanted.trimmed();
+}
+} // namespace
+
+int SelectCliCompany(const CliOptions &options)
+{
+    StartupFailure startup;
+    if (!OpenStartupConnections(&startup)) {
+        cliErr(startup.description);
+        return CliFailed;
+    }
+    QList<CompanyEntry> companies;
+    SelectionFailure failure;
+    if (!ListCompanies(&companies, &failure)) {
+        cliErr(failure.description);
+        return CliFailed;
+    }
+    const QString wantedCompany = options.value(QStringLiteral("--company"));
+    const CompanyEntry *company = nullptr;
+    for (const CompanyEntry &c : companies)
+        if (sameCompany(c.code, wantedCompany)) {
+            company = &c;
+            break;
+        }
+    if (!company) {
+        cliErr(QStringLiteral("No company with the code %1 (quorvant-cli companies lists them)").arg(wantedCompany));
+        return CliFailed;
+    }
+    QList<PeriodEntry> periods;
+    if (!ListPeriods(company->code, &periods, &failure)) {
+        cliErr(failure.description);
+        return CliFailed;
+    }
+    const QString wantedPeriod = options.value(QStringLiteral("--period"));
+    const PeriodEntry *period = nullptr;
+    for (const PeriodEntry &p : periods)
+        if (p.code == wantedPeriod) {
+            period = &p;
+            break;
+        }
+    if (!period) {
+        cliErr(QStringLiteral("The company %1 has no period %2 (quorvant-cli companies lists them)")
+                   .arg(wantedCompany, wantedPeriod));
+        return CliFailed;
+    }
+    if (!SelectCompany(company->code, company->name, *period, &failure)) {
+        cliErr(failure.description);
+        return CliFailed;
+    }
+    return CliOk;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One problem in one row of a work table.
+struct DataProblem
+{
+    enum Table { InvoiceLines, SupplierDocuments }; // STEMP4, PTEMP5
+    Table table = InvoiceLines;
+    QString serial;  // Col01, the row's SL-NO
+    QString number;  // Col02, the invoice or document number
+    QString column;  // "Col05"
+    QString value;   // as read, blanks trimmed; characters that cannot be shown become "?"
+    QString problem; // in words
+};
+
+struct DataCheckResult
+{
+    bool checked = false; // false: the tables could not be read, `reason` says why
+    QString reason;
+    int invoiceLines = 0;
+    int supplierDocuments = 0;
+    QList<DataProblem> problems;
+
+    bool empty() const { return checked && invoiceLines == 0 && supplierDocuments == 0; }
+};
+
+// The quarter's work tables checked by the return writer's own rules, every
+// row to the end: what would stop the writer (tariff numbers, values XML
+// cannot carry, numbers out of range), what its supplier registration check
+// would report, and what would leave the return invalid (serial numbers,
+// dates, quantities and amounts). Reads only; shows nothing.
+DataCheckResult CheckQuarterData(const QString &companyConnection, const QString &programConnection);
+
+// The same over the chosen company's connections, after the test the export
+// makes first: both work table files in the application folder.
+DataCheckResult CheckQuarterData();
+
+// One line on the outcome: why nothing was checked, an empty quarter, or the
+// number of problems among the rows read.
+QString DataCheckSummary(const DataCheckResult &result);
+
+// "STEMP4" or "PTEMP5".
+QString DataProblemTableName(DataProblem::Table table);

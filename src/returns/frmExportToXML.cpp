@@ -1,0 +1,306 @@
+#include "frmExportToXML.h"
+
+#include "ExportCommand.h"
+#include "RegistrationNumber.h"
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/UserInterface.h"
+#include "context/GuiFormLook.h"
+#include "dates/GuiDateFonts.h"
+#include "dates/GuiKeyboard.h"
+#include "dates/ucDate.h"
+#include "ui/FrmImages.h"
+#include "ui/GuiTwips.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QValidator>
+
+namespace {
+// Design sizes in twips.
+constexpr double kWidth = 10200;
+constexpr double kHeight = 6600;
+constexpr double kPanelLeft = 60;
+constexpr double kPanelTop = 525;
+constexpr double kFieldsTop = 300;
+
+template <class W>
+W *place(QWidget *parent, const char *name, double left, double top, double width, double height)
+{
+    W *w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(TwipsRect(left, top, width, height));
+    return w;
+}
+
+// The key filter of the registration number box, applied to whatever reaches
+// the box (typed or pasted): small letters become capitals, other characters
+// outside the filter are dropped.
+class RegistrationKeys : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override
+    {
+        QString kept;
+        kept.reserve(input.size());
+        int cursor = pos;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            if (const std::optional<QChar> c = FilterRegistrationKey(input.at(i)))
+                kept += *c;
+            else if (i < pos)
+                --cursor;
+        }
+        input = kept;
+        pos = cursor;
+        return Acceptable;
+    }
+};
+
+QString companyFolderText()
+{
+    return QDir::toNativeSeparators(appFolder() + QStringLiteral("/ACES/") + settings().strCompCode + QLatin1Char('/'));
+}
+} // namespace
+
+frmExportToXML::frmExportToXML(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmExportToXML"));
+    setWindowTitle(QStringLiteral("Export To XML"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setProperty("Tag", QString());
+    setFont(ArialFont(8.25));
+    setFixedSize(TwipsRect(0, 0, kWidth, kHeight).size());
+    PaintBackground(this, kFormTeal, Qt::black);
+
+    Frame1 = place<QFrame>(this, "Frame1", 30, 15, kWidth - 60, 450);
+    Frame1->setProperty("Tag", QStringLiteral("XYR_"));
+    PaintBackground(Frame1, kFormTeal, Qt::white);
+    LblCaption = place<QLabel>(Frame1, "LblCaption", 375, 45, 3630, 360);
+    LblCaption->setProperty("Tag", QStringLiteral("XYR_"));
+    LblCaption->setText(QStringLiteral("Export To XML"));
+    LblCaption->setFont(ArialFont(15.75, true));
+    Label8 = place<QLabel>(Frame1, "Label8", 4200, 105, 5340, 270);
+    Label8->setProperty("Tag", QStringLiteral("XYR_"));
+    Label8->setText(QStringLiteral("Version 1.0"));
+    Label8->setFont(ArialFont(8.25));
+    Label8->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    CmdExit = place<QPushButton>(Frame1, "CmdExit", kWidth - 60 - 465, 22, 435, 405);
+    CmdExit->setProperty("Tag", QStringLiteral("_YR_"));
+    CmdExit->setIcon(FrmImages::icon(QStringLiteral("ImgExit")));
+    CmdExit->setIconSize(CmdExit->size() - QSize(8, 8));
+    CmdExit->setToolTip(QStringLiteral("Close"));
+
+    Fm = place<QFrame>(this, "Fm", kPanelLeft, kPanelTop, kWidth - 2 * kPanelLeft, kHeight - kPanelTop - 60);
+    Fm->setProperty("Tag", QStringLiteral("XYRB"));
+    Fm->setFrameShape(QFrame::StyledPanel);
+    PaintBackground(Fm, kFormPale, Qt::black);
+    m_designPanelWidth = Fm->width();
+
+    m_fields = new QWidget(Fm);
+    m_fields->setObjectName(QStringLiteral("fraFields"));
+    auto *grid = new QGridLayout(m_fields);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(TwipsToPixelsX(150));
+    grid->setVerticalSpacing(TwipsToPixelsY(120));
+    int row = 0;
+    auto addRow = [&](QLabel *&label, const char *name, const QString &caption, QWidget *field) {
+        label = new QLabel(caption, m_fields);
+        label->setObjectName(QLatin1String(name));
+        label->setBuddy(field);
+        grid->addWidget(label, row, 0, Qt::AlignRight | (row == 5 ? Qt::AlignTop : Qt::AlignVCenter));
+        grid->addWidget(field, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
+        ++row;
+    };
+    auto named = [](auto *w, const char *name) {
+        w->setObjectName(QLatin1String(name));
+        return w;
+    };
+    CmbYear = named(new QComboBox(m_fields), "CmbYear");
+    CmbMonth = named(new QComboBox(m_fields), "CmbMonth");
+    txtRegisterNo = named(new QLineEdit(m_fields), "txtRegisterNo");
+    ucDt = named(new ucDate(m_fields), "ucDt");
+    txtPlace = named(new QLineEdit(m_fields), "txtPlace");
+    txtRemarks = named(new QPlainTextEdit(m_fields), "txtRemarks");
+    TxtFileName = named(new QLineEdit(m_fields), "TxtFileName");
+    addRow(lblYear, "lblYear", QStringLiteral("Year :"), CmbYear);
+    addRow(lblQuarter, "lblQuarter", QStringLiteral("Quarter :"), CmbMonth);
+    addRow(lblRegisterNo, "lblRegisterNo", QStringLiteral("Registration Number :"), txtRegisterNo);
+    addRow(lblDate, "lblDate", QStringLiteral("Date :"), ucDt);
+    addRow(lblPlace, "lblPlace", QStringLiteral("Place :"), txtPlace);
+    addRow(lblRemarks, "lblRemarks", QStringLiteral("Remarks :"), txtRemarks);
+    addRow(lblFileName, "lblFileName", QStringLiteral("File Path :"), TxtFileName);
+
+    txtRegisterNo->setMaxLength(30);
+    txtRegisterNo->setValidator(new RegistrationKeys(txtRegisterNo));
+    txtRemarks->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtRemarks->setTabChangesFocus(true);
+    txtRemarks->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The path is rebuilt by every export; the box only shows it.
+    TxtFileName->setReadOnly(true);
+
+    Frame2 = place<QFrame>(Fm, "Frame2", 0, 5175, 3600, 600);
+    Frame2->setProperty("Tag", QStringLiteral("X__B"));
+    CmdExport = new QPushButton(FrmImages::icon(QStringLiteral("ImgXML")),
+                                QStringLiteral("Create && Validate XML File "), Frame2);
+    CmdExport->setObjectName(QStringLiteral("CmdExport"));
+    CmdExport->setIconSize(QSize(TwipsToPixelsX(360), TwipsToPixelsY(360)));
+    auto *buttons = new QHBoxLayout(Frame2);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->addWidget(CmdExport);
+
+    setTabOrder(CmbYear, CmbMonth);
+    setTabOrder(CmbMonth, txtRegisterNo);
+    setTabOrder(txtRegisterNo, ucDt);
+    setTabOrder(ucDt, txtPlace);
+    setTabOrder(txtPlace, txtRemarks);
+    setTabOrder(txtRemarks, TxtFileName);
+    setTabOrder(TxtFileName, CmdExport);
+    setTabOrder(CmdExport, CmdExit);
+
+    connect(CmdExport, &QPushButton::clicked, this, [this] { CmdExport_Click(); });
+    connect(CmdExit, &QPushButton::clicked, this, [this] { CmdExit_Click(); });
+    connect(txtRemarks, &QPlainTextEdit::textChanged, this, [this] { limitRemarks(); });
+    Fm->installEventFilter(this);
+    m_fields->installEventFilter(this);
+    new GuiKeyPreview(this);
+
+    Form_Load();
+    placeFields();
+}
+
+void frmExportToXML::Form_Load()
+{
+    const int thisYear = Clock::today().year();
+    for (int year = std::min(2010, thisYear); year <= thisYear; ++year)
+        CmbYear->addItem(QString::number(year));
+    CmbYear->setCurrentIndex(CmbYear->count() - 1);
+    CmbMonth->addItems({QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
+                        QStringLiteral("Jan-Mar")});
+    CmbMonth->setCurrentIndex(0);
+    txtRegisterNo->clear();
+    ucDt->setText(QVariant(Clock::today()));
+    txtPlace->setText(QStringLiteral("MUMBAI"));
+    txtRemarks->setPlainText(QStringLiteral("EXCISE RETURN"));
+    TxtFileName->setText(companyFolderText());
+    TxtFileName->setToolTip(TxtFileName->text());
+    CmbYear->setFocus();
+}
+
+void frmExportToXML::CmdExport_Click()
+{
+    // The please-wait indicator lets window events run: a second click, or
+    // the exit button, must not start or end anything while an export runs.
+    if (m_exporting)
+        return;
+    const QScopedValueRollback<bool> running(m_exporting, true);
+    ReturnInputs form;
+    form.year = CmbYear->currentText();
+    form.quarter = CmbMonth->currentText();
+    form.registrationNumber = txtRegisterNo->text();
+    form.date = ucDt->Text();
+    form.place = txtPlace->text();
+    form.remarks = txtRemarks->toPlainText();
+    const ExportResult result = ExportReturn(form, [this](const QString &path) {
+        TxtFileName->setText(QDir::toNativeSeparators(path));
+        TxtFileName->setToolTip(TxtFileName->text());
+    });
+    switch (result.focus) {
+    case ExportFocus::RegisterNo: txtRegisterNo->setFocus(); break;
+    case ExportFocus::Place: txtPlace->setFocus(); break;
+    case ExportFocus::Remarks: txtRemarks->setFocus(); break;
+    case ExportFocus::None: break;
+    }
+}
+
+void frmExportToXML::CmdExit_Click()
+{
+    if (m_exporting)
+        return;
+    HidePleaseWait();
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+// At most 200 characters, typed or pasted: what goes past the limit is the
+// text just put in before the cursor.
+void frmExportToXML::limitRemarks()
+{
+    const QString text = txtRemarks->toPlainText();
+    const qsizetype excess = text.size() - kRemarksLength;
+    if (excess <= 0)
+        return;
+    QTextCursor cursor = txtRemarks->textCursor();
+    const int end = cursor.position();
+    const int start = std::max(0, end - int(excess));
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    if (txtRemarks->toPlainText().size() > kRemarksLength) { // the cursor was not after the new text
+        QTextCursor tail(txtRemarks->document());
+        tail.setPosition(kRemarksLength);
+        tail.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        tail.removeSelectedText();
+    }
+}
+
+void frmExportToXML::placeFields()
+{
+    if (!m_fields || !Frame2) // still being built
+        return;
+    const double grow = m_designPanelWidth > 0 ? double(Fm->width()) / m_designPanelWidth : 1.0;
+    const std::pair<QWidget *, double> widths[] = {
+        {CmbYear, 1300}, {CmbMonth, 1300}, {txtRegisterNo, 3600}, {txtPlace, 3600},
+        {txtRemarks, 5400}, {TxtFileName, 6900},
+    };
+    for (const auto &[field, twips] : widths)
+        field->setFixedWidth(std::max(field->minimumSizeHint().width(), int(TwipsToPixelsX(twips) * grow)));
+    // The date control keeps its own font; it grows with the window's like the other fields.
+    QFont dateFont = ucDt->txtDate->font();
+    dateFont.setPointSizeF(9 * font().pointSizeF() / 8.25);
+    ucDt->txtDate->setFont(dateFont);
+    ucDt->setFixedSize(int(TwipsToPixelsX(1770) * grow), txtPlace->sizeHint().height());
+    const QFontMetrics metrics(txtRemarks->font());
+    txtRemarks->setFixedHeight(metrics.lineSpacing() * 4 + 2 * txtRemarks->frameWidth()
+                               + 2 * int(txtRemarks->document()->documentMargin()));
+
+    // The button frame keeps its bottom, where the layout's anchor puts it.
+    const QSize button = Frame2->sizeHint().expandedTo(QSize(TwipsToPixelsX(3600), TwipsToPixelsY(600)));
+    const int bottom = Frame2->geometry().bottom();
+    Frame2->setGeometry((Fm->width() - button.width()) / 2, bottom - button.height() + 1, button.width(),
+                        button.height());
+
+    // The fields stand in the middle of the room above the button.
+    const QSize block = m_fields->sizeHint();
+    const int room = Frame2->y() - block.height();
+    m_fields->setGeometry(std::max(0, (Fm->width() - block.width()) / 2),
+                          std::max(TwipsToPixelsY(kFieldsTop), room / 2), block.width(), block.height());
+}
+
+bool frmExportToXML::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == Fm && event->type() == QEvent::Resize)
+        || (watched == m_fields && event->type() == QEvent::LayoutRequest))
+        placeFields();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmExportToXML::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        placeFields();
+    QWidget::changeEvent(event);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class ucDate;
+
+// The return window: year, quarter, the dealer's registration number and the
+// self-assessment date, place and remarks; "Create & Validate XML File " runs
+// the export command and shows the path of the file it writes.
+class frmExportToXML : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmExportToXML(QWidget *parent = nullptr);
+
+    static constexpr int kRemarksLength = 200;
+
+    QFrame *Frame1;
+    QLabel *LblCaption;
+    QLabel *Label8;
+    QPushButton *CmdExit;
+    QFrame *Fm;
+    QLabel *lblYear;
+    QComboBox *CmbYear;
+    QLabel *lblQuarter;
+    QComboBox *CmbMonth;
+    QLabel *lblRegisterNo;
+    QLineEdit *txtRegisterNo;
+    QLabel *lblDate;
+    ucDate *ucDt;
+    QLabel *lblPlace;
+    QLineEdit *txtPlace;
+    QLabel *lblRemarks;
+    QPlainTextEdit *txtRemarks;
+    QLabel *lblFileName;
+    QLineEdit *TxtFileName;
+    QFrame *Frame2 = nullptr;
+    QPushButton *CmdExport;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void Form_Load();
+    void CmdExport_Click();
+    void CmdExit_Click();
+    void limitRemarks();
+    // The fields follow the panel: centred across it, widths growing with it,
+    // heights with the font (ArrangeForm scales both on a larger screen).
+    void placeFields();
+
+    QWidget *m_fields = nullptr;
+    int m_designPanelWidth = 0;
+    bool m_exporting = false;
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+#define SHOW_ACTIVE(window)                                                                                      \
+    (window)->show();                                                                                            \
+    QApplication::setActiveWindow(window);                                                                       \
+    QVERIFY(QTest::qWaitForWindowActive(window))
+
+#define FOCUS(widget)                                                                                            \
+    (widget)->setFocus(Qt::TabFocusReason);                                                                      \
+    QTRY_VERIFY((widget)->hasFocus())
+
+inline QString focusName()
+{
+    QWidget *f = QApplication::focusWidget();
+    return f ? f->objectName() : QStringLiteral("(none)");
+}
+
+// The widget a key typed now would reach inside `modal`.
+inline QWidget *keyTarget(QWidget *modal)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && focus->window() == modal)
+        return focus;
+    return modal->focusWidget() ? modal->focusWidget() : modal;
+}
+
+inline void pressKey(QWidget *modal, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(keyTarget(modal), key, modifiers);
+}
+
+// A modal window blocks the test, so `action` runs from a timer once the next
+// one shows (within waitMs); the window is then closed if still open, so a
+// failing check cannot leave the test waiting. *seen: whether one showed.
+inline void onNextModal(std::function<void(QWidget *)> action, bool *seen = nullptr, int waitMs = 5000)
+{
+    QPointer<QWidget> before = QApplication::activeModalWidget();
+    if (seen)
+        *seen = false;
+    auto *poll = new QTimer;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QPointer<QWidget> modal = QApplication::activeModalWidget();
+        const bool fresh = modal && modal != before && modal->isVisible();
+        if (!fresh && clock->elapsed() < waitMs)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (!fresh)
+            return;
+        if (seen)
+            *seen = true;
+        action(modal);
+        if (modal && modal->isVisible())
+            modal->close();
+    });
+    poll->start(5);
+}

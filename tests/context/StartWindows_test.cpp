@@ -1,0 +1,304 @@
+#include "GuiTestHelpers.h"
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/Connections.h"
+#include "app/DateFormat.h"
+#include "app/GuiMain.h"
+#include "app/Startup.h"
+#include "app/UserInterface.h"
+#include "context/MDIForm1.h"
+#include "context/frmCompDef.h"
+#include "context/frmDataCheck.h"
+#include "context/frmSplash.h"
+#include "dates/ucDate.h"
+#include "ui/GuiEndProgram.h"
+#include "ui/QtUserInterface.h"
+
+#include <QComboBox>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QTableWidget>
+
+#include <memory>
+
+// The main window, the login and the company selection.
+class StartWindowsTest : public QObject
+{
+    Q_OBJECT
+
+    RecordingUserInterface rec;
+    int endings = 0;
+    std::unique_ptr<TestHome> home;
+    MDIForm1 *main = nullptr;
+    std::unique_ptr<frmCompDef> company;
+
+    // The demo application folder, with the company fixtures (codes 7, 8 and 9) laid over it when asked.
+    void demoFolder(bool withFixtures)
+    {
+        home = std::make_unique<TestHome>();
+        QVERIFY(copyDemoInto(*home));
+        const QString fixtures = fixturePath(QStringLiteral("context"));
+        QDirIterator it(fixtures, QDir::Files, QDirIterator::Subdirectories);
+        while (withFixtures && it.hasNext()) {
+            const QString target = home->app() + it.next().mid(fixtures.size());
+            QFile::remove(target);
+            QVERIFY(QDir().mkpath(QFileInfo(target).path()) && QFile::copy(it.filePath(), target));
+        }
+    }
+
+    void showMain()
+    {
+        main = new MDIForm1;
+        main->show();
+    }
+
+    // The company selection over the main window, on the demo folder.
+    void showCompanies(bool withFixtures)
+    {
+        demoFolder(withFixtures);
+        StartupFailure failure;
+        QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+        showMain();
+        company = std::make_unique<frmCompDef>(main);
+        company->show();
+        QVERIFY(QTest::qWaitForWindowActive(company.get()));
+    }
+
+    // Picks a company as a user does, with the arrow keys in the list.
+    void pick(int index)
+    {
+        company->DCCompany->setFocus();
+        if (company->DCCompany->currentIndex() > index)
+            QTest::keyClick(company->DCCompany, Qt::Key_Home);
+        while (company->DCCompany->currentIndex() < index)
+            QTest::keyClick(company->DCCompany, Qt::Key_Down);
+    }
+
+private slots:
+    void init()
+    {
+        rec.clear();
+        installUserInterface(&rec);
+        endings = 0;
+        SetEndProgramHandler([this] { ++endings; });
+        StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
+    }
+    void cleanup()
+    {
+        company.reset();
+        delete MDIForm1::instance();
+        MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), {});
+        MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {}); // Main wires it
+        for (const QString &name : QSqlDatabase::connectionNames())
+            CloseConnection(name);
+        home.reset();
+        SetEndProgramHandler({});
+        installUserInterface(nullptr);
+        Clock::reset();
+        ClearStoredShortDateFormat();
+        resetSettings();
+    }
+
+    void statusBar()
+    {
+        Clock::setNow(QDateTime(QDate(2014, 7, 3), QTime(9, 5, 7)));
+        showMain();
+        QCOMPARE(main->panelText(2), QStringLiteral("03/07/2014"));
+        // The panels add up to more than a small screen; they must not widen the window.
+        QVERIFY(main->minimumSizeHint().width() < 800);
+        // The clock panels follow time on their own.
+        Clock::setNow(QDateTime(QDate(2014, 7, 4), QTime(0, 0, 1)));
+        QTRY_COMPARE_WITH_TIMEOUT(main->panelText(2), QStringLiteral("04/07/2014"), 2500);
+    }
+
+    void workingWindowsOpenOnce()
+    {
+        showMain();
+        int made = 0;
+        MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [&made] {
+            ++made;
+            return new QWidget;
+        });
+        main->mnuExcelImport->trigger();
+        main->mnuExcelImport->trigger();
+        QCOMPARE(made, 1);
+        QCOMPARE(main->mdiClient->subWindowList().size(), 1);
+        // Closed, it is made anew on the next choice.
+        main->mdiClient->subWindowList().first()->close();
+        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExcelImport")));
+        main->mnuExcelImport->trigger();
+        QCOMPARE(made, 2);
+        // An entry nobody wired opens nothing; Data Check is wired from the start.
+        main->mnuExporttoXML->trigger();
+        QVERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        main->mnuDataCheck->trigger();
+        QVERIFY(qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck"))));
+    }
+
+    void exitConfirmations_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("answer");
+        for (const char *how : {"E&xit", "closing the main window", "Close in the company selection"}) {
+            QTest::addRow("%s, No", how) << how << 1;
+            QTest::addRow("%s, Yes", how) << how << 0;
+        }
+    }
+    void exitConfirmations()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, answer);
+        showCompanies(false);
+        main->mnuDataCheck->trigger();
+        rec.answers = {answer};
+        if (how == QLatin1String("E&xit"))
+            main->mnuExit->trigger();
+        else if (how.startsWith(QLatin1String("closing")))
+            main->close();
+        else
+            QTest::mouseClick(company->cmdClose, Qt::LeftButton);
+        // One question, whose Enter answers No; Yes ends without asking again.
+        QCOMPARE(rec.messages.size(), 1);
+        QCOMPARE(rec.messages[0].text, kExitQuestion);
+        QVERIFY(rec.messages[0].defaultNegative);
+        QCOMPARE(endings, answer == 0 ? 1 : 0);
+        QWidget *asked = how.startsWith(QLatin1String("Close")) ? static_cast<QWidget *>(company.get()) : main;
+        QCOMPARE(asked->isVisible(), answer != 0);
+        if (answer != 0)
+            QCOMPARE(main->mdiClient->subWindowList().size(), 1); // everything as it was
+    }
+
+    void pickAndSelectByKeys()
+    {
+        showCompanies(false);
+        pick(0);
+        QCOMPARE(company->flx->rowCount(), 2);
+        QVERIFY(settings().strCompCode.isEmpty()); // picking alone sets nothing
+        QTest::keyClick(company->DCCompany, Qt::Key_Return); // on to the grid
+        QCOMPARE(QApplication::focusWidget(), company->flx);
+        QTest::keyClick(company->flx, Qt::Key_Down);
+        QTest::keyClick(company->flx, Qt::Key_Return);
+        QVERIFY(!company->isVisible());
+        QCOMPARE(company->result(), int(QDialog::Accepted));
+        QCOMPARE(main->windowTitle(), QStringLiteral("A & B TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]"));
+        QVERIFY(rec.messages.isEmpty());
+    }
+
+    void badChoicesKeepTheSelectionOpen_data()
+    {
+        QTest::addColumn<int>("index"); // -1: nothing picked
+        QTest::newRow("nothing picked") << -1;
+        QTest::newRow("company folder missing") << 3;
+        QTest::newRow("company without periods") << 4;
+    }
+    void badChoicesKeepTheSelectionOpen()
+    {
+        QFETCH(int, index);
+        showCompanies(true);
+        pick(0); // a good company first, so a failing pick cannot leave its periods behind
+        if (index >= 0)
+            pick(index);
+        else
+            company->DCCompany->setCurrentIndex(-1);
+        QCOMPARE(company->flx->rowCount(), index >= 0 ? 0 : 2);
+        QTest::mouseClick(company->cmdSelect, Qt::LeftButton);
+        QVERIFY(company->isVisible());
+        QVERIFY(!rec.messages.isEmpty());
+        QVERIFY(settings().strCompCode.isEmpty());
+        QCOMPARE(main->windowTitle(), QStringLiteral("Quorvant"));
+        // Still usable: a good company goes through.
+        pick(0);
+        QTest::mouseClick(company->cmdSelect, Qt::LeftButton);
+        QVERIFY(!company->isVisible());
+        QCOMPARE(settings().strCompCode, QStringLiteral("001"));
+    }
+
+    void unreadableCompanyListCanBeLeft()
+    {
+        demoFolder(false);
+        StartupFailure failure;
+        QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+        QFile list(home->app() + QStringLiteral("/Kolvcomp.dbf"));
+        QVERIFY(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        list.write("not a table");
+        list.close();
+        company = std::make_unique<frmCompDef>();
+        QCOMPARE(company->DCCompany->count(), 0);
+        QCOMPARE(rec.messages.size(), 1);
+        company->show();
+        rec.answers = {0};
+        QTest::mouseClick(company->cmdClose, Qt::LeftButton);
+        QCOMPARE(endings, 1);
+    }
+
+    // The start as a user meets it, with the real message boxes, keys and mouse.
+    void loginThenCompanyGivesTheTitle()
+    {
+        QtUserInterface ui;
+        installUserInterface(&ui);
+        Clock::setNow(QDateTime(QDate(2014, 7, 3), QTime(10, 0)));
+        demoFolder(true);
+        QStringList seen;
+        QString date, reselected;
+        onNextModal([&](QWidget *modal) {
+            auto *login = qobject_cast<frmSplash *>(modal);
+            seen << modal->objectName();
+            date = login->ucDate->Locked() ? login->ucDate->Text() : QStringLiteral("not locked");
+            QTest::keyClicks(keyTarget(modal), QStringLiteral("ACCOUNTS"));
+            pressKey(modal, Qt::Key_Return); // to the password
+            QTest::keyClicks(keyTarget(modal), QStringLiteral("x"));
+            login->CmbUserId->setFocus();
+            pressKey(modal, Qt::Key_Return); // back to the password, its text selected for typing over
+            (void)QTest::qWaitFor([login] { return login->TxtPassWord->hasSelectedText(); }, 1000);
+            reselected = login->TxtPassWord->selectedText();
+            onNextModal([&seen](QWidget *selection) {
+                seen << selection->objectName();
+                QTableWidget *grid = qobject_cast<frmCompDef *>(selection)->flx;
+                for (int i = 0; i < 3; ++i) // company code 7 is the third entry
+                    pressKey(selection, Qt::Key_Down);
+                pressKey(selection, Qt::Key_Return); // on to the period grid
+                const QPoint period = grid->visualItemRect(grid->item(0, 1)).center();
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, period);
+                QTest::mouseClick(qobject_cast<frmCompDef *>(selection)->cmdSelect, Qt::LeftButton);
+            });
+            pressKey(modal, Qt::Key_Return); // counts as OK
+        });
+        QCOMPARE(Main(), -1);
+
+        QCOMPARE(seen, (QStringList{QStringLiteral("frmSplash"), QStringLiteral("frmCompDef")}));
+        QCOMPARE(date, QStringLiteral("03/07/2014"));
+        QCOMPARE(reselected, QStringLiteral("x"));
+        QVERIFY(MDIForm1::instance()->isVisible());
+        QCOMPARE(MDIForm1::instance()->windowTitle(),
+                 QStringLiteral("D'SOUZA STEELS [ 007 ] [ 01/04/2014 -- 31/03/2015 ]"));
+        QCOMPARE(MDIForm1::instance()->panelText(1), QStringLiteral("User ID : ACCOUNTS"));
+        QCOMPARE(settings().strCompCode, QStringLiteral("007"));
+        QVERIFY(QDir(home->app() + QStringLiteral("/ACES/007")).exists());
+        QCOMPARE(endings, 0);
+    }
+
+    void cancelInTheLoginEndsBeforeCompanies()
+    {
+        QtUserInterface ui;
+        installUserInterface(&ui);
+        demoFolder(false);
+        QStringList seen;
+        onNextModal([&seen](QWidget *modal) {
+            seen << modal->objectName();
+            QTest::mouseClick(qobject_cast<frmSplash *>(modal)->cmdCancel, Qt::LeftButton);
+        });
+        QCOMPARE(Main(), 0);
+        QCOMPARE(seen, QStringList{QStringLiteral("frmSplash")});
+        QCOMPARE(endings, 1);
+    }
+};
+
+QV_REGISTER_TEST(StartWindowsTest)
+#include "StartWindows_test.moc"

@@ -1,0 +1,219 @@
+#include "GuiTestHelpers.h"
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/Connections.h"
+#include "app/DateFormat.h"
+#include "app/Startup.h"
+#include "app/UserInterface.h"
+#include "context/CompanySelection.h"
+#include "context/MDIForm1.h"
+#include "dates/ucDate.h"
+#include "returns/SchemaValidation.h"
+#include "returns/frmExportToXML.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+
+namespace {
+// Keeps what the path box showed while each message was up, and lets the
+// user act while the please-wait indicator runs window events.
+struct Recorder : RecordingUserInterface
+{
+    QPointer<QLineEdit> box;
+    QStringList pathsShown;
+    std::function<void()> duringWait;
+    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                    bool defaultNegative) override
+    {
+        pathsShown << (box ? box->text() : QString());
+        return RecordingUserInterface::showMessage(text, title, boxType, buttonStyle, defaultNegative);
+    }
+    void showPleaseWait() override
+    {
+        RecordingUserInterface::showPleaseWait();
+        if (duringWait)
+            duringWait();
+    }
+};
+} // namespace
+
+// The return window on the demo company, opened from the menu.
+class frmExportToXMLTest : public QObject
+{
+    Q_OBJECT
+
+    Recorder rec;
+    std::unique_ptr<TestHome> home;
+    std::unique_ptr<MDIForm1> main;
+
+    QString folder() const { return QDir::toNativeSeparators(home->app() + QStringLiteral("/ACES/001/")); }
+
+    frmExportToXML *open()
+    {
+        main->mnuExporttoXML->trigger();
+        auto *w = qobject_cast<frmExportToXML *>(main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        rec.box = w ? w->TxtFileName : nullptr;
+        return w;
+    }
+
+private slots:
+    void init()
+    {
+        home = std::make_unique<TestHome>();
+        QVERIFY(copyDemoInto(*home));
+        QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), home->app() + "/ACES_DLR.xsd"));
+        StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
+        StartupFailure startup;
+        QVERIFY(OpenStartupConnections(&startup));
+        QList<CompanyEntry> companies;
+        QList<PeriodEntry> periods;
+        SelectionFailure failure;
+        QVERIFY(ListCompanies(&companies, &failure) && ListPeriods(companies.at(0).code, &periods, &failure));
+        QVERIFY(SelectCompany(companies.at(0).code, companies.at(0).name, periods.at(1), &failure));
+        Clock::setNow(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
+        rec.clear();
+        rec.pathsShown.clear();
+        rec.duringWait = {};
+        installUserInterface(&rec);
+        MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
+        main = std::make_unique<MDIForm1>();
+        main->resize(1000, 700);
+        SHOW_ACTIVE(main.get());
+    }
+
+    void cleanup()
+    {
+        main.reset();
+        MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {});
+        installUserInterface(nullptr);
+        Clock::reset();
+        for (const QString &name : QSqlDatabase::connectionNames())
+            CloseConnection(name);
+        ClearStoredShortDateFormat();
+        resetSettings();
+        home.reset();
+    }
+
+    void wholeRoad()
+    {
+        frmExportToXML *w = open();
+        QVERIFY(w && w->isVisible());
+        QStringList years;
+        for (int i = 0; i < w->CmbYear->count(); ++i)
+            years << w->CmbYear->itemText(i);
+        QCOMPARE(years.join(' ') + ' ' + w->CmbYear->currentText(), QStringLiteral("2010 2011 2012 2013 2014 2014"));
+        QCOMPARE(w->CmbMonth->currentText() + ' ' + w->ucDt->Text(), QStringLiteral("Apr-Jun 15/07/2014"));
+        QCOMPARE(w->TxtFileName->text(), folder());
+
+        // Typed through the key filter; Enter moves on through the form's key preview.
+        FOCUS(w->txtRegisterNo);
+        QTest::keyClicks(w->txtRegisterNo, QStringLiteral("aaacb1234cx'm001"));
+        QCOMPARE(w->txtRegisterNo->text(), QStringLiteral("AAACB1234CXM001"));
+        QTest::keyClick(w->txtRegisterNo, Qt::Key_Return);
+        QVERIFY(w->ucDt->isAncestorOf(QApplication::focusWidget()));
+
+        // A second click and the exit button while the export runs change nothing.
+        rec.duringWait = [w] {
+            w->CmdExport->click();
+            w->CmdExit->click();
+        };
+        QTest::mouseClick(w->CmdExport, Qt::LeftButton);
+        QCOMPARE(rec.texts(), QStringList{"File Export to XML and validated successfully"});
+        QCOMPARE(rec.pleaseWaitShows, 1);
+        QVERIFY(!rec.pleaseWaitVisible && w->isVisible());
+        QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList{"AAACB1234CXM001_201407150305PM.xml"});
+        QCOMPARE(w->TxtFileName->text(), folder() + "AAACB1234CXM001_201407150305PM.xml");
+        QString reason;
+        QVERIFY2(ValidateXmlFile(w->TxtFileName->text(), home->app() + "/ACES_DLR.xsd", &reason), qPrintable(reason));
+    }
+
+    void checks_data()
+    {
+        QTest::addColumn<QString>("registration");
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("remarks");
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("stamp");
+        QTest::newRow("no number") << "" << "MUMBAI" << "X" << QTime(0, 30) << "Please Enter the Registration Number"
+                                   << "txtRegisterNo" << "201407151230AM";
+        QTest::newRow("place before remarks") << "AAACB1234CXM001" << "" << "" << QTime(12, 10)
+                                              << "Please Enter the Place" << "txtPlace" << "201407151210PM";
+        QTest::newRow("remarks") << "AAACB1234CXM001" << " " << "" << QTime(9, 0) << "Please Enter the Remark"
+                                 << "txtRemarks" << "201407150900AM";
+        QTest::newRow("number") << "AAACB1234CXA001" << "PUNE" << "R" << QTime(23, 59)
+                                << "Invalid Registration Number= AAACB1234CXA001\r\nSupplier Name : "
+                                << "txtRegisterNo" << "201407151159PM";
+    }
+
+    void checks()
+    {
+        QFETCH(QString, registration);
+        QFETCH(QString, place);
+        QFETCH(QString, remarks);
+        QFETCH(QTime, time);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        QFETCH(QString, stamp);
+        frmExportToXML *w = open();
+        QVERIFY(w);
+        w->txtRegisterNo->setText(registration);
+        w->txtPlace->setText(place);
+        w->txtRemarks->setPlainText(remarks);
+        FOCUS(w->CmdExport);
+        Clock::setNow(QDateTime(QDate(2014, 7, 15), time));
+        QTest::mouseClick(w->CmdExport, Qt::LeftButton);
+
+        QCOMPARE(rec.texts(), QStringList{message});
+        // The path is shown before the checks, so also while the message is up.
+        const QString path = folder() + registration + QLatin1Char('_') + stamp + QStringLiteral(".xml");
+        QCOMPARE(rec.pathsShown, QStringList{path});
+        QCOMPARE(w->TxtFileName->text(), path);
+        QCOMPARE(focusName(), focus);
+        // Nothing typed is lost, nothing is written.
+        QCOMPARE(w->txtRegisterNo->text() + '|' + w->txtPlace->text() + '|' + w->txtRemarks->toPlainText(),
+                 registration + '|' + place + '|' + remarks);
+        QCOMPARE(rec.pleaseWaitShows, 0);
+        QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList());
+    }
+
+    void openTwiceThenReopen()
+    {
+        frmExportToXML *w = open();
+        QVERIFY(w);
+        const QSize size = main->mdiClient->subWindowList().first()->size();
+        const QFont font = w->font();
+        w->txtPlace->setText(QStringLiteral("PUNE"));
+        w->txtRemarks->selectAll();
+        w->txtRemarks->insertPlainText(QString(250, QLatin1Char('x')));
+        QCOMPARE(w->txtRemarks->toPlainText().size(), frmExportToXML::kRemarksLength);
+
+        QCOMPARE(open(), w);
+        QCOMPARE(main->mdiClient->subWindowList().size(), 1);
+        QCOMPARE(main->mdiClient->subWindowList().first()->size(), size);
+        QCOMPARE(w->font(), font);
+        QCOMPARE(w->txtPlace->text(), QStringLiteral("PUNE"));
+
+        ShowPleaseWait();
+        QTest::mouseClick(w->CmdExit, Qt::LeftButton);
+        QVERIFY(!rec.pleaseWaitVisible);
+        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        w = open();
+        QVERIFY(w);
+        QCOMPARE(w->txtPlace->text() + '|' + w->txtRemarks->toPlainText(), QStringLiteral("MUMBAI|EXCISE RETURN"));
+        QCOMPARE(main->mdiClient->subWindowList().first()->size(), size);
+    }
+};
+
+QV_REGISTER_TEST(frmExportToXMLTest)
+#include "frmExportToXML_test.moc"
