@@ -11,19 +11,27 @@ bool sameCompany(const QVariant &code, const QString &wanted)
 }
 } // namespace
 
-int SelectCliCompany(const CliOptions &options)
+bool OpenCliCompanies(QList<CompanyEntry> *companies)
 {
     StartupFailure startup;
     if (!OpenStartupConnections(&startup)) {
         cliErr(startup.description);
-        return CliFailed;
+        return false;
     }
-    QList<CompanyEntry> companies;
     SelectionFailure failure;
-    if (!ListCompanies(&companies, &failure)) {
+    if (!ListCompanies(companies, &failure)) {
         cliErr(failure.description);
-        return CliFailed;
+        return false;
     }
+    return true;
+}
+
+int SelectCliCompany(const CliOptions &options)
+{
+    QList<CompanyEntry> companies;
+    if (!OpenCliCompanies(&companies))
+        return CliFailed;
+    SelectionFailure failure;
     const QString wantedCompany = options.value(QStringLiteral("--company"));
     const CompanyEntry *company = nullptr;
     for (const CompanyEntry &c : companies)

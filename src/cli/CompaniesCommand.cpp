@@ -1,6 +1,6 @@
 #include "CliCommand.h"
+#include "CliCompany.h"
 
-#include "app/Startup.h"
 #include "app/Values.h"
 #include "context/CompanySelection.h"
 
@@ -13,17 +13,10 @@ int runCompanies(const QStringList &args)
         cliErr(QStringLiteral("usage: quorvant-cli companies"));
         return CliUsage;
     }
-    StartupFailure startup;
-    if (!OpenStartupConnections(&startup)) {
-        cliErr(startup.description);
-        return CliFailed;
-    }
     QList<CompanyEntry> companies;
-    SelectionFailure failure;
-    if (!ListCompanies(&companies, &failure)) {
-        cliErr(failure.description);
+    if (!OpenCliCompanies(&companies))
         return CliFailed;
-    }
+    SelectionFailure failure;
     for (const CompanyEntry &company : companies) {
         cliOut(CompanyCodeText(company.code) + QLatin1Char('\t') + company.name);
         QList<PeriodEntry> periods;
