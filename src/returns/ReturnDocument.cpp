@@ -482,6 +482,18 @@ bool ReturnWriter::openTable(QSqlQuery *query, const QString &sql, const QString
     return true;
 }
 
+void ReturnWriter::goods(QStringView product, QStringView cleaned, QStringView unit, QStringView quantity,
+                         QStringView duty)
+{
+    raw("<INVOICE-ITEMS>");
+    element("DESCRIPTION-OF-GOODS", trimmedView(product));
+    element("CETSH-NUMBER", cleaned);
+    element("QUANTITY-CODE", unit);
+    element("QUANTITY", quantity);
+    element("AMOUNT-OF-DUTY-INVOLVED", duty);
+    raw("</INVOICE-ITEMS>");
+}
+
 bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
 {
     QSqlQuery q;
@@ -530,13 +542,7 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
         if (!amount(q, c, {I07, I08, I09, I10}, &duty))
             return false;
 
-        raw("<INVOICE-ITEMS>");
-        element("DESCRIPTION-OF-GOODS", trimmedView(product));
-        element("CETSH-NUMBER", cleaned);
-        element("QUANTITY-CODE", unit);
-        element("QUANTITY", quantity.toText(2));
-        element("AMOUNT-OF-DUTY-INVOLVED", duty);
-        raw("</INVOICE-ITEMS>");
+        goods(product, cleaned, unit, quantity.toText(2), duty);
         raw("</INVOICE-PARTICULARS>");
         if (m_used >= kFlushSize && !flush())
             return false;
@@ -608,13 +614,7 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         element("REGISTRATION-NUMBER", registrationNoBlanks);
         element("NAME", trimmedView(supplier));
         putWithout("ADDRESS", address, needle);
-        raw("<INVOICE-ITEMS>");
-        element("DESCRIPTION-OF-GOODS", trimmedView(product));
-        element("CETSH-NUMBER", cleaned);
-        element("QUANTITY-CODE", unit);
-        element("QUANTITY", quantity);
-        element("AMOUNT-OF-DUTY-INVOLVED", duty);
-        raw("</INVOICE-ITEMS>");
+        goods(product, cleaned, unit, quantity, duty);
         raw("</DOCUMENT-DETAIL>");
         if (m_used >= kFlushSize && !flush())
             return false;

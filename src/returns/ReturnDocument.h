@@ -77,6 +77,8 @@ private:
     bool putDate(const char *tag, const QVariant &value, const char *column);
     bool readNumber(const QVariant &value, const char *column, bool checkCharacters, Decimal *out, QString *text = nullptr);
     bool checkUnit(const QString &unit, const QString &tariff);
+    // The goods of one invoice line or supplier document, the same in both tables.
+    void goods(QStringView product, QStringView cleaned, QStringView unit, QStringView quantity, QStringView duty);
     bool amount(const QSqlQuery &query, const QList<int> &indexes, std::initializer_list<int> which, QString *text);
     bool endDocument(const QString &message);
     QString serialText() const;
