@@ -10,9 +10,7 @@ const QString kUsage = QStringLiteral(
 
 int usageError(const QString &why)
 {
-    cliErr(why);
-    cliErr(QStringLiteral("usage: quorvant-cli ") + kUsage);
-    return CliUsage;
+    return cliUsageError(why, kUsage);
 }
 
 // Tabs and line ends inside a value would break the line apart.
@@ -27,13 +25,8 @@ QString field(QString text)
 int runCheck(const QStringList &args)
 {
     const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--period")});
-    if (!options.ok())
-        return usageError(options.error());
-    if (!options.positional().isEmpty())
-        return usageError(QStringLiteral("unexpected argument %1").arg(options.positional().first()));
-    for (const char *required : {"--company", "--period"})
-        if (!options.has(QLatin1String(required)))
-            return usageError(QStringLiteral("%1 is required").arg(QLatin1String(required)));
+    if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period")}); !problem.isEmpty())
+        return usageError(problem);
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;
 

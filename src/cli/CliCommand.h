@@ -36,6 +36,9 @@ public:
     bool has(const QString &name) const;
     QString value(const QString &name, const QString &fallback = QString()) const;
     QStringList positional() const { return m_positional; }
+    // What is wrong with the words for a command that takes no positional
+    // arguments and needs `required`; empty when nothing is.
+    QString problem(const QStringList &required) const;
 
 private:
     QStringList m_names;
@@ -47,3 +50,5 @@ private:
 // Writes a line to standard output / standard error.
 void cliOut(const QString &line);
 void cliErr(const QString &line);
+// Says why and how the command is used on standard error; gives CliUsage.
+int cliUsageError(const QString &why, const QString &usage);

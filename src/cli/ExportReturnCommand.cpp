@@ -14,9 +14,7 @@ const QString kUsage = QStringLiteral(
 
 int usageError(const QString &why)
 {
-    cliErr(why);
-    cliErr(QStringLiteral("usage: quorvant-cli ") + kUsage);
-    return CliUsage;
+    return cliUsageError(why, kUsage);
 }
 
 int runExport(const QStringList &args)
@@ -25,13 +23,8 @@ int runExport(const QStringList &args)
                              QStringLiteral("--year"),    QStringLiteral("--quarter"), QStringLiteral("--date"),
                              QStringLiteral("--place"),   QStringLiteral("--remarks")};
     const CliOptions options(args, valued);
-    if (!options.ok())
-        return usageError(options.error());
-    if (!options.positional().isEmpty())
-        return usageError(QStringLiteral("unexpected argument %1").arg(options.positional().first()));
-    for (const char *required : {"--company", "--period", "--registration"})
-        if (!options.has(QLatin1String(required)))
-            return usageError(QStringLiteral("%1 is required").arg(QLatin1String(required)));
+    if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--registration")}); !problem.isEmpty())
+        return usageError(problem);
 
     // The return window's defaults for what is not given.
     const QDate today = Clock::today();

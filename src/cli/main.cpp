@@ -67,6 +67,25 @@ QString CliOptions::value(const QString &name, const QString &fallback) const
     return i < 0 ? fallback : m_values.at(i);
 }
 
+QString CliOptions::problem(const QStringList &required) const
+{
+    if (!ok())
+        return error();
+    if (!m_positional.isEmpty())
+        return QStringLiteral("unexpected argument %1").arg(m_positional.first());
+    for (const QString &name : required)
+        if (!has(name))
+            return QStringLiteral("%1 is required").arg(name);
+    return QString();
+}
+
+int cliUsageError(const QString &why, const QString &usage)
+{
+    cliErr(why);
+    cliErr(QStringLiteral("usage: quorvant-cli ") + usage);
+    return CliUsage;
+}
+
 void cliOut(const QString &line)
 {
     const QByteArray bytes = line.toUtf8() + '\n';
