@@ -81,6 +81,17 @@ private slots:
     void silentServerFailsSoon();
 
 private:
+    // Start-up in SQL Server mode, the test server named in NaturePath.inf.
+    bool startOnServer(const TestHome &home, const QByteArray &lineEnd = QByteArray())
+    {
+        home.systemFile(QStringLiteral("NaturePath.inf"), QStringLiteral("[%1]").arg(m_dsn).toUtf8() + lineEnd);
+        StartupFailure failure;
+        const bool opened = OpenStartupConnections(&failure);
+        if (!opened)
+            qWarning() << failure.description;
+        return opened;
+    }
+
     QString m_dsn;
     QString m_startedDir; // the server this test started, if any
     QTemporaryDir m_odbc;
@@ -173,9 +184,7 @@ void DatabaseModeTest::connectionTexts()
 void DatabaseModeTest::startupReadsCompaniesAndPeriods()
 {
     TestHome home;
-    home.systemFile(QStringLiteral("NaturePath.inf"), QStringLiteral("[%1]\r\n").arg(m_dsn).toUtf8());
-    StartupFailure failure;
-    QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+    QVERIFY(startOnServer(home, "\r\n"));
     QVERIFY(settings().blnKolvSet);
     QVERIFY(!settings().blnFoxPro);
     QCOMPARE(settings().strServerName, m_dsn);
@@ -209,9 +218,7 @@ void DatabaseModeTest::startupReadsCompaniesAndPeriods()
 void DatabaseModeTest::selectedCompanyReadsWorkTables()
 {
     TestHome home;
-    home.systemFile(QStringLiteral("NaturePath.inf"), QStringLiteral("[%1]").arg(m_dsn).toUtf8());
-    StartupFailure failure;
-    QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+    QVERIFY(startOnServer(home));
     QList<PeriodEntry> periods;
     SelectionFailure why;
     QVERIFY2(ListPeriods(QStringLiteral("1"), &periods, &why), qPrintable(why.description));
@@ -240,9 +247,7 @@ void DatabaseModeTest::selectedCompanyReadsWorkTables()
 void DatabaseModeTest::missingCatalogIsReported()
 {
     TestHome home;
-    home.systemFile(QStringLiteral("NaturePath.inf"), QStringLiteral("[%1]").arg(m_dsn).toUtf8());
-    StartupFailure failure;
-    QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+    QVERIFY(startOnServer(home));
     QList<PeriodEntry> periods;
     SelectionFailure why;
     QVERIFY(ListPeriods(QStringLiteral("2"), &periods, &why));
