@@ -1,57 +1,21 @@
 #include "WorkbookReader.h"
 
+#include "CompoundFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <freexl.h>
-
 #include <cmath>
 
 namespace {
-// FreeXL wants every handle closed, even after a failed open.
-void closeHandle(const void *&handle)
-{
-    if (handle)
-        freexl_close(handle);
-    handle = nullptr;
-}
-
 QString nativePath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
 
-QString openError(const QString &path, int code)
-{
-    if (code == FREEXL_FILE_NOT_FOUND && !QFileInfo::exists(path))
-        return QStringLiteral("The file %1 does not exist.").arg(nativePath(path));
-    return QStringLiteral("Cannot read the workbook %1: %2").arg(nativePath(path), FreeXLErrorText(code));
-}
-
-bool readSheetNames(const void *handle, QStringList *names, int *code)
-{
-    unsigned int count = 0;
-    *code = freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count);
-    if (*code != FREEXL_OK)
-        return false;
-    for (unsigned int i = 0; i < count && i <= 0xFFFF; ++i) {
-        const char *name = nullptr;
-        *code = freexl_get_worksheet_name(handle, static_cast<unsigned short>(i), &name);
-        if (*code != FREEXL_OK)
-            return false;
-        names->append(ListedSheetName(QString::fromUtf8(name ? name : "")));
-    }
-    return true;
-}
-
-// A workbook protected by a password opens, but its cells cannot be read.
-bool isObfuscated(const void *handle)
-{
-    unsigned int password = 0;
-    return freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK
-        && password == FREEXL_BIFF_OBFUSCATED;
-}
+// More than any Excel 97-2003 workbook holds; a larger file is not read into memory.
+constexpr qint64 kLargestWorkbook = qint64(1) << 30;
 } // namespace
 
 QString ListedSheetName(const QString &sheetName)
@@ -71,69 +35,15 @@ QString NumberText(double value)
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
-QString FreeXLErrorText(int code)
-{
-    switch (code) {
-    case FREEXL_FILE_NOT_FOUND:
-        return QStringLiteral("the file does not exist or is not accessible for reading");
-    case FREEXL_INSUFFICIENT_MEMORY:
-        return QStringLiteral("not enough memory to read it");
-    case FREEXL_INVALID_CFBF_HEADER:
-        return QStringLiteral("the file does not contain a valid CFBF header; it is not an Excel 97-2003 workbook");
-    case FREEXL_CFBF_READ_ERROR:
-        return QStringLiteral("read error; the file is corrupt or not an Excel 97-2003 workbook");
-    case FREEXL_CFBF_SEEK_ERROR:
-        return QStringLiteral("seek error; the file is corrupt or not an Excel 97-2003 workbook");
-    case FREEXL_CFBF_INVALID_SIGNATURE:
-        return QStringLiteral("the CFBF header has an invalid signature");
-    case FREEXL_CFBF_INVALID_SECTOR_SIZE:
-        return QStringLiteral("the CFBF header has an invalid sector size");
-    case FREEXL_CFBF_EMPTY_FAT_CHAIN:
-        return QStringLiteral("the CFBF header has an empty FAT chain");
-    case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
-        return QStringLiteral("the file contains an invalid File Allocation Table record");
-    case FREEXL_BIFF_INVALID_BOF:
-        return QStringLiteral("the file contains an invalid BIFF format entry");
-    case FREEXL_BIFF_INVALID_SST:
-        return QStringLiteral("the file contains an invalid Shared String Table");
-    case FREEXL_BIFF_ILLEGAL_SST_INDEX:
-        return QStringLiteral("a Shared String Table entry is not available");
-    case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
-        return QStringLiteral("the file does not contain a valid Workbook stream");
-    case FREEXL_BIFF_ILLEGAL_SHEET_INDEX:
-        return QStringLiteral("the requested worksheet is not available in the workbook");
-    case FREEXL_INVALID_CHARACTER:
-        return QStringLiteral("a text holds a character outside the workbook's character set");
-    case FREEXL_UNSUPPORTED_CHARSET:
-        return QStringLiteral("the workbook's character set is not supported");
-    case FREEXL_ILLEGAL_CELL_ROW_COL:
-        return QStringLiteral("a cell lies outside the sheet");
-    case FREEXL_ILLEGAL_RK_VALUE:
-        return QStringLiteral("a number cell cannot be decoded");
-    case FREEXL_INVALID_MINI_STREAM:
-        return QStringLiteral("the MiniFAT stream is invalid");
-    case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
-        return QStringLiteral("the MiniFAT stream contains an invalid entry");
-    case FREEXL_CRAFTED_FILE:
-        return QStringLiteral("the file is severely corrupted");
-    default:
-        return QStringLiteral("FreeXL error %1").arg(code);
-    }
-}
-
 bool ListWorkbookSheets(const QString &path, QStringList *names, QString *error)
 {
-    names->clear();
-    const void *handle = nullptr;
-    int code = freexl_open_info(QFile::encodeName(path).constData(), &handle);
-    if (code == FREEXL_OK)
-        readSheetNames(handle, names, &code);
-    closeHandle(handle);
-    if (code != FREEXL_OK) {
+    WorkbookReader reader;
+    if (!reader.open(path)) {
         names->clear();
-        *error = openError(path, code);
+        *error = reader.errorString();
         return false;
     }
+    *names = reader.sheetNames();
     return true;
 }
 
@@ -146,30 +56,59 @@ bool WorkbookReader::open(const QString &path)
 {
     close();
     m_path = path;
-    int code = freexl_open(QFile::encodeName(path).constData(), &m_handle);
-    if (code == FREEXL_OK && isObfuscated(m_handle)) {
-        closeHandle(m_handle);
-        m_error = QStringLiteral("Cannot read the workbook %1: it is protected with a password.").arg(nativePath(path));
+    QFile file(path);
+    if (!file.exists()) {
+        m_error = QStringLiteral("The file %1 does not exist.").arg(nativePath(path));
         return false;
     }
-    if (code == FREEXL_OK)
-        readSheetNames(m_handle, &m_listedNames, &code);
-    if (code != FREEXL_OK) {
-        closeHandle(m_handle);
-        m_listedNames.clear();
-        m_error = openError(path, code);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("Cannot read the workbook %1: %2").arg(nativePath(path), file.errorString());
         return false;
     }
+    if (file.size() > kLargestWorkbook) {
+        m_error = QStringLiteral("Cannot read the workbook %1: the file is too large for an Excel 97-2003 workbook")
+                      .arg(nativePath(path));
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_error = QStringLiteral("Cannot read the workbook %1: %2").arg(nativePath(path), file.errorString());
+        return false;
+    }
+    return openData(data, path);
+}
+
+bool WorkbookReader::openData(const QByteArray &data, const QString &path)
+{
+    close();
+    m_path = path;
+    CompoundFile container;
+    QByteArray stream;
+    QString reason;
+    if (!container.open(data) || !container.readStream({QStringLiteral("Workbook"), QStringLiteral("Book")}, &stream))
+        reason = container.error();
+    else if (!m_book.open(stream))
+        reason = m_book.error();
+    else if (m_book.encrypted())
+        reason = QStringLiteral("it is protected with a password.");
+    if (!reason.isEmpty()) {
+        m_error = QStringLiteral("Cannot read the workbook %1: %2").arg(nativePath(path), reason);
+        return false;
+    }
+    for (const QString &name : m_book.sheetNames())
+        m_listedNames << ListedSheetName(name);
+    m_open = true;
     return true;
 }
 
 void WorkbookReader::close()
 {
-    closeHandle(m_handle);
+    m_open = false;
+    m_book = BiffWorkbook();
+    m_cells = SheetCells();
     m_listedNames.clear();
     m_titles.clear();
-    m_titleRow = m_sheetRows = 0;
-    m_sheetColumns = 0;
+    m_titleRow = 0;
     m_rowCount = 0;
     m_error.clear();
 }
@@ -177,10 +116,10 @@ void WorkbookReader::close()
 bool WorkbookReader::selectSheet(const QString &listedName)
 {
     m_titles.clear();
+    m_cells = SheetCells();
     m_rowCount = 0;
-    m_titleRow = m_sheetRows = 0;
-    m_sheetColumns = 0;
-    if (!m_handle) {
+    m_titleRow = 0;
+    if (!m_open) {
         m_error = QStringLiteral("No workbook is open.");
         return false;
     }
@@ -194,29 +133,17 @@ bool WorkbookReader::selectSheet(const QString &listedName)
                       .arg(QFileInfo(m_path).fileName(), listedName);
         return false;
     }
-    int code = freexl_select_active_worksheet(m_handle, static_cast<unsigned short>(index));
-    if (code == FREEXL_OK)
-        code = freexl_worksheet_dimensions(m_handle, &m_sheetRows, &m_sheetColumns);
-    if (code != FREEXL_OK) {
-        m_sheetRows = 0;
-        m_sheetColumns = 0;
-        m_error = QStringLiteral("Cannot read the sheet %1: %2").arg(listedName, FreeXLErrorText(code));
+    if (!m_book.readSheet(int(index), &m_cells)) {
+        m_error = QStringLiteral("Cannot read the sheet %1: %2").arg(listedName, m_book.error());
         return false;
     }
-
-    // The titles stand in the first row that holds anything.
-    for (m_titleRow = 0; m_titleRow < m_sheetRows; ++m_titleRow) {
-        bool any = false;
-        for (unsigned short c = 0; c < m_sheetColumns && !any; ++c)
-            any = !cell(m_titleRow, c).isNull();
-        if (any)
-            break;
-    }
-    if (m_titleRow >= m_sheetRows)
+    if (m_cells.rows == 0)
         return true; // an empty sheet: no titles, no records
-    for (unsigned short c = 0; c < m_sheetColumns; ++c)
+    // The titles stand in the first row that holds anything.
+    m_titleRow = m_cells.firstRow;
+    for (int c = 0; c < m_cells.columns; ++c)
         m_titles << cell(m_titleRow, c).toString();
-    m_rowCount = qint64(m_sheetRows) - m_titleRow - 1;
+    m_rowCount = qint64(m_cells.rows) - m_titleRow - 1;
     return true;
 }
 
@@ -231,32 +158,13 @@ int WorkbookReader::columnIndex(const QString &title) const
 
 QVariant WorkbookReader::value(qint64 row, int column) const
 {
-    if (row < 0 || row >= m_rowCount || column < 0 || column >= m_sheetColumns)
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= m_cells.columns)
         return QVariant();
-    return cell(static_cast<unsigned int>(m_titleRow + 1 + row), static_cast<unsigned short>(column));
+    return cell(int(m_titleRow + 1 + row), column);
 }
 
-QVariant WorkbookReader::cell(unsigned int row, unsigned short column) const
+QVariant WorkbookReader::cell(int row, int column) const
 {
-    FreeXL_CellValue v;
-    if (!m_handle || freexl_get_cell_value(m_handle, row, column, &v) != FREEXL_OK)
-        return QVariant();
-    switch (v.type) {
-    case FREEXL_CELL_INT:
-        return QString::number(v.value.int_value);
-    case FREEXL_CELL_DOUBLE:
-        return NumberText(v.value.double_value);
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME:
-    case FREEXL_CELL_TIME: {
-        // An empty text is an empty cell to the reader of the table.
-        if (!v.value.text_value || !*v.value.text_value)
-            return QVariant();
-        return QString::fromUtf8(v.value.text_value);
-    }
-    default:
-        return QVariant();
-    }
+    const auto it = m_cells.text.constFind(CellKey(row, column));
+    return it == m_cells.text.constEnd() ? QVariant() : QVariant(*it);
 }

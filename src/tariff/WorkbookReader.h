@@ -1,14 +1,17 @@
 #pragma once
 
+#include "BiffWorkbook.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-// Reads Excel 97-2003 workbooks (.xls) through FreeXL, the way a database
-// driver presents them: each sheet is a table named "<sheet>$" ("'<sheet>$'"
-// when the name holds a blank or an apostrophe), its first non-empty row holds
-// the column titles and every later row is a record. Empty cells are null.
-// Defined names (named ranges) are not listed: FreeXL does not expose them.
+// Reads Excel 97-2003 workbooks (.xls) the way a database driver presents
+// them: each worksheet is a table named "<sheet>$" ("'<sheet>$'" when the name
+// holds a blank or an apostrophe), its first non-empty row holds the column
+// titles and every later row is a record. Empty cells are null. Defined names
+// (named ranges) are not listed. The file is checked as it is read, so a
+// damaged or crafted workbook ends in a message, never in a crash.
 class WorkbookReader
 {
 public:
@@ -17,11 +20,13 @@ public:
     WorkbookReader(const WorkbookReader &) = delete;
     WorkbookReader &operator=(const WorkbookReader &) = delete;
 
-    // Opens the whole workbook (cells included). False with errorString() set
-    // when FreeXL cannot read it.
+    // Opens the workbook and reads its sheet list. False with errorString()
+    // set when the file cannot be read. openData() reads bytes already in
+    // memory; `path` only names them in messages.
     bool open(const QString &path);
+    bool openData(const QByteArray &data, const QString &path);
     void close();
-    bool isOpen() const { return m_handle != nullptr; }
+    bool isOpen() const { return m_open; }
 
     // The tables of the workbook, in sheet order, named as listed above.
     QStringList sheetNames() const { return m_listedNames; }
@@ -42,15 +47,15 @@ public:
     QString errorString() const { return m_error; }
 
 private:
-    QVariant cell(unsigned int row, unsigned short column) const;
+    QVariant cell(int row, int column) const;
 
-    const void *m_handle = nullptr;
+    bool m_open = false;
+    BiffWorkbook m_book;
+    SheetCells m_cells;
     QString m_path;
     QStringList m_listedNames;
     QStringList m_titles;
-    unsigned int m_titleRow = 0;
-    unsigned int m_sheetRows = 0;
-    unsigned short m_sheetColumns = 0;
+    int m_titleRow = 0;
     qint64 m_rowCount = 0;
     QString m_error;
 };
@@ -65,6 +70,3 @@ bool ListWorkbookSheets(const QString &path, QStringList *names, QString *error)
 // A number as the text a database stores for it: whole numbers without a
 // fraction or exponent (74081110), others in their shortest exact form (0.5).
 QString NumberText(double value);
-
-// FreeXL's reason for an error code.
-QString FreeXLErrorText(int code);
