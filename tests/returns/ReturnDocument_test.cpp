@@ -77,12 +77,6 @@ private slots:
         delete home;
     }
 
-    void timeStamp()
-    {
-        QCOMPARE(ExportTimeStamp(QDateTime(QDate(2014, 7, 11), QTime(0, 30))), QStringLiteral("201407111230AM"));
-        QCOMPARE(ExportTimeStamp(QDateTime(QDate(2014, 7, 11), QTime(12, 10))), QStringLiteral("201407111210PM"));
-    }
-
     // From FoxPro tables written by python3-dbf, read through the table reader.
     // The tables appear after the company was chosen, as the accounting system
     // writes them then; the return replaces a longer one of an earlier export.
