@@ -79,7 +79,7 @@ private slots:
         for (const char *t : {"Categories", "Customers", "Employees", "Order Details", "Orders", "Products", "Shippers",
                               "Suppliers", "Umsätze"})
             QTest::newRow(t) << QStringLiteral("nwind.mdb") << QString::fromUtf8(t);
-        QTest::newRow("DateTest") << QStringLiteral("DateTestDatabase.mdb") << QStringLiteral("DateTest");
+        QTest::newRow("DateTest") << QStringLiteral("DateTestDatabase.mdb") << "DateTest";
     }
 
     // Every value of every table against what mdb-export prints for the same file.
@@ -188,14 +188,14 @@ private slots:
     {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
-        QTest::newRow("epoch") << 0.0 << QStringLiteral("1899-12-30");
-        QTest::newRow("quarter start") << 41730.0 << QStringLiteral("2014-04-01");
-        QTest::newRow("noon") << 41730.5 << QStringLiteral("2014-04-01 12:00:00");
-        QTest::newRow("a second before midnight rounds up") << 41730.99999999 << QStringLiteral("2014-04-02");
-        QTest::newRow("before 1900: fraction counts forward") << -1.25 << QStringLiteral("1899-12-29 06:00:00");
-        QTest::newRow("negative zero day") << -0.5 << QStringLiteral("1899-12-30 12:00:00");
-        QTest::newRow("first day") << -657434.0 << QStringLiteral("0100-01-01");
-        QTest::newRow("last day") << 2958465.0 << QStringLiteral("9999-12-31");
+        QTest::newRow("epoch") << 0.0 << "1899-12-30";
+        QTest::newRow("quarter start") << 41730.0 << "2014-04-01";
+        QTest::newRow("noon") << 41730.5 << "2014-04-01 12:00:00";
+        QTest::newRow("a second before midnight rounds up") << 41730.99999999 << "2014-04-02";
+        QTest::newRow("before 1900: fraction counts forward") << -1.25 << "1899-12-29 06:00:00";
+        QTest::newRow("negative zero day") << -0.5 << "1899-12-30 12:00:00";
+        QTest::newRow("first day") << -657434.0 << "0100-01-01";
+        QTest::newRow("last day") << 2958465.0 << "9999-12-31";
         QTest::newRow("too early") << -657435.0 << QString();
         QTest::newRow("too late") << 2958466.0 << QString();
         QTest::newRow("not a number") << std::nan("") << QString();
@@ -212,11 +212,11 @@ private slots:
     {
         QTest::addColumn<qint64>("value");
         QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << qint64(0) << QStringLiteral("0.0000");
-        QTest::newRow("cents") << qint64(127500) << QStringLiteral("12.7500");
-        QTest::newRow("negative fraction") << qint64(-5) << QStringLiteral("-0.0005");
-        QTest::newRow("largest") << std::numeric_limits<qint64>::max() << QStringLiteral("922337203685477.5807");
-        QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << QStringLiteral("-922337203685477.5808");
+        QTest::newRow("zero") << qint64(0) << "0.0000";
+        QTest::newRow("cents") << qint64(127500) << "12.7500";
+        QTest::newRow("negative fraction") << qint64(-5) << "-0.0005";
+        QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "922337203685477.5807";
+        QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << "-922337203685477.5808";
     }
 
     void currencyText()
@@ -233,36 +233,28 @@ private slots:
         const QByteArray good = bytesOf(jetFixture(QStringLiteral("DateTestDatabase.mdb")));
         QVERIFY(!good.isEmpty());
 
-        QTest::newRow("missing") << QString() << QByteArray() << QStringLiteral("was not found");
-        QTest::newRow("empty") << QStringLiteral("empty.mdb") << QByteArray() << QStringLiteral("is not an Access database");
-        QTest::newRow("text") << QStringLiteral("notes.mdb") << QByteArray("Company list\r\n001,ABC\r\n")
-                              << QStringLiteral("is not an Access database");
-        QTest::newRow("dbase table") << QStringLiteral("kolvcomp.mdb") << QByteArray::fromHex("03790c1f0300000061003200")
-                                     << QStringLiteral("is not an Access database");
-        QTest::newRow("first page only") << QStringLiteral("page.mdb") << good.left(4096)
-                                         << QStringLiteral("is incomplete");
+        QTest::newRow("missing") << QString() << QByteArray() << "was not found";
+        QTest::newRow("empty") << "empty.mdb" << QByteArray() << "is not an Access database";
+        QTest::newRow("text") << "notes.mdb" << QByteArray("Company list\r\n001,ABC\r\n") << "is not an Access database";
+        QTest::newRow("dbase table") << "kolvcomp.mdb" << QByteArray::fromHex("03790c1f0300000061003200")
+                                     << "is not an Access database";
+        QTest::newRow("first page only") << "page.mdb" << good.left(4096) << "is incomplete";
         QByteArray version = good;
         version[0x14] = char(0x40);
-        QTest::newRow("unknown version") << QStringLiteral("version.mdb") << version
-                                         << QStringLiteral("version that cannot be read");
+        QTest::newRow("unknown version") << "version.mdb" << version << "version that cannot be read";
         QByteArray catalog = good;
         catalog.replace(2 * 4096, 4096, QByteArray(4096, char(0xA5)));
-        QTest::newRow("catalog overwritten") << QStringLiteral("catalog.mdb") << catalog
-                                             << QStringLiteral("table list of the Access file");
+        QTest::newRow("catalog overwritten") << "catalog.mdb" << catalog << "table list of the Access file";
         QByteArray twice = good;
         // A column name in a Jet 4 definition: its length in bytes, then UTF-16.
         const QByteArray timeCol = QByteArray("\x0e\0T\0i\0m\0e\0C\0o\0l\0", 16);
         const qsizetype at = twice.indexOf(timeCol, 18 * 4096);
         QVERIFY(at > 18 * 4096 && at < 19 * 4096);
         twice.replace(at, timeCol.size(), QByteArray("\x0e\0D\0a\0t\0e\0C\0o\0l\0", 16));
-        QTest::newRow("two columns of one name") << QStringLiteral("twice.mdb") << twice
-                                                 << QStringLiteral("The table DateTest of");
-        QTest::newRow("cut in the catalog") << QStringLiteral("quarter.mdb") << good.left(16 * 4096)
-                                            << QStringLiteral("table list of the Access file");
-        QTest::newRow("cut in a table") << QStringLiteral("cut.mdb") << good.left(20 * 4096)
-                                        << QStringLiteral("The table DateTest of");
-        QTest::newRow("cut inside a page") << QStringLiteral("ragged.mdb") << good.left(good.size() - 100)
-                                           << QStringLiteral("is incomplete");
+        QTest::newRow("two columns of one name") << "twice.mdb" << twice << "The table DateTest of";
+        QTest::newRow("cut in the catalog") << "quarter.mdb" << good.left(16 * 4096) << "table list of the Access file";
+        QTest::newRow("cut in a table") << "cut.mdb" << good.left(20 * 4096) << "The table DateTest of";
+        QTest::newRow("cut inside a page") << "ragged.mdb" << good.left(good.size() - 100) << "is incomplete";
     }
 
     // A broken file gives a clear message, from the opening or from the first
