@@ -141,14 +141,11 @@ private slots:
         QTest::addColumn<QString>("catalog");
         QTest::addColumn<bool>("dataSource");
         QTest::addColumn<QString>("text");
-        QTest::newRow("FreeTDS") << QStringLiteral("ACCTS01") << QStringLiteral("nKolvSet") << false
-                                 << QStringLiteral("Driver=FreeTDS;Server=ACCTS01;Database=nKolvSet;UID=sa;PWD=;"
-                                                   "TDS_Version=auto");
-        QTest::newRow("FreeTDS instance") << QStringLiteral("ACCTS01\\SQLEXPRESS") << QStringLiteral("DB12") << false
-                                          << QStringLiteral("Driver=FreeTDS;Server=ACCTS01\\SQLEXPRESS;Database=DB12;"
-                                                            "UID=sa;PWD=;TDS_Version=auto");
-        QTest::newRow("data source") << QStringLiteral("ACCTS01") << QStringLiteral("DB7") << true
-                                     << QStringLiteral("DSN=ACCTS01;Database=DB7;UID=sa;PWD=");
+        QTest::newRow("FreeTDS") << "ACCTS01" << "nKolvSet" << false
+                                 << "Driver=FreeTDS;Server=ACCTS01;Database=nKolvSet;UID=sa;PWD=;TDS_Version=auto";
+        QTest::newRow("FreeTDS instance") << "ACCTS01\\SQLEXPRESS" << "DB12" << false
+                                          << "Driver=FreeTDS;Server=ACCTS01\\SQLEXPRESS;Database=DB12;UID=sa;PWD=;TDS_Version=auto";
+        QTest::newRow("data source") << "ACCTS01" << "DB7" << true << "DSN=ACCTS01;Database=DB7;UID=sa;PWD=";
     }
 
     void connectionTexts()
