@@ -92,6 +92,13 @@ private slots:
         QCOMPARE(rows(QStringLiteral("Select name from db3_types Order by NAME")).first(), QString(12, u' '));
     }
 
+    // The second NAME is left out, the fields after it stay in place.
+    void repeatedFieldNameKeepsTheOthersInPlace()
+    {
+        QCOMPARE(rows(QStringLiteral("select * from dupe_names")), QStringList{"n1    |c1    "});
+        QCOMPARE(rows(QStringLiteral("select code from dupe_names order by code")), QStringList{"c1    "});
+    }
+
     void brokenFiles_data()
     {
         QTest::addColumn<QString>("file");
