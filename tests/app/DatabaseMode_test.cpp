@@ -24,32 +24,25 @@
 namespace {
 
 // A loopback port that accepts connections and never says a word.
-class SilentServer
+struct SilentServer
 {
-public:
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    int port = 0;
     SilentServer()
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), length) != 0
-            || ::listen(m_fd, 8) != 0
-            || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
-            return;
-        m_port = ntohs(address.sin_port);
+        auto *any = reinterpret_cast<sockaddr *>(&address);
+        if (fd >= 0 && ::bind(fd, any, length) == 0 && ::listen(fd, 8) == 0 && ::getsockname(fd, any, &length) == 0)
+            port = ntohs(address.sin_port);
     }
     ~SilentServer()
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        if (fd >= 0)
+            ::close(fd);
     }
-    int port() const { return m_port; }
-
-private:
-    int m_fd = -1;
-    int m_port = 0;
 };
 
 QString readAll(const QString &path)
@@ -67,19 +60,6 @@ class DatabaseModeTest : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void cleanup();
-
-    void connectionTexts_data();
-    void connectionTexts();
-    void startupReadsCompaniesAndPeriods();
-    void selectedCompanyReadsWorkTables();
-    void missingCatalogIsReported();
-    void silentServerFailsSoon_data();
-    void silentServerFailsSoon();
-
 private:
     // Start-up in SQL Server mode, the test server named in NaturePath.inf.
     bool startOnServer(const TestHome &home, const QByteArray &lineEnd = QByteArray())
@@ -96,193 +76,172 @@ private:
     QString m_startedDir; // the server this test started, if any
     QTemporaryDir m_odbc;
     SilentServer m_silent;
-};
 
-void DatabaseModeTest::initTestCase()
-{
-    if (qEnvironmentVariableIsEmpty("QV_PG_DSN") || qEnvironmentVariableIsEmpty("ODBCINI")) {
-        QProcess p;
-        p.start(QStringLiteral(QV_SOURCE_DIR "/scripts/pg-test-server.sh"),
-                {QStringLiteral("start"), QString::number(QCoreApplication::applicationPid())});
-        const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-        const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-        if (!ok || dir.isEmpty()) {
-            const QString why = QStringLiteral("the PostgreSQL test server could not be started: ")
-                + QString::fromLocal8Bit(p.readAllStandardError()).trimmed() + p.errorString();
-            if (qEnvironmentVariable("CI") == QLatin1String("true"))
-                QFAIL(qPrintable(why));
-            QSKIP(qPrintable(why));
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("QV_PG_DSN") || qEnvironmentVariableIsEmpty("ODBCINI")) {
+            QProcess p;
+            p.start(QStringLiteral(QV_SOURCE_DIR "/scripts/pg-test-server.sh"),
+                    {QStringLiteral("start"), QString::number(QCoreApplication::applicationPid())});
+            const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+            const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+            if (!ok || dir.isEmpty()) {
+                const QString why = QStringLiteral("the PostgreSQL test server could not be started: ")
+                    + QString::fromLocal8Bit(p.readAllStandardError()).trimmed() + p.errorString();
+                if (qEnvironmentVariable("CI") == QLatin1String("true"))
+                    QFAIL(qPrintable(why));
+                QSKIP(qPrintable(why));
+            }
+            m_startedDir = dir;
+            const QStringList lines = readAll(dir + QStringLiteral("/env.sh")).split(u'\n', Qt::SkipEmptyParts);
+            for (const QString &line : lines) {
+                const QString assignment = line.mid(line.indexOf(u' ') + 1);
+                const qsizetype eq = assignment.indexOf(u'=');
+                QString value = assignment.mid(eq + 1);
+                value.remove(u'\'');
+                qputenv(assignment.left(eq).toLatin1().constData(), value.toLocal8Bit());
+            }
         }
-        m_startedDir = dir;
-        const QStringList lines = readAll(dir + QStringLiteral("/env.sh")).split(u'\n', Qt::SkipEmptyParts);
-        for (const QString &line : lines) {
-            const QString assignment = line.mid(line.indexOf(u' ') + 1);
-            const qsizetype eq = assignment.indexOf(u'=');
-            QString value = assignment.mid(eq + 1);
-            value.remove(u'\'');
-            qputenv(assignment.left(eq).toLatin1().constData(), value.toLocal8Bit());
-        }
+        m_dsn = qEnvironmentVariable("QV_PG_DSN");
+        QVERIFY(!m_dsn.isEmpty());
+        QVERIFY(m_silent.port > 0);
+
+        // A second data source, on the silent port, beside the server's own.
+        QString ini = readAll(qEnvironmentVariable("ODBCINI"));
+        QVERIFY2(ini.contains(m_dsn), "the server's odbc.ini lacks its data source");
+        QString silent = ini.mid(ini.indexOf(u'\n') + 1);
+        silent.replace(QRegularExpression(QStringLiteral("Port = \\d+")),
+                       QStringLiteral("Port = %1").arg(m_silent.port));
+        ini += QStringLiteral("\n[QV-SILENT-SERVER]\n") + silent;
+        QFile out(m_odbc.filePath(QStringLiteral("odbc.ini")));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(ini.toUtf8());
+        out.close();
+        qputenv("ODBCINI", out.fileName().toLocal8Bit());
     }
-    m_dsn = qEnvironmentVariable("QV_PG_DSN");
-    QVERIFY(!m_dsn.isEmpty());
-    QVERIFY(m_silent.port() > 0);
 
-    // A second data source, on the silent port, beside the server's own.
-    QString ini = readAll(qEnvironmentVariable("ODBCINI"));
-    QVERIFY2(ini.contains(m_dsn), "the server's odbc.ini lacks its data source");
-    QString silent = ini.mid(ini.indexOf(u'\n') + 1);
-    silent.replace(QRegularExpression(QStringLiteral("Port = \\d+")),
-                   QStringLiteral("Port = %1").arg(m_silent.port()));
-    ini += QStringLiteral("\n[QV-SILENT-SERVER]\n") + silent;
-    QFile out(m_odbc.filePath(QStringLiteral("odbc.ini")));
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write(ini.toUtf8());
-    out.close();
-    qputenv("ODBCINI", out.fileName().toLocal8Bit());
-}
+    void cleanupTestCase()
+    {
+        if (!m_startedDir.isEmpty())
+            QProcess::execute(QStringLiteral(QV_SOURCE_DIR "/scripts/pg-test-server.sh"),
+                              {QStringLiteral("stop"), m_startedDir});
+    }
 
-void DatabaseModeTest::cleanupTestCase()
-{
-    if (!m_startedDir.isEmpty())
-        QProcess::execute(QStringLiteral(QV_SOURCE_DIR "/scripts/pg-test-server.sh"),
-                          {QStringLiteral("stop"), m_startedDir});
-}
+    void cleanup()
+    {
+        const AppSettings &s = settings();
+        for (const QString &name : {s.cnKolvSet, s.cnProgram, s.cnCompany})
+            CloseConnection(name);
+    }
 
-void DatabaseModeTest::cleanup()
-{
-    const AppSettings &s = settings();
-    for (const QString &name : {s.cnKolvSet, s.cnProgram, s.cnCompany})
-        CloseConnection(name);
-}
+    void connectionTexts_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("catalog");
+        QTest::addColumn<bool>("dataSource");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("FreeTDS") << "ACCTS01" << "nKolvSet" << false
+                                 << "Driver=FreeTDS;Server=ACCTS01;Database=nKolvSet;UID=sa;PWD=;TDS_Version=auto";
+        QTest::newRow("FreeTDS instance") << "ACCTS01\\SQLEXPRESS" << "DB12" << false
+                                          << "Driver=FreeTDS;Server=ACCTS01\\SQLEXPRESS;Database=DB12;UID=sa;PWD=;TDS_Version=auto";
+        QTest::newRow("data source") << "ACCTS01" << "DB7" << true << "DSN=ACCTS01;Database=DB7;UID=sa;PWD=";
+    }
 
-void DatabaseModeTest::connectionTexts_data()
-{
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<QString>("catalog");
-    QTest::addColumn<bool>("dataSource");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("FreeTDS") << QStringLiteral("ACCTS01") << QStringLiteral("nKolvSet") << false
-                             << QStringLiteral("Driver=FreeTDS;Server=ACCTS01;Database=nKolvSet;UID=sa;PWD=;"
-                                               "TDS_Version=auto");
-    QTest::newRow("FreeTDS instance") << QStringLiteral("ACCTS01\\SQLEXPRESS") << QStringLiteral("DB12") << false
-                                      << QStringLiteral("Driver=FreeTDS;Server=ACCTS01\\SQLEXPRESS;Database=DB12;"
-                                                        "UID=sa;PWD=;TDS_Version=auto");
-    QTest::newRow("data source") << QStringLiteral("ACCTS01") << QStringLiteral("DB7") << true
-                                 << QStringLiteral("DSN=ACCTS01;Database=DB7;UID=sa;PWD=");
-}
+    void connectionTexts()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, catalog);
+        QFETCH(bool, dataSource);
+        QTEST(SqlServerConnectionText(server, catalog, dataSource), "text");
+    }
 
-void DatabaseModeTest::connectionTexts()
-{
-    QFETCH(QString, server);
-    QFETCH(QString, catalog);
-    QFETCH(bool, dataSource);
-    QTEST(SqlServerConnectionText(server, catalog, dataSource), "text");
-}
+    // Start-up finds the server in NaturePath.inf and opens the company list
+    // there; the selection core then reads it the way the window does and
+    // opens a company's own catalog, or says that it is missing.
+    void companiesPeriodsAndWorkTables()
+    {
+        TestHome home;
+        QVERIFY(startOnServer(home, "\r\n"));
+        QVERIFY(settings().blnKolvSet);
+        QVERIFY(!settings().blnFoxPro);
+        QCOMPARE(settings().strServerName, m_dsn);
 
-// Start-up finds the server in NaturePath.inf and opens the company list
-// there; the selection core then reads it the way the window does.
-void DatabaseModeTest::startupReadsCompaniesAndPeriods()
-{
-    TestHome home;
-    QVERIFY(startOnServer(home, "\r\n"));
-    QVERIFY(settings().blnKolvSet);
-    QVERIFY(!settings().blnFoxPro);
-    QCOMPARE(settings().strServerName, m_dsn);
+        QList<CompanyEntry> companies;
+        SelectionFailure why;
+        QVERIFY2(ListCompanies(&companies, &why), qPrintable(why.description));
+        QStringList listed;
+        for (const CompanyEntry &c : companies)
+            listed << ValueText(c.code) + u'=' + c.name;
+        QCOMPARE(listed, QStringList({QStringLiteral("1=ABC TRADERS"), QStringLiteral("2=O'BRIEN & SONS"),
+                                      QStringLiteral("3=NO PERIODS LTD")}));
 
-    QList<CompanyEntry> companies;
-    SelectionFailure why;
-    QVERIFY2(ListCompanies(&companies, &why), qPrintable(why.description));
-    QStringList listed;
-    for (const CompanyEntry &c : companies)
-        listed << ValueText(c.code) + u'=' + c.name;
-    QCOMPARE(listed, QStringList({QStringLiteral("1=ABC TRADERS"), QStringLiteral("2=O'BRIEN & SONS"),
-                                  QStringLiteral("3=NO PERIODS LTD")}));
+        QList<PeriodEntry> periods, first;
+        QVERIFY2(ListPeriods(companies[2].code, &periods, &why), qPrintable(why.description));
+        QVERIFY(periods.isEmpty());
+        QVERIFY2(ListPeriods(companies[1].code, &periods, &why), qPrintable(why.description));
+        QCOMPARE(periods.size(), 1);
+        QCOMPARE(periods[0].from, QDate(1899, 4, 1));
+        QCOMPARE(periods[0].to, QDate(1900, 3, 31));
+        // Company 2 has no catalog DB2 on the server.
+        QVERIFY(!SelectCompany(companies[1].code, companies[1].name, periods[0], &why));
+        QVERIFY2(why.description.contains(QStringLiteral("Cannot connect to the database DB2")),
+                 qPrintable(why.description));
+        QVERIFY(settings().strCompCode.isEmpty());
 
-    QList<PeriodEntry> periods;
-    QVERIFY2(ListPeriods(companies[0].code, &periods, &why), qPrintable(why.description));
-    QCOMPARE(periods.size(), 2);
-    QCOMPARE(periods[0].from, QDate(2014, 4, 1));
-    QCOMPARE(periods[0].to, QDate(2015, 3, 31));
-    QCOMPARE(periods[0].code, QStringLiteral("14041503"));
-    QCOMPARE(periods[1].code, QStringLiteral("13041403"));
+        QVERIFY2(ListPeriods(companies[0].code, &first, &why), qPrintable(why.description));
+        QCOMPARE(first.size(), 2);
+        QCOMPARE(first[0].from, QDate(2014, 4, 1));
+        QCOMPARE(first[0].to, QDate(2015, 3, 31));
+        QCOMPARE(first[0].code, QStringLiteral("14041503"));
+        QCOMPARE(first[1].code, QStringLiteral("13041403"));
+        QVERIFY2(SelectCompany(companies[0].code, companies[0].name, first[0], &why), qPrintable(why.description));
+        QCOMPARE(settings().strCompCode, QStringLiteral("1"));
 
-    QVERIFY2(ListPeriods(companies[1].code, &periods, &why), qPrintable(why.description));
-    QCOMPARE(periods.size(), 1);
-    QCOMPARE(periods[0].from, QDate(1899, 4, 1));
-    QCOMPARE(periods[0].to, QDate(1900, 3, 31));
+        QSqlQuery q(connection(settings().cnCompany));
+        QVERIFY2(q.exec(QStringLiteral("select * from STEMP4 order by Col01")), qPrintable(q.lastError().text()));
+        QVERIFY(q.next());
+        QCOMPARE(ValueText(q.value(QStringLiteral("Col02"))), QStringLiteral("INV/1"));
+        QCOMPARE(ValueDate(q.value(QStringLiteral("COL03"))), QDate(2014, 7, 11));
+        QCOMPARE(ValueText(q.value(QStringLiteral("Col08"))).toDouble(), 10.4);
+        QVERIFY(q.next());
+        QCOMPARE(ValueText(q.value(QStringLiteral("Col04"))), QStringLiteral("Brass \"rods\" & fittings"));
+        QCOMPARE(ValueText(q.value(QStringLiteral("Col07"))), QStringLiteral("1234567.89"));
+        QVERIFY(!q.next());
 
-    QVERIFY2(ListPeriods(companies[2].code, &periods, &why), qPrintable(why.description));
-    QVERIFY(periods.isEmpty());
-}
+        QVERIFY2(q.exec(QStringLiteral("select * from PTEMP5")), qPrintable(q.lastError().text()));
+        QVERIFY(q.next());
+        QCOMPARE(ValueDate(q.value(QStringLiteral("Col12"))), QDate(2014, 6, 2));
+        QCOMPARE(ValueText(q.value(QStringLiteral("Col10"))), QStringLiteral("AAACX9999QXD001"));
+    }
 
-void DatabaseModeTest::selectedCompanyReadsWorkTables()
-{
-    TestHome home;
-    QVERIFY(startOnServer(home));
-    QList<PeriodEntry> periods;
-    SelectionFailure why;
-    QVERIFY2(ListPeriods(QStringLiteral("1"), &periods, &why), qPrintable(why.description));
-    QVERIFY(!periods.isEmpty());
-    QVERIFY2(SelectCompany(QStringLiteral("1"), QStringLiteral("ABC TRADERS"), periods[0], &why),
-             qPrintable(why.description));
-    QCOMPARE(settings().strCompCode, QStringLiteral("1"));
+    void silentServerFailsSoon_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("data source") << QStringLiteral("QV-SILENT-SERVER") << QStringLiteral("timeout expired");
+        QTest::newRow("FreeTDS") << QStringLiteral("127.0.0.1,%1").arg(m_silent.port)
+                                 << QStringLiteral("the server does not answer");
+        QTest::newRow("nobody there") << QStringLiteral("127.0.0.1,1") << QStringLiteral("Unable to connect");
+    }
 
-    QSqlQuery q(connection(settings().cnCompany));
-    QVERIFY2(q.exec(QStringLiteral("select * from STEMP4 order by Col01")), qPrintable(q.lastError().text()));
-    QVERIFY(q.next());
-    QCOMPARE(ValueText(q.value(QStringLiteral("Col02"))), QStringLiteral("INV/1"));
-    QCOMPARE(ValueDate(q.value(QStringLiteral("COL03"))), QDate(2014, 7, 11));
-    QCOMPARE(ValueText(q.value(QStringLiteral("Col08"))).toDouble(), 10.4);
-    QVERIFY(q.next());
-    QCOMPARE(ValueText(q.value(QStringLiteral("Col04"))), QStringLiteral("Brass \"rods\" & fittings"));
-    QCOMPARE(ValueText(q.value(QStringLiteral("Col07"))), QStringLiteral("1234567.89"));
-    QVERIFY(!q.next());
-
-    QVERIFY2(q.exec(QStringLiteral("select * from PTEMP5")), qPrintable(q.lastError().text()));
-    QVERIFY(q.next());
-    QCOMPARE(ValueDate(q.value(QStringLiteral("Col12"))), QDate(2014, 6, 2));
-    QCOMPARE(ValueText(q.value(QStringLiteral("Col10"))), QStringLiteral("AAACX9999QXD001"));
-}
-
-void DatabaseModeTest::missingCatalogIsReported()
-{
-    TestHome home;
-    QVERIFY(startOnServer(home));
-    QList<PeriodEntry> periods;
-    SelectionFailure why;
-    QVERIFY(ListPeriods(QStringLiteral("2"), &periods, &why));
-    QVERIFY(!SelectCompany(QStringLiteral("2"), QStringLiteral("O'BRIEN & SONS"), periods.value(0), &why));
-    QVERIFY2(why.description.contains(QStringLiteral("Cannot connect to the database DB2")),
-             qPrintable(why.description));
-    QVERIFY(settings().strCompCode.isEmpty());
-}
-
-void DatabaseModeTest::silentServerFailsSoon_data()
-{
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<QString>("why");
-    QTest::newRow("data source") << QStringLiteral("QV-SILENT-SERVER") << QStringLiteral("timeout expired");
-    QTest::newRow("FreeTDS") << QStringLiteral("127.0.0.1,%1").arg(m_silent.port())
-                             << QStringLiteral("the server does not answer");
-    QTest::newRow("nobody there") << QStringLiteral("127.0.0.1,1") << QStringLiteral("Unable to connect");
-}
-
-// A server that does not answer gives a clear error within seconds.
-void DatabaseModeTest::silentServerFailsSoon()
-{
-    QFETCH(QString, server);
-    QFETCH(QString, why);
-    QString error;
-    QElapsedTimer timer;
-    timer.start();
-    QVERIFY(!OpenSqlServerConnection(QStringLiteral("silent"), server, QStringLiteral("nKolvSet"), &error));
-    const qint64 elapsed = timer.elapsed();
-    QVERIFY2(error.startsWith(QStringLiteral("Cannot connect to the database nKolvSet on the server %1:").arg(server)),
-             qPrintable(error));
-    QVERIFY2(error.contains(why), qPrintable(error));
-    QVERIFY2(elapsed < 15000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
-    QVERIFY(!QSqlDatabase::contains(QStringLiteral("silent")));
-}
+    // A server that does not answer gives a clear error within seconds.
+    void silentServerFailsSoon()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, why);
+        QString error;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!OpenSqlServerConnection(QStringLiteral("silent"), server, QStringLiteral("nKolvSet"), &error));
+        const qint64 elapsed = timer.elapsed();
+        QVERIFY2(error.startsWith(QStringLiteral("Cannot connect to the database nKolvSet on the server %1:").arg(server)),
+                 qPrintable(error));
+        QVERIFY2(error.contains(why), qPrintable(error));
+        QVERIFY2(elapsed < 15000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
+        QVERIFY(!QSqlDatabase::contains(QStringLiteral("silent")));
+    }
+};
 
 QV_REGISTER_TEST(DatabaseModeTest)
 #include "DatabaseMode_test.moc"

@@ -19,7 +19,7 @@ class StartupTest : public QObject
 private slots:
     void dataModeDecision_data()
     {
-        QTest::addColumn<bool>("kolvBat");
+        QTest::addColumn<QString>("marker"); // in the application folder
         QTest::addColumn<QByteArray>("naturePath"); // empty: no file
         QTest::addColumn<bool>("accessInf");
         QTest::addColumn<int>("mode");
@@ -29,28 +29,29 @@ private slots:
 
         const int fox = int(DataMode::FoxPro), jet = int(DataMode::Jet), sql = int(DataMode::SqlServer);
         QTest::newRow("KOLV.Bat wins over everything")
-            << true << QByteArray("D:\\Accounts [SRV01]\r\n") << true << fox << "" << "" << true;
-        QTest::newRow("Jet, one line") << false << QByteArray("D:\\Accounts\r\n") << true << jet << "D:\\Accounts" << "" << true;
+            << "KOLV.Bat" << QByteArray("D:\\Accounts [SRV01]\r\n") << true << fox << "" << "" << true;
+        QTest::newRow("Jet, one line") << "" << QByteArray("D:\\Accounts\r\n") << true << jet << "D:\\Accounts" << "" << true;
         QTest::newRow("Jet, several lines: only the first")
-            << false << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << jet << "D:\\Accounts" << "" << true;
-        QTest::newRow("Jet, separator kept") << false << QByteArray("D:\\Accounts\\\n") << true << jet << "D:\\Accounts\\" << "" << true;
-        QTest::newRow("Jet, blanks kept") << false << QByteArray("  D:\\Accounts  ") << true << jet << "  D:\\Accounts  " << "" << true;
-        QTest::newRow("Jet without NaturePath.inf") << false << QByteArray() << true << jet << "" << "" << true;
-        QTest::newRow("server in brackets") << false << QByteArray("D:\\Accounts [SRV01]") << false << sql << "D:\\Accounts [SRV01]" << "SRV01" << true;
-        QTest::newRow("server, no opening bracket") << false << QByteArray("SRV01]") << false << sql << "SRV01]" << "SRV01" << true;
-        QTest::newRow("server, no closing bracket stops") << false << QByteArray("[SRV01") << false << sql << "[SRV01" << "" << false;
-        QTest::newRow("server, brackets reversed stops") << false << QByteArray("]SRV01[") << false << sql << "]SRV01[" << "" << false;
-        QTest::newRow("no file at all stops") << false << QByteArray() << false << sql << "" << "" << false;
+            << "" << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << jet << "D:\\Accounts" << "" << true;
+        QTest::newRow("Jet, separator kept") << "" << QByteArray("D:\\Accounts\\\n") << true << jet << "D:\\Accounts\\" << "" << true;
+        QTest::newRow("Jet, blanks kept") << "" << QByteArray("  D:\\Accounts  ") << true << jet << "  D:\\Accounts  " << "" << true;
+        QTest::newRow("Jet without NaturePath.inf") << "" << QByteArray() << true << jet << "" << "" << true;
+        QTest::newRow("server in brackets") << "" << QByteArray("D:\\Accounts [SRV01]") << false << sql << "D:\\Accounts [SRV01]" << "SRV01" << true;
+        QTest::newRow("server, no opening bracket") << "" << QByteArray("SRV01]") << false << sql << "SRV01]" << "SRV01" << true;
+        QTest::newRow("server, no closing bracket stops") << "" << QByteArray("[SRV01") << false << sql << "[SRV01" << "" << false;
+        QTest::newRow("server, brackets reversed stops") << "" << QByteArray("]SRV01[") << false << sql << "]SRV01[" << "" << false;
+        QTest::newRow("marker in any letter case") << "kolv.bat" << QByteArray() << false << fox << "" << "" << true;
+        QTest::newRow("no file at all stops") << "" << QByteArray() << false << sql << "" << "" << false;
     }
 
     void dataModeDecision()
     {
-        QFETCH(bool, kolvBat);
+        QFETCH(QString, marker);
         QFETCH(QByteArray, naturePath);
         QFETCH(bool, accessInf);
         TestHome home;
-        if (kolvBat)
-            home.writeFile(QStringLiteral("KOLV.Bat"), "");
+        if (!marker.isEmpty())
+            home.writeFile(marker, "");
         if (!naturePath.isEmpty())
             home.systemFile(QStringLiteral("NaturePath.inf"), naturePath);
         if (accessInf)
@@ -63,13 +64,6 @@ private slots:
         QTEST(d.ok, "ok");
         if (!d.ok)
             QVERIFY(!d.error.isEmpty());
-    }
-
-    void markerNamesIgnoreLetterCase()
-    {
-        TestHome home;
-        home.writeFile(QStringLiteral("kolv.bat"), "");
-        QCOMPARE(DecideDataMode(home.app(), home.system()).mode, DataMode::FoxPro);
     }
 
     void failedStartupSaysWhy()
@@ -123,13 +117,10 @@ private slots:
         CloseConnection(QStringLiteral("p"));
 
         // A file that is not a database is reported, not replaced.
-        QFile bad(home.app() + QStringLiteral("/bad.sqlite"));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write(QByteArray(4096, 'x'));
-        bad.close();
-        QVERIFY(!OpenProgramDatabase(QStringLiteral("p"), bad.fileName(), &error));
+        const QString bad = home.writeFile(QStringLiteral("bad.sqlite"), QByteArray(4096, 'x'));
+        QVERIFY(!OpenProgramDatabase(QStringLiteral("p"), bad, &error));
         QVERIFY(!error.isEmpty());
-        QCOMPARE(QFile(bad.fileName()).size(), 4096);
+        QCOMPARE(QFile(bad).size(), 4096);
     }
 
     void regionalQuestion()

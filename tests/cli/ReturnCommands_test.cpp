@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -37,7 +39,7 @@ QString schema()
 }
 } // namespace
 
-// The return commands of quorvant-cli, run as a user runs them.
+// The return commands of quorvant-cli on the demo company, run as a user runs them.
 class ReturnCommandsTest : public QObject
 {
     Q_OBJECT
@@ -97,6 +99,44 @@ private slots:
 
         const Run check = cli(*home, {QStringLiteral("validate"), path});
         QCOMPARE(check.exitCode, 0);
+    }
+
+    void check_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("dropFromMaster");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QStringList demo{"check", "--company", "001", "--period", "14041503"};
+        QTest::newRow("clean demo quarter") << demo << false << 0 << QString()
+                                            << "No problems in 22 invoice lines and 12 supplier documents.\n";
+        QTest::newRow("tariff gone from the master")
+            << demo << true << 1
+            << "STEMP4\t1\tINV/1\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n"
+               "STEMP4\t17\tINV/9\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n"
+            << "2 problems in 22 invoice lines and 12 supplier documents.\n";
+        QTest::newRow("no period") << QStringList{"check", "--company", "001"} << false << 2 << QString()
+                                   << "--period is required\n";
+    }
+
+    void check()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, dropFromMaster);
+        QFETCH(QString, err);
+        if (dropFromMaster) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("master"));
+            db.setDatabaseName(home->app() + QStringLiteral("/Data/db.sqlite"));
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("DELETE FROM Import WHERE TariffNo = '74081110'")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("master"));
+        const Run r = cli(*home, args);
+        QTEST(r.exitCode, "exitCode");
+        QTEST(r.out, "out");
+        QVERIFY2(r.err.startsWith(err), qPrintable(r.err));
     }
 
     void failures_data()

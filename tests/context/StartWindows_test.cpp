@@ -225,13 +225,11 @@ private slots:
         demoFolder(false);
         StartupFailure failure;
         QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
-        QFile list(home->app() + QStringLiteral("/Kolvcomp.dbf"));
-        QVERIFY(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        list.write("not a table");
-        list.close();
+        home->writeFile(QStringLiteral("Kolvcomp.dbf"), "not a table");
         company = std::make_unique<frmCompDef>();
         QCOMPARE(company->DCCompany->count(), 0);
         QCOMPARE(rec.messages.size(), 1);
+        QVERIFY2(rec.messages[0].text.contains(QStringLiteral("Kolvcomp.dbf")), qPrintable(rec.messages[0].text));
         company->show();
         rec.answers = {0};
         QTest::mouseClick(company->cmdClose, Qt::LeftButton);

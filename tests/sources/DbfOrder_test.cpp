@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -115,19 +114,6 @@ private slots:
                      qPrintable(q.lastError().text()));
         }
         CloseConnection(name);
-    }
-
-    void repeatedFieldNameKeepsTheOthersInPlace()
-    {
-        QSqlQuery q(connection(cn));
-        QVERIFY(q.exec(QStringLiteral("select * from dupe_names")));
-        QVERIFY(q.next());
-        QCOMPARE(q.record().count(), 2); // the second NAME is left out
-        QCOMPARE(q.value(0).toString(), QStringLiteral("n1    "));
-        QCOMPARE(q.value(1).toString(), QStringLiteral("c1    "));
-        QVERIFY(q.exec(QStringLiteral("select code from dupe_names order by code")));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("c1    "));
     }
 };
 
