@@ -65,12 +65,14 @@ ArrangeResult ArrangeGeometry(const ArrangeInput &in)
     }
 
     if (in.child) {
-        // A window about as large as the client area fills it, less the margin.
+        // A window about as large as the client area fills it, less the
+        // margin. So does a taller one: its lower part, where the buttons
+        // are, would otherwise lie below the area.
         const int toleranceX = RoundEven(kArrangeMargin * r.fx);
         const int toleranceY = RoundEven(kArrangeMargin * r.fy);
         if (std::fabs(r.width - cw) <= toleranceX)
             r.width = cw - kArrangeMargin;
-        if (std::fabs(r.height - ch) <= toleranceY)
+        if (r.height - ch >= -toleranceY)
             r.height = ch - kArrangeMargin;
         r.left = (cw - r.width) / 2;
         r.top = (ch - r.height) / 2;

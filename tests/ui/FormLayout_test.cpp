@@ -81,6 +81,16 @@ private slots:
         QTest::newRow("left of exactly 60 goes to 0") << 11880.0 << 11880.0 << 0.0;
         QTest::newRow("left of 62 stays") << 11876.0 << 11876.0 << 62.0;
     }
+    // Taller than the client area: it fills the area's height, and controls
+    // anchored to its bottom move up into sight.
+    void tallerWindowFitsHeight()
+    {
+        const ArrangeResult r = ArrangeGeometry({.client = EdgeRect{0, 0, 12000, 7560}, .width = 6000, .height = 9000});
+        QCOMPARE(r.height, 7500.0);
+        QCOMPARE(r.top, 0.0);
+        QVERIFY(r.dh < -1500);
+    }
+
     void snapAndCentre()
     {
         QFETCH(double, width);
