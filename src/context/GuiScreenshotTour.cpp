@@ -3,6 +3,8 @@
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
+#include "app/AppSettings.h"
+#include "tariff/frmSelectFile.h"
 #include "app/UserInterface.h"
 #include "ui/frmPleaseWait.h"
 #include "ui/frmQVMsg.h"
@@ -13,6 +15,8 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -25,6 +29,22 @@
 #include <vector>
 
 namespace {
+frmSelectFile *importWindow()
+{
+    return qobject_cast<frmSelectFile *>(MDIForm1::instance()->workingWindow(QStringLiteral("mnuExcelImport")));
+}
+
+QModelIndex tariffWorkbookIndex()
+{
+    const QAbstractItemView *files = importWindow()->File2;
+    for (int r = 0; r < files->model()->rowCount(files->rootIndex()); ++r) {
+        const QModelIndex index = files->model()->index(r, 0, files->rootIndex());
+        if (index.data().toString() == QLatin1String("Tariff.xls"))
+            return index;
+    }
+    return {};
+}
+
 // Steps wait for their window, let it paint, then act. Acts that open a
 // modal window queue the click, so the tour keeps running inside it.
 class Tour : public QObject
@@ -223,8 +243,15 @@ void StartScreenshotTour(const QString &folder)
         },
         [tour] {
             tour->save(QStringLiteral("excel-import"));
-            ShowPleaseWait();
+            importWindow()->setDirPath(appFolder());
         });
+    // The demo's Tariff.xls chosen in the file list: its sheets fill the sheet list.
+    tour->step([] { return tariffWorkbookIndex().isValid(); },
+               [] { importWindow()->File2->setCurrentIndex(tariffWorkbookIndex()); });
+    tour->step([] { return importWindow()->LstFile->count() > 0; }, [tour] {
+        tour->save(QStringLiteral("excel-import-sheets"));
+        ShowPleaseWait();
+    });
     tour->step([] { return frmPleaseWait::isShown(); }, [tour] {
         tour->save(QStringLiteral("please-wait"));
         HidePleaseWait();
