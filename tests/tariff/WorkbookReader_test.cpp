@@ -53,6 +53,15 @@ private slots:
                               "<null>|true|1", QString::fromUtf8("<null>|wide text|Größe ₹")}));
     }
 
+    // Formulas as LibreOffice saved them: the last result, not the formula.
+    void readsFormulaResults()
+    {
+        WorkbookReader reader;
+        QVERIFY2(reader.open(book(QStringLiteral("libreoffice/formulas.xls"))), qPrintable(reader.errorString()));
+        QCOMPARE(sheetRows(reader, QStringLiteral("Formulas$")),
+                 (QStringList{"TariffNo|Unit", "74081110|kgs", "42|1", "2014-03-20|<null>", "<null>|NOS"}));
+    }
+
     void writersAgree()
     {
         WorkbookReader xlwt;
