@@ -91,6 +91,10 @@ bool CompoundFile::open(const QByteArray &data)
             fatSectors << u32(m_data, at + 4 * i);
         indexSector = u32(m_data, at + 4 * (perSector - 1));
     }
+    // The header says how many there are; unused slots may hold anything.
+    const quint32 fatCount = u32(m_data, 0x2C);
+    if (fatSectors.size() > qsizetype(fatCount))
+        fatSectors.resize(fatCount);
     for (quint32 sector : fatSectors) {
         if (sector == kFreeSector)
             continue;
