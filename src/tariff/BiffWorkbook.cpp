@@ -15,6 +15,8 @@ enum RecordType : quint16 {
     kEof = 0x000A,
     kDateMode = 0x0022,
     kFilePass = 0x002F,
+    kExternSheet = 0x0017,
+    kName = 0x0018,
     kContinue = 0x003C,
     kBoundSheet = 0x0085,
     kMulRk = 0x00BD,
@@ -25,6 +27,7 @@ enum RecordType : quint16 {
     kNumber = 0x0203,
     kLabel = 0x0204,
     kBoolErr = 0x0205,
+    kSupBook = 0x01AE,
     kString = 0x0207,
     kRk = 0x027E,
     kFormat = 0x041E,
@@ -289,6 +292,7 @@ bool BiffWorkbook::open(const QByteArray &stream)
         Reader in(record.data);
         switch (record.type) {
         case kEof:
+            resolveNames();
             return true;
         case kFilePass:
             // The rest is encrypted; the caller refuses the workbook.
@@ -313,8 +317,50 @@ bool BiffWorkbook::open(const QByteArray &stream)
             in.skip(1); // visible or hidden: both are listed
             const quint8 kind = in.u8();
             sheet.name = in.text(in.u8());
+            m_worksheetOfSheet << (kind == 0 ? int(m_sheets.size()) : -1);
             if (in.ok() && kind == 0)
                 m_sheets << sheet;
+            break;
+        }
+        case kSupBook:
+            // The book of the workbook's own sheets is marked 0x0401.
+            in.skip(2);
+            if (in.u16() == 0x0401)
+                m_ownBook = m_books;
+            ++m_books;
+            break;
+        case kExternSheet:
+            for (quint16 n = in.u16(); n > 0 && in.ok(); --n)
+                m_externSheets << ExternSheet{in.u16(), in.u16(), in.u16()};
+            break;
+        case kName: {
+            const quint16 flags = in.u16();
+            in.skip(1);
+            const quint8 length = in.u8();
+            const quint16 formulaSize = in.u16();
+            in.skip(2);
+            const quint16 localTo = in.u16();
+            in.skip(4);
+            PendingName pending;
+            pending.range.name = in.text(length);
+            // Hidden, function, command and built-in names (print areas, filters) are no tables.
+            if ((flags & 0x002F) != 0 || localTo != 0 || formulaSize == 0)
+                break;
+            const quint8 token = in.u8();
+            pending.externSheet = in.u16();
+            if ((token == 0x3B || token == 0x5B || token == 0x7B) && formulaSize == 11) {
+                pending.range.firstRow = in.u16();
+                pending.range.lastRow = in.u16();
+                pending.range.firstColumn = in.u16() & 0x3FFF;
+                pending.range.lastColumn = in.u16() & 0x3FFF;
+            } else if ((token == 0x3A || token == 0x5A || token == 0x7A) && formulaSize == 7) {
+                pending.range.firstRow = pending.range.lastRow = in.u16();
+                pending.range.firstColumn = pending.range.lastColumn = in.u16() & 0x3FFF;
+            } else {
+                break; // a formula or more than one block
+            }
+            if (in.ok())
+                m_pendingNames << pending;
             break;
         }
         case kSst: {
@@ -340,6 +386,28 @@ bool BiffWorkbook::open(const QByteArray &stream)
             return fail(QStringLiteral("record 0x%1 of the workbook is too short").arg(record.type, 4, 16, QLatin1Char('0')));
     }
     return fail(QStringLiteral("the workbook stream is cut short"));
+}
+
+void BiffWorkbook::resolveNames()
+{
+    for (PendingName pending : std::as_const(m_pendingNames)) {
+        if (pending.externSheet >= m_externSheets.size())
+            continue;
+        const ExternSheet &target = m_externSheets.at(pending.externSheet);
+        // Only a block on one worksheet of this workbook reads as a table.
+        const bool ownBook = m_ownBook >= 0 ? target.book == m_ownBook : target.book == 0;
+        if (!ownBook || target.firstSheet != target.lastSheet || target.firstSheet >= m_worksheetOfSheet.size())
+            continue;
+        NamedRange &range = pending.range;
+        range.sheet = m_worksheetOfSheet.at(target.firstSheet);
+        if (range.sheet < 0)
+            continue;
+        if (range.firstRow > range.lastRow)
+            std::swap(range.firstRow, range.lastRow);
+        if (range.firstColumn > range.lastColumn)
+            std::swap(range.firstColumn, range.lastColumn);
+        m_ranges << range;
+    }
 }
 
 QStringList BiffWorkbook::sheetNames() const

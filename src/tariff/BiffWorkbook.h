@@ -43,6 +43,19 @@ public:
     // Reads every cell of the worksheet `index` (an index into sheetNames()).
     bool readSheet(int index, SheetCells *cells);
 
+    // Workbook-wide names of one block of cells on a worksheet, in workbook
+    // order; names of formulas, built-in and hidden names are left out.
+    struct NamedRange
+    {
+        QString name;
+        int sheet = 0; // index into sheetNames()
+        int firstRow = 0;
+        int lastRow = 0;
+        int firstColumn = 0;
+        int lastColumn = 0;
+    };
+    QList<NamedRange> namedRanges() const { return m_ranges; }
+
     QString error() const { return m_error; }
 
 private:
@@ -51,7 +64,21 @@ private:
         QString name;
         quint32 offset = 0;
     };
+    // A name as read, before the sheet it points at is known.
+    struct PendingName
+    {
+        NamedRange range;
+        quint16 externSheet = 0;
+    };
+    struct ExternSheet
+    {
+        quint16 book = 0;
+        quint16 firstSheet = 0;
+        quint16 lastSheet = 0;
+    };
+
     bool fail(const QString &reason);
+    void resolveNames();
     NumberShown formatOf(quint16 xf) const;
     QString numberText(double value, quint16 xf) const;
 
@@ -59,6 +86,12 @@ private:
     bool m_encrypted = false;
     bool m_date1904 = false;
     QList<Sheet> m_sheets;
+    QList<int> m_worksheetOfSheet; // every sheet of the workbook -> index into m_sheets, or -1
+    int m_ownBook = -1;
+    int m_books = 0;
+    QList<ExternSheet> m_externSheets;
+    QList<PendingName> m_pendingNames;
+    QList<NamedRange> m_ranges;
     QList<QString> m_sharedTexts;
     QList<quint16> m_xfFormats;
     QHash<quint16, NumberShown> m_formats;

@@ -97,6 +97,8 @@ bool WorkbookReader::openData(const QByteArray &data, const QString &path)
     }
     for (const QString &name : m_book.sheetNames())
         m_listedNames << ListedSheetName(name);
+    for (const BiffWorkbook::NamedRange &range : m_book.namedRanges())
+        m_listedNames << range.name;
     m_open = true;
     return true;
 }
@@ -108,7 +110,7 @@ void WorkbookReader::close()
     m_cells = SheetCells();
     m_listedNames.clear();
     m_titles.clear();
-    m_titleRow = 0;
+    m_titleRow = m_firstColumn = m_columnCount = 0;
     m_rowCount = 0;
     m_error.clear();
 }
@@ -118,7 +120,7 @@ bool WorkbookReader::selectSheet(const QString &listedName)
     m_titles.clear();
     m_cells = SheetCells();
     m_rowCount = 0;
-    m_titleRow = 0;
+    m_titleRow = m_firstColumn = m_columnCount = 0;
     if (!m_open) {
         m_error = QStringLiteral("No workbook is open.");
         return false;
@@ -133,17 +135,30 @@ bool WorkbookReader::selectSheet(const QString &listedName)
                       .arg(QFileInfo(m_path).fileName(), listedName);
         return false;
     }
-    if (!m_book.readSheet(int(index), &m_cells)) {
+    const qsizetype sheets = m_book.sheetNames().size();
+    const QList<BiffWorkbook::NamedRange> ranges = m_book.namedRanges();
+    const BiffWorkbook::NamedRange range = index < sheets ? BiffWorkbook::NamedRange() : ranges.at(index - sheets);
+    if (!m_book.readSheet(index < sheets ? int(index) : range.sheet, &m_cells)) {
         m_error = QStringLiteral("Cannot read the sheet %1: %2").arg(listedName, m_book.error());
         return false;
     }
-    if (m_cells.rows == 0)
-        return true; // an empty sheet: no titles, no records
-    // The titles stand in the first row that holds anything.
-    m_titleRow = m_cells.firstRow;
-    for (int c = 0; c < m_cells.columns; ++c)
-        m_titles << cell(m_titleRow, c).toString();
-    m_rowCount = qint64(m_cells.rows) - m_titleRow - 1;
+    if (index < sheets) {
+        if (m_cells.rows == 0)
+            return true; // an empty sheet: no titles, no records
+        // The titles stand in the first row that holds anything.
+        m_titleRow = m_cells.firstRow;
+        m_columnCount = m_cells.columns;
+        m_rowCount = qint64(m_cells.rows) - m_titleRow - 1;
+    } else {
+        // A named block: its first row holds the titles; it reads no further
+        // than the sheet's last row and column that hold a value.
+        m_titleRow = range.firstRow;
+        m_firstColumn = range.firstColumn;
+        m_columnCount = qMax(0, qMin(range.lastColumn, m_cells.columns - 1) - range.firstColumn + 1);
+        m_rowCount = qMax(0, qMin(range.lastRow, m_cells.rows - 1) - range.firstRow);
+    }
+    for (int c = 0; c < m_columnCount; ++c)
+        m_titles << cell(m_titleRow, m_firstColumn + c).toString();
     return true;
 }
 
@@ -158,9 +173,9 @@ int WorkbookReader::columnIndex(const QString &title) const
 
 QVariant WorkbookReader::value(qint64 row, int column) const
 {
-    if (row < 0 || row >= m_rowCount || column < 0 || column >= m_cells.columns)
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= m_columnCount)
         return QVariant();
-    return cell(int(m_titleRow + 1 + row), column);
+    return cell(int(m_titleRow + 1 + row), m_firstColumn + column);
 }
 
 QVariant WorkbookReader::cell(int row, int column) const

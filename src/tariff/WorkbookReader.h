@@ -9,9 +9,10 @@
 // Reads Excel 97-2003 workbooks (.xls) the way a database driver presents
 // them: each worksheet is a table named "<sheet>$" ("'<sheet>$'" when the name
 // holds a blank or an apostrophe), its first non-empty row holds the column
-// titles and every later row is a record. Empty cells are null. Defined names
-// (named ranges) are not listed. The file is checked as it is read, so a
-// damaged or crafted workbook ends in a message, never in a crash.
+// titles and every later row is a record. Empty cells are null. A workbook-wide
+// name of a block of cells is listed by its plain name after the sheets; its
+// first row holds the titles. The file is checked as it is read, so a damaged
+// or crafted workbook ends in a message, never in a crash.
 class WorkbookReader
 {
 public:
@@ -56,6 +57,8 @@ private:
     QStringList m_listedNames;
     QStringList m_titles;
     int m_titleRow = 0;
+    int m_firstColumn = 0;
+    int m_columnCount = 0;
     qint64 m_rowCount = 0;
     QString m_error;
 };

@@ -53,13 +53,17 @@ private slots:
                               "<null>|true|1", QString::fromUtf8("<null>|wide text|Größe ₹")}));
     }
 
-    // Formulas as LibreOffice saved them: the last result, not the formula.
-    void readsFormulaResults()
+    // As LibreOffice saved them: formulas by their last result, and a
+    // workbook-wide name of a block of cells listed as a table of its own.
+    void readsFormulasAndNamedBlocks()
     {
         WorkbookReader reader;
-        QVERIFY2(reader.open(book(QStringLiteral("libreoffice/formulas.xls"))), qPrintable(reader.errorString()));
+        QVERIFY2(reader.open(book(QStringLiteral("libreoffice/computed.xls"))), qPrintable(reader.errorString()));
+        QCOMPARE(reader.sheetNames(), (QStringList{"Formulas$", "Rates$", "Tariffs"}));
         QCOMPARE(sheetRows(reader, QStringLiteral("Formulas$")),
                  (QStringList{"TariffNo|Unit", "74081110|kgs", "42|1", "2014-03-20|<null>", "<null>|NOS"}));
+        QCOMPARE(sheetRows(reader, QStringLiteral("tariffs")),
+                 (QStringList{"TariffNo|Unit", "74081110|KGS", "84139190|<null>"}));
     }
 
     void writersAgree()
