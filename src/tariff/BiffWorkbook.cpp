@@ -284,7 +284,7 @@ bool BiffWorkbook::open(const QByteArray &stream)
     // layouts; such files are rare enough now to be re-saved rather than read.
     if (qFromLittleEndian<quint16>(record.data.data()) != 0x0600) {
         m_error = QStringLiteral("the workbook was saved in a format older than Excel 97-2003; "
-                                 "open it in Excel and save it as an Excel 97-2003 workbook");
+                                 "open it in a spreadsheet program and save it as an Excel 97-2003 workbook");
         return false;
     }
 
