@@ -53,11 +53,7 @@ class StartWindowsTest : public QObject
         }
     }
 
-    void showMain()
-    {
-        main = new MDIForm1;
-        main->show();
-    }
+    void showMain() { (main = new MDIForm1)->show(); }
 
     // The company selection over the main window, on the demo folder.
     void showCompanies(bool withFixtures)
@@ -179,7 +175,6 @@ private slots:
     {
         showCompanies(false);
         pick(0);
-        QCOMPARE(company->flx->rowCount(), 2);
         QVERIFY(settings().strCompCode.isEmpty()); // picking alone sets nothing
         QTest::keyClick(company->DCCompany, Qt::Key_Return); // on to the grid
         QCOMPARE(QApplication::focusWidget(), company->flx);
