@@ -182,9 +182,7 @@ private slots:
         for (const auto &[number, unit] : master)
             QVERIFY(addMaster(QLatin1String(number), unit));
         const QString good = QStringLiteral("74081110"); // for the rows not under test
-        QVERIFY(addInvoiceLine(1, QStringLiteral("INV/1"), QStringLiteral("2014-07-11"), QStringLiteral("Laptop"),
-                               invoiceLine ? tariff : good));
-        QVERIFY(addInvoiceLine(2, QStringLiteral("INV/9"), QStringLiteral("2014-07-12"), QStringLiteral("Later"), good));
+        QVERIFY(line(1, "2014-07-11", "Laptop", invoiceLine ? tariff : good, 1) && line(2, "2014-07-12", "Later", good, 1));
         for (int serial : {1, 2})
             QVERIFY(addDocument({.serial = serial, .product = "Laptop", .tariff = invoiceLine ? good : tariff}));
 
@@ -200,7 +198,7 @@ private slots:
         QVERIFY2(text.endsWith(invoiceLine ? "<INVOICE-DATE>11/07/2014</INVOICE-DATE>\r\n"
                                            : "<DATE>02/06/2014</DATE>\r\n<ISSUED-BY>X Metals</ISSUED-BY>\r\n"),
                  text.right(100).constData());
-        QVERIFY(!text.contains(invoiceLine ? "INV/9" : "<DOCUMENT-DETAIL SL-NO=\"2\">"));
+        QVERIFY(!text.contains(invoiceLine ? "INV/2" : "<DOCUMENT-DETAIL SL-NO=\"2\">"));
     }
 
     // Every value escaped, numbers exact (2.675 as a double is just below the
@@ -247,7 +245,6 @@ private slots:
                  "<REGISTRATION-NUMBER></REGISTRATION-NUMBER>", "<QUANTITY>ten &amp; more</QUANTITY>",
                  "<PLACE>P&amp;Q</PLACE>\r\n<REMARKS>R&amp;D &lt;excise&gt; \"return\"</REMARKS>"})
             QVERIFY2(text.contains(lines), lines);
-        QVERIFY(text.startsWith("<ACES ")); // UTF-8 without a byte-order mark
     }
 
     // A device failing part-way: reported, never taken for a document.
@@ -263,11 +260,8 @@ private slots:
     {
         QFETCH(qint64, shortBy);
         QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
-        QSqlDatabase::database(settings().cnCompany).transaction();
         for (int i = 1; i <= 3000; ++i)
-            QVERIFY(addInvoiceLine(i, QStringLiteral("INV/%1").arg(i), QStringLiteral("2014-07-11"), QStringLiteral("Wire"),
-                                   QStringLiteral("74081110")));
-        QSqlDatabase::database(settings().cnCompany).commit();
+            QVERIFY(line(i, "2014-07-11", "Wire", "74081110", 1));
         QVERIFY(ExportReturn(workedExampleInputs(QString())).success);
         const QByteArray whole = readAll(output());
         FailDevice device(shortBy < 0 ? 10 : whole.size() - shortBy);
@@ -370,8 +364,7 @@ private slots:
 
         ExportReturn(workedExampleInputs(QString()));
         QVERIFY(!rec.texts().isEmpty());
-        QVERIFY2(rec.texts() != QStringList{"File Export to XML and validated successfully"},
-                 qPrintable(rec.texts().join(QLatin1Char('|'))));
+        QVERIFY2(rec.texts() != QStringList{kDone}, qPrintable(rec.texts().join(QLatin1Char('|'))));
     }
 
     void dataCheckWindow()
