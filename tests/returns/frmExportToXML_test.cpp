@@ -78,9 +78,7 @@ private slots:
         QVERIFY(ListPeriods(QStringLiteral("001"), &periods, &failure));
         QVERIFY(SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure));
         Clock::setNow(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
-        rec.clear();
-        rec.pathsShown.clear();
-        rec.duringWait = {};
+        rec = Recorder();
         installUserInterface(&rec);
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
         main = std::make_unique<MDIForm1>();
