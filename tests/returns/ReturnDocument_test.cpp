@@ -354,12 +354,8 @@ private slots:
         QVERIFY(addWorkedExample() && c.add());
         const DataCheckResult r = CheckQuarterData();
         QVERIFY2(r.checked, qPrintable(r.reason));
-        QCOMPARE(r.problems.size(), 1);
-        const DataProblem &p = r.problems.first();
-        QCOMPARE(p.table, c.table);
-        QCOMPARE(p.serial, c.serial);
-        QCOMPARE(p.column, c.column);
-        QVERIFY2(p.problem.startsWith(c.problem), qPrintable(p.problem));
+        QCOMPARE(r.problems.size(), 1); // its table, row and column: see the window's test
+        QVERIFY2(r.problems.first().problem.startsWith(c.problem), qPrintable(r.problems.first().problem));
         QCOMPARE(rec.messages.size(), 0);
 
         ExportReturn(workedExampleInputs(QString()));
