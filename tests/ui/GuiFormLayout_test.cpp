@@ -82,27 +82,21 @@ private slots:
         QCOMPARE(stays->geometry(), QRect(10, 80, 60, 20));
     }
 
-    void sizableWindowSnaps()
+    // A sizable window snaps to the client area; a window already arranged only comes to the front.
+    void arrangeOnceThenOnlyBringToFront()
     {
         Frame frame(QSize(1000, 504));
-        auto *form = new QWidget;
-        QMdiSubWindow *sub = frame.area->addSubWindow(form);
-        sub->resize(998, 200); // 30 twips narrower than the client: snapped to 60 narrower
-        ArrangeForm(form);
-        QCOMPARE(sub->geometry(), QRect(0, 152, 1000 - 4, 200));
-    }
-
-    void secondArrangeOnlyBringsToFront()
-    {
-        Frame frame(QSize(1000, 504));
-        QWidget *first = frame.fixedForm(QSize(400, 200)), *second = frame.fixedForm(QSize(200, 100));
-        ArrangeForm(first);
-        ArrangeForm(second);
-        QMdiSubWindow *sub = HostSubWindow(first);
+        QWidget *fixed = frame.fixedForm(QSize(400, 200)), *sizable = new QWidget;
+        QMdiSubWindow *sizableSub = frame.area->addSubWindow(sizable);
+        sizableSub->resize(998, 200); // 30 twips narrower than the client: snapped to 60 narrower
+        ArrangeForm(fixed);
+        ArrangeForm(sizable);
+        QCOMPARE(sizableSub->geometry(), QRect(0, 152, 1000 - 4, 200));
+        QCOMPARE(frame.area->activeSubWindow(), sizableSub);
+        QMdiSubWindow *sub = HostSubWindow(fixed);
         const QSize arranged = sub->size();
-        QCOMPARE(frame.area->activeSubWindow(), HostSubWindow(second));
         sub->move(5, 5);
-        ArrangeForm(first);
+        ArrangeForm(fixed);
         QCOMPARE(frame.area->activeSubWindow(), sub);
         QCOMPARE(sub->geometry(), QRect(QPoint(5, 5), arranged));
     }
