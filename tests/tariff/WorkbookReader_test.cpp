@@ -141,15 +141,12 @@ private slots:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("shown");
-        QTest::newRow("number") << "#,##0.00" << int(NumberShown::Number);
-        QTest::newRow("General") << "General" << int(NumberShown::Number);
         QTest::newRow("quoted letters") << "0 \"days\"" << int(NumberShown::Number);
         QTest::newRow("escaped letter") << "0\\d" << int(NumberShown::Number);
         QTest::newRow("colour") << "[Red]0.00;[Blue]-0.00" << int(NumberShown::Number);
         QTest::newRow("month or minute alone") << "mm" << int(NumberShown::Number);
         QTest::newRow("date with locale") << "[$-409]d-mmm-yy" << int(NumberShown::Date);
         QTest::newRow("elapsed hours") << "[h]:mm" << int(NumberShown::Time);
-        QTest::newRow("both") << "dd/mm/yyyy hh:mm" << int(NumberShown::DateTime);
     }
 
     void formatCodes()
