@@ -82,6 +82,8 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");
+        QTest::newRow("cut to a third") << "cut-to-a-third.xls" << "the allocation table points outside the file";
+        QTest::newRow("no Workbook stream") << "no-workbook-stream.xls" << "the file does not contain a valid Workbook stream";
         QTest::newRow("directory beyond the end") << "directory-outside.xls" << "a chain of sectors points outside the file";
         QTest::newRow("chain in a circle") << "directory-in-circle.xls" << "a chain of sectors runs in a circle";
         QTest::newRow("stream larger than the file") << "stream-larger-than-file.xls" << "a stream is larger than the file";
