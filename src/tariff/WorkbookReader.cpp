@@ -61,21 +61,20 @@ bool WorkbookReader::open(const QString &path)
         m_error = QStringLiteral("The file %1 does not exist.").arg(nativePath(path));
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("Cannot read the workbook %1: %2").arg(nativePath(path), file.errorString());
-        return false;
-    }
-    if (file.size() > kLargestWorkbook) {
-        m_error = QStringLiteral("Cannot read the workbook %1: the file is too large for an Excel 97-2003 workbook")
-                      .arg(nativePath(path));
-        return false;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return cannotRead(file.errorString());
+    if (file.size() > kLargestWorkbook)
+        return cannotRead(QStringLiteral("the file is too large for an Excel 97-2003 workbook"));
     const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_error = QStringLiteral("Cannot read the workbook %1: %2").arg(nativePath(path), file.errorString());
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return cannotRead(file.errorString());
     return openData(data, path);
+}
+
+bool WorkbookReader::cannotRead(const QString &reason)
+{
+    m_error = QStringLiteral("Cannot read the workbook %1: %2").arg(nativePath(m_path), reason);
+    return false;
 }
 
 bool WorkbookReader::openData(const QByteArray &data, const QString &path)
@@ -84,17 +83,12 @@ bool WorkbookReader::openData(const QByteArray &data, const QString &path)
     m_path = path;
     CompoundFile container;
     QByteArray stream;
-    QString reason;
     if (!container.open(data) || !container.readStream({QStringLiteral("Workbook"), QStringLiteral("Book")}, &stream))
-        reason = container.error();
-    else if (!m_book.open(stream))
-        reason = m_book.error();
-    else if (m_book.encrypted())
-        reason = QStringLiteral("it is protected with a password.");
-    if (!reason.isEmpty()) {
-        m_error = QStringLiteral("Cannot read the workbook %1: %2").arg(nativePath(path), reason);
-        return false;
-    }
+        return cannotRead(container.error());
+    if (!m_book.open(stream))
+        return cannotRead(m_book.error());
+    if (m_book.encrypted())
+        return cannotRead(QStringLiteral("it is protected with a password."));
     for (const QString &name : m_book.sheetNames())
         m_listedNames << ListedSheetName(name);
     for (const BiffWorkbook::NamedRange &range : m_book.namedRanges())

@@ -49,6 +49,8 @@ public:
 
 private:
     QVariant cell(int row, int column) const;
+    // Sets "Cannot read the workbook <path>: <reason>"; returns false.
+    bool cannotRead(const QString &reason);
 
     bool m_open = false;
     BiffWorkbook m_book;
