@@ -49,7 +49,7 @@ public:
         *query = QSqlQuery(QSqlDatabase::database(connection, false));
         query->setForwardOnly(true);
         if (!query->exec(sql))
-            return fail(QStringLiteral("The query failed: %1\r\n%2").arg(sql, query->lastError().text()));
+            return fail(WorkTableQueryFailure(connection, DataProblemTableName(m_table), sql, query->lastError()));
         const QSqlRecord record = query->record();
         m_indexes = {-1};
         for (int i = 1; i <= columns; ++i) {
@@ -90,11 +90,22 @@ public:
     // The column as text; a character XML cannot carry ends the writer there.
     QString text(int column)
     {
+        if (damaged(column))
+            return DamagedValueText(value(column));
         const QString t = ValueText(value(column));
         const qsizetype at = FindCharacterNotInXml(t);
         if (at >= 0)
             add(column, t, badCharacter(t, at));
         return t;
+    }
+
+    // A numeric field that holds no number: the writer stops at it.
+    bool damaged(int column)
+    {
+        if (!IsDamagedValue(value(column)))
+            return false;
+        add(column, DamagedValueText(value(column)), QStringLiteral("Not a number: the numeric field is damaged"));
+        return true;
     }
 
     static QString badCharacter(const QString &text, qsizetype at)
@@ -157,6 +168,8 @@ public:
     {
         const QString t = text(column);
         Decimal parsed;
+        if (IsDamagedValue(value(column)))
+            return;
         if (!ReturnNumber(value(column), &parsed))
             add(column, t, QStringLiteral("Number out of range"));
         else
@@ -167,6 +180,8 @@ public:
     {
         const QString t = text(column);
         QString carried;
+        if (IsDamagedValue(value(column)))
+            return;
         if (!DocumentQuantityText(value(column), &carried))
             add(column, t, QStringLiteral("Number out of range"));
         else
@@ -180,6 +195,10 @@ public:
         bool inRange = true;
         for (int column = first; column < first + 4; ++column) {
             Decimal part;
+            if (damaged(column)) {
+                inRange = false;
+                continue;
+            }
             if (!ReturnNumber(value(column), &part)) {
                 add(column, ValueText(value(column)), QStringLiteral("Number out of range"));
                 inRange = false;

@@ -2,10 +2,13 @@
 
 #include "RegistrationNumber.h"
 #include "SchemaValidation.h"
+#include "StagedFile.h"
 #include "WorkTables.h"
 #include "app/AppSettings.h"
 #include "app/Clock.h"
 #include "app/UserInterface.h"
+
+#include <QDir>
 
 QString ExportTimeStamp(const QDateTime &when)
 {
@@ -25,6 +28,11 @@ QString ReturnOutputPath(const QString &registrationNumber, const QDateTime &whe
 {
     return appFolder() + QStringLiteral("/ACES/") + settings().strCompCode + QLatin1Char('/') + registrationNumber
            + QLatin1Char('_') + ExportTimeStamp(when) + QStringLiteral(".xml");
+}
+
+QString RejectedReturnPath(const QString &outputPath)
+{
+    return outputPath + QStringLiteral(".rejected");
 }
 
 QString ReturnSchemaPath()
@@ -67,11 +75,32 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     ReturnInputs inputs = form;
     inputs.dealerName = settings().strCompName;
     inputs.outputPath = result.outputPath;
+    StagedFile file(result.outputPath);
     // An ended document still goes to validation, which reports it as incomplete.
-    if (WriteReturnDocument(inputs) == WriteOutcome::Failed)
+    const WriteOutcome outcome = WriteReturnDocument(inputs, &file);
+    if (outcome == WriteOutcome::Failed)
         return result;
-    if (!ValidateAgainstSchema(result.outputPath, ReturnSchemaPath())) {
+    QString reason;
+    const bool valid = ValidateXmlFile(file.stagingPath(), ReturnSchemaPath(), &reason);
+    if (!valid || outcome != WriteOutcome::Complete) {
+        if (reason.isEmpty())
+            reason = QStringLiteral("The return is incomplete.");
+        // Kept for inspection, under a name no one takes for a return.
+        const QString rejected = RejectedReturnPath(result.outputPath);
+        QString moveError;
+        if (file.moveTo(rejected, &moveError))
+            reason += QStringLiteral("\r\n\r\nWhat was written is kept as %1; it is not a return.")
+                          .arg(QDir::toNativeSeparators(rejected));
+        else
+            reason += QStringLiteral("\r\n\r\n") + moveError;
+        StandardMessage(reason, kAppTitle, StdIcon::Critical, StdButtons::Ok, StdResult::Ok);
         HidePleaseWait();
+        return result;
+    }
+    QString placeError;
+    if (!file.place(&placeError)) {
+        HidePleaseWait();
+        ShowMessage(placeError, kAppTitle, 0, 0, true);
         return result;
     }
     HidePleaseWait();

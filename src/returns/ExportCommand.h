@@ -24,12 +24,16 @@ QString ExportTimeStamp(const QDateTime &when);
 // <application folder>/ACES/<company code>/<number>_<stamp>.xml
 QString ReturnOutputPath(const QString &registrationNumber, const QDateTime &when);
 
+// Where a written file that is no valid return is kept: "<output path>.rejected".
+QString RejectedReturnPath(const QString &outputPath);
+
 // The schema the return is checked against: ACES_DLR.xsd in the application folder.
 QString ReturnSchemaPath();
 
 // The export command: output path, the three required fields, the dealer's
 // registration number, the work tables, then write and validate under the
-// please-wait indicator. Every message goes through the seam. The dealer name
+// please-wait indicator. Only a complete, valid return replaces a file at the
+// output path; anything else written is kept as RejectedReturnPath. Every message goes through the seam. The dealer name
 // and output path of `form` are ignored: they come from the chosen company and
 // the clock. `showPath`, when given, receives the output path as soon as it is
 // built, so a window shows it while the checks' messages are up.

@@ -3,6 +3,7 @@
 #include "Decimal.h"
 #include "RegistrationNumber.h"
 #include "SchemaValidation.h"
+#include "StagedFile.h"
 #include "TextRules.h"
 #include "WorkTables.h"
 #include "app/AppSettings.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -137,6 +137,16 @@ bool numberWithoutText(const QVariant &value, Decimal *out)
     return value.typeId() == QMetaType::Double && !value.isNull() && Decimal::fromDouble(value.toDouble(), out);
 }
 } // namespace
+
+bool IsDamagedValue(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QByteArray && !value.isNull();
+}
+
+QString DamagedValueText(const QVariant &value)
+{
+    return TrimBlanks(QString::fromLatin1(value.toByteArray()));
+}
 
 bool ReturnNumber(const QVariant &value, Decimal *out)
 {
@@ -310,10 +320,10 @@ bool ReturnWriter::flush()
     const qint64 written = m_device->write(m_buffer.get(), m_used);
     if (written != m_used) {
         m_deviceFailed = true;
+        // The user knows the file by its final name, not by a staging name.
         const QFileDevice *file = qobject_cast<const QFileDevice *>(m_device);
-        const QString name = file ? file->fileName() : QString();
-        m_error = QStringLiteral("Could not write the file %1: %2")
-                      .arg(name.isEmpty() ? m_inputs.outputPath : name, m_device->errorString());
+        const QString name = !m_inputs.outputPath.isEmpty() ? m_inputs.outputPath : file ? file->fileName() : QString();
+        m_error = QStringLiteral("Could not write the file %1: %2").arg(name, m_device->errorString());
         return false;
     }
     m_used = 0;
@@ -337,12 +347,24 @@ QString ReturnWriter::serialText() const
 // document with a message naming the row and column.
 bool ReturnWriter::take(const QVariant &value, const char *column, QString *text)
 {
+    if (!intact(value, column))
+        return false;
     *text = ValueText(value);
     const qsizetype at = FindCharacterNotInXml(*text);
     if (at < 0)
         return true;
     return endDocument(badCharacterText(*text, at)
                        + QStringLiteral(" in table %1, SL-NO %2, column %3").arg(m_table, serialText(), QLatin1String(column)));
+}
+
+// A table reader hands a numeric field that holds no number (an overflow
+// mark, stray text) as raw bytes: damaged data, never read as 0.
+bool ReturnWriter::intact(const QVariant &value, const char *column)
+{
+    if (!IsDamagedValue(value))
+        return true;
+    return endDocument(QStringLiteral("Not a number (%1) in table %2, SL-NO %3, column %4: the numeric field is damaged")
+                           .arg(printable(DamagedValueText(value)), m_table, serialText(), QLatin1String(column)));
 }
 
 // The row's serial number as the SL-NO attribute: `opening`, the value's text
@@ -411,6 +433,8 @@ bool ReturnWriter::putDate(const char *tag, const QVariant &value, const char *c
 bool ReturnWriter::readNumber(const QVariant &value, const char *column, bool checkCharacters, Decimal *out,
                           QString *text)
 {
+    if (!intact(value, column))
+        return false;
     if (numberWithoutText(value, out))
         return true;
     QString own;
@@ -466,7 +490,7 @@ bool ReturnWriter::openTable(QSqlQuery *query, const QString &sql, const QString
     *query = QSqlQuery(db);
     query->setForwardOnly(true);
     if (!query->exec(sql)) {
-        m_error = QStringLiteral("The query failed: %1\r\n%2").arg(sql, query->lastError().text());
+        m_error = WorkTableQueryFailure(m_companyConnection, table, sql, query->lastError());
         return false;
     }
     const QSqlRecord record = query->record();
@@ -674,10 +698,11 @@ WriteOutcome ReturnWriter::write(QIODevice *device)
     return m_ended ? WriteOutcome::Ended : WriteOutcome::Complete;
 }
 
-WriteOutcome WriteReturnDocument(const ReturnInputs &inputs)
+WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
 {
     ReturnWriter writer(inputs, settings().cnCompany, settings().cnProgram);
-    auto fail = [](const QString &message) {
+    auto fail = [file](const QString &message) {
+        file->discard();
         HidePleaseWait();
         ShowMessage(message, kAppTitle, 0, 0, true);
         return WriteOutcome::Failed;
@@ -690,22 +715,15 @@ WriteOutcome WriteReturnDocument(const ReturnInputs &inputs)
     if (settings().blnFoxPro && !RefreshFoxProConnection(settings().cnCompany, &refreshError))
         return fail(refreshError);
 
-    const QString path = inputs.outputPath;
-    QFile old(path);
-    if (QFileInfo::exists(path) && !old.remove())
-        return fail(QStringLiteral("Could not delete the file %1: %2").arg(path, old.errorString()));
-
-    // Written beside the target and put in place at the end, so a crash never
-    // leaves half a return under the final name.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Could not create the file %1: %2").arg(path, file.errorString()));
-    const WriteOutcome outcome = writer.write(&file);
-    if (outcome == WriteOutcome::Failed) {
-        file.cancelWriting();
+    // Written under a staging name: an earlier return of the same name stays
+    // as it is until the caller puts a complete, valid one in its place.
+    QString error;
+    if (!file->create(&error))
+        return fail(error);
+    const WriteOutcome outcome = writer.write(file);
+    if (outcome == WriteOutcome::Failed)
         return fail(writer.errorString());
-    }
-    if (!file.commit())
-        return fail(QStringLiteral("Could not write the file %1: %2").arg(path, file.errorString()));
+    if (!file->finish(&error))
+        return fail(error);
     return outcome;
 }

@@ -9,9 +9,9 @@
 #include <memory>
 
 class Decimal;
-class Decimal;
 class QIODevice;
 class QSqlQuery;
+class StagedFile;
 class TariffMaster;
 
 // What the return window (or the command line) hands the writer.
@@ -36,6 +36,11 @@ enum class WriteOutcome {
 // The tariff number of a row as the return carries it: every blank removed,
 // and for an invoice line (STEMP4) every "." as well.
 QString CleanedTariffNumber(const QString &col05, bool invoiceLine);
+
+// A numeric field that holds no number, as the table readers hand it: the
+// field's raw text as bytes. Such a value is damaged data in any column.
+bool IsDamagedValue(const QVariant &value);
+QString DamagedValueText(const QVariant &value);
 
 // A quantity or duty column as the return reads it: integers and finite
 // doubles exactly, any other value from its text (Decimal::fromLeadingText).
@@ -72,6 +77,7 @@ private:
     bool openTable(QSqlQuery *query, const QString &sql, const QString &table, const QStringList &columns,
                    QList<int> *indexes);
 
+    bool intact(const QVariant &value, const char *column);
     bool take(const QVariant &value, const char *column, QString *text);
     bool putSerial(const char *opening, qsizetype openingLength);
     bool putDate(const char *tag, const QVariant &value, const char *column);
@@ -124,9 +130,9 @@ private:
     QVariant m_serial;     // the row's Col01, named in messages
 };
 
-// The file step of the export command: deletes an older file at the output
-// path, writes the new one through a temporary file beside it and puts it in
-// place (also when a row check ended it early, so validation reports the
-// incomplete file). On Failed the message has been shown and the please-wait
-// indicator hidden; no file is left at the output path.
-WriteOutcome WriteReturnDocument(const ReturnInputs &inputs);
+// The file step of the export command: writes the return into `file`'s
+// staging file beside the output path and flushes it to disk (also when a row
+// check ended it early, so validation can report the incomplete file). The
+// caller decides where the staging file goes. On Failed the message has been
+// shown, the please-wait indicator hidden and the staging file removed.
+WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file);

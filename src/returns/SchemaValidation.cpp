@@ -2,6 +2,7 @@
 
 #include "TextRules.h"
 #include "app/AppSettings.h"
+#include "app/RegularFile.h"
 #include "app/UserInterface.h"
 
 #include <QFile>
@@ -97,6 +98,18 @@ extern "C" void collectStructuredError(void *userData, xmlErrorPtr error)
     ErrorCollector::handler(userData, error);
 }
 
+// libxml2 reads the files through these, from a QFile the caller opened.
+extern "C" int readFromFile(void *context, char *buffer, int length)
+{
+    const qint64 n = static_cast<QFile *>(context)->read(buffer, length);
+    return n < 0 ? -1 : int(n);
+}
+
+extern "C" int keepFileOpen(void *)
+{
+    return 0;
+}
+
 extern "C" void ignoreGenericError(void *, const char *, ...) {}
 
 struct DocumentTypeSeen
@@ -152,14 +165,16 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
     LibxmlScope scope(&errors);
     const int options = XML_PARSE_NONET;
 
-    QFile xsdProbe(xsdPath);
-    if (!xsdProbe.open(QIODevice::ReadOnly)) {
-        *reason = QStringLiteral("Load XSD failed: cannot read %1: %2").arg(xsdPath, xsdProbe.errorString());
+    // Opened by us, never by name inside libxml2, so a FIFO cannot hang it.
+    QFile xsdFile;
+    QString openError;
+    if (!OpenRegularFile(&xsdFile, xsdPath, &openError)) {
+        *reason = QStringLiteral("Load XSD failed: ") + openError;
         return false;
     }
-    xsdProbe.close();
     const QByteArray xsdName = QFile::encodeName(xsdPath);
-    xmlDocPtr schemaDoc = xmlReadFile(xsdName.constData(), nullptr, options);
+    xmlDocPtr schemaDoc = xmlReadIO(readFromFile, keepFileOpen, &xsdFile, xsdName.constData(), nullptr, options);
+    xsdFile.close();
     if (!schemaDoc) {
         *reason = QStringLiteral("Load XSD failed: ")
                   + (errors.parserError.isEmpty() ? QStringLiteral("the file cannot be read") : errors.parserError);
@@ -183,15 +198,13 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
 
     bool ok = false;
     const QString path = TrimBlanks(xmlPath);
-    const QByteArray xmlName = QFile::encodeName(path);
-    QFile probe(path);
+    QFile xmlFile;
     xmlSchemaValidCtxtPtr validContext = xmlSchemaNewValidCtxt(schema);
     if (!validContext) {
         *reason = QStringLiteral("The schema validator cannot be created.");
-    } else if (!probe.open(QIODevice::ReadOnly)) {
-        *reason = QStringLiteral("Load XML failed: cannot read %1: %2").arg(path, probe.errorString());
+    } else if (!OpenRegularFile(&xmlFile, path, &openError)) {
+        *reason = QStringLiteral("Load XML failed: ") + openError;
     } else {
-        probe.close();
         xmlSchemaSetValidStructuredErrors(validContext, collectStructuredError, &errors);
         // The validator sees the parser's events as they come (no tree is built),
         // so memory stays flat however long the return is.
@@ -200,7 +213,8 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
         sax.initialized = XML_SAX2_MAGIC;
         sax.internalSubset = refuseDocumentType;
         DocumentTypeSeen doctype;
-        xmlParserInputBufferPtr input = xmlParserInputBufferCreateFilename(xmlName.constData(), XML_CHAR_ENCODING_NONE);
+        xmlParserInputBufferPtr input =
+            xmlParserInputBufferCreateIO(readFromFile, keepFileOpen, &xmlFile, XML_CHAR_ENCODING_NONE);
         const int result = input ? xmlSchemaValidateStream(validContext, input, XML_CHAR_ENCODING_NONE, &sax, &doctype)
                                  : -1; // the stream takes the input buffer
         if (doctype.seen && errors.parserError.isEmpty())

@@ -6,6 +6,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 // Tariff numbers are few; the bound only keeps memory flat on strange data.
@@ -28,6 +29,21 @@ bool CheckWorkTables()
     const QString which = missing.startsWith(QLatin1Char('s')) ? QStringLiteral("sTemp4") : QStringLiteral("pTemp5");
     ShowMessage(QStringLiteral("File Not Available (%1)").arg(which), QStringLiteral("Invalid File"), 0, 0, true);
     return false;
+}
+
+QString WorkTableQueryFailure(const QString &connection, const QString &table, const QString &sql,
+                              const QSqlError &error)
+{
+    // A table reader that cannot read its file says why when it is read; the
+    // query's own error ("no such column") would only mislead.
+    QSqlQuery probe(QSqlDatabase::database(connection, false));
+    probe.setForwardOnly(true);
+    if (!probe.exec(QStringLiteral("SELECT * FROM ") + table) || (!probe.next() && probe.lastError().isValid())) {
+        const QString reason = probe.lastError().databaseText();
+        if (!reason.isEmpty() && reason != error.databaseText())
+            return reason;
+    }
+    return QStringLiteral("The query failed: %1\r\n%2").arg(sql, error.text());
 }
 
 TariffMaster::TariffMaster(const QString &connectionName)

@@ -4,6 +4,8 @@
 #include <QSqlQuery>
 #include <QString>
 
+class QSqlError;
+
 // True when both work table files, "stemp4.DBF" and "ptemp5.DBF", are in the
 // application folder (letter case of the names ignored). Otherwise shows
 // "File Not Available (sTemp4)" or "(pTemp5)" and gives false.
@@ -12,6 +14,12 @@ bool CheckWorkTables();
 // The same test without a message: "stemp4.DBF" or "ptemp5.DBF", whichever is
 // missing first, or the empty text when both are there.
 QString MissingWorkTable();
+
+// The message for a failed query of the work table `table`: the table
+// reader's own reason when the table cannot be read at all (a damaged file),
+// otherwise "The query failed: <sql>" and the error.
+QString WorkTableQueryFailure(const QString &connection, const QString &table, const QString &sql,
+                              const QSqlError &error);
 
 // The tariff master `Import` over one connection (cnProgram). Both statements
 // are prepared once and take the tariff number as a bound value, so any text,

@@ -87,6 +87,7 @@ class ReturnDocumentTest : public QObject
 
     QString folder() const { return home->app() + QStringLiteral("/ACES/001"); }
     QString output() const { return folder() + QStringLiteral("/AAACB1234CXM001_201407150305PM.xml"); }
+    QString rejected() const { return RejectedReturnPath(output()); }
 
     // The messages shown, each cut to the length of the one expected in its place.
     QStringList shown(const QStringList &expected) const
@@ -188,7 +189,8 @@ private slots:
 
         const bool ends = outcome.contains(QLatin1String("Chapter No"));
         QCOMPARE(ExportReturn(workedExampleInputs(QString())).success, !ends);
-        const QByteArray text = readAll(output());
+        QCOMPARE(QFileInfo::exists(output()), !ends);
+        const QByteArray text = readAll(ends ? rejected() : output());
         if (!ends) {
             QCOMPARE(rec.texts(), QStringList{kDone});
             QVERIFY(text.contains(outcome.replace("<", "</CETSH-NUMBER>\r\n<QUANTITY-CODE>").append("<").toUtf8()));
@@ -227,7 +229,7 @@ private slots:
         const QStringList messages{"Invalid Registration Number= \r\nSupplier Name : X Metals",
                                    "Element 'INVOICE-PARTICULARS', attribute 'SL-NO'"};
         QCOMPARE(shown(messages), messages);
-        const QByteArray text = readAll(output());
+        const QByteArray text = readAll(rejected());
         for (const char *lines : {
                  "<DEALER-NAME> A &amp;amp; B &lt;Traders&gt;</DEALER-NAME>",
                  "<INVOICE-PARTICULARS SL-NO=\"1\">\r\n<INVOICE-NUMBER>INV&lt;1&gt;&amp;2</INVOICE-NUMBER>",
@@ -300,7 +302,7 @@ private slots:
         QTest::newRow("invalid year") << "year=14" << QStringList{"Element 'RETURN-YEAR'"} << 2;
         QTest::newRow("schema missing") << "remove ACES_DLR.xsd" << QStringList{"Load XSD failed: "} << 2;
         QTest::newRow("company folder missing") << "remove ACES/001" << QStringList{"Could not create the file %1: "} << 1;
-        QTest::newRow("a folder where the file goes") << "in the way" << QStringList{"Could not delete the file %1: "} << 1;
+        QTest::newRow("a folder where the file goes") << "in the way" << QStringList{"Could not put the file %1 in place: "} << 1;
         QTest::newRow("no STEMP4") << "DROP TABLE STEMP4"
                                    << QStringList{"The query failed: Select * from STEMP4 Order by Col02\r\nno such table: STEMP4"} << 1;
         QTest::newRow("PTEMP5 without Col14") << "ALTER TABLE PTEMP5 RENAME COLUMN col14 TO other"
@@ -336,7 +338,13 @@ private slots:
         QCOMPARE(shown(messages), messages);
         QCOMPARE(rec.pleaseWaitShows, stage > 0 ? 1 : 0);
         QVERIFY(!rec.pleaseWaitVisible);
-        QCOMPARE(QFileInfo(r.outputPath).isFile(), stage == 2);
+        // Nothing under the return's own name; what was written is kept beside it and named.
+        QVERIFY(!QFileInfo(r.outputPath).isFile());
+        QCOMPARE(QFileInfo(rejected()).isFile(), stage == 2);
+        if (stage == 2)
+            QVERIFY2(rec.texts().last().endsWith(QStringLiteral("What was written is kept as %1; it is not a return.").arg(rejected())),
+                     qPrintable(rec.texts().last()));
+        QCOMPARE(QDir(folder()).entryList({QStringLiteral("*.partial")}, QDir::Files), QStringList());
     }
 
     // Each problem is listed once, and the export cannot pass it silently.

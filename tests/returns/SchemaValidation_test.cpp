@@ -30,7 +30,7 @@ private slots:
                                          << "Element 'DEALER-NAME': This element is not expected. Expected is ( QUARTER ). (line 5)";
         QTest::newRow("31 June") << "bad/day-past-month-end.xml" << real << "Element 'DATE': [facet 'pattern'] The value '31/06/2014'";
         QTest::newRow("seven-digit tariff") << "bad/short-tariff.xml" << real << "Element 'CETSH-NUMBER': [facet 'length']";
-        QTest::newRow("return missing") << "no-such.xml" << real << "Load XML failed: cannot read ";
+        QTest::newRow("return missing") << "no-such.xml" << real << "Load XML failed: " + fixturePath("returns/no-such.xml") + " cannot be opened: No such file or directory";
         QTest::newRow("schema not well-formed") << "worked-example.xml" << "broken-schema.xsd"
                                                 << "Load XSD failed: Opening and ending tag mismatch";
         QTest::newRow("schema does not compile") << "worked-example.xml" << "invalid-schema.xsd"
