@@ -8,7 +8,10 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 struct Run
@@ -18,11 +21,11 @@ struct Run
     QString err;
 };
 
-Run cli(const TestHome &home, const QStringList &args)
+Run cli(const QString &app, const QStringList &args)
 {
     QProcess p;
     p.setProgram(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"));
-    p.setArguments(QStringList{QStringLiteral("--app-dir"), home.app()} + args);
+    p.setArguments(QStringList{QStringLiteral("--app-dir"), app} + args);
     p.start();
     Run r;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
@@ -37,7 +40,167 @@ QString schema()
 {
     return QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd");
 }
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const QStringList kExport{"export", "--company", "1", "--period", "14041503", "--registration", "AAACB1234CXM001",
+                          "--year", "2014", "--quarter", "Apr-Jun"};
+
+// The file name changes once a minute: two exports meant to share one must
+// not straddle a minute's turn.
+void awayFromMinuteTurn(int seconds)
+{
+    while (QTime::currentTime().second() > 59 - seconds)
+        QTest::qWait(500);
+}
+
+// Runs as root can mount; elsewhere the tests that need it are skipped.
+bool mountTmpfs(const QString &folder, const QString &options)
+{
+    return QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", options, "tmpfs", folder}) == 0;
+}
+
+void unmount(const QString &folder)
+{
+    QProcess p;
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(QStringLiteral("umount"), {"-l", folder});
+    p.waitForFinished();
+}
 } // namespace
+
+// An earlier return of the same name survives whatever happens to the next
+// export: a kill part-way, bad data, a full disk. Run on a generated quarter
+// large enough that the export takes a while.
+class ReturnFileSafetyTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir scratch;
+    QString app;
+    QString first;       // the valid return of the first export
+    QByteArray firstText;
+    QByteArray master;   // the generated tariff master, put back before each case
+
+    QString folder() const { return app + QStringLiteral("/ACES/001"); }
+
+    QStringList filesBesideTheReturn() const
+    {
+        QStringList names = QDir(folder()).entryList(QDir::Files);
+        names.removeOne(QFileInfo(first).fileName());
+        return names;
+    }
+
+    // The first export of a minute; the next one in that minute targets the same name.
+    bool exportFirst()
+    {
+        awayFromMinuteTurn(15);
+        QProcess p;
+        p.start(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"), QStringList{"--app-dir", app} + kExport);
+        if (!p.waitForFinished(120000) || p.exitCode() != 0)
+            return false;
+        first = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        firstText = readAll(first);
+        return !firstText.isEmpty();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        app = scratch.path() + QStringLiteral("/app");
+        const int made = QProcess::execute(QStringLiteral("python3"),
+                                           {QStringLiteral(QV_SOURCE_DIR "/bench/make_quarter.py"), "--rows", "30000",
+                                            "--out", app, "--schema", schema()});
+        QCOMPARE(made, 0);
+        master = readAll(app + QStringLiteral("/Data/db.sqlite"));
+        QVERIFY(!master.isEmpty());
+    }
+
+    void init()
+    {
+        QFile db(app + QStringLiteral("/Data/db.sqlite"));
+        QVERIFY(db.open(QIODevice::WriteOnly) && db.write(master) == master.size());
+        db.close();
+        QDir(folder()).removeRecursively();
+        QVERIFY(QDir().mkpath(folder()));
+        QVERIFY(exportFirst());
+    }
+
+    void killedPartWay()
+    {
+        int killedRunning = 0;
+        for (int delay : {100, 300, 600, 900}) {
+            awayFromMinuteTurn(5);
+            QProcess p;
+            p.start(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"), QStringList{"--app-dir", app} + kExport);
+            QVERIFY(p.waitForStarted());
+            QTest::qWait(delay);
+            if (p.state() == QProcess::Running) {
+                ::kill(pid_t(p.processId()), SIGKILL);
+                ++killedRunning;
+            }
+            QVERIFY(p.state() == QProcess::NotRunning || p.waitForFinished(60000));
+            QCOMPARE(readAll(first), firstText);
+            for (const QString &name : filesBesideTheReturn())
+                QVERIFY2(name.endsWith(QLatin1String(".partial")), qPrintable(name));
+        }
+        QVERIFY(killedRunning > 0);
+    }
+
+    void failsOnData()
+    {
+        // A tariff number the master no longer holds ends the second document part-way.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("master"));
+            db.setDatabaseName(app + QStringLiteral("/Data/db.sqlite"));
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("DELETE FROM Import")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("master"));
+        awayFromMinuteTurn(5);
+        const Run r = cli(app, kExport);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QString());
+        QVERIFY2(r.err.contains(QStringLiteral("Chapter No. does not exits in Master ")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("Load XML failed: ")), qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("What was written is kept as %1.rejected; it is not a return.").arg(first)),
+                 qPrintable(r.err));
+        QCOMPARE(readAll(first), firstText);
+        QCOMPARE(filesBesideTheReturn(), QStringList{QFileInfo(first).fileName() + QStringLiteral(".rejected")});
+    }
+
+    void diskFull()
+    {
+        // Room for one return and a bit: the second one cannot be written whole.
+        if (!mountTmpfs(folder(), QStringLiteral("size=%1").arg(firstText.size() + firstText.size() / 2)))
+            QSKIP("mounting a tmpfs is not permitted here");
+        QFile copy(first);
+        QVERIFY(copy.open(QIODevice::WriteOnly) && copy.write(firstText) == firstText.size());
+        copy.close();
+        awayFromMinuteTurn(5);
+        const Run r = cli(app, kExport);
+        const QByteArray after = readAll(first);
+        const QStringList beside = filesBesideTheReturn();
+        unmount(folder());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("Could not write the file %1: No space left on device").arg(first)),
+                 qPrintable(r.err));
+        QCOMPARE(after, firstText);
+        QCOMPARE(beside, QStringList());
+    }
+
+    void cleanup()
+    {
+        unmount(folder());
+    }
+};
+
+QV_REGISTER_TEST(ReturnFileSafetyTest)
 
 // The return commands of quorvant-cli on the demo company, run as a user runs them.
 class ReturnCommandsTest : public QObject
@@ -67,7 +230,7 @@ private slots:
 
     void companies()
     {
-        const Run r = cli(*home, {QStringLiteral("companies")});
+        const Run r = cli(home->app(), {QStringLiteral("companies")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out,
                  QStringLiteral("001\tA & B TRADERS\n\t13041403\t01/04/2013\t31/03/2014\n\t14041503\t01/04/2014\t31/03/2015\n"
@@ -77,7 +240,7 @@ private slots:
 
     void exportWritesOneValidReturn()
     {
-        const Run r = cli(*home, {QStringLiteral("export"), QStringLiteral("--company"), QStringLiteral("001"),
+        const Run r = cli(home->app(), {QStringLiteral("export"), QStringLiteral("--company"), QStringLiteral("001"),
                                   QStringLiteral("--period"), QStringLiteral("14041503"), QStringLiteral("--registration"),
                                   QStringLiteral("AAACB1234CXM001"), QStringLiteral("--year"), QStringLiteral("2014"),
                                   QStringLiteral("--quarter"), QStringLiteral("Jul-Sep"), QStringLiteral("--remarks"),
@@ -97,7 +260,7 @@ private slots:
         QVERIFY(text.contains("<REMARKS>R&amp;D &lt;quarter&gt;</REMARKS>\r\n"));
         QVERIFY(text.contains("<PLACE>MUMBAI</PLACE>\r\n"));
 
-        const Run check = cli(*home, {QStringLiteral("validate"), path});
+        const Run check = cli(home->app(), {QStringLiteral("validate"), path});
         QCOMPARE(check.exitCode, 0);
     }
 
@@ -133,7 +296,7 @@ private slots:
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("master"));
-        const Run r = cli(*home, args);
+        const Run r = cli(home->app(), args);
         QTEST(r.exitCode, "exitCode");
         QTEST(r.out, "out");
         QVERIFY2(r.err.startsWith(err), qPrintable(r.err));
@@ -160,12 +323,45 @@ private slots:
             << "Load XML failed: xmlParseEntityRef: no name";
     }
 
+    // A table the reader cannot read: its own reason, not the query's.
+    void damagedTable()
+    {
+        home->writeFile(QStringLiteral("stemp4.DBF"), QByteArray("\x03\x72\x01\x01\xff\xff\xff\x7f", 8));
+        for (const QStringList &args : {kExport, QStringList{"check", "--company", "1", "--period", "14041503"}}) {
+            const Run r = cli(home->app(), args);
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.startsWith(QStringLiteral("stemp4.DBF")), qPrintable(r.err));
+            QVERIFY2(!r.err.contains(QStringLiteral("no such column")), qPrintable(r.err));
+        }
+        QCOMPARE(returnsWritten(), QStringList());
+    }
+
+    // A FIFO where a file is read would block for ever; it is refused at once.
+    void specialFiles()
+    {
+        const QString xsd = home->app() + QStringLiteral("/ACES_DLR.xsd");
+        const QString fifo = home->app() + QStringLiteral("/return.xml");
+        QVERIFY(QFile::remove(xsd));
+        QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {xsd, fifo}), 0);
+        const Run exported = cli(home->app(), kExport);
+        QCOMPARE(exported.exitCode, 1);
+        QVERIFY2(exported.err.startsWith(QStringLiteral("Load XSD failed: %1 is not a regular file").arg(xsd)),
+                 qPrintable(exported.err));
+        QCOMPARE(returnsWritten().size(), 1); // kept as .rejected
+        QVERIFY(returnsWritten().first().endsWith(QLatin1String(".xml.rejected")));
+
+        const Run validated = cli(home->app(), {QStringLiteral("validate"), fifo, QStringLiteral("--schema"), schema()});
+        QCOMPARE(validated.exitCode, 1);
+        QVERIFY2(validated.err.startsWith(QStringLiteral("Load XML failed: %1 is not a regular file").arg(fifo)),
+                 qPrintable(validated.err));
+    }
+
     void failures()
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        const Run r = cli(*home, args);
+        const Run r = cli(home->app(), args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QCOMPARE(r.out, QString());

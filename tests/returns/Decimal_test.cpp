@@ -23,6 +23,8 @@ private slots:
         QTest::newRow("blanks ignored, stops at a letter") << QStringList{" 1 2.5kg"} << 2 << "12.50";
         QTest::newRow("second point stops") << QStringList{"1.2.3"} << 2 << "1.20";
         QTest::newRow("no leading number") << QStringList{"abc", ""} << 2 << "0.00";
+        QTest::newRow("no hexadecimal, infinity or NaN") << QStringList{"0x1A", "inf", "nan", "-infinity", "**********"} << 2
+                                                         << "0.00";
         QTest::newRow("exponents") << QStringList{"1.5e3", "2675e-3", "7e"} << 2 << "1509.68";
         QTest::newRow("tiny negative is zero") << QStringList{"-0.001"} << 2 << "0.00";
         QTest::newRow("beyond 64 bits") << QStringList{"123456789012345678901234567890.125"} << 2

@@ -69,6 +69,8 @@ const QList<Case> &cases()
          DataProblem::SupplierDocuments, "2", "Col10", "Invalid registration number: characters 11 and 12"},
         {"duty beyond the XML library", [] { return addDocument({.serial = 3, .duties = {1e30, 0, 0, 0}}); },
          DataProblem::SupplierDocuments, "3", "Col06-Col09", "Not a number the return can carry"},
+        {"numeric field holding no number", [] { return line(6, "2014-07-11", "Wire", "74081110", QByteArray("**********")); },
+         DataProblem::InvoiceLines, "6", "Col07", "Not a number: the numeric field is damaged"},
         {"quantity as words", [] { return addDocument({.serial = 4, .quantity = "about 5"}); },
          DataProblem::SupplierDocuments, "4", "Col11", "Not a number the return can carry (about 5)"},
     };
@@ -299,6 +301,8 @@ private slots:
                                               << QStringList{bad.arg("001B") + "table PTEMP5, SL-NO 1, column Col14", kBroken} << 2;
         QTest::newRow("control character in a unit") << "UPDATE Import SET Unit = 'KG' || char(2)"
                                                      << QStringList{bad.arg("0002") + "table Import, TariffNo 74081110, column Unit", kBroken} << 2;
+        QTest::newRow("numeric field holding no number") << "UPDATE STEMP4 SET Col08 = CAST('0x1A' AS BLOB)"
+            << QStringList{"Not a number (0x1A) in table STEMP4, SL-NO 1, column Col08: the numeric field is damaged", kBroken} << 2;
         QTest::newRow("invalid year") << "year=14" << QStringList{"Element 'RETURN-YEAR'"} << 2;
         QTest::newRow("schema missing") << "remove ACES_DLR.xsd" << QStringList{"Load XSD failed: "} << 2;
         QTest::newRow("company folder missing") << "remove ACES/001" << QStringList{"Could not create the file %1: "} << 1;
@@ -389,7 +393,7 @@ private slots:
             listed.sort();
             QCOMPARE(listed, expected);
         }
-        QCOMPARE(w.lblStatus->text(), QStringLiteral("8 problems in 6 invoice lines and 4 supplier documents."));
+        QCOMPARE(w.lblStatus->text(), QStringLiteral("9 problems in 7 invoice lines and 4 supplier documents."));
 
         // Refresh reads again: a missing table, an empty quarter, a clean one.
         QFile::remove(home->app() + QStringLiteral("/PTemp5.Dbf"));
