@@ -16,7 +16,7 @@
 namespace {
 QString jetFixture(const QString &name)
 {
-    return QStringLiteral(QV_SHARED_DIR "/fixtures/jet/") + name;
+    return fixturePath(QStringLiteral("jet/") + name);
 }
 } // namespace
 

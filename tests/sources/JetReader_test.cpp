@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "TestRegistry.h"
 
 #include "app/Connections.h"
@@ -24,7 +25,7 @@ const QString kConnection = QStringLiteral("jetTest");
 
 QString jetFixture(const QString &name)
 {
-    return QStringLiteral(QV_SHARED_DIR "/fixtures/jet/") + name;
+    return fixturePath(QStringLiteral("jet/") + name);
 }
 
 QByteArray bytesOf(const QString &path)
