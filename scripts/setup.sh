@@ -12,6 +12,7 @@ packages=(
   libclang-rt-dev llvm
   python3 python3-dbf python3-xlwt
   xvfb xauth x11-apps imagemagick fonts-dejavu-core libx11-dev time
+  desktop-file-utils appstream lintian dpkg-dev
 )
 
 missing=()

@@ -25,6 +25,9 @@ fi
 
 (cd "$build" && ctest --output-on-failure --parallel 2)
 
+# The Debian package, unpacked and run.
+"$here/scripts/check-package.sh"
+
 fuzz_seconds="${QUORVANT_FUZZ_SECONDS:-60}"
 if [ "$fuzz_seconds" -gt 0 ]; then
   "$here/scripts/fuzz.sh" "$fuzz_seconds"

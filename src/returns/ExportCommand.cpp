@@ -8,7 +8,9 @@
 #include "app/Clock.h"
 #include "app/UserInterface.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 QString ExportTimeStamp(const QDateTime &when)
 {
@@ -37,8 +39,17 @@ QString RejectedReturnPath(const QString &outputPath)
 
 QString ReturnSchemaPath()
 {
-    const QString found = findFileNoCase(appFolder(), QStringLiteral("ACES_DLR.xsd"));
-    return found.isEmpty() ? joinPath(appFolder(), QStringLiteral("ACES_DLR.xsd")) : found;
+    const QString name = QStringLiteral("ACES_DLR.xsd");
+    const QString own = findFileNoCase(appFolder(), name);
+    if (!own.isEmpty())
+        return own;
+    // An installed program carries the schema in its data folder, found from
+    // the executable so that an unpacked or moved install finds it too.
+    const QString installed = QDir(QCoreApplication::applicationDirPath())
+                                  .absoluteFilePath(QStringLiteral("../share/quorvant/") + name);
+    if (QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    return joinPath(appFolder(), name);
 }
 
 ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath)

@@ -27,7 +27,9 @@ QString ReturnOutputPath(const QString &registrationNumber, const QDateTime &whe
 // Where a written file that is no valid return is kept: "<output path>.rejected".
 QString RejectedReturnPath(const QString &outputPath);
 
-// The schema the return is checked against: ACES_DLR.xsd in the application folder.
+// The schema the return is checked against: ACES_DLR.xsd in the application
+// folder, otherwise the one installed in share/quorvant beside the program's
+// bin folder; when neither exists, the application folder's (missing) one.
 QString ReturnSchemaPath();
 
 // The export command: output path, the three required fields, the dealer's

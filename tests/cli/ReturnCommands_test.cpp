@@ -323,6 +323,34 @@ private slots:
             << "Load XML failed: xmlParseEntityRef: no name";
     }
 
+    // An installed program takes the schema from its data folder when the
+    // application folder holds none, and the application folder's first.
+    void schemaOfAnInstalledProgram()
+    {
+        QTemporaryDir prefix;
+        QVERIFY(QDir().mkpath(prefix.path() + QStringLiteral("/bin")));
+        QVERIFY(QDir().mkpath(prefix.path() + QStringLiteral("/share/quorvant")));
+        const QString program = prefix.path() + QStringLiteral("/bin/quorvant-cli");
+        QVERIFY(QFile::copy(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"), program));
+        QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
+        QVERIFY(QFile::copy(schema(), prefix.path() + QStringLiteral("/share/quorvant/ACES_DLR.xsd")));
+        const auto run = [&](const QStringList &args) {
+            QProcess p;
+            p.start(program, QStringList{QStringLiteral("--app-dir"), home->app()} + args);
+            p.waitForFinished(60000);
+            return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+        };
+        QVERIFY(QFile::remove(home->app() + QStringLiteral("/ACES_DLR.xsd")));
+        const auto [installed, installedErr] = run(kExport);
+        QVERIFY2(installed == 0, qPrintable(installedErr));
+
+        home->writeFile(QStringLiteral("ACES_DLR.xsd"), QByteArray("<not a schema"));
+        const auto [own, ownErr] =
+            run({QStringLiteral("validate"), home->app() + QStringLiteral("/ACES/001/") + returnsWritten().first()});
+        QCOMPARE(own, 1);
+        QVERIFY2(ownErr.startsWith(QStringLiteral("Load XSD failed: ")), qPrintable(ownErr));
+    }
+
     // A table the reader cannot read: its own reason, not the query's.
     void damagedTable()
     {
