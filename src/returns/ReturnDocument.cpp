@@ -4,6 +4,7 @@
 #include "RegistrationNumber.h"
 #include "SchemaValidation.h"
 #include "StagedFile.h"
+#include "XmlOutput.h"
 #include "TextRules.h"
 #include "WorkTables.h"
 #include "app/AppSettings.h"
@@ -24,7 +25,6 @@
 namespace {
 const QString kInvoiceSql = QStringLiteral("Select * from STEMP4 Order by Col02");
 const QString kDocumentSql = QStringLiteral("Select * from PTEMP5 ORDER BY COL01");
-constexpr qsizetype kFlushSize = 64 * 1024;
 
 // Column positions in the lists handed to openTable.
 enum InvoiceColumn { I01, I02, I03, I04, I05, I06, I07, I08, I09, I10 };
@@ -231,105 +231,6 @@ bool ReturnWriter::checkInputs()
     return true;
 }
 
-char *ReturnWriter::grow(qsizetype bytes)
-{
-    const qsizetype capacity = std::max(m_capacity * 2, m_used + bytes + kFlushSize);
-    std::unique_ptr<char[]> bigger(new char[size_t(capacity)]);
-    if (m_used)
-        memcpy(bigger.get(), m_buffer.get(), size_t(m_used));
-    m_buffer = std::move(bigger);
-    m_capacity = capacity;
-    return m_buffer.get() + m_used;
-}
-
-// The UTF-8 of EscapeXmlText / EscapeXmlAttribute of `text`, written straight
-// into the buffer.
-void ReturnWriter::putXml(QStringView text, Escape how)
-{
-    char *const start = room(text.size() * 6); // "&quot;" is the longest a character can become
-    char *out = start;
-    const char16_t *p = text.utf16();
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        if (c < 0x80) {
-            switch (c) {
-            case '&': memcpy(out, "&amp;", 5); out += 5; break;
-            case '<': memcpy(out, "&lt;", 4); out += 4; break;
-            case '>': memcpy(out, "&gt;", 4); out += 4; break;
-            case '"':
-                if (how == Escape::Attribute) {
-                    memcpy(out, "&quot;", 6);
-                    out += 6;
-                    break;
-                }
-                Q_FALLTHROUGH();
-            default: *out++ = char(c);
-            }
-        } else if (c < 0x800) {
-            *out++ = char(0xC0 | (c >> 6));
-            *out++ = char(0x80 | (c & 0x3F));
-        } else if (!QChar::isSurrogate(c)) {
-            *out++ = char(0xE0 | (c >> 12));
-            *out++ = char(0x80 | ((c >> 6) & 0x3F));
-            *out++ = char(0x80 | (c & 0x3F));
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
-            const char32_t u = QChar::surrogateToUcs4(c, p[i + 1]);
-            *out++ = char(0xF0 | (u >> 18));
-            *out++ = char(0x80 | ((u >> 12) & 0x3F));
-            *out++ = char(0x80 | ((u >> 6) & 0x3F));
-            *out++ = char(0x80 | (u & 0x3F));
-            ++i;
-        } else {
-            // A lone surrogate: leave it to Qt's own conversion, whatever that makes of it.
-            const QString whole = text.toString();
-            const QByteArray bytes = (how == Escape::Attribute ? EscapeXmlAttribute(whole) : EscapeXmlText(whole)).toUtf8();
-            memcpy(room(bytes.size()), bytes.constData(), size_t(bytes.size()));
-            m_used += bytes.size();
-            return;
-        }
-    }
-    m_used += out - start;
-}
-
-// <tag>, `text` with every occurrence of `removed` left out (as QString::remove
-// does: left to right, without overlaps), escaped, </tag>.
-void ReturnWriter::putWithout(const char *tag, QStringView text, QStringView removed)
-{
-    const qsizetype tagLength = qsizetype(strlen(tag));
-    put("<", 1);
-    put(tag, tagLength);
-    put(">", 1);
-    qsizetype from = 0;
-    for (qsizetype at = text.indexOf(removed); at >= 0; at = text.indexOf(removed, from)) {
-        putXml(text.sliced(from, at - from), Escape::Text);
-        from = at + removed.size();
-    }
-    putXml(text.sliced(from), Escape::Text);
-    put("</", 2);
-    put(tag, tagLength);
-    put(">\r\n", 3);
-}
-
-bool ReturnWriter::flush()
-{
-    if (m_deviceFailed)
-        return false;
-    if (m_used == 0)
-        return true;
-    const qint64 written = m_device->write(m_buffer.get(), m_used);
-    if (written != m_used) {
-        m_deviceFailed = true;
-        // The user knows the file by its final name, not by a staging name.
-        const QFileDevice *file = qobject_cast<const QFileDevice *>(m_device);
-        const QString name = !m_inputs.outputPath.isEmpty() ? m_inputs.outputPath : file ? file->fileName() : QString();
-        m_error = QStringLiteral("Could not write the file %1: %2").arg(name, m_device->errorString());
-        return false;
-    }
-    m_used = 0;
-    return true;
-}
-
 bool ReturnWriter::endDocument(const QString &message)
 {
     ShowMessage(message, kAppTitle, 0, 0, true);
@@ -375,16 +276,16 @@ bool ReturnWriter::putSerial(const char *opening, qsizetype openingLength)
     if (isInteger(m_serial)) { // digits and a sign: nothing to check, trim or escape
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, m_serial.toLongLong()).ptr;
-        put(opening, openingLength);
-        put(digits, end - digits);
+        m_out.put(opening, openingLength);
+        m_out.put(digits, end - digits);
     } else {
         QString text;
         if (!take(m_serial, "Col01", &text))
             return false;
-        put(opening, openingLength);
-        putXml(trimmedView(text), Escape::Attribute);
+        m_out.put(opening, openingLength);
+        m_out.putXml(trimmedView(text), XmlOutput::Escape::Attribute);
     }
-    put("\">\r\n");
+    m_out.put("\">\r\n");
     return true;
 }
 
@@ -394,7 +295,7 @@ bool ReturnWriter::putDate(const char *tag, const QVariant &value, const char *c
     const qsizetype tagLength = qsizetype(strlen(tag));
     int year, month, day;
     if (isoDate(value, &year, &month, &day)) {
-        char *out = room(2 * tagLength + 20);
+        char *out = m_out.room(2 * tagLength + 20);
         const char *const start = out;
         *out++ = '<';
         memcpy(out, tag, size_t(tagLength));
@@ -410,20 +311,20 @@ bool ReturnWriter::putDate(const char *tag, const QVariant &value, const char *c
         out += tagLength;
         memcpy(out, ">\r\n", 3);
         out += 3;
-        m_used += out - start;
+        m_out.advance(out - start);
         return true;
     }
     QString text;
     if (!take(value, column, &text))
         return false;
     const QString date = TrimBlanks(dateText(value));
-    put("<", 1);
-    put(tag, tagLength);
-    put(">", 1);
-    putXml(date, Escape::Text);
-    put("</", 2);
-    put(tag, tagLength);
-    put(">\r\n", 3);
+    m_out.put("<", 1);
+    m_out.put(tag, tagLength);
+    m_out.put(">", 1);
+    m_out.putXml(date, XmlOutput::Escape::Text);
+    m_out.put("</", 2);
+    m_out.put(tag, tagLength);
+    m_out.put(">\r\n", 3);
     return true;
 }
 
@@ -509,13 +410,13 @@ bool ReturnWriter::openTable(QSqlQuery *query, const QString &sql, const QString
 void ReturnWriter::goods(QStringView product, QStringView cleaned, QStringView unit, QStringView quantity,
                          QStringView duty)
 {
-    raw("<INVOICE-ITEMS>");
-    element("DESCRIPTION-OF-GOODS", trimmedView(product));
-    element("CETSH-NUMBER", cleaned);
-    element("QUANTITY-CODE", unit);
-    element("QUANTITY", quantity);
-    element("AMOUNT-OF-DUTY-INVOLVED", duty);
-    raw("</INVOICE-ITEMS>");
+    m_out.raw("<INVOICE-ITEMS>");
+    m_out.element("DESCRIPTION-OF-GOODS", trimmedView(product));
+    m_out.element("CETSH-NUMBER", cleaned);
+    m_out.element("QUANTITY-CODE", unit);
+    m_out.element("QUANTITY", quantity);
+    m_out.element("AMOUNT-OF-DUTY-INVOLVED", duty);
+    m_out.raw("</INVOICE-ITEMS>");
 }
 
 bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
@@ -534,7 +435,7 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
             return false;
         if (!take(q.value(c[I02]), "Col02", &number))
             return false;
-        element("INVOICE-NUMBER", trimmedView(number));
+        m_out.element("INVOICE-NUMBER", trimmedView(number));
         if (!putDate("INVOICE-DATE", q.value(c[I03]), "Col03"))
             return false;
 
@@ -567,8 +468,8 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
             return false;
 
         goods(product, cleaned, unit, quantity.toText(2), duty);
-        raw("</INVOICE-PARTICULARS>");
-        if (m_used >= kFlushSize && !flush())
+        m_out.raw("</INVOICE-PARTICULARS>");
+        if (!m_out.flushIfFull())
             return false;
     }
     if (q.lastError().isValid()) {
@@ -594,12 +495,12 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
             return false;
         if (!take(q.value(c[D02]), "Col02", &number))
             return false;
-        element("INVOICE-BILL-ENTRY-NO", trimmedView(number));
+        m_out.element("INVOICE-BILL-ENTRY-NO", trimmedView(number));
         if (!putDate("DATE", q.value(c[D12]), "Col12"))
             return false;
         if (!take(q.value(c[D13]), "Col13", &issuedBy))
             return false;
-        element("ISSUED-BY", trimmedView(issuedBy));
+        m_out.element("ISSUED-BY", trimmedView(issuedBy));
 
         if (!take(q.value(c[D03]), "Col03", &supplier) || !take(q.value(c[D10]), "Col10", &registration)
             || !take(q.value(c[D04]), "Col04", &product) || !take(q.value(c[D05]), "Col05", &tariff))
@@ -635,12 +536,12 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         if (!amount(q, c, {D06, D07, D08, D09}, &duty))
             return false;
 
-        element("REGISTRATION-NUMBER", registrationNoBlanks);
-        element("NAME", trimmedView(supplier));
-        putWithout("ADDRESS", address, needle);
+        m_out.element("REGISTRATION-NUMBER", registrationNoBlanks);
+        m_out.element("NAME", trimmedView(supplier));
+        m_out.elementWithout("ADDRESS", address, needle);
         goods(product, cleaned, unit, quantity, duty);
-        raw("</DOCUMENT-DETAIL>");
-        if (m_used >= kFlushSize && !flush())
+        m_out.raw("</DOCUMENT-DETAIL>");
+        if (!m_out.flushIfFull())
             return false;
     }
     if (q.lastError().isValid()) {
@@ -652,48 +553,45 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
 
 WriteOutcome ReturnWriter::write(QIODevice *device)
 {
-    m_device = device;
-    m_used = 0;
-    room(kFlushSize + 4096);
+    m_out.start(device, m_inputs.outputPath);
     m_error.clear();
-    m_deviceFailed = false;
     m_ended = false;
     if (!checkInputs())
         return WriteOutcome::Failed;
 
-    raw("<ACES xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:noNamespaceSchemaLocation=\"ACES_DLR.xsd\">");
-    raw("<RETURN ReturnType=\"DLR/IMP\" ToolVer=\"1.0\">");
-    raw("<HEADER-DATA>");
-    element("RETURN-YEAR", m_inputs.year);
-    element("QUARTER", m_inputs.quarter);
-    element("DEALER-NAME", QString(QLatin1Char(' ') + m_inputs.dealerName));
-    element("REGISTRATION-NUMBER", m_inputs.registrationNumber);
-    raw("<NIL-RETURN>No</NIL-RETURN>");
-    raw("</HEADER-DATA>");
-    raw("<INVOICE-HEADER>");
+    m_out.raw("<ACES xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:noNamespaceSchemaLocation=\"ACES_DLR.xsd\">");
+    m_out.raw("<RETURN ReturnType=\"DLR/IMP\" ToolVer=\"1.0\">");
+    m_out.raw("<HEADER-DATA>");
+    m_out.element("RETURN-YEAR", m_inputs.year);
+    m_out.element("QUARTER", m_inputs.quarter);
+    m_out.element("DEALER-NAME", QString(QLatin1Char(' ') + m_inputs.dealerName));
+    m_out.element("REGISTRATION-NUMBER", m_inputs.registrationNumber);
+    m_out.raw("<NIL-RETURN>No</NIL-RETURN>");
+    m_out.raw("</HEADER-DATA>");
+    m_out.raw("<INVOICE-HEADER>");
 
     TariffMaster master(m_programConnection);
     bool done = writeInvoiceLines(master);
     if (done) {
-        raw("</INVOICE-HEADER>");
-        raw("<DOCUMENT-HEADER>");
+        m_out.raw("</INVOICE-HEADER>");
+        m_out.raw("<DOCUMENT-HEADER>");
         done = writeSupplierDocuments(master);
     }
     if (done) {
-        raw("</DOCUMENT-HEADER>");
-        raw("<SELF-ASSESSMENT-MEMORANDAM>");
+        m_out.raw("</DOCUMENT-HEADER>");
+        m_out.raw("<SELF-ASSESSMENT-MEMORANDAM>");
         const QDate date = ValueDate(m_inputs.date);
-        element("DATE", date.isValid() ? CanonicalDateText(date) : m_inputs.date);
-        element("PLACE", m_inputs.place);
-        element("REMARKS", m_inputs.remarks);
-        raw("</SELF-ASSESSMENT-MEMORANDAM>");
-        raw("</RETURN>");
-        raw("</ACES>");
+        m_out.element("DATE", date.isValid() ? CanonicalDateText(date) : m_inputs.date);
+        m_out.element("PLACE", m_inputs.place);
+        m_out.element("REMARKS", m_inputs.remarks);
+        m_out.raw("</SELF-ASSESSMENT-MEMORANDAM>");
+        m_out.raw("</RETURN>");
+        m_out.raw("</ACES>");
     }
     if (!done && !m_ended)
         return WriteOutcome::Failed;
     // An ended document keeps every line written so far, the failing row's first lines included.
-    if (!flush())
+    if (!m_out.flush())
         return WriteOutcome::Failed;
     return m_ended ? WriteOutcome::Ended : WriteOutcome::Complete;
 }

@@ -4,9 +4,9 @@
 #include <QString>
 #include <QVariant>
 
-#include <cstring>
+#include "XmlOutput.h"
+
 #include <initializer_list>
-#include <memory>
 
 class Decimal;
 class QIODevice;
@@ -67,11 +67,9 @@ public:
     // False with errorString() when a form value holds a character XML cannot carry.
     bool checkInputs();
     WriteOutcome write(QIODevice *device);
-    QString errorString() const { return m_error; }
+    QString errorString() const { return m_out.failed() ? m_out.errorString() : m_error; }
 
 private:
-    enum class Escape { Text, Attribute };
-
     bool writeInvoiceLines(TariffMaster &master);
     bool writeSupplierDocuments(TariffMaster &master);
     bool openTable(QSqlQuery *query, const QString &sql, const QString &table, const QStringList &columns,
@@ -89,42 +87,11 @@ private:
     bool endDocument(const QString &message);
     QString serialText() const;
 
-    // The output is gathered in one buffer and written in large batches.
-    char *room(qsizetype bytes)
-    {
-        return m_used + bytes <= m_capacity ? m_buffer.get() + m_used : grow(bytes);
-    }
-    char *grow(qsizetype bytes);
-    void put(const char *bytes, qsizetype size) { memcpy(room(size), bytes, size_t(size)); m_used += size; }
-    template<qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
-    void putXml(QStringView text, Escape how);
-    void putWithout(const char *tag, QStringView text, QStringView removed);
-    template<qsizetype N> void raw(const char (&line)[N])
-    {
-        put(line, N - 1);
-        put("\r\n", 2);
-    }
-    template<qsizetype N> void element(const char (&tag)[N], QStringView value, Escape how = Escape::Text)
-    {
-        put("<", 1);
-        put(tag, N - 1);
-        put(">", 1);
-        putXml(value, how);
-        put("</", 2);
-        put(tag, N - 1);
-        put(">\r\n", 3);
-    }
-    bool flush();
-
     ReturnInputs m_inputs;
     QString m_companyConnection;
     QString m_programConnection;
-    QIODevice *m_device = nullptr;
-    std::unique_ptr<char[]> m_buffer;
-    qsizetype m_capacity = 0;
-    qsizetype m_used = 0;
+    XmlOutput m_out;
     QString m_error;
-    bool m_deviceFailed = false;
     bool m_ended = false;
     QString m_table;       // where a bad value is reported from
     QVariant m_serial;     // the row's Col01, named in messages
