@@ -233,8 +233,7 @@ bool ReturnWriter::checkInputs()
 
 bool ReturnWriter::endDocument(const QString &message)
 {
-    ShowMessage(message, kAppTitle, 0, 0, true);
-    HidePleaseWait();
+    m_endMessage = message;
     m_ended = true;
     return false;
 }
@@ -509,7 +508,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         // row is written in full whatever the check finds.
         copyWithout(registration, isBlank, &registrationNoBlanks);
         if (trimmedView(registration).size() != 10)
-            ValidateRegistrationNumber(registrationNoBlanks, supplier);
+            if (const std::optional<RegistrationFault> fault = FindRegistrationFault(registrationNoBlanks))
+                m_notices << RegistrationMessage(fault->mode, registrationNoBlanks, supplier);
         copyWithout(tariff, isBlank, &cleaned); // CleanedTariffNumber(tariff, false)
         if (cleaned.size() != 8)
             return endDocument(chapterMessage(QStringLiteral("Invalid Chapter No."), cleaned,
@@ -555,6 +555,8 @@ WriteOutcome ReturnWriter::write(QIODevice *device)
 {
     m_out.start(device, m_inputs.outputPath);
     m_error.clear();
+    m_notices.clear();
+    m_endMessage.clear();
     m_ended = false;
     if (!checkInputs())
         return WriteOutcome::Failed;
@@ -599,8 +601,14 @@ WriteOutcome ReturnWriter::write(QIODevice *device)
 WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
 {
     ReturnWriter writer(inputs, settings().cnCompany, settings().cnProgram);
-    auto fail = [file](const QString &message) {
+    // What the writer found comes first, in its order, then why it stopped.
+    auto showNotices = [&writer] {
+        for (const QString &notice : writer.notices())
+            ShowMessage(notice, kAppTitle, 0, 0, true);
+    };
+    auto fail = [file, &showNotices](const QString &message) {
         file->discard();
+        showNotices();
         HidePleaseWait();
         ShowMessage(message, kAppTitle, 0, 0, true);
         return WriteOutcome::Failed;
@@ -623,5 +631,11 @@ WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
         return fail(writer.errorString());
     if (!file->finish(&error))
         return fail(error);
+    showNotices();
+    if (outcome == WriteOutcome::Ended) {
+        // The user sees why the document stops while the indicator goes.
+        ShowMessage(writer.endMessage(), kAppTitle, 0, 0, true);
+        HidePleaseWait();
+    }
     return outcome;
 }

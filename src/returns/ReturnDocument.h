@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include "XmlOutput.h"
@@ -55,9 +56,9 @@ bool DocumentQuantityText(const QVariant &value, QString *text);
 // Writes the return, line by line, from STEMP4 and PTEMP5 over the company
 // connection, checking tariff numbers against Import over the program
 // connection. Every line ends in CR LF; the text is UTF-8 without a byte-order
-// mark. Chapter messages and bad characters in the tables are shown here and
-// hide the please-wait indicator, as the user must see them while the
-// document stops; other failures are only returned.
+// mark. It shows nothing: a row that stops the document (a chapter failure, a
+// character XML cannot carry) gives Ended and endMessage(), other failures
+// Failed and errorString(), and notices() what the user must still be told.
 class ReturnWriter
 {
 public:
@@ -68,6 +69,11 @@ public:
     bool checkInputs();
     WriteOutcome write(QIODevice *device);
     QString errorString() const { return m_out.failed() ? m_out.errorString() : m_error; }
+    // Messages for the user, in the order the rows gave them: suppliers'
+    // registration numbers that fail the check (their rows are written all the same).
+    QStringList notices() const { return m_notices; }
+    // Why the document stopped, when write() gave Ended.
+    QString endMessage() const { return m_endMessage; }
 
 private:
     bool writeInvoiceLines(TariffMaster &master);
@@ -92,6 +98,8 @@ private:
     QString m_programConnection;
     XmlOutput m_out;
     QString m_error;
+    QStringList m_notices;
+    QString m_endMessage;
     bool m_ended = false;
     QString m_table;       // where a bad value is reported from
     QVariant m_serial;     // the row's Col01, named in messages
