@@ -23,7 +23,9 @@ struct DbfField
 
 struct DbfValue
 {
-    enum Kind { Null, Integer, Real, Text };
+    // BadNumber: a numeric field whose text is no decimal number (an overflow
+    // mark, "0x1A", "inf"); `text` then holds that text as stored, trimmed.
+    enum Kind { Null, Integer, Real, Text, BadNumber };
     Kind kind = Null;
     qint64 integer = 0;
     double real = 0;
@@ -52,10 +54,12 @@ public:
 
     // Field `index` of the current record.
     void value(int index, DbfValue &out) const;
+    // As above; a BadNumber comes as a QByteArray.
     QVariant variant(int index) const;
 
 private:
     bool fail(QString *error, const QString &why);
+    bool damaged(QString *error, const QString &why);
     bool isNull(const DbfField &field) const;
 
     QString m_path;

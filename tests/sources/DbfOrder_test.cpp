@@ -3,12 +3,15 @@
 
 #include "app/Connections.h"
 #include "app/DataConnections.h"
+#include "TableBytes.h"
 
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 // A table already in the order a query asks for is handed to SQLite as it
 // stands; every answer must still be the one SQLite's own sort gives.
@@ -88,6 +91,61 @@ private slots:
         QCOMPARE(got.size(), 6); // the deleted record never shows
         QCOMPARE(got, want);
         QCOMPARE(sortsItself(sql), !inFileOrder);
+    }
+
+    // Numeric fields that hold no number come as blobs, which SQLite sorts
+    // after every number: the file's order is only taken where it agrees.
+    void numericTextThatIsNoNumber_data()
+    {
+        QTest::addColumn<QByteArrayList>("serials");
+        QTest::addColumn<QString>("orderBy");
+        QTest::addColumn<bool>("inFileOrder");
+        const QByteArrayList ascending{"", "1", "5", "******", "******", "0x1A"};
+        QByteArrayList descending = ascending;
+        std::reverse(descending.begin(), descending.end());
+        QTest::newRow("blobs last") << ascending << "serial" << true;
+        QTest::newRow("blobs first, descending") << descending << "serial desc" << true;
+        QTest::newRow("blob before a number") << QByteArrayList{"", "1", "inf", "5", "******", "0x1A"} << "serial" << false;
+        QTest::newRow("blobs out of order") << QByteArrayList{"", "1", "5", "0x1A", "******", "******"} << "serial" << false;
+    }
+
+    void numericTextThatIsNoNumber()
+    {
+        QFETCH(QByteArrayList, serials);
+        QFETCH(QString, orderBy);
+        QFETCH(bool, inFileOrder);
+        TableBytes table(fixturePath(QStringLiteral("sources/ordered.dbf")));
+        QVERIFY(table.isValid());
+        // Record 3 (index 2) is the deleted one.
+        const int records[] = {0, 1, 3, 4, 5, 6};
+        for (int i = 0; i < 6; ++i)
+            table.setField(records[i], "serial", serials[i]);
+        QTemporaryDir dir;
+        QVERIFY(table.write(dir.filePath(QStringLiteral("odd.dbf"))));
+        QString error;
+        const QString name = QStringLiteral("oddOrder");
+        QVERIFY(OpenFoxProConnection(name, dir.path(), &error));
+        {
+            QSqlQuery q(connection(name));
+            QVERIFY(q.exec(QStringLiteral("CREATE TEMP TABLE copy_odd AS SELECT rowid AS rec, * FROM odd")));
+            const QString sql = QStringLiteral("select rowid from odd order by %1").arg(orderBy);
+            const auto rowids = [&](const QString &query) {
+                QList<qint64> out;
+                QSqlQuery r(connection(name));
+                if (!r.exec(query))
+                    return QList<qint64>{-1};
+                while (r.next())
+                    out << r.value(0).toLongLong();
+                return out;
+            };
+            QCOMPARE(rowids(sql), rowids(QStringLiteral("select rec from copy_odd order by %1").arg(orderBy)));
+            bool temp = false;
+            QVERIFY(q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + sql));
+            while (q.next())
+                temp = temp || q.value(3).toString().contains(QStringLiteral("TEMP B-TREE"));
+            QCOMPARE(temp, !inFileOrder);
+        }
+        CloseConnection(name);
     }
 
     void rewrittenBetweenPlanningAndReading()
