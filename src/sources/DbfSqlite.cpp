@@ -41,7 +41,8 @@ public:
         m_first = true;
     }
     bool active() const { return !m_terms.empty(); }
-    // False when the current record sorts before the one read last.
+    // False when the current record sorts before the one read last (or when
+    // a key cannot be read: the table has then failed).
     bool next(const DbfTable &table);
 
 private:
@@ -114,8 +115,10 @@ int compareValues(const DbfValue &a, const DbfValue &b)
 
 bool OrderCheck::next(const DbfTable &table)
 {
-    for (size_t i = 0; i < m_terms.size(); ++i)
-        table.value(m_terms[i].field, m_current[i]);
+    for (size_t i = 0; i < m_terms.size(); ++i) {
+        if (!table.value(m_terms[i].field, m_current[i]))
+            return false;
+    }
     bool ordered = true;
     if (!m_first) {
         for (size_t i = 0; i < m_terms.size(); ++i) {
@@ -182,7 +185,9 @@ int xConnect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vta
     DbfTable table;
     QString error;
     QString schema = QStringLiteral("CREATE TABLE x(");
-    if (table.open(vtab->path, &error)) {
+    // The columns come from the table alone: a memo file that cannot be read
+    // fails the queries, with its reason, not the table's declaration.
+    if (table.open(vtab->path, &error, false)) {
         vtab->declared = table.fields();
         QSet<QString> seen;
         bool first = true;
@@ -335,6 +340,10 @@ int advance(DbfCursor *c)
         return SQLITE_ERROR;
     }
     if (!c->eof && c->order.active() && !c->order.next(c->table)) {
+        if (c->table.failed()) {
+            setError(c->base.pVtab, c->table.error());
+            return SQLITE_ERROR;
+        }
         // Rewritten between planning and reading: the promised order would be a lie.
         setError(c->base.pVtab, QStringLiteral("%1: the table changed while the program was reading it; try again")
                                     .arg(QFileInfo(c->table.path()).fileName()));
@@ -369,7 +378,11 @@ int xColumn(sqlite3_vtab_cursor *cursor, sqlite3_context *ctx, int column)
         sqlite3_result_null(ctx);
         return SQLITE_OK;
     }
-    c->table.value(t->columnField[size_t(column)], c->value);
+    if (!c->table.value(t->columnField[size_t(column)], c->value)) {
+        const QByteArray message = c->table.error().toUtf8();
+        sqlite3_result_error(ctx, message.constData(), int(message.size()));
+        return SQLITE_ERROR;
+    }
     const DbfValue &v = c->value;
     switch (v.kind) {
     case DbfValue::Null: sqlite3_result_null(ctx); break;

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -57,6 +58,16 @@ void trimmed(const char *&p, size_t &n)
 }
 
 constexpr quint32 kBufferBytes = 256 * 1024;
+
+// FoxPro keeps memos in an .fpt file, dBase in a .dbt one.
+DbfMemo::Format memoFormat(unsigned char version)
+{
+    switch (version) {
+    case 0x30: case 0x31: case 0x32: case 0xF5: case 0xFB: return DbfMemo::FoxPro;
+    case 0x8B: case 0xCB: return DbfMemo::DBaseIV;
+    default: return DbfMemo::DBaseIII;
+    }
+}
 
 constexpr size_t kMostFields = 255; // dBase and FoxPro allow no more
 
@@ -149,7 +160,7 @@ bool DbfTable::damaged(QString *error, const QString &why)
     return fail(error, QStringLiteral("%1 is damaged: %2").arg(QFileInfo(m_path).fileName(), why));
 }
 
-bool DbfTable::open(const QString &path, QString *error)
+bool DbfTable::open(const QString &path, QString *error, bool memos)
 {
     close();
     m_path = path;
@@ -242,12 +253,18 @@ bool DbfTable::open(const QString &path, QString *error)
         return damaged(error, QStringLiteral("the header promises %1 records but the file holds %2")
                                   .arg(m_recordCount).arg(held));
     }
+    const bool hasMemos = std::any_of(m_fields.begin(), m_fields.end(), [](const DbfField &f) { return f.type == 'M'; });
+    if (memos && hasMemos && !m_memo.open(path, memoFormat(version), error)) {
+        m_file.close();
+        return false;
+    }
     return rewind();
 }
 
 void DbfTable::close()
 {
     m_file.close();
+    m_memo.close();
     m_fields.clear();
     m_nullFlagsOffset = -1;
     m_nullFlagsLength = 0;
@@ -304,15 +321,15 @@ bool DbfTable::isNull(const DbfField &field) const
     return (flags[field.nullBit / 8] >> (field.nullBit % 8)) & 1;
 }
 
-void DbfTable::value(int index, DbfValue &out) const
+bool DbfTable::value(int index, DbfValue &out) const
 {
     out.kind = DbfValue::Null;
     out.text.clear();
     if (!m_record || index < 0 || size_t(index) >= m_fields.size())
-        return;
+        return true;
     const DbfField &f = m_fields[size_t(index)];
     if (isNull(f))
-        return;
+        return true;
     const char *p = m_record + f.offset;
     const auto *u = reinterpret_cast<const unsigned char *>(p);
     size_t n = size_t(f.length);
@@ -322,19 +339,19 @@ void DbfTable::value(int index, DbfValue &out) const
     case 'V':
         out.kind = DbfValue::Text;
         AppendDecodedUtf8(out.text, p, n, m_highHalf);
-        return;
+        return true;
     case 'N':
     case 'F':
         trimmed(p, n);
         if (n == 0 || readNumber(p, n, out))
-            return;
+            return true;
         out.kind = DbfValue::BadNumber;
         out.text.assign(p, n);
-        return;
+        return true;
     case 'D': {
         trimmed(p, n);
         if (n == 0)
-            return;
+            return true;
         bool digits = n == 8;
         for (size_t i = 0; digits && i < 8; ++i)
             digits = p[i] >= '0' && p[i] <= '9';
@@ -348,53 +365,53 @@ void DbfTable::value(int index, DbfValue &out) const
         } else {
             out.text.assign(p, n);
         }
-        return;
+        return true;
     }
     case 'L':
         switch (p[0]) {
         case 'T': case 't': case 'Y': case 'y':
             out.kind = DbfValue::Integer;
             out.integer = 1;
-            return;
+            return true;
         case 'F': case 'f': case 'N': case 'n':
             out.kind = DbfValue::Integer;
             out.integer = 0;
-            return;
+            return true;
         default:
-            return;
+            return true;
         }
     case 'I':
         if (n != 4)
-            return;
+            return true;
         out.kind = DbfValue::Integer;
         out.integer = qint32(le32(u));
-        return;
+        return true;
     case 'Y':
         if (n != 8)
-            return;
+            return true;
         out.kind = DbfValue::Real;
         out.real = double(le64(u)) / 10000.0;
-        return;
+        return true;
     case 'B': {
         if (n != 8)
-            return;
+            return true;
         const qint64 bits = le64(u);
         double d;
         memcpy(&d, &bits, sizeof d);
         out.kind = DbfValue::Real;
         out.real = d;
-        return;
+        return true;
     }
     case 'T': {
         if (n != 8)
-            return;
+            return true;
         const qint32 day = qint32(le32(u));
         const qint32 ms = qint32(le32(u + 4));
         if (day == 0 && ms == 0)
-            return;
+            return true;
         const QDate date = QDate::fromJulianDay(day);
         if (!date.isValid() || ms < 0 || ms >= 86400000)
-            return;
+            return true;
         const int seconds = (ms + 500) / 1000;
         const QString text = date.toString(Qt::ISODate) + QStringLiteral("T%1:%2:%3")
                                  .arg(std::min(seconds / 3600, 23), 2, 10, QLatin1Char('0'))
@@ -402,21 +419,34 @@ void DbfTable::value(int index, DbfValue &out) const
                                  .arg(seconds % 60, 2, 10, QLatin1Char('0'));
         out.kind = DbfValue::Text;
         out.text = text.toStdString();
-        return;
+        return true;
     }
-    case 'M': case 'G': case 'P': case 'W': case 'Q':
-        return; // memo and binary contents live in other files and are not read
+    case 'M': {
+        if (!m_memo.isOpen())
+            return true;
+        QString why;
+        if (!m_memo.read(p, int(n), m_current, &m_memoBytes, &why)) {
+            m_error = why;
+            return false;
+        }
+        out.kind = DbfValue::Text;
+        AppendDecodedUtf8(out.text, m_memoBytes.data(), m_memoBytes.size(), m_highHalf);
+        return true;
+    }
+    case 'G': case 'P': case 'W': case 'Q':
+        return true; // pictures, OLE objects and binary data are not read
     default:
         out.kind = DbfValue::Text;
         AppendDecodedUtf8(out.text, p, n, m_highHalf);
-        return;
+        return true;
     }
 }
 
 QVariant DbfTable::variant(int index) const
 {
     DbfValue v;
-    value(index, v);
+    if (!value(index, v))
+        return QVariant();
     switch (v.kind) {
     case DbfValue::Null: return QVariant();
     case DbfValue::Integer: return QVariant(v.integer);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DbfMemo.h"
+
 #include <QFile>
 #include <QString>
 #include <QVariant>
@@ -9,7 +11,8 @@
 
 // A dBase III, FoxPro 2.x or Visual FoxPro table, read sequentially in blocks.
 // The header is checked against the file's size before any record is read, so
-// a lying or truncated file gives an error, never a wild read.
+// a lying or truncated file gives an error, never a wild read. Memo fields are
+// read from the memo file beside the table, which must then be there.
 
 struct DbfField
 {
@@ -35,7 +38,9 @@ struct DbfValue
 class DbfTable
 {
 public:
-    bool open(const QString &path, QString *error);
+    // With `memos` false the memo file is not looked for: enough to learn
+    // the fields, not to read the records.
+    bool open(const QString &path, QString *error, bool memos = true);
     void close();
 
     QString path() const { return m_path; }
@@ -52,8 +57,9 @@ public:
     // Number of the current record, from 1.
     quint32 recordNumber() const { return m_current; }
 
-    // Field `index` of the current record.
-    void value(int index, DbfValue &out) const;
+    // Field `index` of the current record. False when a memo cannot be read;
+    // error() then says why.
+    bool value(int index, DbfValue &out) const;
     // As above; a BadNumber comes as a QByteArray.
     QVariant variant(int index) const;
 
@@ -78,5 +84,7 @@ private:
     quint32 m_bufferCount = 0;
     quint32 m_current = 0;      // 1-based; 0 before the first
     const char *m_record = nullptr;
-    QString m_error;
+    mutable QString m_error;
+    mutable DbfMemo m_memo;          // open when the table has memo fields
+    mutable std::string m_memoBytes; // the last memo read, as stored
 };
