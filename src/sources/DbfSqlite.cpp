@@ -355,7 +355,12 @@ int advance(DbfCursor *c)
 int xFilter(sqlite3_vtab_cursor *cursor, int idxNum, const char *idxStr, int, sqlite3_value **)
 {
     auto *c = reinterpret_cast<DbfCursor *>(cursor);
-    c->table.rewind();
+    // A scan reads one state of the file: the one opened, checked here and at its end.
+    if (!c->table.rewind()) {
+        c->eof = true;
+        setError(cursor->pVtab, c->table.error());
+        return SQLITE_ERROR;
+    }
     c->order.reset(idxNum == 1 ? decodeTerms(idxStr) : std::vector<OrderTerm>());
     return advance(c);
 }

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace {
 quint32 le16(const unsigned char *p)
 {
@@ -167,6 +169,8 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
     QString problem;
     if (!OpenRegularFile(&m_file, path, &problem))
         return fail(error, problem);
+    // Taken before anything is read, so that any later write shows.
+    m_identity = IdentityOfOpenFile(m_file.handle());
 
     const qint64 size = m_file.size();
     if (size == 0)
@@ -258,7 +262,8 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
         m_file.close();
         return false;
     }
-    return rewind();
+    reset();
+    return true;
 }
 
 void DbfTable::close()
@@ -276,14 +281,40 @@ void DbfTable::close()
     m_error.clear();
 }
 
-bool DbfTable::rewind()
+void DbfTable::reset()
 {
     m_current = 0;
     m_bufferFirst = 0;
     m_bufferCount = 0;
     m_record = nullptr;
     m_error.clear();
-    return m_file.isOpen();
+}
+
+bool DbfTable::unchanged() const
+{
+    if (!m_identity.isValid() || IdentityOfPath(m_path) != m_identity)
+        return false;
+    unsigned char count[4];
+    if (::pread(m_file.handle(), count, 4, 4) != 4 || le32(count) != m_recordCount)
+        return false;
+    return !m_memo.isOpen() || IdentityOfPath(m_memo.path()) == m_memo.identity();
+}
+
+QString DbfTable::changedMessage() const
+{
+    return ChangedWhileReadMessage(QFileInfo(m_path).fileName());
+}
+
+bool DbfTable::rewind()
+{
+    reset();
+    if (!m_file.isOpen())
+        return false;
+    if (!unchanged()) {
+        m_error = changedMessage();
+        return false;
+    }
+    return true;
 }
 
 bool DbfTable::next()
@@ -296,8 +327,9 @@ bool DbfTable::next()
             m_buffer.resize(size_t(count) * m_recordLength);
             if (!m_file.seek(qint64(m_headerLength) + qint64(index) * m_recordLength)
                 || m_file.read(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
-                m_error = QStringLiteral("%1: record %2 cannot be read (%3)")
-                              .arg(QFileInfo(m_path).fileName()).arg(index + 1).arg(m_file.errorString());
+                m_error = unchanged() ? QStringLiteral("%1: record %2 cannot be read (%3)")
+                                            .arg(QFileInfo(m_path).fileName()).arg(index + 1).arg(m_file.errorString())
+                                      : changedMessage();
                 m_record = nullptr;
                 return false;
             }
@@ -310,6 +342,8 @@ bool DbfTable::next()
             return true;
     }
     m_record = nullptr;
+    if (m_file.isOpen() && m_error.isEmpty() && !unchanged())
+        m_error = changedMessage();
     return false;
 }
 
@@ -426,7 +460,7 @@ bool DbfTable::value(int index, DbfValue &out) const
             return true;
         QString why;
         if (!m_memo.read(p, int(n), m_current, &m_memoBytes, &why)) {
-            m_error = why;
+            m_error = unchanged() ? why : changedMessage();
             return false;
         }
         out.kind = DbfValue::Text;

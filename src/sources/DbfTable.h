@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DbfMemo.h"
+#include "FileIdentity.h"
 
 #include <QFile>
 #include <QString>
@@ -48,9 +49,12 @@ public:
     quint32 recordCount() const { return m_recordCount; }
     int codePage() const { return m_codePage; }
 
-    // Back to before the first record.
+    // Back to before the first record, for a scan. False (with error()) when
+    // the file changed since it was opened.
     bool rewind();
     // The next record that is not deleted; false at the end or on a read error.
+    // At the end the file is checked once more: when it changed during the
+    // scan, failed() says so.
     bool next();
     bool failed() const { return !m_error.isEmpty(); }
     QString error() const { return m_error; }
@@ -65,6 +69,10 @@ public:
 
 private:
     bool fail(QString *error, const QString &why);
+    void reset();
+    // The file (and memo file) is the one opened, as it was then.
+    bool unchanged() const;
+    QString changedMessage() const;
     bool damaged(QString *error, const QString &why);
     bool isNull(const DbfField &field) const;
 
@@ -78,6 +86,7 @@ private:
     quint32 m_recordLength = 0;
     int m_codePage = 1252;
     const char16_t *m_highHalf = nullptr;
+    FileIdentity m_identity; // when opened, before its header was read
 
     std::vector<char> m_buffer;
     quint32 m_bufferFirst = 0;  // record number (0-based) of the buffer's first record
