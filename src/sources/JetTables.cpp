@@ -97,6 +97,14 @@ bool checkHeader(const QByteArray &head, qint64 size, const JetSource &source, Q
 
 MdbHandle *openHandle(const JetSource &source, QString *error)
 {
+    if (!source.path.isEmpty()) {
+        // libmdb opens by name, and would wait for ever on a FIFO put in the file's place.
+        const QString problem = RegularFileProblem(QFile::decodeName(source.path));
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return nullptr;
+        }
+    }
     MdbHandle *mdb = source.path.isEmpty()
         ? mdb_open_buffer(const_cast<char *>(source.image.constData()), size_t(source.image.size()), MDB_NOFLAGS)
         : mdb_open(source.path.constData(), MDB_NOFLAGS);
@@ -576,14 +584,6 @@ void fillEntry(MdbCatalogEntry *entry, MdbHandle *mdb, const CatalogRow &row)
 std::unique_ptr<JetReader> openTable(const JetFileInfo &file, const JetTableInfo &info, QString *error)
 {
     auto reader = std::make_unique<JetReader>();
-    if (!file.source.path.isEmpty()) {
-        // libmdb opens by name, and would wait for ever on a FIFO put in the file's place.
-        const QString problem = RegularFileProblem(QFile::decodeName(file.source.path));
-        if (!problem.isEmpty()) {
-            *error = problem;
-            return nullptr;
-        }
-    }
     reader->mdb = openHandle(file.source, error);
     if (!reader->mdb)
         return nullptr;
