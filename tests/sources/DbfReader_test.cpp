@@ -110,25 +110,18 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::newRow("blank") << QByteArray() << "null" << QVariant();
         QTest::newRow("integer") << QByteArray("42") << "integer" << QVariant(qint64(42));
-        QTest::newRow("signed integer") << QByteArray("+5") << "integer" << QVariant(qint64(5));
         QTest::newRow("19 digits") << QByteArray("1234567890123456789") << "integer" << QVariant(qint64(1234567890123456789));
         QTest::newRow("past 64 bits") << QByteArray("9999999999999999999") << "real" << QVariant(1e19);
         QTest::newRow("decimal") << QByteArray("-2.675") << "real" << QVariant(-2.675);
-        QTest::newRow("no leading digit") << QByteArray(".5") << "real" << QVariant(0.5);
         QTest::newRow("trailing point") << QByteArray("1.") << "real" << QVariant(1.0);
         QTest::newRow("float's exponent") << QByteArray("1.5E+10") << "real" << QVariant(1.5e10);
-        QTest::newRow("small exponent") << QByteArray("-2.5e-3") << "real" << QVariant(-0.0025);
         QTest::newRow("hexadecimal") << QByteArray("0x1A") << "blob" << QVariant(QByteArray("0x1A"));
         QTest::newRow("overflow mark") << QByteArray("*******************") << "blob"
                                        << QVariant(QByteArray("*******************"));
-        QTest::newRow("inf") << QByteArray("-inf") << "blob" << QVariant(QByteArray("-inf"));
         QTest::newRow("nan") << QByteArray("nan") << "blob" << QVariant(QByteArray("nan"));
+        QTest::newRow("inf") << QByteArray("-inf") << "blob" << QVariant(QByteArray("-inf"));
         QTest::newRow("two points") << QByteArray("1.2.3") << "blob" << QVariant(QByteArray("1.2.3"));
         QTest::newRow("letters") << QByteArray("12a") << "blob" << QVariant(QByteArray("12a"));
-        QTest::newRow("exponent without digits") << QByteArray("1E+") << "blob" << QVariant(QByteArray("1E+"));
-        QTest::newRow("sign alone") << QByteArray("-") << "blob" << QVariant(QByteArray("-"));
-        QTest::newRow("blank inside") << QByteArray("- 5") << "blob" << QVariant(QByteArray("- 5"));
-        QTest::newRow("comma") << QByteArray("1,5") << "blob" << QVariant(QByteArray("1,5"));
     }
 
     void numericTextThatIsNoNumber()
