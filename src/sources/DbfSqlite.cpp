@@ -18,6 +18,7 @@ struct DbfVTab
     sqlite3_vtab base{};
     QString path;
     QString openError;              // the file could not be read when the table was made
+    bool refused = false;           // its fields could not be declared: openError says why
     std::vector<DbfField> declared; // the fields the table was declared with
     std::vector<int> columnField;   // column of the table -> field of the file (repeated names are left out)
 };
@@ -40,7 +41,8 @@ public:
         m_first = true;
     }
     bool active() const { return !m_terms.empty(); }
-    // False when the current record sorts before the one read last.
+    // False when the current record sorts before the one read last (or when
+    // a key cannot be read: the table has then failed).
     bool next(const DbfTable &table);
 
 private:
@@ -60,7 +62,8 @@ struct DbfCursor
 };
 
 // SQLite's order for the values a scan hands out (BINARY collation): NULL
-// first, then numbers by value, then text by its bytes.
+// first, then numbers by value, then text by its bytes, then blobs (numeric
+// fields that hold no number) by theirs.
 int typeRank(const DbfValue &v)
 {
     switch (v.kind) {
@@ -68,6 +71,7 @@ int typeRank(const DbfValue &v)
     case DbfValue::Integer: return 1;
     case DbfValue::Real: return std::isnan(v.real) ? 0 : 1; // SQLite stores NaN as NULL
     case DbfValue::Text: return 2;
+    case DbfValue::BadNumber: return 3;
     }
     return 0;
 }
@@ -93,7 +97,7 @@ int compareValues(const DbfValue &a, const DbfValue &b)
         return ra < rb ? -1 : 1;
     if (ra == 0)
         return 0;
-    if (ra == 2) {
+    if (ra >= 2) {
         const size_t n = std::min(a.text.size(), b.text.size());
         const int c = n ? memcmp(a.text.data(), b.text.data(), n) : 0;
         if (c != 0)
@@ -111,8 +115,10 @@ int compareValues(const DbfValue &a, const DbfValue &b)
 
 bool OrderCheck::next(const DbfTable &table)
 {
-    for (size_t i = 0; i < m_terms.size(); ++i)
-        table.value(m_terms[i].field, m_current[i]);
+    for (size_t i = 0; i < m_terms.size(); ++i) {
+        if (!table.value(m_terms[i].field, m_current[i]))
+            return false;
+    }
     bool ordered = true;
     if (!m_first) {
         for (size_t i = 0; i < m_terms.size(); ++i) {
@@ -179,7 +185,9 @@ int xConnect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vta
     DbfTable table;
     QString error;
     QString schema = QStringLiteral("CREATE TABLE x(");
-    if (table.open(vtab->path, &error)) {
+    // The columns come from the table alone: a memo file that cannot be read
+    // fails the queries, with its reason, not the table's declaration.
+    if (table.open(vtab->path, &error, false)) {
         vtab->declared = table.fields();
         QSet<QString> seen;
         bool first = true;
@@ -196,13 +204,22 @@ int xConnect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vta
         }
     } else {
         vtab->openError = error;
-        schema += QStringLiteral("\"_error\" TEXT");
     }
     schema += QLatin1Char(')');
-    const int rc = sqlite3_declare_vtab(db, schema.toUtf8().constData());
-    if (rc != SQLITE_OK) {
-        *err = sqlite3_mprintf("%s: %s", vtab->path.toUtf8().constData(), sqlite3_errmsg(db));
-        return rc;
+    if (vtab->openError.isEmpty() && sqlite3_declare_vtab(db, schema.toUtf8().constData()) != SQLITE_OK) {
+        vtab->openError = QStringLiteral("%1 is damaged: its fields cannot be the columns of a table (%2)")
+                              .arg(QFileInfo(vtab->path).fileName(), QString::fromUtf8(sqlite3_errmsg(db)));
+        vtab->refused = true;
+        vtab->declared.clear();
+        vtab->columnField.clear();
+    }
+    // A table that cannot be read still exists, so that reading it gives the reason.
+    if (!vtab->openError.isEmpty()) {
+        const int rc = sqlite3_declare_vtab(db, "CREATE TABLE x(\"_error\" TEXT)");
+        if (rc != SQLITE_OK) {
+            *err = sqlite3_mprintf("%s: %s", vtab->path.toUtf8().constData(), sqlite3_errmsg(db));
+            return rc;
+        }
     }
     *out = &vtab.release()->base;
     return SQLITE_OK;
@@ -285,14 +302,15 @@ int xDisconnect(sqlite3_vtab *vtab)
 int xOpen(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
 {
     auto *t = reinterpret_cast<DbfVTab *>(vtab);
-    if (!t->openError.isEmpty()) {
-        setError(vtab, t->openError);
-        return SQLITE_ERROR;
-    }
     auto cursor = std::make_unique<DbfCursor>();
     QString error;
+    // Opened afresh, so the reason given is the file's as it is now.
     if (!cursor->table.open(t->path, &error)) {
         setError(vtab, error);
+        return SQLITE_ERROR;
+    }
+    if (t->refused) {
+        setError(vtab, t->openError);
         return SQLITE_ERROR;
     }
     const std::vector<DbfField> &now = cursor->table.fields();
@@ -322,6 +340,10 @@ int advance(DbfCursor *c)
         return SQLITE_ERROR;
     }
     if (!c->eof && c->order.active() && !c->order.next(c->table)) {
+        if (c->table.failed()) {
+            setError(c->base.pVtab, c->table.error());
+            return SQLITE_ERROR;
+        }
         // Rewritten between planning and reading: the promised order would be a lie.
         setError(c->base.pVtab, QStringLiteral("%1: the table changed while the program was reading it; try again")
                                     .arg(QFileInfo(c->table.path()).fileName()));
@@ -333,7 +355,12 @@ int advance(DbfCursor *c)
 int xFilter(sqlite3_vtab_cursor *cursor, int idxNum, const char *idxStr, int, sqlite3_value **)
 {
     auto *c = reinterpret_cast<DbfCursor *>(cursor);
-    c->table.rewind();
+    // A scan reads one state of the file: the one opened, checked here and at its end.
+    if (!c->table.rewind()) {
+        c->eof = true;
+        setError(cursor->pVtab, c->table.error());
+        return SQLITE_ERROR;
+    }
     c->order.reset(idxNum == 1 ? decodeTerms(idxStr) : std::vector<OrderTerm>());
     return advance(c);
 }
@@ -356,13 +383,18 @@ int xColumn(sqlite3_vtab_cursor *cursor, sqlite3_context *ctx, int column)
         sqlite3_result_null(ctx);
         return SQLITE_OK;
     }
-    c->table.value(t->columnField[size_t(column)], c->value);
+    if (!c->table.value(t->columnField[size_t(column)], c->value)) {
+        const QByteArray message = c->table.error().toUtf8();
+        sqlite3_result_error(ctx, message.constData(), int(message.size()));
+        return SQLITE_ERROR;
+    }
     const DbfValue &v = c->value;
     switch (v.kind) {
     case DbfValue::Null: sqlite3_result_null(ctx); break;
     case DbfValue::Integer: sqlite3_result_int64(ctx, v.integer); break;
     case DbfValue::Real: sqlite3_result_double(ctx, v.real); break;
     case DbfValue::Text: sqlite3_result_text(ctx, v.text.data(), int(v.text.size()), SQLITE_TRANSIENT); break;
+    case DbfValue::BadNumber: sqlite3_result_blob(ctx, v.text.data(), int(v.text.size()), SQLITE_TRANSIENT); break;
     }
     return SQLITE_OK;
 }
@@ -419,7 +451,9 @@ bool AttachDbfFolder(sqlite3 *db, const QString &folder, QString *error)
         *error = QStringLiteral("The folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
         return false;
     }
-    const QFileInfoList files = dir.entryInfoList(QDir::Files, QDir::Name);
+    // FIFOs and devices count as system files: listed, so that reading one
+    // says what it is rather than the table being silently absent.
+    const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::System, QDir::Name);
     for (const QFileInfo &file : files) {
         if (file.suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) != 0)
             continue;

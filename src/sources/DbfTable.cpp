@@ -1,13 +1,17 @@
 #include "DbfTable.h"
 
 #include "CodePages.h"
+#include "app/RegularFile.h"
 
 #include <QDate>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace {
 quint32 le16(const unsigned char *p)
@@ -57,64 +61,127 @@ void trimmed(const char *&p, size_t &n)
 
 constexpr quint32 kBufferBytes = 256 * 1024;
 
-// "-123.45" and the like with at most 15 digits: the whole number and the
-// power of ten below it are exact doubles, so one division gives the correctly
-// rounded value, the very double strtod gives, at a fraction of its cost.
-bool shortDecimal(const char *p, size_t n, double *out)
+// FoxPro keeps memos in an .fpt file, dBase in a .dbt one.
+DbfMemo::Format memoFormat(unsigned char version)
+{
+    switch (version) {
+    case 0x30: case 0x31: case 0x32: case 0xF5: case 0xFB: return DbfMemo::FoxPro;
+    case 0x8B: case 0xCB: return DbfMemo::DBaseIV;
+    default: return DbfMemo::DBaseIII;
+    }
+}
+
+constexpr size_t kMostFields = 255; // dBase and FoxPro allow no more
+
+// A numeric field's text, blanks trimmed: a decimal number with an optional
+// sign and point, and an exponent as FoxPro writes one in a float field
+// ("1.5E+10"). Anything else (an overflow mark of asterisks, "0x1A", "inf")
+// is no number, and false is returned.
+//
+// Up to 15 digits the whole number and the power of ten below it are exact
+// doubles, so one division gives the correctly rounded value, the very double
+// strtod gives, at a fraction of its cost; integers of up to 18 digits are
+// exact as they are.
+bool readNumber(const char *p, size_t n, DbfValue &out)
 {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     size_t i = 0;
-    const bool negative = n && p[0] == '-';
-    if (n && (p[0] == '-' || p[0] == '+'))
+    const bool negative = p[0] == '-';
+    if (p[0] == '-' || p[0] == '+')
         ++i;
-    qint64 whole = 0;
+    quint64 whole = 0;
     int digits = 0;
     int decimals = -1; // -1: no point yet
     for (; i < n; ++i) {
         const char c = p[i];
         if (c >= '0' && c <= '9') {
-            if (++digits > 15)
-                return false;
-            whole = whole * 10 + (c - '0');
+            if (++digits <= 18)
+                whole = whole * 10 + quint64(c - '0');
             if (decimals >= 0)
                 ++decimals;
         } else if (c == '.' && decimals < 0) {
             decimals = 0;
         } else {
-            return false;
+            break;
         }
     }
     if (digits == 0)
         return false;
-    const double magnitude = double(whole) / kPowers[decimals < 0 ? 0 : decimals];
-    *out = negative ? -magnitude : magnitude;
+    const bool exponent = i < n;
+    if (exponent) {
+        if (p[i] != 'E' && p[i] != 'e')
+            return false;
+        if (++i < n && (p[i] == '+' || p[i] == '-'))
+            ++i;
+        const size_t first = i;
+        while (i < n && p[i] >= '0' && p[i] <= '9')
+            ++i;
+        if (i == first || i != n)
+            return false;
+    }
+    if (!exponent && decimals < 0 && digits <= 18) {
+        out.kind = DbfValue::Integer;
+        out.integer = negative ? -qint64(whole) : qint64(whole);
+        return true;
+    }
+    if (!exponent && digits <= 15) {
+        const double magnitude = double(whole) / kPowers[decimals < 0 ? 0 : decimals];
+        out.kind = DbfValue::Real;
+        out.real = negative ? -magnitude : magnitude;
+        return true;
+    }
+    char buf[256]; // a field is at most 255 bytes long
+    memcpy(buf, p, n);
+    buf[n] = '\0';
+    char *end = nullptr;
+    if (!exponent && decimals < 0) {
+        errno = 0;
+        const long long v = strtoll(buf, &end, 10);
+        if (errno == 0) {
+            out.kind = DbfValue::Integer;
+            out.integer = v;
+            return true;
+        }
+    }
+    out.kind = DbfValue::Real;
+    out.real = strtod(buf, &end);
     return true;
 }
 } // namespace
 
 bool DbfTable::fail(QString *error, const QString &why)
 {
-    *error = QStringLiteral("%1: %2").arg(QFileInfo(m_path).fileName(), why);
+    *error = why;
     m_file.close();
     return false;
 }
 
-bool DbfTable::open(const QString &path, QString *error)
+bool DbfTable::damaged(QString *error, const QString &why)
+{
+    return fail(error, QStringLiteral("%1 is damaged: %2").arg(QFileInfo(m_path).fileName(), why));
+}
+
+bool DbfTable::open(const QString &path, QString *error, bool memos)
 {
     close();
     m_path = path;
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("cannot be opened (%1)").arg(m_file.errorString()));
+    QString problem;
+    if (!OpenRegularFile(&m_file, path, &problem))
+        return fail(error, problem);
+    // Taken before anything is read, so that any later write shows.
+    m_identity = IdentityOfOpenFile(m_file.handle());
 
     const qint64 size = m_file.size();
+    if (size == 0)
+        return damaged(error, QStringLiteral("the file is empty"));
     unsigned char head[32];
     if (size < 32 || m_file.read(reinterpret_cast<char *>(head), 32) != 32)
-        return fail(error, QStringLiteral("not a dBase table (the file is shorter than a table header)"));
+        return damaged(error, QStringLiteral("the file is %1 bytes long, shorter than a table's header").arg(size));
     const unsigned char version = head[0];
     if (!knownVersion(version))
-        return fail(error, QStringLiteral("not a dBase table (unknown version byte 0x%1)").arg(version, 2, 16, QLatin1Char('0')));
+        return damaged(error, QStringLiteral("it does not start like a dBase or FoxPro table (version byte 0x%1)")
+                                  .arg(version, 2, 16, QLatin1Char('0')));
 
     m_recordCount = le32(head + 4);
     m_headerLength = le16(head + 8);
@@ -122,14 +189,16 @@ bool DbfTable::open(const QString &path, QString *error)
     m_codePage = CodePageFromDbfMark(head[29]);
     m_highHalf = CodePageHighHalf(m_codePage);
 
-    if (m_headerLength < 33 || qint64(m_headerLength) > size)
-        return fail(error, QStringLiteral("damaged header (header length %1 in a file of %2 bytes)").arg(m_headerLength).arg(size));
+    if (m_headerLength < 33)
+        return damaged(error, QStringLiteral("the header is %1 bytes long, too short to list a field").arg(m_headerLength));
+    if (qint64(m_headerLength) > size)
+        return damaged(error, QStringLiteral("the header is %1 bytes long but the file only %2").arg(m_headerLength).arg(size));
     if (m_recordLength < 2)
-        return fail(error, QStringLiteral("damaged header (record length %1)").arg(m_recordLength));
+        return damaged(error, QStringLiteral("the header gives records of %1 bytes").arg(m_recordLength));
 
     QByteArray descriptors = m_file.read(m_headerLength - 32);
     if (descriptors.size() != int(m_headerLength - 32))
-        return fail(error, QStringLiteral("the header cannot be read"));
+        return fail(error, QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(path).fileName(), m_file.errorString()));
 
     int offset = 1;
     int nextBit = 0;
@@ -151,7 +220,7 @@ bool DbfTable::open(const QString &path, QString *error)
         f.offset = offset;
         const unsigned char flags = isVisualFoxPro(version) ? d[18] : 0;
         if (f.length == 0)
-            return fail(error, QStringLiteral("damaged header (field %1 has no length)").arg(f.name));
+            return damaged(error, QStringLiteral("the field %1 has no length").arg(f.name));
         offset += f.length;
         if (f.type == '0') { // Visual FoxPro's hidden _NullFlags
             m_nullFlagsOffset = f.offset;
@@ -159,7 +228,7 @@ bool DbfTable::open(const QString &path, QString *error)
             continue;
         }
         if (f.name.isEmpty())
-            return fail(error, QStringLiteral("damaged header (a field without a name)"));
+            return damaged(error, QStringLiteral("field %1 has no name").arg(m_fields.size() + 1));
         if (f.type == 'V' || f.type == 'Q')
             ++nextBit; // the variable-length bit comes first
         if (flags & 0x02)
@@ -167,13 +236,16 @@ bool DbfTable::open(const QString &path, QString *error)
         m_fields.push_back(f);
     }
     if (!terminated)
-        return fail(error, QStringLiteral("damaged header (the field list has no end mark)"));
+        return damaged(error, QStringLiteral("the field list has no end mark"));
     if (m_fields.empty())
-        return fail(error, QStringLiteral("damaged header (no fields)"));
+        return damaged(error, QStringLiteral("the header lists no fields"));
+    if (m_fields.size() > kMostFields)
+        return damaged(error, QStringLiteral("the header lists %1 fields, more than a table can have").arg(m_fields.size()));
     if (quint32(offset) != m_recordLength)
-        return fail(error, QStringLiteral("damaged header (fields take %1 bytes, records %2)").arg(offset).arg(m_recordLength));
+        return damaged(error, QStringLiteral("the fields take %1 bytes of a record but the header gives records of %2")
+                                  .arg(offset).arg(m_recordLength));
     if (m_nullFlagsOffset >= 0 && nextBit > m_nullFlagsLength * 8)
-        return fail(error, QStringLiteral("damaged header (too few null flags)"));
+        return damaged(error, QStringLiteral("the null flags have no room for every field that may be null"));
     for (DbfField &f : m_fields) {
         if (f.nullBit >= 0 && m_nullFlagsOffset < 0)
             f.nullBit = -1;
@@ -182,15 +254,22 @@ bool DbfTable::open(const QString &path, QString *error)
     const qint64 needed = qint64(m_headerLength) + qint64(m_recordCount) * qint64(m_recordLength);
     if (needed > size) {
         const qint64 held = (size - m_headerLength) / m_recordLength;
-        return fail(error, QStringLiteral("truncated (the header promises %1 records, the file holds %2)")
-                               .arg(m_recordCount).arg(held));
+        return damaged(error, QStringLiteral("the header promises %1 records but the file holds %2")
+                                  .arg(m_recordCount).arg(held));
     }
-    return rewind();
+    const bool hasMemos = std::any_of(m_fields.begin(), m_fields.end(), [](const DbfField &f) { return f.type == 'M'; });
+    if (memos && hasMemos && !m_memo.open(path, memoFormat(version), error)) {
+        m_file.close();
+        return false;
+    }
+    reset();
+    return true;
 }
 
 void DbfTable::close()
 {
     m_file.close();
+    m_memo.close();
     m_fields.clear();
     m_nullFlagsOffset = -1;
     m_nullFlagsLength = 0;
@@ -202,14 +281,40 @@ void DbfTable::close()
     m_error.clear();
 }
 
-bool DbfTable::rewind()
+void DbfTable::reset()
 {
     m_current = 0;
     m_bufferFirst = 0;
     m_bufferCount = 0;
     m_record = nullptr;
     m_error.clear();
-    return m_file.isOpen();
+}
+
+bool DbfTable::unchanged() const
+{
+    if (!m_identity.isValid() || IdentityOfPath(m_path) != m_identity)
+        return false;
+    unsigned char count[4];
+    if (::pread(m_file.handle(), count, 4, 4) != 4 || le32(count) != m_recordCount)
+        return false;
+    return !m_memo.isOpen() || IdentityOfPath(m_memo.path()) == m_memo.identity();
+}
+
+QString DbfTable::changedMessage() const
+{
+    return ChangedWhileReadMessage(QFileInfo(m_path).fileName());
+}
+
+bool DbfTable::rewind()
+{
+    reset();
+    if (!m_file.isOpen())
+        return false;
+    if (!unchanged()) {
+        m_error = changedMessage();
+        return false;
+    }
+    return true;
 }
 
 bool DbfTable::next()
@@ -222,8 +327,9 @@ bool DbfTable::next()
             m_buffer.resize(size_t(count) * m_recordLength);
             if (!m_file.seek(qint64(m_headerLength) + qint64(index) * m_recordLength)
                 || m_file.read(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
-                m_error = QStringLiteral("%1: record %2 cannot be read (%3)")
-                              .arg(QFileInfo(m_path).fileName()).arg(index + 1).arg(m_file.errorString());
+                m_error = unchanged() ? QStringLiteral("%1: record %2 cannot be read (%3)")
+                                            .arg(QFileInfo(m_path).fileName()).arg(index + 1).arg(m_file.errorString())
+                                      : changedMessage();
                 m_record = nullptr;
                 return false;
             }
@@ -236,6 +342,8 @@ bool DbfTable::next()
             return true;
     }
     m_record = nullptr;
+    if (m_file.isOpen() && m_error.isEmpty() && !unchanged())
+        m_error = changedMessage();
     return false;
 }
 
@@ -247,15 +355,15 @@ bool DbfTable::isNull(const DbfField &field) const
     return (flags[field.nullBit / 8] >> (field.nullBit % 8)) & 1;
 }
 
-void DbfTable::value(int index, DbfValue &out) const
+bool DbfTable::value(int index, DbfValue &out) const
 {
     out.kind = DbfValue::Null;
     out.text.clear();
     if (!m_record || index < 0 || size_t(index) >= m_fields.size())
-        return;
+        return true;
     const DbfField &f = m_fields[size_t(index)];
     if (isNull(f))
-        return;
+        return true;
     const char *p = m_record + f.offset;
     const auto *u = reinterpret_cast<const unsigned char *>(p);
     size_t n = size_t(f.length);
@@ -265,45 +373,19 @@ void DbfTable::value(int index, DbfValue &out) const
     case 'V':
         out.kind = DbfValue::Text;
         AppendDecodedUtf8(out.text, p, n, m_highHalf);
-        return;
+        return true;
     case 'N':
-    case 'F': {
+    case 'F':
         trimmed(p, n);
-        if (n == 0 || n > 40)
-            return;
-        char buf[48];
-        memcpy(buf, p, n);
-        buf[n] = '\0';
-        char *end = nullptr;
-        if (!memchr(buf, '.', n) && !memchr(buf, 'e', n) && !memchr(buf, 'E', n)) {
-            errno = 0;
-            const long long v = strtoll(buf, &end, 10);
-            if (end && *end == '\0' && errno == 0) {
-                out.kind = DbfValue::Integer;
-                out.integer = v;
-                return;
-            }
-        }
-        double d = 0;
-        if (shortDecimal(p, n, &d)) {
-            out.kind = DbfValue::Real;
-            out.real = d;
-            return;
-        }
-        d = strtod(buf, &end);
-        if (end && *end == '\0') {
-            out.kind = DbfValue::Real;
-            out.real = d;
-        } else { // overflow marks ("***") or foreign text: keep what is there
-            out.kind = DbfValue::Text;
-            out.text.assign(buf, n);
-        }
-        return;
-    }
+        if (n == 0 || readNumber(p, n, out))
+            return true;
+        out.kind = DbfValue::BadNumber;
+        out.text.assign(p, n);
+        return true;
     case 'D': {
         trimmed(p, n);
         if (n == 0)
-            return;
+            return true;
         bool digits = n == 8;
         for (size_t i = 0; digits && i < 8; ++i)
             digits = p[i] >= '0' && p[i] <= '9';
@@ -317,53 +399,53 @@ void DbfTable::value(int index, DbfValue &out) const
         } else {
             out.text.assign(p, n);
         }
-        return;
+        return true;
     }
     case 'L':
         switch (p[0]) {
         case 'T': case 't': case 'Y': case 'y':
             out.kind = DbfValue::Integer;
             out.integer = 1;
-            return;
+            return true;
         case 'F': case 'f': case 'N': case 'n':
             out.kind = DbfValue::Integer;
             out.integer = 0;
-            return;
+            return true;
         default:
-            return;
+            return true;
         }
     case 'I':
         if (n != 4)
-            return;
+            return true;
         out.kind = DbfValue::Integer;
         out.integer = qint32(le32(u));
-        return;
+        return true;
     case 'Y':
         if (n != 8)
-            return;
+            return true;
         out.kind = DbfValue::Real;
         out.real = double(le64(u)) / 10000.0;
-        return;
+        return true;
     case 'B': {
         if (n != 8)
-            return;
+            return true;
         const qint64 bits = le64(u);
         double d;
         memcpy(&d, &bits, sizeof d);
         out.kind = DbfValue::Real;
         out.real = d;
-        return;
+        return true;
     }
     case 'T': {
         if (n != 8)
-            return;
+            return true;
         const qint32 day = qint32(le32(u));
         const qint32 ms = qint32(le32(u + 4));
         if (day == 0 && ms == 0)
-            return;
+            return true;
         const QDate date = QDate::fromJulianDay(day);
         if (!date.isValid() || ms < 0 || ms >= 86400000)
-            return;
+            return true;
         const int seconds = (ms + 500) / 1000;
         const QString text = date.toString(Qt::ISODate) + QStringLiteral("T%1:%2:%3")
                                  .arg(std::min(seconds / 3600, 23), 2, 10, QLatin1Char('0'))
@@ -371,26 +453,40 @@ void DbfTable::value(int index, DbfValue &out) const
                                  .arg(seconds % 60, 2, 10, QLatin1Char('0'));
         out.kind = DbfValue::Text;
         out.text = text.toStdString();
-        return;
+        return true;
     }
-    case 'M': case 'G': case 'P': case 'W': case 'Q':
-        return; // memo and binary contents live in other files and are not read
+    case 'M': {
+        if (!m_memo.isOpen())
+            return true;
+        QString why;
+        if (!m_memo.read(p, int(n), m_current, &m_memoBytes, &why)) {
+            m_error = unchanged() ? why : changedMessage();
+            return false;
+        }
+        out.kind = DbfValue::Text;
+        AppendDecodedUtf8(out.text, m_memoBytes.data(), m_memoBytes.size(), m_highHalf);
+        return true;
+    }
+    case 'G': case 'P': case 'W': case 'Q':
+        return true; // pictures, OLE objects and binary data are not read
     default:
         out.kind = DbfValue::Text;
         AppendDecodedUtf8(out.text, p, n, m_highHalf);
-        return;
+        return true;
     }
 }
 
 QVariant DbfTable::variant(int index) const
 {
     DbfValue v;
-    value(index, v);
+    if (!value(index, v))
+        return QVariant();
     switch (v.kind) {
     case DbfValue::Null: return QVariant();
     case DbfValue::Integer: return QVariant(v.integer);
     case DbfValue::Real: return QVariant(v.real);
     case DbfValue::Text: return QVariant(QString::fromStdString(v.text));
+    case DbfValue::BadNumber: return QVariant(QByteArray(v.text.data(), qsizetype(v.text.size())));
     }
     return QVariant();
 }

@@ -1,5 +1,8 @@
 #include "JetTables.h"
 
+#include "FileIdentity.h"
+#include "app/RegularFile.h"
+
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +11,7 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -61,6 +65,7 @@ public:
     MdbHandle *mdb = nullptr;
     MdbCatalogEntry entry = {}; // the table's, as read from the catalog here
     MdbTableDef *table = nullptr;
+    FileIdentity identity;      // of the file libmdb opened; invalid for an image
 };
 
 // Checks the first page's signature ourselves, so that libmdb is only ever
@@ -92,6 +97,14 @@ bool checkHeader(const QByteArray &head, qint64 size, const JetSource &source, Q
 
 MdbHandle *openHandle(const JetSource &source, QString *error)
 {
+    if (!source.path.isEmpty()) {
+        // libmdb opens by name, and would wait for ever on a FIFO put in the file's place.
+        const QString problem = RegularFileProblem(QFile::decodeName(source.path));
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return nullptr;
+        }
+    }
     MdbHandle *mdb = source.path.isEmpty()
         ? mdb_open_buffer(const_cast<char *>(source.image.constData()), size_t(source.image.size()), MDB_NOFLAGS)
         : mdb_open(source.path.constData(), MDB_NOFLAGS);
@@ -574,6 +587,8 @@ std::unique_ptr<JetReader> openTable(const JetFileInfo &file, const JetTableInfo
     reader->mdb = openHandle(file.source, error);
     if (!reader->mdb)
         return nullptr;
+    if (!file.source.path.isEmpty())
+        reader->identity = IdentityOfOpenFile(fileno(reader->mdb->f->stream));
     QList<CatalogRow> tables;
     const bool listed = readCatalogRows(reader->mdb, file.source.size, &tables);
     qsizetype found = -1;
@@ -722,6 +737,16 @@ int xClose(sqlite3_vtab_cursor *base)
     return SQLITE_OK;
 }
 
+// The file libmdb reads is still the one the path names, as it was when the
+// scan's reader opened it. Always true for an image.
+bool unchanged(const JetCursor *cursor, const JetFileInfo &file)
+{
+    if (file.source.path.isEmpty())
+        return true;
+    const FileIdentity now = IdentityOfPath(QFile::decodeName(file.source.path));
+    return cursor->reader->identity.isValid() && now == cursor->reader->identity;
+}
+
 int advance(JetCursor *cursor)
 {
     auto *vtab = reinterpret_cast<JetVtab *>(cursor->base.pVtab);
@@ -729,6 +754,13 @@ int advance(JetCursor *cursor)
     const int got = cursor->rows->next(&cursor->values, &column);
     if (got > 0)
         ++cursor->rowid;
+    // At the end, or where the file reads as damaged: rows already handed out
+    // must have come from the file as it still is.
+    if (got <= 0 && !unchanged(cursor, *vtab->file)) {
+        setError(&vtab->base, ChangedWhileReadMessage(vtab->file->source.label));
+        cursor->eof = true;
+        return SQLITE_ERROR;
+    }
     if (got < 0) {
         const JetTableInfo &info = vtab->file->tables.at(vtab->table);
         const QString table = QString::fromUtf8(info.name);
@@ -763,6 +795,11 @@ int xFilter(sqlite3_vtab_cursor *base, int, const char *, int, sqlite3_value **)
             return SQLITE_ERROR;
         }
         cursor->rows = std::make_unique<RowScanner>(cursor->reader->table, vtab->file->source.size);
+    }
+    if (!unchanged(cursor, *vtab->file)) {
+        setError(&vtab->base, ChangedWhileReadMessage(vtab->file->source.label));
+        cursor->eof = true;
+        return SQLITE_ERROR;
     }
     cursor->rows->rewind();
     cursor->eof = false;
@@ -929,11 +966,10 @@ bool AttachJetFile(sqlite3 *db, const QString &mdbFile, QString *error)
         *error = QStringLiteral("The Access file %1 was not found").arg(mdbFile);
         return false;
     }
-    QFile f(mdbFile);
-    if (!info.isFile() || !f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("The Access file %1 cannot be read").arg(mdbFile);
+    // Never opened unless it is a regular file: a FIFO would hang the program.
+    QFile f;
+    if (!OpenRegularFile(&f, mdbFile, error))
         return false;
-    }
     source.size = f.size();
     if (!checkHeader(f.read(0x20), source.size, source, error))
         return false;

@@ -17,6 +17,10 @@ struct sqlite3;
 // NUMERIC so SQL arithmetic and comparisons still treat them as numbers);
 // date/time as ISO text (see JetDateTimeText); binary and OLE objects as
 // blobs. A null value stays null.
+//
+// The file is only opened when it is a regular file. A scan during which the
+// file changes (another identity, size or modification time at its end than
+// at its start) fails with "<file> changed while it was being read".
 bool AttachJetFile(sqlite3 *db, const QString &mdbFile, QString *error);
 
 // The same over a whole file image held in memory. `label` names it in errors.

@@ -50,7 +50,7 @@ private slots:
         QVERIFY2(OpenFoxProConnection(cn, fixturePath(QStringLiteral("sources")), &error), qPrintable(error));
         // The same rows in ordinary tables, numbered by record, for SQLite to sort itself.
         QSqlQuery q(connection(cn));
-        for (const char *table : {"ordered", "unordered"}) {
+        for (const char *table : {"ordered", "unordered", "odd_numbers"}) {
             QVERIFY2(q.exec(QStringLiteral("CREATE TEMP TABLE copy_%1 AS SELECT rowid AS rec, * FROM %1").arg(QLatin1String(table))),
                      qPrintable(q.lastError().text()));
         }
@@ -75,6 +75,10 @@ private slots:
         QTest::newRow("reversed, descending") << "unordered" << "inv desc" << true;
         QTest::newRow("reversed number") << "unordered" << "serial desc" << true;
         QTest::newRow("reversed, ties") << "unordered" << "day desc" << true;
+        // Numeric text that is no number is a blob, after every number.
+        QTest::newRow("blobs after numbers") << "odd_numbers" << "serial" << true;
+        QTest::newRow("blobs first, descending") << "odd_numbers" << "serial desc" << false;
+        QTest::newRow("a blob among numbers") << "odd_numbers" << "amt" << false;
     }
 
     void sameOrderAsSqlitesSort()

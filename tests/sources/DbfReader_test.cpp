@@ -4,6 +4,8 @@
 #include "app/DataConnections.h"
 #include "app/Connections.h"
 #include "sources/DbfTable.h"
+#include "FolderQuery.h"
+#include "TableBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,34 +101,133 @@ private slots:
         QCOMPARE(rows(QStringLiteral("select code from dupe_names order by code")), QStringList{"c1    "});
     }
 
-    void brokenFiles_data()
+    // Numeric text that is no number reaches SQL as a blob of that text, so
+    // that it can be reported rather than read as a number or as nothing.
+    void numericTextThatIsNoNumber_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("not a table") << "not_a_table.dbf" << "not a dBase table";
-        QTest::newRow("truncated") << "truncated.dbf" << "truncated";
-        QTest::newRow("short header") << "short_header.dbf" << "not a dBase table";
-        QTest::newRow("count lies") << "count_lies.dbf" << "the header promises 1000000 records";
-        QTest::newRow("no end mark") << "no_field_end.dbf" << "damaged header";
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("blank") << QByteArray() << "null" << QVariant();
+        QTest::newRow("integer") << QByteArray("42") << "integer" << QVariant(qint64(42));
+        QTest::newRow("19 digits") << QByteArray("1234567890123456789") << "integer" << QVariant(qint64(1234567890123456789));
+        QTest::newRow("past 64 bits") << QByteArray("9999999999999999999") << "real" << QVariant(1e19);
+        QTest::newRow("decimal") << QByteArray("-2.675") << "real" << QVariant(-2.675);
+        QTest::newRow("trailing point") << QByteArray("1.") << "real" << QVariant(1.0);
+        QTest::newRow("float's exponent") << QByteArray("1.5E+10") << "real" << QVariant(1.5e10);
+        QTest::newRow("hexadecimal") << QByteArray("0x1A") << "blob" << QVariant(QByteArray("0x1A"));
+        QTest::newRow("overflow mark") << QByteArray("*******************") << "blob"
+                                       << QVariant(QByteArray("*******************"));
+        QTest::newRow("nan") << QByteArray("nan") << "blob" << QVariant(QByteArray("nan"));
+        QTest::newRow("inf") << QByteArray("-inf") << "blob" << QVariant(QByteArray("-inf"));
+        QTest::newRow("two points") << QByteArray("1.2.3") << "blob" << QVariant(QByteArray("1.2.3"));
+        QTest::newRow("letters") << QByteArray("12a") << "blob" << QVariant(QByteArray("12a"));
     }
 
-    void brokenFiles()
+    void numericTextThatIsNoNumber()
     {
-        QFETCH(QString, file);
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, type);
+        QFETCH(QVariant, value);
+        TableBytes table(fixturePath(QStringLiteral("sources/decimals.dbf")));
+        QVERIFY(table.isValid());
+        table.setField(0, "amount", stored);
+        QTemporaryDir dir;
+        QVERIFY(table.write(dir.filePath(QStringLiteral("stemp4.DBF"))));
+        const QString name = QStringLiteral("numbers");
+        QString error;
+        QVERIFY(OpenFoxProConnection(name, dir.path(), &error));
+        {
+            QSqlQuery q(connection(name));
+            QVERIFY2(q.exec(QStringLiteral("select typeof(amount), amount from stemp4 where rowid = 1")),
+                     qPrintable(q.lastError().text()));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString(), type);
+            QCOMPARE(q.value(1).isNull() ? QVariant() : q.value(1), value);
+        }
+        CloseConnection(name);
+    }
+
+    // Each damaged file is refused with its own reason, straight from the
+    // reader and from the first step of a query of its table.
+    void damagedTables_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        const TableBytes good(fixturePath(QStringLiteral("sources/db3_types.dbf")));
+        QVERIFY(good.isValid());
+        QCOMPARE(good.bytes.size(), 418); // 225 bytes of header, 4 records of 48, the end mark
+        const auto patched = [&](auto change) {
+            TableBytes t = good;
+            change(t);
+            return t.bytes;
+        };
+        QTest::newRow("empty") << QByteArray() << "the file is empty";
+        QTest::newRow("shorter than a header") << good.bytes.left(20)
+                                               << "the file is 20 bytes long, shorter than a table's header";
+        QTest::newRow("text") << QByteArray("This is a text file, not a table.\r\n").repeated(4)
+                              << "it does not start like a dBase or FoxPro table (version byte 0x54)";
+        QTest::newRow("2^31 records") << patched([](TableBytes &t) { t.setRecordCount(0x80000000u); })
+                                      << "the header promises 2147483648 records but the file holds 4";
+        QTest::newRow("truncated") << good.bytes.left(378) << "the header promises 4 records but the file holds 3";
+        QTest::newRow("records of 0 bytes") << patched([](TableBytes &t) { t.setRecordLength(0); })
+                                            << "the header gives records of 0 bytes";
+        QTest::newRow("records of 65535 bytes")
+            << patched([](TableBytes &t) { t.setRecordLength(65535); })
+            << "the fields take 48 bytes of a record but the header gives records of 65535";
+        QTest::newRow("header of 0 bytes") << patched([](TableBytes &t) { t.setHeaderLength(0); })
+                                           << "the header is 0 bytes long, too short to list a field";
+        QTest::newRow("header past the end") << patched([](TableBytes &t) { t.setHeaderLength(5000); })
+                                             << "the header is 5000 bytes long but the file only 418";
+        QTest::newRow("no end mark") << patched([](TableBytes &t) { t.bytes[224] = 'X'; })
+                                     << "the field list has no end mark";
+        QTest::newRow("field without length") << patched([](TableBytes &t) { t.bytes[32 + 16] = 0; })
+                                              << "the field NAME has no length";
+        QByteArray wide = good.bytes.left(32);
+        for (int i = 0; i < 2000; ++i) {
+            QByteArray field = QByteArray("F") + QByteArray::number(i) + QByteArray(32, '\0');
+            field.truncate(32);
+            field[11] = 'C';
+            field[16] = 1;
+            wide += field;
+        }
+        wide += '\r';
+        TableBytes wideTable = good;
+        wideTable.bytes = wide;
+        wideTable.setHeaderLength(quint16(wide.size()));
+        wideTable.setRecordLength(2001);
+        wideTable.setRecordCount(0);
+        QTest::newRow("2000 fields") << wideTable.bytes << "the header lists 2000 fields, more than a table can have";
+    }
+
+    void damagedTables()
+    {
+        QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
-        // Straight through the reader...
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("stemp4.DBF"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        out.close();
+        const QString expected = QStringLiteral("stemp4.DBF is damaged: ") + reason;
+
         DbfTable table;
         QString error;
-        QVERIFY(!table.open(fixturePath(QStringLiteral("sources/broken/") + file), &error));
-        QVERIFY2(error.contains(reason), qPrintable(error));
-        QVERIFY(error.startsWith(file));
+        QVERIFY(!table.open(file, &error));
+        QCOMPARE(error, expected);
+        // The table exists; reading it fails at once with the reason.
+        const FolderQuery query = RunFolderQuery(dir.path(), "SELECT * FROM stemp4");
+        QCOMPARE(query.error, expected);
+        QCOMPARE(query.rows, QStringList());
+    }
 
-        // ...and through a folder connection: the table exists, its queries fail with the reason.
-        QVERIFY(OpenFoxProConnection(QStringLiteral("broken"), fixturePath(QStringLiteral("sources/broken")), &error));
-        const QString failed = rows(QStringLiteral("select * from %1").arg(QFileInfo(file).completeBaseName()),
-                                    QStringLiteral("broken")).value(0);
-        QVERIFY2(failed.startsWith(QStringLiteral("error: ")) && failed.contains(reason), qPrintable(failed));
-        CloseConnection(QStringLiteral("broken"));
+    // A file that cannot be opened at all gets the system's reason.
+    void danglingLink()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.DBF")), dir.filePath(QStringLiteral("stemp4.DBF"))));
+        QCOMPARE(RunFolderQuery(dir.path(), "SELECT * FROM stemp4").error,
+                 dir.filePath(QStringLiteral("stemp4.DBF")) + QStringLiteral(" cannot be opened: No such file or directory"));
     }
 
     void tableRewrittenOrAddedAfterOpening()

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Which file a path names and the state it was written in: device, inode,
+// size and modification time. Two reads of one table are of the same data
+// only when its identity did not change between them.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedSeconds = 0;
+    qint64 modifiedNanoseconds = 0;
+
+    bool isValid() const { return size >= 0; }
+    bool operator==(const FileIdentity &) const = default;
+};
+
+// The identity of an open file; invalid when fstat fails.
+FileIdentity IdentityOfOpenFile(int fd);
+// The identity of the file `path` names now; invalid when it cannot be stat'ed.
+FileIdentity IdentityOfPath(const QString &path);
+
+// "<name> changed while it was being read; ..." for a file the accounting
+// system rewrote during a query.
+QString ChangedWhileReadMessage(const QString &name);

@@ -1,0 +1,274 @@
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "FolderQuery.h"
+#include "TableBytes.h"
+#include "sources/JetTables.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimeZone>
+
+#include <functional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const QString kChanged = QStringLiteral(" changed while it was being read; run again once the accounting system has "
+                                        "finished writing it");
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Over the file's bytes where they lie, as a program rewriting a table in place does.
+bool overwriteInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite) && f.write(bytes) == bytes.size();
+}
+
+// Written long ago, so that any write now gives it another modification time.
+bool makeOld(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite)
+        && f.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc()), QFileDevice::FileModificationTime);
+}
+
+// `count` invoice lines of the ordered fixture's second record, each of amount `amount`.
+QByteArray invoiceLines(quint32 count, const QByteArray &amount)
+{
+    TableBytes table(fixturePath(QStringLiteral("sources/ordered.dbf")));
+    table.setField(1, "amt", amount);
+    table.repeatRecord(1, count);
+    return table.bytes;
+}
+
+// Runs `work` in a thread; a reader stuck opening one of `fifos` is freed
+// (by opening it for writing) after ten seconds, and false returned.
+bool finishesWithin10s(const QStringList &fifos, const std::function<void()> &work)
+{
+    QScopedPointer<QThread> thread(QThread::create(work));
+    thread->start();
+    if (thread->wait(QDeadlineTimer(10000)))
+        return true;
+    for (const QString &fifo : fifos) {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    thread->wait();
+    return false;
+}
+
+// A SQLite database with the Jet file's tables, closed when it goes.
+struct JetDatabase
+{
+    explicit JetDatabase(const QString &file)
+    {
+        sqlite3_open(":memory:", &db);
+        attached = AttachJetFile(db, file, &error);
+    }
+    ~JetDatabase() { sqlite3_close(db); }
+    sqlite3 *db = nullptr;
+    bool attached = false;
+    QString error;
+};
+} // namespace
+
+using Rewrite = std::function<bool(const QString &path)>;
+Q_DECLARE_METATYPE(Rewrite)
+
+class TableChangeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tableRewrittenDuringAScan_data()
+    {
+        QTest::addColumn<Rewrite>("rewrite");
+        QTest::addColumn<bool>("changes");
+        // 20,000 records of 35 bytes: more than the reader's window, so the
+        // scan reads the file again after the rewrite.
+        QTest::newRow("left alone") << Rewrite([](const QString &) { return true; }) << false;
+        QTest::newRow("in place, more records") << Rewrite([](const QString &path) {
+            return overwriteInPlace(path, invoiceLines(20001, "20.50"));
+        }) << true;
+        QTest::newRow("in place, same size") << Rewrite([](const QString &path) {
+            return overwriteInPlace(path, invoiceLines(20000, "20.50"));
+        }) << true;
+        QTest::newRow("replaced by another file") << Rewrite([](const QString &path) {
+            return writeFile(path + QStringLiteral(".new"), invoiceLines(20000, "20.50"))
+                && ::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(), QFile::encodeName(path).constData()) == 0;
+        }) << true;
+        QTest::newRow("cut short") << Rewrite([](const QString &path) { return QFile::resize(path, 100000); })
+                                   << true;
+    }
+
+    // Rows already handed out came from one state of the file, the rest
+    // would come from another: the query fails rather than mix them.
+    void tableRewrittenDuringAScan()
+    {
+        QFETCH(Rewrite, rewrite);
+        QFETCH(bool, changes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("stemp4.DBF"));
+        QVERIFY(writeFile(path, invoiceLines(20000, "10.25")));
+        QVERIFY(makeOld(path));
+
+        sqlite3 *db = nullptr;
+        sqlite3_open(":memory:", &db);
+        QString error;
+        QVERIFY(RegisterDbfModule(db, &error) && AttachDbfFolder(db, dir.path(), &error));
+        sqlite3_stmt *stmt = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(db, "select amt from stemp4", -1, &stmt, nullptr), SQLITE_OK);
+        int rows = 0;
+        for (; rows < 10 && sqlite3_step(stmt) == SQLITE_ROW; ++rows) {
+        }
+        QCOMPARE(rows, 10);
+        QVERIFY(rewrite(path));
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            ++rows;
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        if (changes) {
+            QCOMPARE(rc, SQLITE_ERROR);
+            QCOMPARE(message, QStringLiteral("stemp4.DBF") + kChanged);
+        } else {
+            QCOMPARE(rc, SQLITE_DONE);
+            QCOMPARE(rows, 20000);
+        }
+    }
+
+    // Another process overwrites the table in place, again and again, while
+    // it is read: every answer is all of one state of the file or an error.
+    void tableRewrittenByAnotherProcess()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("stemp4.DBF"));
+        const QString first = dir.filePath(QStringLiteral("first.bin"));
+        const QString second = dir.filePath(QStringLiteral("second.bin"));
+        QVERIFY(writeFile(first, invoiceLines(150000, "10.25")));
+        QVERIFY(writeFile(second, invoiceLines(150000, "20.50")));
+        QVERIFY(QFile::copy(first, path));
+
+        QProcess writer;
+        writer.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral("-c"), QStringLiteral(R"(
+import sys, time
+versions = [open(sys.argv[2], 'rb').read(), open(sys.argv[3], 'rb').read()]
+end = time.time() + 4
+i = 0
+with open(sys.argv[1], 'r+b', buffering=0) as f:
+    while time.time() < end:
+        data = versions[i % 2]
+        for at in range(0, len(data), 65536):
+            f.seek(at)
+            f.write(data[at:at + 65536])
+        i += 1
+print(i)
+)"),
+                      path, first, second});
+        QVERIFY2(writer.waitForStarted(5000), qPrintable(writer.errorString()));
+        int changed = 0;
+        int whole = 0;
+        const QDeadlineTimer deadline(20000);
+        while (writer.state() == QProcess::Running && !deadline.hasExpired()) {
+            const FolderQuery q = RunFolderQuery(dir.path(), "select sum(amt) from stemp4");
+            if (!q.error.isEmpty()) {
+                QCOMPARE(q.error, QStringLiteral("stemp4.DBF") + kChanged);
+                ++changed;
+            } else {
+                QVERIFY2(q.rows == QStringList{QStringLiteral("1537500.0")} || q.rows == QStringList{QStringLiteral("3075000.0")},
+                         qPrintable(QStringLiteral("a mixed result: ") + q.rows.join(u',')));
+                ++whole;
+            }
+            writer.waitForFinished(1);
+        }
+        if (writer.state() != QProcess::NotRunning) {
+            writer.kill();
+            writer.waitForFinished(5000);
+            QFAIL("the writing process did not end");
+        }
+        QVERIFY2(writer.readAllStandardOutput().trimmed().toInt() > 2, "the other process hardly wrote");
+        qInfo("%d answers whole, %d refused", whole, changed);
+        QVERIFY2(changed > 0, qPrintable(QStringLiteral("no query saw the file change (%1 whole answers)").arg(whole)));
+    }
+
+    void accessFileRewrittenDuringAScan()
+    {
+        const QByteArray bytes = bytesOf(QStringLiteral(QV_SHARED_DIR "/fixtures/jet/nwind.mdb"));
+        QVERIFY(!bytes.isEmpty());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("nKolvSet.mdb"));
+        QVERIFY(writeFile(path, bytes));
+        QVERIFY(makeOld(path));
+        JetDatabase jet(path);
+        QVERIFY2(jet.attached, qPrintable(jet.error));
+
+        sqlite3_stmt *stmt = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(jet.db, "select OrderID from Orders", -1, &stmt, nullptr), SQLITE_OK);
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
+        QVERIFY(overwriteInPlace(path, bytes)); // the same bytes, written again
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        QCOMPARE(rc, SQLITE_ERROR);
+        QCOMPARE(QString::fromUtf8(sqlite3_errmsg(jet.db)), path + kChanged);
+        sqlite3_finalize(stmt);
+
+        // The next query reads the file as it now is.
+        QCOMPARE(sqlite3_prepare_v2(jet.db, "select count(*) from Orders", -1, &stmt, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(stmt, 0), 830);
+        sqlite3_finalize(stmt);
+    }
+
+    // A FIFO in place of a table, a memo file or an Access file is refused at
+    // once; opening it for reading would wait for a writer for ever.
+    void fifosAreNeverOpened()
+    {
+        QTemporaryDir dir;
+        const QString table = dir.filePath(QStringLiteral("stemp4.DBF"));
+        QCOMPARE(::mkfifo(QFile::encodeName(table).constData(), 0644), 0);
+        FolderQuery query;
+        QVERIFY2(finishesWithin10s({table}, [&] { query = RunFolderQuery(dir.path(), "select * from stemp4"); }),
+                 "reading a FIFO table hung");
+        QCOMPARE(query.error, table + QStringLiteral(" is not a regular file"));
+
+        QTemporaryDir memoDir;
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/memo_fp.dbf")), memoDir.filePath(QStringLiteral("ptemp5.dbf"))));
+        const QString memo = memoDir.filePath(QStringLiteral("ptemp5.fpt"));
+        QCOMPARE(::mkfifo(QFile::encodeName(memo).constData(), 0644), 0);
+        QVERIFY2(finishesWithin10s({memo}, [&] { query = RunFolderQuery(memoDir.path(), "select notes from ptemp5"); }),
+                 "reading a FIFO memo file hung");
+        QCOMPARE(query.error, memo + QStringLiteral(" is not a regular file"));
+
+        const QString mdb = dir.filePath(QStringLiteral("nKolvSet.mdb"));
+        QCOMPARE(::mkfifo(QFile::encodeName(mdb).constData(), 0644), 0);
+        QString error;
+        QVERIFY2(finishesWithin10s({mdb}, [&] { error = JetDatabase(mdb).error; }), "opening a FIFO Access file hung");
+        QCOMPARE(error, mdb + QStringLiteral(" is not a regular file"));
+    }
+};
+
+QV_REGISTER_TEST(TableChangeTest)
+#include "TableChange_test.moc"
