@@ -1,3 +1,4 @@
+#include "TableBytes.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
@@ -358,10 +359,30 @@ private slots:
         for (const QStringList &args : {kExport, QStringList{"check", "--company", "1", "--period", "14041503"}}) {
             const Run r = cli(home->app(), args);
             QCOMPARE(r.exitCode, 1);
-            QVERIFY2(r.err.startsWith(QStringLiteral("stemp4.DBF")), qPrintable(r.err));
+            QVERIFY2(r.err.startsWith(QStringLiteral("stemp4.DBF is damaged: ")), qPrintable(r.err));
             QVERIFY2(!r.err.contains(QStringLiteral("no such column")), qPrintable(r.err));
         }
         QCOMPARE(returnsWritten(), QStringList());
+    }
+
+    // A numeric field that holds no number is damaged data: the check lists
+    // it, the export names it and writes no return; never read as 26 or 0.
+    void numericFieldHoldingNoNumber()
+    {
+        TableBytes table(home->app() + QStringLiteral("/stemp4.DBF"));
+        table.setField(0, "col07", "**********");
+        table.setField(1, "col08", "0x1A");
+        QVERIFY(table.write(home->app() + QStringLiteral("/stemp4.DBF")));
+        const Run check = cli(home->app(), {"check", "--company", "1", "--period", "14041503"});
+        QCOMPARE(check.exitCode, 1);
+        QCOMPARE(check.out, QStringLiteral("STEMP4\t1\tINV/1\tCol07\t**********\tNot a number: the numeric field is damaged\n"
+                                           "STEMP4\t2\tINV/2\tCol08\t0x1A\tNot a number: the numeric field is damaged\n"));
+        const Run exported = cli(home->app(), kExport);
+        QCOMPARE(exported.exitCode, 1);
+        QVERIFY2(exported.err.startsWith(QStringLiteral(
+                     "Not a number (**********) in table STEMP4, SL-NO 1, column Col07: the numeric field is damaged\n")),
+                 qPrintable(exported.err));
+        QVERIFY(returnsWritten().first().endsWith(QLatin1String(".rejected")));
     }
 
     // A FIFO where a file is read would block for ever; it is refused at once.

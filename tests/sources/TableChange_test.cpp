@@ -214,7 +214,7 @@ print(i)
 
     void accessFileRewrittenDuringAScan()
     {
-        const QByteArray bytes = bytesOf(QStringLiteral(QV_SHARED_DIR "/fixtures/jet/nwind.mdb"));
+        const QByteArray bytes = bytesOf(fixturePath(QStringLiteral("jet/nwind.mdb")));
         QVERIFY(!bytes.isEmpty());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("nKolvSet.mdb"));
