@@ -1,18 +1,16 @@
 #pragma once
 
-#include <QByteArray>
+#include "XmlOutput.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-#include "XmlOutput.h"
-
-#include <initializer_list>
-
 class Decimal;
 class QIODevice;
-class QSqlQuery;
 class StagedFile;
+struct RowDate;
+struct RowProblem;
 class TariffMaster;
 
 // What the return window (or the command line) hands the writer.
@@ -37,11 +35,18 @@ enum class WriteOutcome {
 // The tariff number of a row as the return carries it: every blank removed,
 // and for an invoice line (STEMP4) every "." as well.
 QString CleanedTariffNumber(const QString &col05, bool invoiceLine);
+// The same into `out`, whose memory is kept from row to row.
+void CleanedTariffNumber(QStringView col05, bool invoiceLine, QString *out);
 
 // A numeric field that holds no number, as the table readers hand it: the
 // field's raw text as bytes. Such a value is damaged data in any column.
 bool IsDamagedValue(const QVariant &value);
 QString DamagedValueText(const QVariant &value);
+
+// A number of any numeric type (not text).
+bool IsNumericValue(const QVariant &value);
+// Integers and finite doubles exactly, without their text; false for anything else.
+bool NumberWithoutText(const QVariant &value, Decimal *out);
 
 // A quantity or duty column as the return reads it: integers and finite
 // doubles exactly, any other value from its text (Decimal::fromLeadingText).
@@ -78,19 +83,11 @@ public:
 private:
     bool writeInvoiceLines(TariffMaster &master);
     bool writeSupplierDocuments(TariffMaster &master);
-    bool openTable(QSqlQuery *query, const QString &sql, const QString &table, const QStringList &columns,
-                   QList<int> *indexes);
-
-    bool intact(const QVariant &value, const char *column);
-    bool take(const QVariant &value, const char *column, QString *text);
-    bool putSerial(const char *opening, qsizetype openingLength);
-    bool putDate(const char *tag, const QVariant &value, const char *column);
-    bool readNumber(const QVariant &value, const char *column, bool checkCharacters, Decimal *out, QString *text = nullptr);
-    bool checkUnit(const QString &unit, const QString &tariff);
+    void putSerial(const char *opening, qsizetype openingLength);
+    void putDate(const char *tag, const RowDate &date);
     // The goods of one invoice line or supplier document, the same in both tables.
     void goods(QStringView product, QStringView cleaned, QStringView unit, QStringView quantity, QStringView duty);
-    bool amount(const QSqlQuery &query, const QList<int> &indexes, std::initializer_list<int> which, QString *text);
-    bool endDocument(const QString &message);
+    bool endDocument(const RowProblem &problem, const QString &label, const QString &labelValue, const QString &product);
     QString serialText() const;
 
     ReturnInputs m_inputs;

@@ -22,6 +22,25 @@ QString RemoveBlanks(const QString &text)
     return out;
 }
 
+void RemoveBlanks(QStringView text, QString *out)
+{
+    out->truncate(0);
+    for (QChar c : text)
+        if (c != QLatin1Char(' '))
+            out->append(c);
+}
+
+qsizetype TrimmedLength(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return end - begin;
+}
+
 qsizetype FindCharacterNotInXml(const QString &text)
 {
     const qsizetype n = text.size();

@@ -10,6 +10,11 @@ QString TrimBlanks(const QString &text);
 
 // Every blank (space character) removed.
 QString RemoveBlanks(const QString &text);
+// The same into `out`, whose memory is kept from row to row.
+void RemoveBlanks(QStringView text, QString *out);
+
+// The length TrimBlanks would leave, without a copy.
+qsizetype TrimmedLength(QStringView text);
 
 // The first character XML 1.0 cannot carry (a control character other than
 // tab, CR and LF, a lone surrogate, U+FFFE or U+FFFF), or -1 when there is none.

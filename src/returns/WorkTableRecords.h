@@ -1,0 +1,148 @@
+#pragma once
+
+#include "Decimal.h"
+#include "RegistrationNumber.h"
+
+#include <QList>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+class TariffMaster;
+
+// What is wrong with one value of a work table row. The writer and the data
+// check find it by the same rules and each says it in its own words.
+struct RowProblem
+{
+    enum Kind {
+        // The writer stops at these: the document ends in this row.
+        DamagedNumber,    // a numeric field that holds no number
+        BadCharacter,     // a character XML cannot carry (`code`) in `value`
+        NumberOutOfRange, // `value` reads as no number a return can hold
+        TariffLength,     // `detail`: the cleaned tariff number, not 8 characters
+        NotInMaster,      // `detail`: the cleaned tariff number
+        UnitCharacter,    // the master's unit for `detail` holds `code`; `value` is Col05
+        // Only the data check looks for these; validation finds them in the return.
+        SerialNotPositive,
+        NotADate,
+        NumberNotFitting,  // `detail`: the number as the return would carry it
+        RegistrationFault, // `detail`: the fault in words
+        RegistrationTooLong,
+    };
+    Kind kind = BadCharacter;
+    QString column; // "Col05", or "Col07-Col10" for a duty
+    QString value;  // as read
+    QString detail;
+    char16_t code = 0; // the character XML cannot carry
+    int stage = 0; // lines of the row the writer has written when it meets the problem
+
+    bool stopsWriter() const { return kind <= UnitCharacter; }
+};
+
+// A date column: "yyyy-mm-dd" as the table readers hand dates out, or the
+// text the return carries for any other value.
+struct RowDate
+{
+    bool iso = false;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    QString text; // trimmed, "dd/mm/yyyy" where the value is a date; when !iso
+};
+
+// One STEMP4 row: a line of an excise invoice the dealer issued.
+struct InvoiceLine
+{
+    QVariant serial; // Col01
+    QString number;  // Col02
+    RowDate date;    // Col03
+    QString product; // Col04
+    QString tariff;  // Col05 as read
+    QString cleaned; // CleanedTariffNumber of Col05, blanks and dots removed
+    QString unit;    // the master's unit of `cleaned`
+    Decimal quantity; // Col06
+    Decimal duty;     // Col07 to Col10, summed and rounded to whole rupees
+};
+
+// One PTEMP5 row: a supplier's invoice or bill of entry.
+struct SupplierDocument
+{
+    QVariant serial;  // Col01
+    QString number;   // Col02
+    RowDate date;     // Col12
+    QString issuedBy; // Col13
+    QString supplier; // Col03
+    QString registration;         // Col10 as read
+    QString registrationNoBlanks; // as the return carries it
+    // The check's finding; looked for only when the trimmed number is not ten
+    // characters long (ten is a PAN).
+    std::optional<RegistrationFault> registrationFault;
+    QString product;  // Col04
+    QString tariff;   // Col05 as read
+    QString cleaned;  // CleanedTariffNumber of Col05, blanks removed (dots stay)
+    QString unit;
+    QString address;  // Col14
+    QString quantity; // Col11 as the return carries it
+    Decimal duty;     // Col06 to Col09, summed and rounded to whole rupees
+};
+
+// Reads the work tables row by row into records, with the problems of each
+// row in the order the return meets them. For the writer (StopAtFirst) a row
+// is read up to the first problem that stops the document; for the data check
+// (Everything) every column is read and every problem listed, those that only
+// the validation would find included.
+class WorkTableReader
+{
+public:
+    enum class Mode { StopAtFirst, Everything };
+
+    WorkTableReader(const QString &connection, TariffMaster *master, Mode mode);
+
+    // Runs the table's query; false with errorString().
+    bool openInvoiceLines();
+    bool openSupplierDocuments();
+    QString table() const { return m_table; }
+
+    // The next row; false at the end or on a failure (failed()).
+    bool next(InvoiceLine *line);
+    bool next(SupplierDocument *document);
+    const QList<RowProblem> &problems() const { return m_problems; }
+    // The first problem of the row that stops the writer, or none.
+    const RowProblem *stop() const;
+
+    bool failed() const { return !m_error.isEmpty(); }
+    QString errorString() const { return m_error; }
+
+private:
+    bool open(const QString &sql, const QString &table, int columns);
+    bool endOfRows();
+    QVariant value(int column) const { return m_query.value(m_indexes.at(column)); }
+    bool going() const { return m_mode == Mode::Everything || !m_stopped; }
+    void add(RowProblem::Kind kind, const QString &column, const QString &value, const QString &detail = QString(),
+             char16_t code = 0);
+    bool text(int column, QString *out);
+    void serial(QVariant *out);
+    void date(int column, RowDate *out);
+    bool tariff(bool invoiceLine, const QString &tariff, QString *cleaned, QString *unit);
+    void quantity(int column, Decimal *out);
+    void documentQuantity(int column, QString *out);
+    void duty(int first, Decimal *out);
+    void fits(const QString &column, const QString &shown, const QString &carried);
+
+    QString m_connection;
+    TariffMaster *m_master;
+    Mode m_mode;
+    QSqlQuery m_query;
+    QString m_sql;
+    QString m_table;
+    QList<int> m_indexes;
+    QList<RowProblem> m_problems;
+    int m_stage = 0;
+    bool m_stopped = false;
+    QString m_error;
+};
+
+// Column names as the messages give them: 1 is "Col01".
+QString WorkTableColumn(int number);
