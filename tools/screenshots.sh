@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the program under Xvfb on a fresh copy of the demo application folder
-# and lets it walk through its windows (QUORVANT_SCREENSHOTS): the login, the
+# and walks it through its windows (the quorvant-screenshots tool): the login, the
 # message box ("&Select" with nothing picked), the company selection, the main
 # window with its menu and the data check window, the return window and its
 # export, and the exit confirmation.
@@ -11,12 +11,12 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${QUORVANT_BUILD_DIR:-$here/build}"
 out="${1:-$build/screenshots}"
-program="$build/src/quorvant"
+program="$build/src/quorvant-screenshots"
 
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing: run scripts/setup.sh (Debian package xvfb)" >&2; exit 1; }
 if [ ! -x "$program" ]; then
   cmake -S "$here" -B "$build" -G Ninja >/dev/null
-  cmake --build "$build" --target quorvant
+  cmake --build "$build" --target quorvant-screenshots
 fi
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -35,8 +35,8 @@ shoot() {
   # A day-first locale, so start-up does not ask to change the date format;
   # a private settings folder, so nothing of the user's is touched.
   if ! env "$@" LC_ALL=en_GB.UTF-8 XDG_CONFIG_HOME="$work/config" \
-      QUORVANT_HOME="$work" QUORVANT_SYSTEM_DIR="$work/system" QUORVANT_SCREENSHOTS="$out/$name" \
-      timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$program"; then
+      QUORVANT_HOME="$work" QUORVANT_SYSTEM_DIR="$work/system" \
+      timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" "$program" "$out/$name"; then
     echo "the program did not finish its walk through the windows ($name)" >&2
     rm -rf "$work"
     return 1

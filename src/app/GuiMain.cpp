@@ -3,7 +3,6 @@
 #include "AppSettings.h"
 #include "Startup.h"
 #include "UserInterface.h"
-#include "context/GuiScreenshotTour.h"
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
@@ -32,10 +31,6 @@ int Main()
     // Working windows of the menu; each is made once, on its first use.
     MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [] { return new frmSelectFile; });
     MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
-
-    const QString screenshots = qEnvironmentVariable("QUORVANT_SCREENSHOTS");
-    if (!screenshots.isEmpty())
-        StartScreenshotTour(screenshots);
 
     QApplication::setWindowIcon(FrmImages::icon(QStringLiteral("ImgXML")));
     auto *mainWindow = new MDIForm1;

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// A hidden aid for looking at the windows: with QUORVANT_SCREENSHOTS set to a
-// folder, the program walks itself through login, company selection (first
+// An aid for looking at the windows from outside the program: it walks the
+// program through login, company selection (first
 // asking with nothing picked, which shows the message box), the main window
 // with the data check window, the return window and its export, the
 // please-wait indicator, and the exit confirmation, saving a picture of the

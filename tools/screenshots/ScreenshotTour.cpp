@@ -1,4 +1,4 @@
-#include "GuiScreenshotTour.h"
+#include "ScreenshotTour.h"
 
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
