@@ -17,7 +17,7 @@ bool run(const QString &program, const QStringList &args)
 } // namespace
 
 // quorvant-cli where its surroundings fail: the application folder, standard
-// output, the program database and the workbook. "APP" stands for the
+// output, the returns' folder and the company list. "APP" stands for the
 // demo application folder of the test.
 class CliFailuresTest : public QObject
 {
@@ -27,7 +27,7 @@ private slots:
     void failures_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("setup"); // "full stdout", "read-only Data", "full Data", "fifo"
+        QTest::addColumn<QString>("setup"); // "full stdout", "read-only ACES" or "Data", "full Data", "bad codes", "fifo"
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("errEnd");
         const QStringList exportArgs{"export", "--company", "001", "--period", "14041503", "--registration", "AAACB1234CXM001"};
@@ -46,6 +46,8 @@ private slots:
                                              << "full stdout" << 1 << full;
         QTest::newRow("validate, full stdout") << QStringList{"validate", fixturePath("returns/worked-example.xml"), "--schema", QV_SOURCE_DIR "/data/ACES_DLR.xsd"}
                                                << "full stdout" << 1 << full;
+        QTest::newRow("read-only returns folder") << QStringList{"--app-dir", "APP"} + exportArgs << "read-only ACES" << 1
+                                                  << "The folder APP/ACES/001 cannot be created: Read-only file system\n";
         const QString notSaved = QStringLiteral("The tariff master could not be saved: APP/Data/db.sqlite cannot be written: %1\n"
                                                 "The tariff master has not been changed.\n");
         QTest::newRow("read-only database") << QStringList{"--app-dir", "APP"} + import << "read-only Data" << 1
@@ -54,6 +56,10 @@ private slots:
                                        << notSaved.arg("No space left on device");
         QTest::newRow("FIFO for a workbook") << QStringList{"import-tariff", "--workbook", "APP/W.xls", "--list-sheets"} << "fifo"
                                              << 1 << "APP/W.xls is not a regular file\n";
+        QStringList evil = exportArgs;
+        evil[2] = "../../evil";
+        QTest::newRow("company code leaving the folder") << QStringList{"--app-dir", "APP"} + evil << "bad codes" << 1
+                                                         << "The company code ../../evil cannot name a folder: it holds the character /.\n";
     }
 
     void failures()
@@ -65,7 +71,7 @@ private slots:
         QVERIFY(copyDemoInto(home));
         // A small file system of its own, read-only or full (chmod does not stop root).
         const QString aces = home.app() + QStringLiteral("/ACES");
-        const QString mounted = home.app() + QStringLiteral("/Data");
+        const QString mounted = setup.endsWith("ACES") ? aces : home.app() + QStringLiteral("/Data");
         const QString database = home.app() + QStringLiteral("/Data/db.sqlite");
         const QString saved = home.app() + QStringLiteral("/saved.sqlite");
         const bool mount = setup.startsWith("read-only") || setup == "full Data";
@@ -91,6 +97,10 @@ private slots:
         }
         if (setup.startsWith("read-only"))
             QVERIFY(run(QStringLiteral("mount"), {"-o", "remount,ro", mounted}));
+        if (setup == "bad codes") {
+            QVERIFY(QFile::remove(home.app() + QStringLiteral("/Kolvcomp.dbf")));
+            QVERIFY(QFile::copy(fixturePath("context/bad-codes/Kolvcomp.dbf"), home.app() + "/Kolvcomp.dbf"));
+        }
         if (setup == "fifo") // a reader that blocked on it would end in the time-out below
             QVERIFY(run(QStringLiteral("mkfifo"), {home.app() + QStringLiteral("/W.xls")}));
         args.replaceInStrings(QStringLiteral("APP"), home.app());
@@ -111,10 +121,11 @@ private slots:
         QVERIFY2(err.endsWith(errEnd), qPrintable(err));
         if (setup == "full stdout" && args.contains("export")) // the return is not lost unseen
             QVERIFY2(err.contains("The return was written to " + aces + "/001/AAACB1234CXM001_"), qPrintable(err));
-        // Nothing made in a folder that was refused.
+        // Nothing made in a folder that was refused, nor where ../../evil leads.
         if (setup != "full stdout")
             QCOMPARE(QDir(home.app()).entryList(), before);
         QVERIFY(!QFileInfo::exists(QStringLiteral(QV_BINARY_DIR "/src/Data")));
+        QVERIFY(!QFileInfo::exists(home.app() + QStringLiteral("/../evil")));
         if (!master.isEmpty()) { // the master as it was, byte for byte
             QFile db(database);
             QVERIFY(db.open(QIODevice::ReadOnly));
