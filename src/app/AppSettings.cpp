@@ -1,5 +1,7 @@
 #include "AppSettings.h"
 
+#include "Folders.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -45,6 +47,17 @@ QString appFolder()
     if (QCoreApplication::instance())
         return withoutTrailingSeparator(QCoreApplication::applicationDirPath());
     return withoutTrailingSeparator(QDir::currentPath());
+}
+
+QString ConfiguredAppFolderProblem()
+{
+    if (!g_appFolderOverride.isEmpty())
+        return AppFolderProblem(g_appFolderOverride);
+    const QString env = qEnvironmentVariable("QUORVANT_HOME");
+    if (env.isEmpty())
+        return QString();
+    const QString problem = AppFolderProblem(env);
+    return problem.isEmpty() ? problem : problem + QStringLiteral(" (QUORVANT_HOME names it)");
 }
 
 QString systemFolder()

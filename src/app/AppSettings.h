@@ -36,6 +36,10 @@ inline const QString kAppTitle = QStringLiteral("Quorvant");
 // else an override given on the command line, else the executable's folder.
 QString appFolder();
 void setAppFolderOverride(const QString &folder);
+// Why the folder named by the override or QUORVANT_HOME cannot be the
+// application folder (see AppFolderProblem); empty when it can or when neither
+// names one. Start-up ends on it rather than create anything there.
+QString ConfiguredAppFolderProblem();
 
 // The "Windows folder" where NaturePath.inf and Access.inf live:
 // QUORVANT_SYSTEM_DIR when set, else /etc/quorvant (the system call on Windows).

@@ -1,11 +1,18 @@
 #include "Connections.h"
 
 #include "AppSettings.h"
+#include "Folders.h"
+#include "RegularFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlDriver>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
+
+#include <cerrno>
 
 QString FoxProCompanyCode(const QVariant &code)
 {
@@ -76,25 +83,58 @@ bool OpenProgramDatabase(const QString &name, const QString &path, QString *erro
 {
     CloseConnection(name);
     const QFileInfo info(path);
-    if (!info.dir().exists() && !QDir().mkpath(info.absolutePath())) {
-        *error = QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(info.absolutePath()));
+    if (!CreateFolder(info.absolutePath(), error))
         return false;
-    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kProgramDatabaseWaitSeconds * 1000));
     if (!db.open()) {
-        *error = db.lastError().text();
+        *error = ProgramDatabaseError(db, db.lastError());
         CloseConnection(name);
         return false;
     }
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Import (TariffNo TEXT, Unit TEXT)"))
         || !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ImportTariffNo ON Import (TariffNo)"))) {
-        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), q.lastError().text());
+        *error = ProgramDatabaseError(db, q.lastError());
+        q = QSqlQuery();
         CloseConnection(name);
         return false;
     }
     return true;
+}
+
+QString ProgramDatabaseError(const QSqlDatabase &db, const QSqlError &error)
+{
+    const QString file = QDir::toNativeSeparators(db.databaseName());
+    // The extended code's low byte is the primary one.
+    switch (error.nativeErrorCode().toInt() & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("%1 is in use by another program (locked for more than %2 seconds)")
+            .arg(file)
+            .arg(kProgramDatabaseWaitSeconds);
+    case SQLITE_FULL:
+        // SQLite keeps no errno for a full disk; running out of space is the only cause.
+        return QStringLiteral("%1 cannot be written: %2").arg(file, SystemErrorText(ENOSPC));
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+    case SQLITE_PERM: {
+        QString reason = WriteProblem(db.databaseName());
+        const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+        if (reason.isEmpty() && handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+            if (sqlite3 *access = *static_cast<sqlite3 *const *>(handle.constData()))
+                if (const int systemError = sqlite3_system_errno(access))
+                    reason = SystemErrorText(systemError);
+        }
+        if (reason.isEmpty())
+            reason = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+        return QStringLiteral("%1 cannot be written: %2").arg(file, reason);
+    }
+    default:
+        return QStringLiteral("%1: %2").arg(file, error.text());
+    }
 }
 
 void CloseConnection(const QString &name)

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QVariant>
 
@@ -29,9 +30,19 @@ bool ServerNameFromDataPath(const QString &dataPath, QString *serverName);
 // The program's own database "Data/db.sqlite" under the application folder.
 QString ProgramDatabasePath(const QString &appFolder);
 
+// How long any statement on the program database waits for another program's
+// lock before it fails; the same for every command and the desktop program.
+inline constexpr int kProgramDatabaseWaitSeconds = 5;
+
 // Opens (creating when missing) the program database under `name`, with the
 // table Import (TariffNo, Unit) and its index. An existing file is opened as it is.
+// The connection waits at most kProgramDatabaseWaitSeconds for a lock.
 bool OpenProgramDatabase(const QString &name, const QString &path, QString *error);
+
+// A failure on the program database, naming its file: "<file> is in use by
+// another program (locked for more than 5 seconds)", "<file> cannot be written:
+// <system's reason>", or the database's own text for anything else.
+QString ProgramDatabaseError(const QSqlDatabase &db, const QSqlError &error);
 
 // Removes a connection from the registry, closing it first.
 void CloseConnection(const QString &name);

@@ -22,6 +22,7 @@ QString ErrorLogLine(const QString &generalDateTime, int number, const QString &
 
 // Numbers for failures that have none of their own (the program's own checks).
 enum ErrorNumber {
+    ErrBadFileName = 52,
     ErrFileNotFound = 53,
     ErrPathNotFound = 76,
     ErrDeviceUnavailable = 68,

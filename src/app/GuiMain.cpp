@@ -17,6 +17,12 @@
 
 int Main()
 {
+    // A folder named by QUORVANT_HOME that is not there ends the program here,
+    // before anything could be created in its place.
+    if (const QString problem = ConfiguredAppFolderProblem(); !problem.isEmpty()) {
+        StandardMessage(problem, kAppTitle, StdIcon::Critical, StdButtons::Ok);
+        return 1;
+    }
     if (!RunRegionalDateCheck())
         return 0;
 

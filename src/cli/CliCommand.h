@@ -47,8 +47,9 @@ private:
     QString m_error;
 };
 
-// Writes a line to standard output / standard error.
-void cliOut(const QString &line);
+// Writes a line to standard output / standard error. cliOut gives false when
+// the line could not be written whole; the command then fails (see main).
+bool cliOut(const QString &line);
 void cliErr(const QString &line);
 // Says why and how the command is used on standard error; gives CliUsage.
 int cliUsageError(const QString &why, const QString &usage);

@@ -6,7 +6,9 @@
 
 namespace {
 // One line per company ("code<TAB>name"), then one per period
-// ("<TAB>period code<TAB>from<TAB>to"), dates as dd/mm/yyyy.
+// ("<TAB>period code<TAB>from<TAB>to"), dates as dd/mm/yyyy. A company whose
+// code cannot name a folder is left out, said why on standard error, and the
+// command fails after listing the others.
 int runCompanies(const QStringList &args)
 {
     if (!args.isEmpty()) {
@@ -17,7 +19,13 @@ int runCompanies(const QStringList &args)
     if (!OpenCliCompanies(&companies))
         return CliFailed;
     SelectionFailure failure;
+    int status = CliOk;
     for (const CompanyEntry &company : companies) {
+        if (const QString problem = CompanyCodeProblem(company.code); !problem.isEmpty()) {
+            cliErr(problem);
+            status = CliFailed;
+            continue;
+        }
         cliOut(CompanyCodeText(company.code) + QLatin1Char('\t') + company.name);
         QList<PeriodEntry> periods;
         if (!ListPeriods(company.code, &periods, &failure)) {
@@ -27,7 +35,7 @@ int runCompanies(const QStringList &args)
         for (const PeriodEntry &p : periods)
             cliOut(QStringLiteral("\t%1\t%2\t%3").arg(p.code, CanonicalDateText(p.from), CanonicalDateText(p.to)));
     }
-    return CliOk;
+    return status;
 }
 } // namespace
 

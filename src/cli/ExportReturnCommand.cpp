@@ -54,7 +54,9 @@ int runExport(const QStringList &args)
     const ExportResult result = ExportReturn(form);
     if (!result.success)
         return CliFailed;
-    cliOut(result.outputPath);
+    // Said on standard error too when standard output fails, so the file is not lost.
+    if (!cliOut(result.outputPath))
+        cliErr(QStringLiteral("The return was written to %1").arg(result.outputPath));
     return CliOk;
 }
 } // namespace

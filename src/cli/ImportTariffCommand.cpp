@@ -36,7 +36,7 @@ int importTariff(const QStringList &args)
 
     QString error;
     if (!OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(appFolder()), &error)) {
-        cliErr(error);
+        cliErr(error + QStringLiteral("\nThe tariff master has not been changed."));
         return CliFailed;
     }
     const TariffImportResult result = ImportTariff(workbook, options.value(QStringLiteral("--sheet")));

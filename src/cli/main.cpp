@@ -1,14 +1,20 @@
 #include "CliCommand.h"
 
 #include "app/AppSettings.h"
+#include "app/Folders.h"
+#include "app/RegularFile.h"
 #include "app/UserInterface.h"
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <map>
 
 namespace {
+// errno of the first write to standard output that failed; 0 while none has.
+int g_outputError = 0;
+
 std::map<QString, CliCommand> &commands()
 {
     static std::map<QString, CliCommand> c;
@@ -86,11 +92,15 @@ int cliUsageError(const QString &why, const QString &usage)
     return CliUsage;
 }
 
-void cliOut(const QString &line)
+bool cliOut(const QString &line)
 {
     const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written && g_outputError == 0)
+        g_outputError = errno ? errno : EIO;
+    return written;
 }
 
 void cliErr(const QString &line)
@@ -110,8 +120,18 @@ int main(int argc, char **argv)
     if (dirAt >= 0) {
         if (dirAt + 1 >= args.size())
             return usage();
+        if (args.at(dirAt + 1).isEmpty()) {
+            cliErr(QStringLiteral("--app-dir needs a folder"));
+            return CliUsage;
+        }
         setAppFolderOverride(args.at(dirAt + 1));
         args.remove(dirAt, 2);
+    }
+    // Checked before any command runs, so nothing is ever created in a folder
+    // that is not there.
+    if (const QString problem = ConfiguredAppFolderProblem(); !problem.isEmpty()) {
+        cliErr(problem);
+        return CliUsage;
     }
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("help"))
         return args.isEmpty() ? usage() : (usage(), CliOk);
@@ -123,5 +143,11 @@ int main(int argc, char **argv)
     }
     ConsoleUserInterface console;
     installUserInterface(&console);
-    return it->second.run(args.mid(1));
+    const int status = it->second.run(args.mid(1));
+    // What a command printed is its result: unseen, the command has not done its job.
+    if (g_outputError != 0) {
+        cliErr(QStringLiteral("Could not write to standard output: %1").arg(SystemErrorText(g_outputError)));
+        return status == CliOk ? CliFailed : status;
+    }
+    return status;
 }

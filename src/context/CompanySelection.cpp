@@ -5,6 +5,7 @@
 #include "app/DataConnections.h"
 #include "app/DateFormat.h"
 #include "app/ErrorLog.h"
+#include "app/Folders.h"
 #include "app/UserInterface.h"
 #include "app/Values.h"
 
@@ -52,6 +53,11 @@ QString CompanyCodeText(const QVariant &code)
     return settings().blnFoxPro ? FoxProCompanyCode(code) : ValueText(code);
 }
 
+QString CompanyCodeProblem(const QVariant &code)
+{
+    return FolderNameProblem(QStringLiteral("company code"), CompanyCodeText(code));
+}
+
 bool ListCompanies(QList<CompanyEntry> *companies, SelectionFailure *failure)
 {
     companies->clear();
@@ -82,6 +88,10 @@ bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFai
     const AppSettings &s = settings();
     QString error;
     QSqlQuery q;
+    if (!isEmptyCode(code)) {
+        if (const QString problem = CompanyCodeProblem(code); !problem.isEmpty())
+            return fail(failure, ErrBadFileName, problem);
+    }
     if (s.blnFoxPro) {
         const QString folder = CompanyFolder(appFolder(), FoxProCompanyCode(code));
         if (!OpenFoxProConnection(s.cnFoxCompany, folder, &error))
@@ -121,6 +131,11 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
     AppSettings &s = settings();
     const QString app = appFolder();
     const QString compCode = CompanyCodeText(code);
+    // Both codes become folder names below the application folder.
+    if (const QString problem = CompanyCodeProblem(code); !problem.isEmpty())
+        return fail(failure, ErrBadFileName, problem);
+    if (const QString problem = FolderNameProblem(QStringLiteral("period code"), period.code); !problem.isEmpty())
+        return fail(failure, ErrBadFileName, problem);
     QString error;
     if (s.blnFoxPro) {
         if (!OpenFoxProConnection(s.cnCompany, app, &error))
@@ -136,17 +151,15 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
             return fail(failure, ErrDatabase, error);
     }
 
+    // The returns' folder: said now, not when a return cannot be written.
+    const QString aces = joinPath(app, QStringLiteral("ACES"));
+    if (!CreateFolder(aces, &error) || !CreateFolder(joinPath(aces, compCode), &error))
+        return fail(failure, ErrFileAccess, error);
+
     s.strCompName = name;
     s.strCompCode = compCode;
     s.strPeriodFrom = period.fromText;
     s.strPeriodTo = period.toText;
-
-    // Failures here are ignored: a folder that cannot be made shows up when a return is written.
-    const QString aces = joinPath(app, QStringLiteral("ACES"));
-    if (!QDir(aces).exists())
-        MakeFolder(aces);
-    if (!QDir(CompanyOutputFolder()).exists())
-        MakeFolder(CompanyOutputFolder());
     return true;
 }
 

@@ -28,6 +28,11 @@ struct PeriodEntry
 // FoxPro mode, the stored value unchanged in database mode.
 QString CompanyCodeText(const QVariant &code);
 
+// Why the company's code cannot name its folders (a path separator, "..", a
+// control character or a character Windows cannot hold); empty when it can.
+// Such a company cannot be chosen: ListPeriods and SelectCompany refuse it.
+QString CompanyCodeProblem(const QVariant &code);
+
 struct SelectionFailure
 {
     int number = 0;
@@ -44,8 +49,9 @@ bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFai
 
 // "&Select": opens cnCompany (and cnCompanyPeriod in FoxPro mode) for the
 // company and period, then sets strCompName, strCompCode, strPeriodFrom and
-// strPeriodTo and makes the folders ACES and ACES/<code>. Nothing of the
-// settings changes when it fails. An empty name shows "Please select the
+// strPeriodTo once the folders ACES and ACES/<code> are there (made when
+// missing; a folder that cannot be made is a failure that names it and gives
+// the system's reason). Nothing of the settings changes when it fails. An empty name shows "Please select the
 // Company" itself and fails with number 0; every other failure carries a
 // number and a description for LogError.
 bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry &period,

@@ -2,6 +2,7 @@
 
 #include "TextRules.h"
 #include "app/AppSettings.h"
+#include "app/Folders.h"
 #include "app/UserInterface.h"
 
 #include <algorithm>
@@ -129,29 +130,12 @@ std::optional<QChar> FilterRegistrationKey(QChar typed)
 
 QString RegistrationFileNameProblem(const QString &number)
 {
-    // Also refuse what Windows cannot hold, so a return written here can be
+    // Also refuses what Windows cannot hold, so a return written here can be
     // copied anywhere the dealer files it from.
-    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
-    QString what;
-    for (QChar c : number) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
-            what = QStringLiteral("a control character");
-            break;
-        }
-        if (forbidden.contains(c)) {
-            what = QStringLiteral("the character %1").arg(c);
-            break;
-        }
-    }
-    if (what.isEmpty() && number.contains(QLatin1String("..")))
-        what = QStringLiteral("\"..\"");
+    const QString what = NameCharacterProblem(number);
     if (what.isEmpty())
         return QString();
-    QString shown = number;
-    for (QChar &c : shown)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = QLatin1Char('?');
     return QStringLiteral("The Registration Number %1 holds %2, which cannot stand in a file name.\r\n"
                           "Please correct the Registration Number.")
-        .arg(shown, what);
+        .arg(PrintableName(number), what);
 }

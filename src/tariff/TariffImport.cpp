@@ -2,6 +2,7 @@
 
 #include "WorkbookReader.h"
 #include "app/AppSettings.h"
+#include "app/Connections.h"
 #include "app/UserInterface.h"
 
 #include <QSqlError>
@@ -48,15 +49,21 @@ bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString 
         return false;
     }
     auto fail = [&](const QSqlError &e) {
-        *error = QStringLiteral("The tariff master could not be saved: %1").arg(e.text());
+        *error = QStringLiteral("The tariff master could not be saved: %1").arg(ProgramDatabaseError(db, e));
         db.rollback();
         return false;
     };
-    if (!db.transaction())
-        return fail(db.lastError());
     {
         QSqlQuery query(db);
         query.setForwardOnly(true);
+        // The write lock for the whole replacement up front, in one bounded
+        // wait: taken later, every page written out while another program
+        // reads would wait again, without end in sum.
+        if (!query.exec(QStringLiteral("Begin Exclusive"))) {
+            *error = QStringLiteral("The tariff master could not be saved: %1")
+                         .arg(ProgramDatabaseError(db, query.lastError()));
+            return false;
+        }
         if (!query.exec(QStringLiteral("Delete from Import")))
             return fail(query.lastError());
         // One statement prepared once and reused: tens of thousands of rows in well under a second.
@@ -68,9 +75,11 @@ bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString 
             if (!query.exec())
                 return fail(query.lastError());
         }
+        // Committed here rather than through the driver, which drops the
+        // database's error code (a full disk shows up at this point).
+        if (!query.exec(QStringLiteral("Commit")))
+            return fail(query.lastError());
     }
-    if (!db.commit())
-        return fail(db.lastError());
     return true;
 }
 

@@ -25,7 +25,8 @@ bool ReadTariffSheet(const QString &filePath, const QString &sheetName, QList<Ta
                      QString *error);
 
 // Replaces every row of the table Import with `rows` in one transaction: on
-// failure the previous master is left exactly as it was.
+// failure the previous master is left exactly as it was. Another program's lock
+// is waited for once, at most kProgramDatabaseWaitSeconds.
 bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString *error);
 
 // Where the import window shows its counts; every member may be left empty.

@@ -1,6 +1,7 @@
 #include "WorkbookReader.h"
 
 #include "CompoundFile.h"
+#include "app/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,13 +57,21 @@ bool WorkbookReader::open(const QString &path)
 {
     close();
     m_path = path;
-    QFile file(path);
-    if (!file.exists()) {
+    QFile file;
+    if (!QFileInfo::exists(path)) {
         m_error = QStringLiteral("The file %1 does not exist.").arg(nativePath(path));
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly))
-        return cannotRead(file.errorString());
+    // Never a FIFO or a device: opening or reading one could wait for ever.
+    QString error;
+    if (!OpenRegularFile(&file, path, &error)) {
+        // The system's reason keeps this reader's own wording; "not a regular file" stands alone.
+        const QString prefix = nativePath(path) + QStringLiteral(" cannot be opened: ");
+        if (error.startsWith(prefix))
+            return cannotRead(error.mid(prefix.size()));
+        m_error = error;
+        return false;
+    }
     if (file.size() > kLargestWorkbook)
         return cannotRead(QStringLiteral("the file is too large for an Excel 97-2003 workbook"));
     const QByteArray data = file.readAll();

@@ -5,9 +5,11 @@
 #include "app/Connections.h"
 #include "app/DateFormat.h"
 #include "app/ErrorLog.h"
+#include "app/GuiMain.h"
 #include "app/Startup.h"
 #include "app/UserInterface.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTest>
@@ -151,6 +153,21 @@ private slots:
         QCOMPARE(ShortDateText(QDate(2014, 3, 5)), QStringLiteral("05/03/2014"));
         ClearStoredShortDateFormat();
         installUserInterface(nullptr);
+    }
+
+    // QUORVANT_HOME naming a folder that is not there ends the desktop
+    // program with the reason, and nothing is made in its place.
+    void missingHomeEndsTheProgram()
+    {
+        TestHome home;
+        const QString missing = home.app() + QStringLiteral("/nope");
+        qputenv("QUORVANT_HOME", missing.toLocal8Bit());
+        RecordingUserInterface rec;
+        installUserInterface(&rec);
+        QCOMPARE(Main(), 1);
+        installUserInterface(nullptr);
+        QCOMPARE(rec.texts(), QStringList{"The application folder " + missing + " does not exist (QUORVANT_HOME names it)"});
+        QVERIFY(QDir(home.app()).isEmpty());
     }
 };
 

@@ -110,6 +110,42 @@ private slots:
             return;
         }
     }
+
+    // Another program holds a read transaction on the database for as long as
+    // the import could take: the import gives up after the one bounded wait,
+    // says so naming the file, and the master is as it was.
+    void waitsBoundedBehindReader()
+    {
+        TestHome home;
+        const QString database = ProgramDatabasePath(home.app());
+        const QStringList previous = master(database, QStringLiteral("Insert into Import values ('11111111', 'OLD')"));
+        QProcess reader; // ends when its standard input closes
+        reader.start(QStringLiteral("/usr/bin/python3"),
+                     {"-c", "import sqlite3, sys\nc = sqlite3.connect(sys.argv[1], isolation_level=None)\nc.execute('begin')\n"
+                            "print(c.execute('select count(*) from Import').fetchone()[0], flush=True)\nsys.stdin.readline()\n",
+                      database});
+        QByteArray count;
+        while (!count.endsWith('\n') && reader.waitForReadyRead(10000))
+            count += reader.readAllStandardOutput();
+        QCOMPARE(count, QByteArray("1\n")); // the read transaction is open
+
+        QProcess cli;
+        QElapsedTimer took;
+        took.start();
+        cli.start(kCli, {"--app-dir", home.app(), "import-tariff", "--workbook", large, "--sheet", "Sheet1$"});
+        const bool ended = cli.waitForFinished(60000);
+        cli.kill();
+        cli.waitForFinished(10000);
+        reader.closeWriteChannel();
+        QVERIFY(reader.waitForFinished(10000));
+        QVERIFY2(ended && took.elapsed() < 30000, "the import kept waiting behind the reader");
+        QCOMPARE(cli.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
+                 QStringLiteral("The tariff master could not be saved: %1 is in use by another program (locked for "
+                                "more than 5 seconds)\nThe tariff master has not been changed.\n")
+                     .arg(database));
+        QCOMPARE(master(database), previous);
+    }
 };
 
 QV_REGISTER_TEST(ImportTariffCliTest)

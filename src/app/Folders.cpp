@@ -1,0 +1,107 @@
+#include "Folders.h"
+
+#include "RegularFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+} // namespace
+
+QString NameCharacterProblem(const QString &name)
+{
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    for (QChar c : name) {
+        if (isControl(c))
+            return QStringLiteral("a control character");
+        if (forbidden.contains(c))
+            return QStringLiteral("the character %1").arg(c);
+    }
+    if (name.contains(QLatin1String("..")))
+        return QStringLiteral("\"..\"");
+    return QString();
+}
+
+QString PrintableName(const QString &name)
+{
+    QString printable = name;
+    for (QChar &c : printable)
+        if (isControl(c))
+            c = QLatin1Char('?');
+    return printable;
+}
+
+QString FolderNameProblem(const QString &what, const QString &name)
+{
+    const QString held = NameCharacterProblem(name);
+    QString why = held.isEmpty() ? QString() : QStringLiteral("it holds ") + held;
+    if (why.isEmpty() && name.trimmed().isEmpty())
+        why = QStringLiteral("it is empty");
+    else if (why.isEmpty() && name == QLatin1String("."))
+        why = QStringLiteral("it is \".\"");
+    if (why.isEmpty())
+        return QString();
+    return QStringLiteral("The %1 %2 cannot name a folder: %3.").arg(what, PrintableName(name), why);
+}
+
+bool CreateFolder(const QString &path, QString *error)
+{
+    const QString absolute = QDir(path).absolutePath();
+    if (QFileInfo(absolute).isDir())
+        return true;
+    // The missing folders from the outermost in, each made by itself so the
+    // system's reason for the one that fails is known.
+    QStringList missing;
+    for (QString p = absolute; !QFileInfo::exists(p); p = QFileInfo(p).path())
+        missing.prepend(p);
+    for (const QString &folder : missing) {
+        if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST) {
+            *error = QStringLiteral("The folder %1 cannot be created: %2").arg(shown(folder), SystemErrorText(errno));
+            return false;
+        }
+    }
+    if (!QFileInfo(absolute).isDir()) {
+        *error = QStringLiteral("The folder %1 cannot be created: %2").arg(shown(path), SystemErrorText(ENOTDIR));
+        return false;
+    }
+    return true;
+}
+
+QString WriteProblem(const QString &path)
+{
+    const QByteArray file = QFile::encodeName(path);
+    if (::access(file.constData(), W_OK) == 0)
+        return QString();
+    if (errno != ENOENT)
+        return SystemErrorText(errno);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::access(folder.constData(), W_OK) != 0)
+        return SystemErrorText(errno);
+    return QString();
+}
+
+QString AppFolderProblem(const QString &folder)
+{
+    const QFileInfo info(folder);
+    const QString name = shown(info.absoluteFilePath());
+    if (!info.exists())
+        return QStringLiteral("The application folder %1 does not exist").arg(name);
+    if (!info.isDir())
+        return QStringLiteral("The application folder %1 is not a folder").arg(name);
+    return QString();
+}
