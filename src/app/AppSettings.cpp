@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -47,6 +48,16 @@ QString appFolder()
     if (QCoreApplication::instance())
         return withoutTrailingSeparator(QCoreApplication::applicationDirPath());
     return withoutTrailingSeparator(QDir::currentPath());
+}
+
+QString AppFolderOverride()
+{
+    return g_appFolderOverride;
+}
+
+QSettings UserSettings()
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvant"), QStringLiteral("Quorvant"));
 }
 
 QString ConfiguredAppFolderProblem()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 
 // Process-wide values that live for the whole run. Written only by start-up and
@@ -32,10 +33,15 @@ void resetSettings();
 
 inline const QString kAppTitle = QStringLiteral("Quorvant");
 
-// The application folder, without a trailing separator: QUORVANT_HOME when set,
-// else an override given on the command line, else the executable's folder.
+// The application folder, without a trailing separator: the override (from
+// --app-dir, or the folder start-up settled on, see AppFolder.h), else
+// QUORVANT_HOME, else the executable's folder.
 QString appFolder();
 void setAppFolderOverride(const QString &folder);
+QString AppFolderOverride();
+
+// The user's own settings file (remembered folder, accepted date format).
+QSettings UserSettings();
 // Why the folder named by the override or QUORVANT_HOME cannot be the
 // application folder (see AppFolderProblem); empty when it can or when neither
 // names one. Start-up ends on it rather than create anything there.

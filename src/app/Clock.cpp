@@ -1,12 +1,12 @@
 #include "Clock.h"
 
 namespace {
-QDateTime g_fixed;
+std::function<QDateTime()> g_source;
 }
 
 QDateTime Clock::now()
 {
-    return g_fixed.isValid() ? g_fixed : QDateTime::currentDateTime();
+    return g_source ? g_source() : QDateTime::currentDateTime();
 }
 
 QDate Clock::today()
@@ -14,12 +14,7 @@ QDate Clock::today()
     return now().date();
 }
 
-void Clock::setNow(const QDateTime &fixed)
+void Clock::setSource(std::function<QDateTime()> source)
 {
-    g_fixed = fixed;
-}
-
-void Clock::reset()
-{
-    g_fixed = QDateTime();
+    g_source = std::move(source);
 }

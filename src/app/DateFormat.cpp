@@ -1,16 +1,12 @@
 #include "DateFormat.h"
 
+#include "AppSettings.h"
+
 #include <QLocale>
 #include <QSettings>
 
 namespace {
 const char *kShortDateKey = "regional/shortDateFormat";
-
-QSettings userSettings()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvant"),
-                     QStringLiteral("Quorvant"));
-}
 
 QChar dateSeparator(const QString &format)
 {
@@ -24,7 +20,7 @@ QChar dateSeparator(const QString &format)
 
 QString ShortDateFormat()
 {
-    const QString stored = userSettings().value(QLatin1String(kShortDateKey)).toString();
+    const QString stored = UserSettings().value(QLatin1String(kShortDateKey)).toString();
     if (!stored.isEmpty())
         return stored;
     return QLocale::system().dateFormat(QLocale::ShortFormat);
@@ -51,17 +47,10 @@ QString GeneralDateText(const QDateTime &when)
 
 bool StoreShortDateFormat(const QString &picture)
 {
-    QSettings s = userSettings();
+    QSettings s = UserSettings();
     s.setValue(QLatin1String(kShortDateKey), picture);
     s.sync();
     return s.status() == QSettings::NoError;
-}
-
-void ClearStoredShortDateFormat()
-{
-    QSettings s = userSettings();
-    s.remove(QLatin1String(kShortDateKey));
-    s.sync();
 }
 
 bool ShortDateFormatIsDayFirst(const QDate &today)

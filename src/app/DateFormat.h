@@ -15,8 +15,6 @@ QString GeneralDateText(const QDateTime &when);
 
 // Sets the short-date format; false when it could not be stored.
 bool StoreShortDateFormat(const QString &picture);
-// Forget a stored format (tests).
-void ClearStoredShortDateFormat();
 
 // The start-up check: today as "dd/MM/yyyy" joined by the system's date
 // separator, compared with today in the short-date format.

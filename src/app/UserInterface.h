@@ -29,6 +29,15 @@ public:
     virtual void processEvents() = 0;
     // Back to the normal arrow pointer (a failed routine may have left the hourglass).
     virtual void restoreCursor() {}
+    // The platform's folder chooser with `question` as its caption, opened at
+    // `start`; the chosen folder, or empty when the user cancelled. Where no
+    // one can be asked, nothing is chosen.
+    virtual QString chooseFolder(const QString &question, const QString &start)
+    {
+        Q_UNUSED(question);
+        Q_UNUSED(start);
+        return QString();
+    }
 };
 
 // Installs the implementation for the rest of the run (not owned). Without one,
@@ -59,42 +68,4 @@ public:
     // -1: the default answer; 0 or 1: that answer to every question of the program's box.
     int forcedAnswer = -1;
     int messageCount = 0;
-};
-
-// Tests: keeps every message and answers from a script.
-class RecordingUserInterface : public UserInterface
-{
-public:
-    struct Entry
-    {
-        bool standard = false; // platform box rather than the program's own
-        QString text;
-        QString title;
-        int boxType = 0;
-        int buttonStyle = 0;
-        bool defaultNegative = false;
-        StdIcon icon = StdIcon::None;
-        StdButtons buttons = StdButtons::Ok;
-    };
-
-    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
-                    bool defaultNegative) override;
-    StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
-                              StdResult defaultButton) override;
-    void showPleaseWait() override;
-    void hidePleaseWait() override;
-    void processEvents() override { ++eventsProcessed; }
-    void restoreCursor() override { ++cursorRestores; }
-
-    void clear();
-    QStringList texts() const;
-
-    QList<Entry> messages;
-    QList<int> answers;              // next answers for showMessage; default 0
-    QList<StdResult> standardAnswers; // next answers for standardMessage; default: the default button
-    bool pleaseWaitVisible = false;
-    int pleaseWaitShows = 0;
-    int pleaseWaitHides = 0;
-    int eventsProcessed = 0;
-    int cursorRestores = 0;
 };

@@ -28,7 +28,7 @@ class ErrorLogTest : public QObject
 
 private slots:
     void init() { installUserInterface(&rec); rec.clear(); }
-    void cleanup() { installUserInterface(nullptr); Clock::reset(); }
+    void cleanup() { installUserInterface(nullptr); FixedClock::reset(); }
 
     // Number 0 is no error: nothing logged, nothing shown.
     void linesAppendInOrderWithTheirFields()

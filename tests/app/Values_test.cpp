@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "TestRegistry.h"
 
 #include "app/DateFormat.h"

@@ -1,6 +1,8 @@
 #include "TestHelpers.h"
 
 #include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/DateFormat.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,4 +67,23 @@ static bool copyTree(const QString &from, const QString &to)
 bool copyDemoInto(const TestHome &home)
 {
     return copyTree(QStringLiteral(QV_SOURCE_DIR) + QStringLiteral("/data/demo"), home.app());
+}
+
+void ClearStoredShortDateFormat()
+{
+    StoreShortDateFormat(QString());
+}
+
+void FixedClock::set(const QDateTime &moment)
+{
+    if (!moment.isValid()) {
+        reset();
+        return;
+    }
+    Clock::setSource([moment] { return moment; });
+}
+
+void FixedClock::reset()
+{
+    Clock::setSource({});
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "RecordingUserInterface.h"
+
+#include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -27,3 +30,12 @@ QString fixturePath(const QString &relative = QString());
 
 // Copies the demo application folder (data/demo) into `home`'s application folder.
 bool copyDemoInto(const TestHome &home);
+
+// Forgets the short-date format the user accepted, so the system's applies again.
+void ClearStoredShortDateFormat();
+
+// The program's clock stopped at one moment, for tests on a fixed day.
+namespace FixedClock {
+void set(const QDateTime &moment); // an invalid moment goes back to the system clock
+void reset();
+} // namespace FixedClock

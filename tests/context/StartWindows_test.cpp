@@ -97,20 +97,20 @@ private slots:
         home.reset();
         SetEndProgramHandler({});
         installUserInterface(nullptr);
-        Clock::reset();
+        FixedClock::reset();
         ClearStoredShortDateFormat();
         resetSettings();
     }
 
     void statusBar()
     {
-        Clock::setNow(QDateTime(QDate(2014, 7, 3), QTime(9, 5, 7)));
+        FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(9, 5, 7)));
         showMain();
         QCOMPARE(main->panelText(2), QStringLiteral("03/07/2014"));
         // The panels add up to more than a small screen; they must not widen the window.
         QVERIFY(main->minimumSizeHint().width() < 800);
         // The clock panels follow time on their own.
-        Clock::setNow(QDateTime(QDate(2014, 7, 4), QTime(0, 0, 1)));
+        FixedClock::set(QDateTime(QDate(2014, 7, 4), QTime(0, 0, 1)));
         QTRY_COMPARE_WITH_TIMEOUT(main->panelText(2), QStringLiteral("04/07/2014"), 2500);
     }
 
@@ -243,7 +243,7 @@ private slots:
         QFETCH(bool, cancel);
         QtUserInterface ui;
         installUserInterface(&ui);
-        Clock::setNow(QDateTime(QDate(2014, 7, 3), QTime(10, 0)));
+        FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(10, 0)));
         demoFolder(true);
         QStringList seen;
         QString date, reselected;

@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "TestRegistry.h"
 
 #include "GuiTestHelpers.h"
@@ -49,8 +50,8 @@ class GuiKeyboardTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { Clock::setNow(QDateTime(QDate(2014, 3, 20), QTime(10, 0))); }
-    void cleanup() { Clock::reset(); }
+    void init() { FixedClock::set(QDateTime(QDate(2014, 3, 20), QTime(10, 0))); }
+    void cleanup() { FixedClock::reset(); }
 
     void navigation_data()
     {

@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "TestRegistry.h"
 
 #include "GuiTestHelpers.h"
@@ -28,7 +29,7 @@ class frmCalQVTest : public QObject
 private slots:
     void init()
     {
-        Clock::setNow(QDateTime(QDate(2014, 3, 20), QTime(10, 0)));
+        FixedClock::set(QDateTime(QDate(2014, 3, 20), QTime(10, 0)));
         installUserInterface(&rec);
         cal = frmCalQV::instance();
         cal->setSelDate(QStringLiteral("05/03/2014"));
@@ -39,7 +40,7 @@ private slots:
         cal->hide();
         QVERIFY(rec.messages.isEmpty());
         installUserInterface(nullptr);
-        Clock::reset();
+        FixedClock::reset();
     }
 
     void todayMonthsAndYears()

@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "TestRegistry.h"
 
 #include "GuiTestHelpers.h"
@@ -57,7 +58,7 @@ class ucDateTest : public QObject
 private slots:
     void init()
     {
-        Clock::setNow(QDateTime(QDate(2014, 3, 20), QTime(10, 0)));
+        FixedClock::set(QDateTime(QDate(2014, 3, 20), QTime(10, 0)));
         form = std::make_unique<DateForm>();
         SHOW_ACTIVE(&form->area);
         FOCUS(form->box);
@@ -65,7 +66,7 @@ private slots:
     void cleanup()
     {
         form.reset();
-        Clock::reset();
+        FixedClock::reset();
     }
 
     void focusAndTyping()

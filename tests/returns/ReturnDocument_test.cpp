@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "ReturnTestData.h"
 #include "TestRegistry.h"
 
@@ -112,7 +113,7 @@ private slots:
         QFile::copy(schemaPath(), home->app() + QStringLiteral("/ACES_DLR.xsd"));
         QString error;
         QVERIFY2(openTables(*home, &error), qPrintable(error));
-        Clock::setNow(QDateTime(QDate(2014, 7, 15), QTime(15, 5, 42)));
+        FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5, 42)));
         rec.clear();
         installUserInterface(&rec);
     }
@@ -120,7 +121,7 @@ private slots:
     void cleanup()
     {
         installUserInterface(nullptr);
-        Clock::reset();
+        FixedClock::reset();
         settings().blnFoxPro = false;
         for (const QString &name : QSqlDatabase::connectionNames())
             CloseConnection(name);

@@ -77,7 +77,7 @@ private slots:
         SelectionFailure failure;
         QVERIFY(ListPeriods(QStringLiteral("001"), &periods, &failure));
         QVERIFY(SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure));
-        Clock::setNow(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
+        FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         rec = Recorder();
         installUserInterface(&rec);
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
@@ -91,7 +91,7 @@ private slots:
         main.reset();
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {});
         installUserInterface(nullptr);
-        Clock::reset();
+        FixedClock::reset();
         for (const QString &name : QSqlDatabase::connectionNames())
             CloseConnection(name);
         ClearStoredShortDateFormat();
@@ -162,7 +162,7 @@ private slots:
         w->txtPlace->setText(fields[1]);
         w->txtRemarks->setPlainText(fields[2]);
         FOCUS(w->CmdExport);
-        Clock::setNow(QDateTime(QDate(2014, 7, 15), time));
+        FixedClock::set(QDateTime(QDate(2014, 7, 15), time));
         QTest::mouseClick(w->CmdExport, Qt::LeftButton);
 
         QCOMPARE(rec.texts(), QStringList{message});

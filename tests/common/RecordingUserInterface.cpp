@@ -1,0 +1,58 @@
+#include "RecordingUserInterface.h"
+
+int RecordingUserInterface::showMessage(const QString &text, const QString &title, int boxType,
+                                        int buttonStyle, bool defaultNegative)
+{
+    Entry e;
+    e.text = text;
+    e.title = title;
+    e.boxType = boxType;
+    e.buttonStyle = buttonStyle;
+    e.defaultNegative = defaultNegative;
+    messages.append(e);
+    return answers.isEmpty() ? 0 : answers.takeFirst();
+}
+
+StdResult RecordingUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon,
+                                                  StdButtons buttons, StdResult defaultButton)
+{
+    Entry e;
+    e.standard = true;
+    e.text = text;
+    e.title = title;
+    e.icon = icon;
+    e.buttons = buttons;
+    messages.append(e);
+    return standardAnswers.isEmpty() ? defaultButton : standardAnswers.takeFirst();
+}
+
+void RecordingUserInterface::showPleaseWait()
+{
+    pleaseWaitVisible = true;
+    ++pleaseWaitShows;
+}
+
+void RecordingUserInterface::hidePleaseWait()
+{
+    pleaseWaitVisible = false;
+    ++pleaseWaitHides;
+}
+
+void RecordingUserInterface::clear()
+{
+    *this = RecordingUserInterface();
+}
+
+QStringList RecordingUserInterface::texts() const
+{
+    QStringList out;
+    for (const Entry &e : messages)
+        out << e.text;
+    return out;
+}
+
+QString RecordingUserInterface::chooseFolder(const QString &question, const QString &)
+{
+    folderQuestions << question;
+    return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/UserInterface.h"
+
+#include <QStringList>
+
+// Stands in for the windows behind the seam: keeps every message and
+// question, and answers from a script.
+class RecordingUserInterface : public UserInterface
+{
+public:
+    struct Entry
+    {
+        bool standard = false; // platform box rather than the program's own
+        QString text;
+        QString title;
+        int boxType = 0;
+        int buttonStyle = 0;
+        bool defaultNegative = false;
+        StdIcon icon = StdIcon::None;
+        StdButtons buttons = StdButtons::Ok;
+    };
+
+    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                    bool defaultNegative) override;
+    StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
+                              StdResult defaultButton) override;
+    void showPleaseWait() override;
+    void hidePleaseWait() override;
+    void processEvents() override { ++eventsProcessed; }
+    void restoreCursor() override { ++cursorRestores; }
+    QString chooseFolder(const QString &question, const QString &start) override;
+
+    void clear();
+    QStringList texts() const;
+
+    QList<Entry> messages;
+    QList<int> answers;              // next answers for showMessage; default 0
+    QList<StdResult> standardAnswers; // next answers for standardMessage; default: the default button
+    bool pleaseWaitVisible = false;
+    int pleaseWaitShows = 0;
+    int pleaseWaitHides = 0;
+    int eventsProcessed = 0;
+    int cursorRestores = 0;
+    QStringList folderQuestions; // the questions of chooseFolder, in order
+    QStringList folderAnswers;   // next answers for chooseFolder; default: cancelled
+};
