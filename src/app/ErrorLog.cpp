@@ -29,11 +29,12 @@ void LogError(int number, const QString &description, const QString &source, con
     QByteArray bytes = line.toUtf8();
     bytes.append("\r\n");
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(bytes) != bytes.size()) {
-        // The logger's own failure: only its description, and the given error is dropped.
+        // The logger's own failure first; the error it was given is still shown
+        // when asked for, or the user would never learn of it.
         StandardMessage(log.errorString(), kAppTitle, StdIcon::None, StdButtons::Ok);
-        return;
+    } else {
+        log.close();
     }
-    log.close();
 
     if (showMessage) {
         const QString text = source + QStringLiteral("\r\n") + QString::number(number) + QStringLiteral("\r\n")

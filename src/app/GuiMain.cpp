@@ -1,6 +1,8 @@
 #include "GuiMain.h"
 
+#include "AppFolder.h"
 #include "AppSettings.h"
+#include "ErrorLog.h"
 #include "Startup.h"
 #include "UserInterface.h"
 #include "context/MDIForm1.h"
@@ -15,12 +17,28 @@
 #include <QApplication>
 #include <QScreen>
 
+namespace {
+bool g_askForAppFolder = false;
+} // namespace
+
+void AskForAppFolder()
+{
+    g_askForAppFolder = true;
+}
+
 int Main()
 {
-    // A folder named by QUORVANT_HOME that is not there ends the program here,
-    // before anything could be created in its place.
-    if (const QString problem = ConfiguredAppFolderProblem(); !problem.isEmpty()) {
-        StandardMessage(problem, kAppTitle, StdIcon::Critical, StdButtons::Ok);
+    // Under the start-up handler: a failure before the connections is logged
+    // as "Error in Main", shown, and ends the program. The folder comes first,
+    // so nothing is ever created in one that is not there.
+    QString problem;
+    switch (SettleAppFolder(g_askForAppFolder, &problem)) {
+    case AppFolderOutcome::Ready:
+        break;
+    case AppFolderOutcome::Cancelled:
+        return 0;
+    case AppFolderOutcome::Failed:
+        LogError(ErrPathNotFound, problem, QStringLiteral("Error in Main"), QString(), true);
         return 1;
     }
     if (!RunRegionalDateCheck())

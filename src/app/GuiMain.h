@@ -5,3 +5,7 @@
 // Returns the process exit status when the program must end before the event
 // loop, or -1 to go on into the main window's event loop.
 int Main();
+
+// Makes Main ask for the application folder again (--choose-app-dir), even
+// when one was chosen before.
+void AskForAppFolder();

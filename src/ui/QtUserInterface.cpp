@@ -4,6 +4,7 @@
 #include "ui/frmQVMsg.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 int QtUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
@@ -73,4 +74,9 @@ void QtUserInterface::restoreCursor()
 {
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
+}
+
+QString QtUserInterface::chooseFolder(const QString &question, const QString &start)
+{
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), question, start);
 }

@@ -14,4 +14,5 @@ public:
     void hidePleaseWait() override;
     void processEvents() override;
     void restoreCursor() override;
+    QString chooseFolder(const QString &question, const QString &start) override;
 };
