@@ -1,5 +1,6 @@
 #include "JetTables.h"
 
+#include "CodePages.h"
 #include "FileIdentity.h"
 #include "app/RegularFile.h"
 
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <mdbtools.h>
@@ -190,21 +192,6 @@ bool sameColumns(const QList<JetColumnInfo> &a, const QList<JetColumnInfo> &b)
     return true;
 }
 
-// Windows-1252, the code page Jet 3 files are written in here. Bytes the code
-// page leaves undefined keep their own value.
-QString decodeCp1252(const uchar *p, int n)
-{
-    static const char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString text(n, Qt::Uninitialized);
-    QChar *out = text.data();
-    for (int i = 0; i < n; ++i)
-        out[i] = (p[i] >= 0x80 && p[i] < 0xA0) ? QChar(high[p[i] - 0x80]) : QChar(p[i]);
-    return text;
-}
-
 // Jet 4 text: UTF-16LE, or "compressed" (FF FE, then single bytes for code
 // points below 256, a zero byte switching between single bytes and pairs).
 QString decodeJet4Text(const uchar *p, int n)
@@ -235,9 +222,16 @@ QString decodeJet4Text(const uchar *p, int n)
     return text;
 }
 
+// Jet 3 text is in Windows-1252, the code page the files are written in here;
+// bytes it leaves undefined keep their own value.
 QByteArray decodeText(MdbHandle *mdb, const uchar *p, int n)
 {
-    return (IS_JET3(mdb) ? decodeCp1252(p, n) : decodeJet4Text(p, n)).toUtf8();
+    if (!IS_JET3(mdb))
+        return decodeJet4Text(p, n).toUtf8();
+    std::string text;
+    AppendDecodedUtf8(text, reinterpret_cast<const char *>(p), size_t(n), CodePageHighHalf(1252),
+                      UndefinedBytes::KeepValue);
+    return QByteArray(text.data(), qsizetype(text.size()));
 }
 
 // A memo or OLE value: 12 bytes in the row that hold its length and either
@@ -741,10 +735,7 @@ int xClose(sqlite3_vtab_cursor *base)
 // scan's reader opened it. Always true for an image.
 bool unchanged(const JetCursor *cursor, const JetFileInfo &file)
 {
-    if (file.source.path.isEmpty())
-        return true;
-    const FileIdentity now = IdentityOfPath(QFile::decodeName(file.source.path));
-    return cursor->reader->identity.isValid() && now == cursor->reader->identity;
+    return file.source.path.isEmpty() || FileUnchanged(cursor->reader->identity, QFile::decodeName(file.source.path));
 }
 
 int advance(JetCursor *cursor)
