@@ -4,7 +4,7 @@
 #include "app/Connections.h"
 #include "app/DataConnections.h"
 #include "app/Values.h"
-#include "sources/JetTables.h"
+#include "sources/JetSqlite.h"
 
 #include <QDir>
 #include <QElapsedTimer>
