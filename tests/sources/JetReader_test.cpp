@@ -279,6 +279,21 @@ private slots:
         QVERIFY2(error.contains(message), qPrintable(error));
     }
 
+    // Jet 3 text is Windows-1252; the bytes it leaves undefined keep their own value.
+    void jet3TextIsWindows1252()
+    {
+        QByteArray bytes = bytesOf(jetFixture(QStringLiteral("nwind.mdb")));
+        QVERIFY(bytes.contains("Speedy Express"));
+        bytes.replace("Speedy Express", "\x80\x81\x9F\xE9" "dy Express");
+        QTemporaryDir dir;
+        OPEN_JET(writeInto(dir, QStringLiteral("nKolvSet.mdb"), bytes));
+        QSqlQuery q(connection(kConnection));
+        QVERIFY2(q.exec(QStringLiteral("SELECT CompanyName FROM Shippers WHERE ShipperID = 1")),
+                 qPrintable(q.lastError().text()));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QString::fromUtf16(u"\u20AC\u0081\u0178\u00E9dy Express"));
+    }
+
     // Page 449 of the Jet 3 file is the definition of the table Orders.
     void damagedTableLeavesOthersReadable()
     {
