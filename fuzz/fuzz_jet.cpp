@@ -1,6 +1,6 @@
 // Access (Jet) files through the reader the Jet data mode uses.
 #include "FuzzSql.h"
-#include "sources/JetTables.h"
+#include "sources/JetSqlite.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "DbfSqlite.h"
 
 #include "DbfTable.h"
+#include "VirtualTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,9 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
+
+using namespace VirtualTable;
 
 namespace {
 struct DbfVTab
@@ -136,24 +140,6 @@ bool OrderCheck::next(const DbfTable &table)
     return ordered;
 }
 
-QString unquoteArgument(const char *raw)
-{
-    QString s = QString::fromUtf8(raw).trimmed();
-    if (s.size() >= 2 && (s.front() == QLatin1Char('\'') || s.front() == QLatin1Char('"')) && s.back() == s.front()) {
-        const QChar q = s.front();
-        s = s.mid(1, s.size() - 2);
-        s.replace(QString(2, q), QString(q));
-    }
-    return s;
-}
-
-QString quoteIdentifier(const QString &name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 const char *declaredType(char type, int decimals)
 {
     switch (type) {
@@ -167,12 +153,6 @@ const char *declaredType(char type, int decimals)
     }
 }
 
-void setError(sqlite3_vtab *vtab, const QString &message)
-{
-    sqlite3_free(vtab->zErrMsg);
-    vtab->zErrMsg = sqlite3_mprintf("%s", message.toUtf8().constData());
-}
-
 int xConnect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vtab **out, char **err)
 {
     if (argc < 4) {
@@ -180,33 +160,28 @@ int xConnect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vta
         return SQLITE_ERROR;
     }
     auto vtab = std::make_unique<DbfVTab>();
-    vtab->path = unquoteArgument(argv[3]);
+    vtab->path = UnquotedArgument(argv[3]);
 
     DbfTable table;
     QString error;
-    QString schema = QStringLiteral("CREATE TABLE x(");
+    std::vector<Column> columns;
     // The columns come from the table alone: a memo file that cannot be read
     // fails the queries, with its reason, not the table's declaration.
     if (table.open(vtab->path, &error, false)) {
         vtab->declared = table.fields();
         QSet<QString> seen;
-        bool first = true;
         for (const DbfField &f : vtab->declared) {
             const QString key = f.name.toLower();
             if (seen.contains(key))
                 continue; // a repeated name cannot be a column twice; the first one wins
             seen.insert(key);
             vtab->columnField.push_back(int(&f - vtab->declared.data()));
-            if (!first)
-                schema += QLatin1Char(',');
-            first = false;
-            schema += quoteIdentifier(f.name) + QLatin1Char(' ') + QLatin1String(declaredType(f.type, f.decimals));
+            columns.push_back({f.name.toUtf8(), declaredType(f.type, f.decimals)});
         }
     } else {
         vtab->openError = error;
     }
-    schema += QLatin1Char(')');
-    if (vtab->openError.isEmpty() && sqlite3_declare_vtab(db, schema.toUtf8().constData()) != SQLITE_OK) {
+    if (vtab->openError.isEmpty() && DeclareColumns(db, columns) != SQLITE_OK) {
         vtab->openError = QStringLiteral("%1 is damaged: its fields cannot be the columns of a table (%2)")
                               .arg(QFileInfo(vtab->path).fileName(), QString::fromUtf8(sqlite3_errmsg(db)));
         vtab->refused = true;
@@ -215,7 +190,7 @@ int xConnect(sqlite3 *db, void *, int argc, const char *const *argv, sqlite3_vta
     }
     // A table that cannot be read still exists, so that reading it gives the reason.
     if (!vtab->openError.isEmpty()) {
-        const int rc = sqlite3_declare_vtab(db, "CREATE TABLE x(\"_error\" TEXT)");
+        const int rc = DeclareUnreadable(db);
         if (rc != SQLITE_OK) {
             *err = sqlite3_mprintf("%s: %s", vtab->path.toUtf8().constData(), sqlite3_errmsg(db));
             return rc;
@@ -293,12 +268,6 @@ int xBestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
     return SQLITE_OK;
 }
 
-int xDisconnect(sqlite3_vtab *vtab)
-{
-    delete reinterpret_cast<DbfVTab *>(vtab);
-    return SQLITE_OK;
-}
-
 int xOpen(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
 {
     auto *t = reinterpret_cast<DbfVTab *>(vtab);
@@ -306,11 +275,11 @@ int xOpen(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
     QString error;
     // Opened afresh, so the reason given is the file's as it is now.
     if (!cursor->table.open(t->path, &error)) {
-        setError(vtab, error);
+        SetError(vtab, error);
         return SQLITE_ERROR;
     }
     if (t->refused) {
-        setError(vtab, t->openError);
+        SetError(vtab, t->openError);
         return SQLITE_ERROR;
     }
     const std::vector<DbfField> &now = cursor->table.fields();
@@ -318,7 +287,7 @@ int xOpen(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
     for (size_t i = 0; same && i < now.size(); ++i)
         same = now[i].name.compare(t->declared[i].name, Qt::CaseInsensitive) == 0 && now[i].type == t->declared[i].type;
     if (!same) {
-        setError(vtab, QStringLiteral("%1: the table's fields changed while the program was reading it; select the company again")
+        SetError(vtab, QStringLiteral("%1: the table's fields changed while the program was reading it; select the company again")
                            .arg(QFileInfo(t->path).fileName()));
         return SQLITE_ERROR;
     }
@@ -326,26 +295,20 @@ int xOpen(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
     return SQLITE_OK;
 }
 
-int xClose(sqlite3_vtab_cursor *cursor)
-{
-    delete reinterpret_cast<DbfCursor *>(cursor);
-    return SQLITE_OK;
-}
-
 int advance(DbfCursor *c)
 {
     c->eof = !c->table.next();
     if (c->eof && c->table.failed()) {
-        setError(c->base.pVtab, c->table.error());
+        SetError(c->base.pVtab, c->table.error());
         return SQLITE_ERROR;
     }
     if (!c->eof && c->order.active() && !c->order.next(c->table)) {
         if (c->table.failed()) {
-            setError(c->base.pVtab, c->table.error());
+            SetError(c->base.pVtab, c->table.error());
             return SQLITE_ERROR;
         }
         // Rewritten between planning and reading: the promised order would be a lie.
-        setError(c->base.pVtab, QStringLiteral("%1: the table changed while the program was reading it; try again")
+        SetError(c->base.pVtab, QStringLiteral("%1: the table changed while the program was reading it; try again")
                                     .arg(QFileInfo(c->table.path()).fileName()));
         return SQLITE_ERROR;
     }
@@ -358,7 +321,7 @@ int xFilter(sqlite3_vtab_cursor *cursor, int idxNum, const char *idxStr, int, sq
     // A scan reads one state of the file: the one opened, checked here and at its end.
     if (!c->table.rewind()) {
         c->eof = true;
-        setError(cursor->pVtab, c->table.error());
+        SetError(cursor->pVtab, c->table.error());
         return SQLITE_ERROR;
     }
     c->order.reset(idxNum == 1 ? decodeTerms(idxStr) : std::vector<OrderTerm>());
@@ -368,11 +331,6 @@ int xFilter(sqlite3_vtab_cursor *cursor, int idxNum, const char *idxStr, int, sq
 int xNext(sqlite3_vtab_cursor *cursor)
 {
     return advance(reinterpret_cast<DbfCursor *>(cursor));
-}
-
-int xEof(sqlite3_vtab_cursor *cursor)
-{
-    return reinterpret_cast<DbfCursor *>(cursor)->eof;
 }
 
 int xColumn(sqlite3_vtab_cursor *cursor, sqlite3_context *ctx, int column)
@@ -389,13 +347,7 @@ int xColumn(sqlite3_vtab_cursor *cursor, sqlite3_context *ctx, int column)
         return SQLITE_ERROR;
     }
     const DbfValue &v = c->value;
-    switch (v.kind) {
-    case DbfValue::Null: sqlite3_result_null(ctx); break;
-    case DbfValue::Integer: sqlite3_result_int64(ctx, v.integer); break;
-    case DbfValue::Real: sqlite3_result_double(ctx, v.real); break;
-    case DbfValue::Text: sqlite3_result_text(ctx, v.text.data(), int(v.text.size()), SQLITE_TRANSIENT); break;
-    case DbfValue::BadNumber: sqlite3_result_blob(ctx, v.text.data(), int(v.text.size()), SQLITE_TRANSIENT); break;
-    }
+    SetResult(ctx, ValueKind(v.kind), v.integer, v.real, v.text.data(), v.text.size());
     return SQLITE_OK;
 }
 
@@ -405,33 +357,14 @@ int xRowid(sqlite3_vtab_cursor *cursor, sqlite3_int64 *rowid)
     return SQLITE_OK;
 }
 
-sqlite3_module makeModule()
-{
-    sqlite3_module m{};
-    m.iVersion = 1;
-    m.xCreate = xConnect;
-    m.xConnect = xConnect;
-    m.xBestIndex = xBestIndex;
-    m.xDisconnect = xDisconnect;
-    m.xDestroy = xDisconnect;
-    m.xOpen = xOpen;
-    m.xClose = xClose;
-    m.xFilter = xFilter;
-    m.xNext = xNext;
-    m.xEof = xEof;
-    m.xColumn = xColumn;
-    m.xRowid = xRowid;
-    return m;
-}
+// A table's kinds of value are SQLite's; a number that is none comes as a blob.
+static_assert(int(DbfValue::Null) == int(ValueKind::Null) && int(DbfValue::Integer) == int(ValueKind::Integer)
+              && int(DbfValue::Real) == int(ValueKind::Real) && int(DbfValue::Text) == int(ValueKind::Text)
+              && int(DbfValue::BadNumber) == int(ValueKind::Blob));
 
-const sqlite3_module kModule = makeModule();
+const sqlite3_module kModule =
+    ReadOnlyModule<DbfVTab, DbfCursor>({xConnect, xBestIndex, xOpen, xFilter, xNext, xColumn, xRowid});
 
-QString sqlLiteral(const QString &text)
-{
-    QString q = text;
-    q.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + q + QLatin1Char('\'');
-}
 } // namespace
 
 bool RegisterDbfModule(sqlite3 *db, QString *error)
@@ -457,22 +390,12 @@ bool AttachDbfFolder(sqlite3 *db, const QString &folder, QString *error)
     for (const QFileInfo &file : files) {
         if (file.suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) != 0)
             continue;
-        const QString table = file.completeBaseName();
-        sqlite3_stmt *exists = nullptr;
-        const QByteArray name = table.toUtf8();
-        sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE name = ?1 COLLATE NOCASE", -1, &exists, nullptr);
-        sqlite3_bind_text(exists, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
-        const bool present = sqlite3_step(exists) == SQLITE_ROW;
-        sqlite3_finalize(exists);
-        if (present)
+        const QByteArray name = file.completeBaseName().toUtf8();
+        if (HasTable(db, name))
             continue; // already there, or another file whose name differs only in case
-        const QString sql = QStringLiteral("CREATE VIRTUAL TABLE %1 USING dbf(%2)")
-                                .arg(quoteIdentifier(table), sqlLiteral(file.absoluteFilePath()));
-        char *message = nullptr;
-        if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-            // A name SQLite cannot take is left out; the other tables stay usable.
-            sqlite3_free(message);
-        }
+        // A name SQLite cannot take is left out; the other tables stay usable.
+        QString ignored;
+        CreateTable(db, name, "dbf", QuotedLiteral(file.absoluteFilePath().toUtf8()), &ignored);
     }
     return true;
 }

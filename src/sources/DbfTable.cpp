@@ -292,12 +292,12 @@ void DbfTable::reset()
 
 bool DbfTable::unchanged() const
 {
-    if (!m_identity.isValid() || IdentityOfPath(m_path) != m_identity)
+    if (!FileUnchanged(m_identity, m_path))
         return false;
     unsigned char count[4];
     if (::pread(m_file.handle(), count, 4, 4) != 4 || le32(count) != m_recordCount)
         return false;
-    return !m_memo.isOpen() || IdentityOfPath(m_memo.path()) == m_memo.identity();
+    return !m_memo.isOpen() || FileUnchanged(m_memo.identity(), m_memo.path());
 }
 
 QString DbfTable::changedMessage() const

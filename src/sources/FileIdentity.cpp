@@ -29,6 +29,11 @@ FileIdentity IdentityOfPath(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? identityOf(st) : FileIdentity();
 }
 
+bool FileUnchanged(const FileIdentity &opened, const QString &path)
+{
+    return opened.isValid() && IdentityOfPath(path) == opened;
+}
+
 QString ChangedWhileReadMessage(const QString &name)
 {
     return QStringLiteral("%1 changed while it was being read; run again once the accounting system has finished "

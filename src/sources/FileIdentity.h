@@ -22,6 +22,9 @@ struct FileIdentity
 FileIdentity IdentityOfOpenFile(int fd);
 // The identity of the file `path` names now; invalid when it cannot be stat'ed.
 FileIdentity IdentityOfPath(const QString &path);
+// True while `path` still names the file `opened` was taken from, in the
+// state it had then: what a scan checks at its start and at its end.
+bool FileUnchanged(const FileIdentity &opened, const QString &path);
 
 // "<name> changed while it was being read; ..." for a file the accounting
 // system rewrote during a query.

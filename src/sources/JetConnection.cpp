@@ -1,7 +1,7 @@
 #include "app/DataConnections.h"
 
 #include "app/Connections.h"
-#include "sources/JetTables.h"
+#include "sources/JetSqlite.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>

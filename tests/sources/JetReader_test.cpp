@@ -4,7 +4,7 @@
 #include "app/Connections.h"
 #include "app/DataConnections.h"
 #include "app/Values.h"
-#include "sources/JetTables.h"
+#include "sources/JetSqlite.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -277,6 +277,21 @@ private slots:
             error = q.lastError().text();
         }
         QVERIFY2(error.contains(message), qPrintable(error));
+    }
+
+    // Jet 3 text is Windows-1252; the bytes it leaves undefined keep their own value.
+    void jet3TextIsWindows1252()
+    {
+        QByteArray bytes = bytesOf(jetFixture(QStringLiteral("nwind.mdb")));
+        QVERIFY(bytes.contains("Speedy Express"));
+        bytes.replace("Speedy Express", "\x80\x81\x9F\xE9" "dy Express");
+        QTemporaryDir dir;
+        OPEN_JET(writeInto(dir, QStringLiteral("nKolvSet.mdb"), bytes));
+        QSqlQuery q(connection(kConnection));
+        QVERIFY2(q.exec(QStringLiteral("SELECT CompanyName FROM Shippers WHERE ShipperID = 1")),
+                 qPrintable(q.lastError().text()));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QString::fromUtf16(u"\u20AC\u0081\u0178\u00E9dy Express"));
     }
 
     // Page 449 of the Jet 3 file is the definition of the table Orders.

@@ -3,7 +3,7 @@
 
 #include "FolderQuery.h"
 #include "TableBytes.h"
-#include "sources/JetTables.h"
+#include "sources/JetSqlite.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,0 +1,70 @@
+#include "TestRegistry.h"
+
+#include "sources/CodePages.h"
+
+#include <QTest>
+
+#include <iconv.h>
+
+// The code page tables against the C library's own conversions, byte by byte:
+// a slip in a table would turn one letter of a name into another.
+class CodePagesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void highHalvesMatchTheSystemConversion_data()
+    {
+        QTest::addColumn<int>("codePage");
+        for (int codePage : {437, 850, 852, 866, 1250, 1251, 1252})
+            QTest::newRow(qPrintable(QString::number(codePage))) << codePage;
+    }
+
+    void highHalvesMatchTheSystemConversion()
+    {
+        QFETCH(int, codePage);
+        const iconv_t cd = iconv_open("UTF-16LE", qPrintable(QStringLiteral("CP%1").arg(codePage)));
+        if (cd == iconv_t(-1))
+            QSKIP("the C library has no conversion for this code page (glibc's gconv modules are missing)");
+        const char16_t *highHalf = CodePageHighHalf(codePage);
+        QVERIFY(highHalf);
+        QString got;
+        QString want;
+        for (int byte = 0x80; byte <= 0xFF; ++byte) {
+            char in = char(byte);
+            char16_t out[2] = {};
+            char *inPtr = &in;
+            char *outPtr = reinterpret_cast<char *>(out);
+            size_t inLeft = 1;
+            size_t outLeft = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const bool defined = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && outLeft == 2;
+            want += QChar(defined ? out[0] : char16_t(0xFFFD));
+            got += QChar(highHalf[byte - 0x80]);
+        }
+        iconv_close(cd);
+        QCOMPARE(got, want);
+    }
+
+    // Each undefined byte of Windows-1252 as the dBase reader (U+FFFD) and
+    // the Access reader (its own value) decode it.
+    void undefinedBytes_data()
+    {
+        QTest::addColumn<int>("undefined");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("replaced") << int(UndefinedBytes::Replace) << QString(5, QChar(0xFFFD));
+        QTest::newRow("kept") << int(UndefinedBytes::KeepValue)
+                              << QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D");
+    }
+
+    void undefinedBytes()
+    {
+        QFETCH(int, undefined);
+        std::string out;
+        AppendDecodedUtf8(out, "\x81\x8D\x8F\x90\x9D", 5, CodePageHighHalf(1252), UndefinedBytes(undefined));
+        QTEST(QString::fromStdString(out), "text");
+    }
+};
+
+QV_REGISTER_TEST(CodePagesTest)
+#include "CodePages_test.moc"
