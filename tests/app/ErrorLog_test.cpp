@@ -61,13 +61,16 @@ private slots:
         QCOMPARE(rec.cursorRestores, 1);
     }
 
-    void unwritableLogShowsOnlyTheLoggersOwnFailure()
+    // The logger's own failure is shown, and then the error it was given:
+    // an unwritable log must not hide why the program stops.
+    void unwritableLogStillShowsTheError()
     {
         TestHome home;
         QDir(home.app()).mkdir(QStringLiteral("Errors.log")); // a folder where the file should be
         LogError(5, QStringLiteral("Invalid procedure call"), QStringLiteral("Error in Main"), QString(), true);
-        QCOMPARE(rec.messages.size(), 1);
+        QCOMPARE(rec.messages.size(), 2);
         QVERIFY(!rec.messages[0].text.contains(QStringLiteral("Invalid procedure call")));
+        QCOMPARE(rec.messages[1].text, QStringLiteral("Error in Main\r\n5\r\nInvalid procedure call"));
     }
 
     void makeFolder()
