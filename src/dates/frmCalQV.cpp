@@ -2,13 +2,12 @@
 
 #include "CalendarMonth.h"
 #include "DateText.h"
-#include "GuiDateFonts.h"
 #include "GuiKeyboard.h"
 #include "GuiLeaveGuard.h"
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/Values.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -1,14 +1,13 @@
 #include "ucDate.h"
 
 #include "DateText.h"
-#include "GuiDateFonts.h"
 #include "GuiFormPlacement.h"
 #include "GuiKeyboard.h"
 #include "GuiLeaveGuard.h"
 #include "app/Clock.h"
 #include "app/Values.h"
 #include "frmCalQV.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QFrame>
 #include <QKeyEvent>
