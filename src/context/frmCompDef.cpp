@@ -186,7 +186,7 @@ void frmCompDef::selectClicked()
 
 void frmCompDef::closeClicked()
 {
-    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, 3, 2, true) != 0)
+    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) != 0)
         return;
     EndProgram();
     reject();

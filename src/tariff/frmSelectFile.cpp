@@ -296,7 +296,7 @@ void frmSelectFile::File2_Click(const QString &fileName)
     if (ListWorkbookSheets(FilePath, &names, &error)) {
         LstFile->addItems(names);
     } else {
-        ShowMessage(error, kAppTitle, 2, 0, true);
+        ShowMessage(error, kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
         HidePleaseWait();
     }
     FrmBack->setEnabled(true);
@@ -316,15 +316,15 @@ void frmSelectFile::LstFile_Click()
 void frmSelectFile::CmdGenerateData_Click()
 {
     if (FilePath.isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the file Name"), kAppTitle, 0, 0, true);
+        ShowMessage(QStringLiteral("Please select the file Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return;
     }
     if (SheetName().isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the Excel Sheet Name"), kAppTitle, 0, 0, true);
+        ShowMessage(QStringLiteral("Please select the Excel Sheet Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return;
     }
     if (TxtFileName->text().isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the File Name"), kAppTitle, 0, 0, true);
+        ShowMessage(QStringLiteral("Please select the File Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return;
     }
     TariffImportProgress progress;

@@ -105,14 +105,14 @@ void frmQVMsg::load()
     QPushButton *first = cmdOk;
 
     switch (m_buttons) {
-    case 0:
+    case MsgButtons::Ok:
         cmdCancel->setVisible(false);
         picture = QStringLiteral("ImgInfo");
         break;
-    case 1:
+    case MsgButtons::OkCancel:
         picture = QStringLiteral("ImgQuestion");
         break;
-    case 2:
+    case MsgButtons::YesNo:
         cmdOk->setText(QStringLiteral("&Yes"));
         cmdCancel->setText(QStringLiteral("&No"));
         if (m_defaultNegative)
@@ -122,7 +122,7 @@ void frmQVMsg::load()
     default:
         break;
     }
-    if (m_boxType == 0)
+    if (m_boxType == MsgBoxType::Critical)
         picture = QStringLiteral("ImgCritical");
     showPicture(picture);
 
