@@ -72,6 +72,9 @@ frmSelectFile::frmSelectFile(QWidget *parent)
 
     Frame1 = PlaceTwips<QFrame>(this, "Frame1", 30, 15, 8565, 450);
     Frame1->setProperty("Tag", QStringLiteral("XYR_"));
+    // A small workbook before the title, as the window imports from one.
+    Image1 = PlaceTwips<QLabel>(Frame1, "Image1", 45, 45, 315, 360);
+    Image1->setAlignment(Qt::AlignCenter);
     lbl = PlaceTwips<QLabel>(Frame1, "lbl", 375, 45, 3630, 360);
     lbl->setProperty("Tag", QStringLiteral("XYR_"));
     lbl->setText(QStringLiteral(" Select File"));
@@ -122,6 +125,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     setPicture(CmdExit, "ImgExit");
     setPicture(CmdClose, "ImgClose");
     setPicture(CmdGenerateData, "ImgOk");
+    Image1->setPixmap(FrmImages::pixmap(QStringLiteral("ImgWorkbook"), QSize(20, 20), devicePixelRatioF()));
     PaintBackground(this, kFormTeal);
     PaintBackground(Frame1, kFormTeal);
     PaintBackground(FrmBack, kFormPale);
