@@ -257,10 +257,8 @@ void frmExportToXML::placeFields()
     };
     for (const auto &[field, twips] : widths)
         field->setFixedWidth(std::max(field->minimumSizeHint().width(), int(TwipsToPixelsX(twips) * grow)));
-    // The date control keeps its own font; it grows with the window's like the other fields.
-    QFont dateFont = ucDt->txtDate->font();
-    dateFont.setPointSizeF(9 * font().pointSizeF() / 8.25);
-    ucDt->txtDate->setFont(dateFont);
+    // The date box keeps its own font, as the other fields keep theirs when
+    // the window's font is scaled to the screen.
     ucDt->setFixedSize(int(TwipsToPixelsX(1770) * grow), txtPlace->sizeHint().height());
     const QFontMetrics metrics(txtRemarks->font());
     txtRemarks->setFixedHeight(metrics.lineSpacing() * 4 + 2 * txtRemarks->frameWidth()
