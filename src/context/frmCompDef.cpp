@@ -59,9 +59,7 @@ frmCompDef::frmCompDef(QWidget *parent)
     Label1 = new QLabel(QStringLiteral("Select Company :"), Frame2);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(ArialFont(10, true));
-    QPalette onTeal = Label1->palette();
-    onTeal.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(onTeal);
+    PaintText(Label1, Qt::white);
     DCCompany = new QComboBox(Frame2);
     DCCompany->setObjectName(QStringLiteral("DCCompany"));
     DCCompany->setMinimumWidth(TwipsToPixelsX(4200));

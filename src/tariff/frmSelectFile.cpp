@@ -79,9 +79,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     lbl->setProperty("Tag", QStringLiteral("XYR_"));
     lbl->setText(QStringLiteral(" Select File"));
     lbl->setFont(ArialFont(15.75, true));
-    QPalette white = lbl->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    lbl->setPalette(white);
+    PaintText(lbl, Qt::white);
     CmdExit = PlaceTwips<QPushButton>(Frame1, "CmdExit", 8115, 30, 435, 405);
     CmdExit->setProperty("Tag", QStringLiteral("_YR_"));
 

@@ -19,3 +19,10 @@ void PaintBackground(QWidget *widget, const QColor &back, const QColor &text)
     widget->setPalette(p);
     widget->setAutoFillBackground(true);
 }
+
+void PaintText(QWidget *widget, const QColor &text)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, text);
+    widget->setPalette(p);
+}

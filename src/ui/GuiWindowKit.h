@@ -21,6 +21,8 @@ QFont ArialFont(double points, bool bold = false);
 // Fills the widget's background with `back`; draws its text in `text` when
 // that is a valid colour, and leaves the text colour alone otherwise.
 void PaintBackground(QWidget *widget, const QColor &back, const QColor &text = QColor());
+// Draws the widget's text (a frame's lines) in `text`; the background stays as it is.
+void PaintText(QWidget *widget, const QColor &text);
 
 // A new control `name` in `parent` at left, top; sized as well when width
 // and height are given. All in twips.

@@ -19,9 +19,7 @@ QFrame *outline(QWidget *parent, const char *name, double left, double top, doub
     f->setFrameShape(QFrame::Box);
     f->setFrameShadow(QFrame::Plain);
     f->setLineWidth(1);
-    QPalette p = f->palette();
-    p.setColor(QPalette::WindowText, kFormTeal);
-    f->setPalette(p);
+    PaintText(f, kFormTeal);
     return f;
 }
 } // namespace
@@ -51,9 +49,7 @@ frmQVMsg::frmQVMsg(QWidget *parent)
     lblMsgCaption->setAlignment(Qt::AlignCenter);
     lblMsgCaption->setTextFormat(Qt::PlainText);
     lblMsgCaption->setFont(ArialFont(9, true));
-    QPalette cp = lblMsgCaption->palette();
-    cp.setColor(QPalette::WindowText, kFormDarkTeal);
-    lblMsgCaption->setPalette(cp);
+    PaintText(lblMsgCaption, kFormDarkTeal);
 
     // Plain text and no buddy: an ampersand is shown, never taken as an access key.
     lblMsg = PlaceTwips<QLabel>(gpbMain, "lblMsg", 180, 735, 4545, 975);
