@@ -62,7 +62,7 @@ int ConsoleUserInterface::showMessage(const QString &text, const QString &, int,
     if (forcedAnswer == 0 || forcedAnswer == 1)
         return forcedAnswer;
     // The answer a user gets by pressing Enter on a fresh box.
-    return (buttonStyle == 2 && defaultNegative) ? 1 : 0;
+    return (buttonStyle == MsgButtons::YesNo && defaultNegative) ? 1 : 0;
 }
 
 StdResult ConsoleUserInterface::standardMessage(const QString &text, const QString &, StdIcon, StdButtons,

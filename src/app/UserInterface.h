@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/MsgBoxCodes.h" // the box types and buttons ShowMessage takes
+
 #include <QList>
 #include <QString>
 

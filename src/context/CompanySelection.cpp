@@ -122,7 +122,7 @@ bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFai
 bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry &period, SelectionFailure *failure)
 {
     if (name.isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the Company"), kAppTitle, 0, 0, true);
+        ShowMessage(QStringLiteral("Please select the Company"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return fail(failure, 0, QStringLiteral("Please select the Company"));
     }
     if (period.code.isEmpty())

@@ -175,7 +175,7 @@ void MDIForm1::openWorkingWindow(const QString &menuEntry)
 
 void MDIForm1::exitChosen()
 {
-    if (ShowMessage(kExitQuestion, QLatin1Char(' ') + kAppTitle, 3, 2, true) != 0)
+    if (ShowMessage(kExitQuestion, QLatin1Char(' ') + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) != 0)
         return;
     EndProgram();
     close();
@@ -187,7 +187,7 @@ void MDIForm1::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, 3, 2, true) != 0) {
+    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) != 0) {
         event->ignore();
         return;
     }

@@ -7,7 +7,7 @@
 #include "context/MDIForm1.h"
 #include "ui/FrmImages.h"
 #include "ui/GuiEndProgram.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -43,16 +43,13 @@ frmCompDef::frmCompDef(QWidget *parent)
     PaintBackground(this, kFormTeal, Qt::black);
 
     Frame1 = frame("Frame1", this);
-    PaintBackground(Frame1, kFormPale, QColor(12, 84, 80));
+    PaintBackground(Frame1, kFormPale, kFormDarkTeal);
     Image2 = new QLabel(Frame1);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setPixmap(FrmImages::pixmap(QStringLiteral("ImgInfo"), QSize(32, 32), devicePixelRatioF()));
     Label2 = new QLabel(QStringLiteral("Company Information"), Frame1);
     Label2->setObjectName(QStringLiteral("Label2"));
-    QFont heading(QStringLiteral("Arial"));
-    heading.setPointSizeF(14);
-    heading.setBold(true);
-    Label2->setFont(heading);
+    Label2->setFont(ArialFont(14, true));
     auto *top = new QHBoxLayout(Frame1);
     top->addWidget(Image2);
     top->addWidget(Label2, 1);
@@ -61,13 +58,8 @@ frmCompDef::frmCompDef(QWidget *parent)
     PaintBackground(Frame2, kFormTeal, Qt::black);
     Label1 = new QLabel(QStringLiteral("Select Company :"), Frame2);
     Label1->setObjectName(QStringLiteral("Label1"));
-    QFont bold(QStringLiteral("Arial"));
-    bold.setPointSizeF(10);
-    bold.setBold(true);
-    Label1->setFont(bold);
-    QPalette onTeal = Label1->palette();
-    onTeal.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(onTeal);
+    Label1->setFont(ArialFont(10, true));
+    PaintText(Label1, Qt::white);
     DCCompany = new QComboBox(Frame2);
     DCCompany->setObjectName(QStringLiteral("DCCompany"));
     DCCompany->setMinimumWidth(TwipsToPixelsX(4200));
@@ -192,7 +184,7 @@ void frmCompDef::selectClicked()
 
 void frmCompDef::closeClicked()
 {
-    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, 3, 2, true) != 0)
+    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) != 0)
         return;
     EndProgram();
     reject();

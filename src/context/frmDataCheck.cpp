@@ -1,8 +1,7 @@
 #include "frmDataCheck.h"
 
-#include "context/GuiFormLook.h"
 #include "returns/DataCheck.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

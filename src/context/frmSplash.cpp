@@ -7,7 +7,7 @@
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
 #include "ui/GuiEndProgram.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -43,10 +43,7 @@ frmSplash::frmSplash(QWidget *parent)
     logo->setPixmap(FrmImages::pixmap(QStringLiteral("ImgXML"), QSize(64, 64), devicePixelRatioF()));
     logo->setAlignment(Qt::AlignCenter);
     auto *product = label(kAppTitle, banner);
-    QFont big(QStringLiteral("Arial"));
-    big.setPointSizeF(20);
-    big.setBold(true);
-    product->setFont(big);
+    product->setFont(ArialFont(20, true));
     product->setAlignment(Qt::AlignCenter);
     auto *purpose = label(QStringLiteral("Quarterly excise returns\nfor dealers and importers"), banner);
     purpose->setAlignment(Qt::AlignCenter);
@@ -58,8 +55,7 @@ frmSplash::frmSplash(QWidget *parent)
     bannerLayout->addWidget(purpose);
     bannerLayout->addStretch();
 
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(10);
+    const QFont arial = ArialFont(10);
 
     CmbUserId = new QComboBox(this);
     CmbUserId->setObjectName(QStringLiteral("CmbUserId"));
@@ -94,10 +90,7 @@ frmSplash::frmSplash(QWidget *parent)
     LblUpdatedOn->setObjectName(QStringLiteral("LblUpdatedOn"));
 
     auto *heading = label(QStringLiteral("User Login"), this);
-    QFont headingFont(QStringLiteral("Arial"));
-    headingFont.setPointSizeF(12);
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
+    heading->setFont(ArialFont(12, true));
 
     auto *form = new QGridLayout;
     form->setHorizontalSpacing(10);

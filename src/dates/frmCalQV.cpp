@@ -2,13 +2,12 @@
 
 #include "CalendarMonth.h"
 #include "DateText.h"
-#include "GuiDateFonts.h"
 #include "GuiKeyboard.h"
 #include "GuiLeaveGuard.h"
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/Values.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -31,12 +30,12 @@ QFont formFont(double points = 8.25, bool bold = false)
     return ArialFont(points, bold);
 }
 
-void paint(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
+void paintButton(QPushButton *button, const QColor &colour)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, colour);
+    button->setPalette(palette);
+    button->setAutoFillBackground(true);
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QColor &colour)
@@ -45,7 +44,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
     button->setFont(formFont(8.25, true));
-    paint(button, QPalette::Button, colour);
+    paintButton(button, colour);
     return button;
 }
 
@@ -120,7 +119,7 @@ frmCalQV::frmCalQV(QWidget *parent)
     setWindowTitle(QString());
     setModal(true);
     setFont(formFont());
-    paint(this, QPalette::Window, kWindowColour);
+    PaintBackground(this, kWindowColour);
     setFixedSize(TwipsRect(0, 0, 3405, 3525).size());
 
     cmbMonth = new QComboBox(this);
@@ -170,7 +169,7 @@ frmCalQV::frmCalQV(QWidget *parent)
     lblDate->setObjectName(QStringLiteral("lblDate"));
     lblDate->setFont(formFont(8.25, true));
     lblDate->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    paint(lblDate, QPalette::Window, kLabelColour);
+    PaintBackground(lblDate, kLabelColour);
     lblDate->setGeometry(TwipsRect(90, 3090, 1665, 315));
 
     cmdToday = makeButton(this, "cmdToday", QString(), kTodayButtonColour);

@@ -1,14 +1,13 @@
 #include "ucDate.h"
 
 #include "DateText.h"
-#include "GuiDateFonts.h"
 #include "GuiFormPlacement.h"
 #include "GuiKeyboard.h"
 #include "GuiLeaveGuard.h"
 #include "app/Clock.h"
 #include "app/Values.h"
 #include "frmCalQV.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -88,10 +87,7 @@ ucDate::ucDate(QWidget *parent)
     Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::NoFrame);
-    QPalette grey = Line1->palette();
-    grey.setColor(QPalette::Window, QColor(128, 128, 128));
-    Line1->setPalette(grey);
-    Line1->setAutoFillBackground(true);
+    PaintBackground(Line1, QColor(128, 128, 128));
 
     // The form sees this control as one field whose focus lives in the box.
     // Tab focus only: a click on the button must not pull the focus into the box.

@@ -60,7 +60,7 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
         showPath(result.outputPath);
 
     auto stop = [&result](const QString &message, ExportFocus focus) {
-        ShowMessage(message, kAppTitle, 0, 0, true);
+        ShowMessage(message, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         result.focus = focus;
         return result;
     };
@@ -111,11 +111,11 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     QString placeError;
     if (!file.place(&placeError)) {
         HidePleaseWait();
-        ShowMessage(placeError, kAppTitle, 0, 0, true);
+        ShowMessage(placeError, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return result;
     }
     HidePleaseWait();
-    ShowMessage(QStringLiteral("File Export to XML and validated successfully"), kAppTitle, 2, 0, true);
+    ShowMessage(QStringLiteral("File Export to XML and validated successfully"), kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
     result.success = true;
     return result;
 }

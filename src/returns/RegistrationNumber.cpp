@@ -70,7 +70,7 @@ bool CheckRegistrationPart(const QString &segment, const QString &mode, const QS
     else if (mode == QLatin1String("F3"))
         ok = segmentPasses(segment, Segment::Code);
     if (!ok)
-        ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, 0, 0, true);
+        ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
     return ok;
 }
 
@@ -112,7 +112,7 @@ bool ValidateRegistrationNumber(const QString &number, const QString &supplierNa
 {
     const std::optional<RegistrationFault> fault = FindRegistrationFault(number);
     if (fault)
-        ShowMessage(RegistrationMessage(fault->mode, number, supplierName), kAppTitle, 0, 0, true);
+        ShowMessage(RegistrationMessage(fault->mode, number, supplierName), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
     return !fault;
 }
 

@@ -388,13 +388,13 @@ WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
     // What the writer found comes first, in its order, then why it stopped.
     auto showNotices = [&writer] {
         for (const QString &notice : writer.notices())
-            ShowMessage(notice, kAppTitle, 0, 0, true);
+            ShowMessage(notice, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
     };
     auto fail = [file, &showNotices](const QString &message) {
         file->discard();
         showNotices();
         HidePleaseWait();
-        ShowMessage(message, kAppTitle, 0, 0, true);
+        ShowMessage(message, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return WriteOutcome::Failed;
     };
     if (!writer.checkInputs())
@@ -418,7 +418,7 @@ WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
     showNotices();
     if (outcome == WriteOutcome::Ended) {
         // The user sees why the document stops while the indicator goes.
-        ShowMessage(writer.endMessage(), kAppTitle, 0, 0, true);
+        ShowMessage(writer.endMessage(), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         HidePleaseWait();
     }
     return outcome;

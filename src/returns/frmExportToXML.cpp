@@ -5,12 +5,10 @@
 #include "app/AppSettings.h"
 #include "app/Clock.h"
 #include "app/UserInterface.h"
-#include "context/GuiFormLook.h"
-#include "dates/GuiDateFonts.h"
 #include "dates/GuiKeyboard.h"
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -33,15 +31,6 @@ constexpr double kHeight = 6600;
 constexpr double kPanelLeft = 60;
 constexpr double kPanelTop = 525;
 constexpr double kFieldsTop = 300;
-
-template <class W>
-W *place(QWidget *parent, const char *name, double left, double top, double width, double height)
-{
-    W *w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(TwipsRect(left, top, width, height));
-    return w;
-}
 
 // The key filter of the registration number box, applied to whatever reaches
 // the box (typed or pasted): small letters become capitals, other characters
@@ -84,25 +73,25 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     setFixedSize(TwipsRect(0, 0, kWidth, kHeight).size());
     PaintBackground(this, kFormTeal, Qt::black);
 
-    Frame1 = place<QFrame>(this, "Frame1", 30, 15, kWidth - 60, 450);
+    Frame1 = PlaceTwips<QFrame>(this, "Frame1", 30, 15, kWidth - 60, 450);
     Frame1->setProperty("Tag", QStringLiteral("XYR_"));
     PaintBackground(Frame1, kFormTeal, Qt::white);
-    LblCaption = place<QLabel>(Frame1, "LblCaption", 375, 45, 3630, 360);
+    LblCaption = PlaceTwips<QLabel>(Frame1, "LblCaption", 375, 45, 3630, 360);
     LblCaption->setProperty("Tag", QStringLiteral("XYR_"));
     LblCaption->setText(QStringLiteral("Export To XML"));
     LblCaption->setFont(ArialFont(15.75, true));
-    Label8 = place<QLabel>(Frame1, "Label8", 4200, 105, 5340, 270);
+    Label8 = PlaceTwips<QLabel>(Frame1, "Label8", 4200, 105, 5340, 270);
     Label8->setProperty("Tag", QStringLiteral("XYR_"));
     Label8->setText(QStringLiteral("Version 1.0"));
     Label8->setFont(ArialFont(8.25));
     Label8->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    CmdExit = place<QPushButton>(Frame1, "CmdExit", kWidth - 60 - 465, 22, 435, 405);
+    CmdExit = PlaceTwips<QPushButton>(Frame1, "CmdExit", kWidth - 60 - 465, 22, 435, 405);
     CmdExit->setProperty("Tag", QStringLiteral("_YR_"));
     CmdExit->setIcon(FrmImages::icon(QStringLiteral("ImgExit")));
     CmdExit->setIconSize(CmdExit->size() - QSize(8, 8));
     CmdExit->setToolTip(QStringLiteral("Close"));
 
-    Fm = place<QFrame>(this, "Fm", kPanelLeft, kPanelTop, kWidth - 2 * kPanelLeft, kHeight - kPanelTop - 60);
+    Fm = PlaceTwips<QFrame>(this, "Fm", kPanelLeft, kPanelTop, kWidth - 2 * kPanelLeft, kHeight - kPanelTop - 60);
     Fm->setProperty("Tag", QStringLiteral("XYRB"));
     Fm->setFrameShape(QFrame::StyledPanel);
     PaintBackground(Fm, kFormPale, Qt::black);
@@ -150,7 +139,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     // The path is rebuilt by every export; the box only shows it.
     TxtFileName->setReadOnly(true);
 
-    Frame2 = place<QFrame>(Fm, "Frame2", 0, 5175, 3600, 600);
+    Frame2 = PlaceTwips<QFrame>(Fm, "Frame2", 0, 5175, 3600, 600);
     Frame2->setProperty("Tag", QStringLiteral("X__B"));
     CmdExport = new QPushButton(FrmImages::icon(QStringLiteral("ImgXML")),
                                 QStringLiteral("Create && Validate XML File "), Frame2);
@@ -268,10 +257,8 @@ void frmExportToXML::placeFields()
     };
     for (const auto &[field, twips] : widths)
         field->setFixedWidth(std::max(field->minimumSizeHint().width(), int(TwipsToPixelsX(twips) * grow)));
-    // The date control keeps its own font; it grows with the window's like the other fields.
-    QFont dateFont = ucDt->txtDate->font();
-    dateFont.setPointSizeF(9 * font().pointSizeF() / 8.25);
-    ucDt->txtDate->setFont(dateFont);
+    // The date box keeps its own font, as the other fields keep theirs when
+    // the window's font is scaled to the screen.
     ucDt->setFixedSize(int(TwipsToPixelsX(1770) * grow), txtPlace->sizeHint().height());
     const QFontMetrics metrics(txtRemarks->font());
     txtRemarks->setFixedHeight(metrics.lineSpacing() * 4 + 2 * txtRemarks->frameWidth()

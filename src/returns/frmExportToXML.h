@@ -53,8 +53,8 @@ private:
     void CmdExport_Click();
     void CmdExit_Click();
     void limitRemarks();
-    // The fields follow the panel: centred across it, widths growing with it,
-    // heights with the font (ArrangeForm scales both on a larger screen).
+    // The fields follow the panel: centred across it, widths growing with it
+    // (ArrangeForm widens the panel on a larger screen).
     void placeFields();
 
     QWidget *m_fields = nullptr;

@@ -95,14 +95,14 @@ TariffImportResult ImportTariff(const QString &filePath, const QString &sheetNam
         ok = ReplaceTariffMaster(QSqlDatabase::database(settings().cnProgram, false), rows, &result.error);
     }
     if (!ok) {
-        ShowMessage(result.error + QStringLiteral("\nThe tariff master has not been changed."), kAppTitle, 0, 0, true);
+        ShowMessage(result.error + QStringLiteral("\nThe tariff master has not been changed."), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return result;
     }
     result.ok = true;
     result.rowsCopied = rows.size();
     if (progress.rowsCopied)
         progress.rowsCopied(result.rowsCopied);
-    ShowMessage(QStringLiteral("Imported Successfully"), kAppTitle, 2, 0, true);
+    ShowMessage(QStringLiteral("Imported Successfully"), kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
     if (progress.cleared)
         progress.cleared();
     return result;

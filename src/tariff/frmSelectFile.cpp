@@ -6,7 +6,7 @@
 #include "app/UserInterface.h"
 #include "dates/GuiKeyboard.h"
 #include "ui/FrmImages.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -24,38 +24,15 @@
 #include <QTreeView>
 
 namespace {
-const QColor kWindowColour(23, 147, 140);
-const QColor kBackColour(200, 249, 241);
-
 void setPicture(QAbstractButton *button, const char *name)
 {
     button->setIcon(FrmImages::icon(QLatin1String(name)));
     button->setIconSize(QSize(20, 20));
 }
 
-void fillBackground(QWidget *w, const QColor &colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-template <class W>
-W *place(QWidget *parent, const char *name, double left, double top, double width = 0, double height = 0)
-{
-    W *w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    const QRect r = TwipsRect(left, top, width, height);
-    w->move(r.topLeft());
-    if (width > 0 && height > 0)
-        w->resize(r.size());
-    return w;
-}
-
 QLabel *label(QWidget *parent, const char *name, double left, double top, const QString &text)
 {
-    QLabel *l = place<QLabel>(parent, name, left, top);
+    QLabel *l = PlaceTwips<QLabel>(parent, name, left, top);
     l->setText(text);
     l->adjustSize();
     return l;
@@ -90,52 +67,48 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
     setProperty("Tag", QString());
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(ArialFont(8.25));
     setFixedSize(TwipsRect(0, 0, 8625, 7545).size());
 
-    Frame1 = place<QFrame>(this, "Frame1", 30, 15, 8565, 450);
+    Frame1 = PlaceTwips<QFrame>(this, "Frame1", 30, 15, 8565, 450);
     Frame1->setProperty("Tag", QStringLiteral("XYR_"));
-    lbl = place<QLabel>(Frame1, "lbl", 375, 45, 3630, 360);
+    // A small workbook before the title, as the window imports from one.
+    Image1 = PlaceTwips<QLabel>(Frame1, "Image1", 45, 45, 315, 360);
+    Image1->setAlignment(Qt::AlignCenter);
+    lbl = PlaceTwips<QLabel>(Frame1, "lbl", 375, 45, 3630, 360);
     lbl->setProperty("Tag", QStringLiteral("XYR_"));
     lbl->setText(QStringLiteral(" Select File"));
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setPointSizeF(15.75);
-    titleFont.setBold(true);
-    lbl->setFont(titleFont);
-    QPalette white = lbl->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    lbl->setPalette(white);
-    CmdExit = place<QPushButton>(Frame1, "CmdExit", 8115, 30, 435, 405);
+    lbl->setFont(ArialFont(15.75, true));
+    PaintText(lbl, Qt::white);
+    CmdExit = PlaceTwips<QPushButton>(Frame1, "CmdExit", 8115, 30, 435, 405);
     CmdExit->setProperty("Tag", QStringLiteral("_YR_"));
 
-    FrmBack = place<QFrame>(this, "FrmBack", 60, 330, 8505, 7155);
+    FrmBack = PlaceTwips<QFrame>(this, "FrmBack", 60, 330, 8505, 7155);
     FrmBack->setProperty("Tag", QStringLiteral("XYRB"));
     FrmBack->setFrameShape(QFrame::StyledPanel);
     Frame1->raise(); // the title strip overlaps the top of FrmBack and stays in front
 
     lblBDriveName = label(FrmBack, "lblBDriveName", 195, 195, QStringLiteral("Drives :"));
-    Drive2 = place<QComboBox>(FrmBack, "Drive2", 165, 435);
+    Drive2 = PlaceTwips<QComboBox>(FrmBack, "Drive2", 165, 435);
     Drive2->resize(TwipsToPixelsX(3840), Drive2->sizeHint().height());
     lblBDirectoryName = label(FrmBack, "lblBDirectoryName", 165, 885, QStringLiteral("Directories :"));
-    Dir2 = place<QTreeView>(FrmBack, "Dir2", 150, 1140, 3825, 4650);
+    Dir2 = PlaceTwips<QTreeView>(FrmBack, "Dir2", 150, 1140, 3825, 4650);
     Label2 = label(FrmBack, "Label2", 4110, 900, QStringLiteral("Files (*.xls) :"));
-    File2 = place<QListView>(FrmBack, "File2", 4095, 1140, 4245, 2280);
+    File2 = PlaceTwips<QListView>(FrmBack, "File2", 4095, 1140, 4245, 2280);
     Label3 = label(FrmBack, "Label3", 4095, 3465, QStringLiteral("File Name :"));
-    TxtFileName = place<QLineEdit>(FrmBack, "TxtFileName", 5040, 3435, 3315, 510);
+    TxtFileName = PlaceTwips<QLineEdit>(FrmBack, "TxtFileName", 5040, 3435, 3315, 510);
     Label1 = label(FrmBack, "Label1", 4125, 3960, QStringLiteral("Excel Sheet Name :"));
-    LstFile = place<QListWidget>(FrmBack, "LstFile", 4095, 4185, 4245, 1605);
+    LstFile = PlaceTwips<QListWidget>(FrmBack, "LstFile", 4095, 4185, 4245, 1605);
     Label4 = label(FrmBack, "Label4", 165, 5865, QStringLiteral("Excel Records :"));
-    LblTemps = place<QLabel>(FrmBack, "LblTemps", 1500, 5865, 795, 255);
+    LblTemps = PlaceTwips<QLabel>(FrmBack, "LblTemps", 1500, 5865, 795, 255);
     Label5 = label(FrmBack, "Label5", 2310, 5880, QStringLiteral(" Transfer Records :"));
-    LblRecord = place<QLabel>(FrmBack, "LblRecord", 3975, 5865, 1200, 255);
+    LblRecord = PlaceTwips<QLabel>(FrmBack, "LblRecord", 3975, 5865, 1200, 255);
 
-    Frame3 = place<QFrame>(FrmBack, "Frame3", 3315, 6540, 1905, 570);
+    Frame3 = PlaceTwips<QFrame>(FrmBack, "Frame3", 3315, 6540, 1905, 570);
     Frame3->setProperty("Tag", QStringLiteral("X__B"));
-    CmdGenerateData = place<QPushButton>(Frame3, "CmdGenerateData", 15, 15, 950, 540);
+    CmdGenerateData = PlaceTwips<QPushButton>(Frame3, "CmdGenerateData", 15, 15, 950, 540);
     CmdGenerateData->setText(QStringLiteral("&Update"));
-    CmdClose = place<QPushButton>(Frame3, "CmdClose", 960, 15, 950, 540);
+    CmdClose = PlaceTwips<QPushButton>(Frame3, "CmdClose", 960, 15, 950, 540);
     CmdClose->setText(QStringLiteral("&Close"));
 
     setTabOrder(Drive2, Dir2);
@@ -150,9 +123,10 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     setPicture(CmdExit, "ImgExit");
     setPicture(CmdClose, "ImgClose");
     setPicture(CmdGenerateData, "ImgOk");
-    fillBackground(this, kWindowColour);
-    fillBackground(Frame1, kWindowColour);
-    fillBackground(FrmBack, kBackColour);
+    Image1->setPixmap(FrmImages::pixmap(QStringLiteral("ImgWorkbook"), QSize(20, 20), devicePixelRatioF()));
+    PaintBackground(this, kFormTeal);
+    PaintBackground(Frame1, kFormTeal);
+    PaintBackground(FrmBack, kFormPale);
     HidePleaseWait();
     TxtFileName->setReadOnly(true);
     new GuiKeyPreview(this); // the window sees every key first
@@ -324,7 +298,7 @@ void frmSelectFile::File2_Click(const QString &fileName)
     if (ListWorkbookSheets(FilePath, &names, &error)) {
         LstFile->addItems(names);
     } else {
-        ShowMessage(error, kAppTitle, 2, 0, true);
+        ShowMessage(error, kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
         HidePleaseWait();
     }
     FrmBack->setEnabled(true);
@@ -344,15 +318,15 @@ void frmSelectFile::LstFile_Click()
 void frmSelectFile::CmdGenerateData_Click()
 {
     if (FilePath.isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the file Name"), kAppTitle, 0, 0, true);
+        ShowMessage(QStringLiteral("Please select the file Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return;
     }
     if (SheetName().isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the Excel Sheet Name"), kAppTitle, 0, 0, true);
+        ShowMessage(QStringLiteral("Please select the Excel Sheet Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return;
     }
     if (TxtFileName->text().isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the File Name"), kAppTitle, 0, 0, true);
+        ShowMessage(QStringLiteral("Please select the File Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return;
     }
     TariffImportProgress progress;

@@ -34,6 +34,7 @@ public:
     static QString driveOf(const QString &path);
 
     QFrame *Frame1;
+    QLabel *Image1;
     QLabel *lbl;
     QPushButton *CmdExit;
     QFrame *FrmBack;

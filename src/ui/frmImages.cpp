@@ -21,7 +21,7 @@ namespace {
 const QStringList kNames = {
     QStringLiteral("ImgInfo"),  QStringLiteral("ImgQuestion"), QStringLiteral("ImgCritical"),
     QStringLiteral("ImgExit"),  QStringLiteral("ImgClose"),    QStringLiteral("ImgOk"),
-    QStringLiteral("ImgCancel"), QStringLiteral("ImgXML"),
+    QStringLiteral("ImgCancel"), QStringLiteral("ImgXML"),      QStringLiteral("ImgWorkbook"),
 };
 
 QSvgRenderer *renderer(const QString &name)

@@ -1,7 +1,7 @@
 #include "frmPleaseWait.h"
 
 #include "ui/GuiFormLayout.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,30 +17,17 @@ frmPleaseWait::frmPleaseWait(QWidget *parent)
     setObjectName(QStringLiteral("frmPleaseWait"));
     setFixedSize(TwipsRect(0, 0, 4305, 1230).size());
     setFrameShape(QFrame::NoFrame);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::white);
-    setPalette(p);
-    setAutoFillBackground(true);
+    PaintBackground(this, Qt::white);
 
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1 = PlaceTwips<QFrame>(this, "Shape1", 30, 30, 4230, 1110);
     Shape1->setFrameShape(QFrame::Box);
     Shape1->setFrameShadow(QFrame::Plain);
-    Shape1->setGeometry(TwipsRect(30, 30, 4230, 1110));
 
-    lblPleaseWait = new QLabel(QStringLiteral("Please Wait ...."), this);
-    lblPleaseWait->setObjectName(QStringLiteral("lblPleaseWait"));
-    lblPleaseWait->setGeometry(TwipsRect(60, 360, 4170, 390));
+    lblPleaseWait = PlaceTwips<QLabel>(this, "lblPleaseWait", 60, 360, 4170, 390);
+    lblPleaseWait->setText(QStringLiteral("Please Wait ...."));
     lblPleaseWait->setAlignment(Qt::AlignCenter);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(14.25);
-    font.setBold(true);
-    lblPleaseWait->setFont(font);
-    QPalette lp = lblPleaseWait->palette();
-    lp.setColor(QPalette::Window, QColor(255, 224, 192));
-    lp.setColor(QPalette::WindowText, Qt::black);
-    lblPleaseWait->setPalette(lp);
-    lblPleaseWait->setAutoFillBackground(true);
+    lblPleaseWait->setFont(ArialFont(14.25, true));
+    PaintBackground(lblPleaseWait, QColor(255, 224, 192), Qt::black);
 }
 
 frmPleaseWait *frmPleaseWait::shared()

@@ -2,7 +2,7 @@
 
 #include "ui/FrmImages.h"
 #include "ui/GuiFormLayout.h"
-#include "ui/GuiTwips.h"
+#include "ui/GuiWindowKit.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -13,29 +13,13 @@
 #include <QWindow>
 
 namespace {
-const QColor kBack(23, 147, 140);
-const QColor kPanel(200, 249, 241);
-const QColor kCaptionText(12, 84, 80);
-
-void fillBackground(QWidget *w, const QColor &c)
+QFrame *outline(QWidget *parent, const char *name, double left, double top, double width, double height)
 {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, c);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-QFrame *outline(QWidget *parent, const char *name, const QRect &twips)
-{
-    auto *f = new QFrame(parent);
-    f->setObjectName(QLatin1String(name));
+    auto *f = PlaceTwips<QFrame>(parent, name, left, top, width, height);
     f->setFrameShape(QFrame::Box);
     f->setFrameShadow(QFrame::Plain);
     f->setLineWidth(1);
-    f->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    QPalette p = f->palette();
-    p.setColor(QPalette::WindowText, kBack);
-    f->setPalette(p);
+    PaintText(f, kFormTeal);
     return f;
 }
 } // namespace
@@ -46,54 +30,38 @@ frmQVMsg::frmQVMsg(QWidget *parent)
     setObjectName(QStringLiteral("frmQVMsg"));
     // The title shows in the title label; the window's own caption stays empty.
     setWindowTitle(QString());
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    setFont(font);
+    setFont(ArialFont(8.25, true));
     setFixedSize(TwipsRect(0, 0, 5010, 2700).size());
-    fillBackground(this, kBack);
+    PaintBackground(this, kFormTeal);
 
-    gpbMain = new QFrame(this);
-    gpbMain->setObjectName(QStringLiteral("gpbMain"));
+    gpbMain = PlaceTwips<QFrame>(this, "gpbMain", 30, 375, 4950, 2295);
     gpbMain->setFrameShape(QFrame::StyledPanel);
-    gpbMain->setGeometry(TwipsRect(30, 375, 4950, 2295));
-    fillBackground(gpbMain, kPanel);
+    PaintBackground(gpbMain, kFormPale);
 
-    Shape1 = outline(gpbMain, "Shape1", QRect(45, 60, 4860, 2220));
-    Shape2 = outline(gpbMain, "Shape2", QRect(90, 105, 4770, 1755));
+    Shape1 = outline(gpbMain, "Shape1", 45, 60, 4860, 2220);
+    Shape2 = outline(gpbMain, "Shape2", 90, 105, 4770, 1755);
 
-    img = new QLabel(gpbMain);
-    img->setObjectName(QStringLiteral("img"));
-    img->setGeometry(TwipsRect(120, 150, 600, 600));
+    img = PlaceTwips<QLabel>(gpbMain, "img", 120, 150, 600, 600);
     img->setAlignment(Qt::AlignCenter);
 
-    lblMsgCaption = new QLabel(QStringLiteral("Message Caption"), gpbMain);
-    lblMsgCaption->setObjectName(QStringLiteral("lblMsgCaption"));
-    lblMsgCaption->setGeometry(TwipsRect(720, 225, 3600, 435));
+    lblMsgCaption = PlaceTwips<QLabel>(gpbMain, "lblMsgCaption", 720, 225, 3600, 435);
+    lblMsgCaption->setText(QStringLiteral("Message Caption"));
     lblMsgCaption->setAlignment(Qt::AlignCenter);
     lblMsgCaption->setTextFormat(Qt::PlainText);
-    QFont captionFont(QStringLiteral("Arial"));
-    captionFont.setPointSizeF(9);
-    captionFont.setBold(true);
-    lblMsgCaption->setFont(captionFont);
-    QPalette cp = lblMsgCaption->palette();
-    cp.setColor(QPalette::WindowText, kCaptionText);
-    lblMsgCaption->setPalette(cp);
+    lblMsgCaption->setFont(ArialFont(9, true));
+    PaintText(lblMsgCaption, kFormDarkTeal);
 
     // Plain text and no buddy: an ampersand is shown, never taken as an access key.
-    lblMsg = new QLabel(QStringLiteral("Message "), gpbMain);
-    lblMsg->setObjectName(QStringLiteral("lblMsg"));
-    lblMsg->setGeometry(TwipsRect(180, 735, 4545, 975));
+    lblMsg = PlaceTwips<QLabel>(gpbMain, "lblMsg", 180, 735, 4545, 975);
+    lblMsg->setText(QStringLiteral("Message "));
     lblMsg->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblMsg->setWordWrap(true);
     lblMsg->setTextFormat(Qt::PlainText);
 
-    cmdOk = new QPushButton(QStringLiteral("&Ok"), gpbMain);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setGeometry(TwipsRect(1665, 1875, 855, 375));
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), gpbMain);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(TwipsRect(2505, 1875, 855, 375));
+    cmdOk = PlaceTwips<QPushButton>(gpbMain, "cmdOk", 1665, 1875, 855, 375);
+    cmdOk->setText(QStringLiteral("&Ok"));
+    cmdCancel = PlaceTwips<QPushButton>(gpbMain, "cmdCancel", 2505, 1875, 855, 375);
+    cmdCancel->setText(QStringLiteral("&Cancel"));
     // The focused button answers Enter; none is the window's fixed default.
     cmdOk->setAutoDefault(true);
     cmdCancel->setAutoDefault(true);
@@ -133,14 +101,14 @@ void frmQVMsg::load()
     QPushButton *first = cmdOk;
 
     switch (m_buttons) {
-    case 0:
+    case MsgButtons::Ok:
         cmdCancel->setVisible(false);
         picture = QStringLiteral("ImgInfo");
         break;
-    case 1:
+    case MsgButtons::OkCancel:
         picture = QStringLiteral("ImgQuestion");
         break;
-    case 2:
+    case MsgButtons::YesNo:
         cmdOk->setText(QStringLiteral("&Yes"));
         cmdCancel->setText(QStringLiteral("&No"));
         if (m_defaultNegative)
@@ -150,7 +118,7 @@ void frmQVMsg::load()
     default:
         break;
     }
-    if (m_boxType == 0)
+    if (m_boxType == MsgBoxType::Critical)
         picture = QStringLiteral("ImgCritical");
     showPicture(picture);
 

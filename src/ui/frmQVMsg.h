@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/MsgBoxCodes.h"
+
 #include <QDialog>
 
 class QFrame;
@@ -19,11 +21,11 @@ public:
 
     void setMsgCaption(const QString &caption) { m_caption = caption; }
     void setMsgText(const QString &text) { m_text = text; }
-    // 0: "&Ok" alone; 1: "&Ok", "&Cancel"; 2: "&Yes", "&No"; other: as designed.
+    // A MsgButtons code; any other value keeps the buttons and icon as designed.
     void setMsgButtons(int style) { m_buttons = style; }
-    // With style 2, "&No" comes first in the tab order and so has the focus.
+    // With MsgButtons::YesNo, "&No" comes first in the tab order and so has the focus.
     void setDefautNeg(bool defaultNegative) { m_defaultNegative = defaultNegative; }
-    // 0 shows the critical picture whatever the style chose.
+    // A MsgBoxType code: Critical shows the critical picture whatever the buttons chose.
     void setMsgBoxType(int type) { m_boxType = type; }
     // 0 when the left button closed the window, 1 for every other way.
     int msgResult() const { return m_result; }
@@ -47,9 +49,9 @@ private:
 
     QString m_caption;
     QString m_text;
-    int m_buttons = 0;
+    int m_buttons = MsgButtons::Ok;
     bool m_defaultNegative = false;
-    int m_boxType = 0;
+    int m_boxType = MsgBoxType::Critical;
     int m_result = 1;
 };
 

@@ -175,6 +175,31 @@ private slots:
         QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList());
     }
 
+    void dateTextLikeItsNeighbours_data()
+    {
+        QTest::addColumn<QSize>("mainWindow");
+        QTest::newRow("1000 by 700") << QSize(1000, 700);
+        QTest::newRow("1280 by 1024") << QSize(1280, 1024);
+        QTest::newRow("1920 by 1200") << QSize(1920, 1200);
+    }
+    // However much the window's own font grows with the main window, the date
+    // box keeps its small bold Arial, as the text boxes around it keep theirs,
+    // and the whole date fits in the box.
+    void dateTextLikeItsNeighbours()
+    {
+        QFETCH(QSize, mainWindow);
+        main->resize(mainWindow);
+        QTRY_COMPARE(main->size(), mainWindow);
+        frmExportToXML *w = open();
+        QVERIFY(w);
+        QCOMPARE_GT(w->font().pointSizeF(), 9.0);
+        const QFontInfo date(w->ucDt->txtDate->font());
+        QVERIFY(date.bold());
+        QCOMPARE_LE(date.pixelSize(), QFontInfo(w->txtPlace->font()).pixelSize() + 2);
+        QCOMPARE_LE(w->ucDt->txtDate->fontMetrics().horizontalAdvance(w->ucDt->Text()),
+                    w->ucDt->txtDate->contentsRect().width());
+    }
+
     void openTwiceThenReopen()
     {
         frmExportToXML *w = open();

@@ -1,9 +1,11 @@
+#include "GuiTestHelpers.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "app/UserInterface.h"
+#include "context/MDIForm1.h"
 #include "tariff/TariffImport.h"
 #include "tariff/frmSelectFile.h"
 
@@ -12,6 +14,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
@@ -104,6 +107,42 @@ private slots:
         QCOMPARE(seen, QStringList{"7/5/Imported Successfully/1"});
         QCOMPARE(form.LblTemps->text() + form.LblRecord->text(), QString());
         QVERIFY(!ui.pleaseWaitVisible);
+    }
+
+    void openedFromTheMenu_data()
+    {
+        QTest::addColumn<QSize>("mainWindow");
+        QTest::newRow("800 by 600") << QSize(800, 600);
+        QTest::newRow("1024 by 768") << QSize(1024, 768);
+        QTest::newRow("1280 by 1024") << QSize(1280, 1024);
+        QTest::newRow("wide and low") << QSize(1600, 700);
+    }
+    // Fitted into the main window, the window shows its buttons without
+    // scrolling, and its title strip its picture before the title.
+    void openedFromTheMenu()
+    {
+        QFETCH(QSize, mainWindow);
+        MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [] { return new frmSelectFile; });
+        const auto restore = qScopeGuard([] { MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), {}); });
+        MDIForm1 main;
+        main.resize(mainWindow);
+        SHOW_ACTIVE(&main);
+        main.mnuExcelImport->trigger();
+        auto *form = qobject_cast<frmSelectFile *>(main.workingWindow(QStringLiteral("mnuExcelImport")));
+        QVERIFY(form && form->isVisible());
+
+        const QWidget *client = main.mdiClient->viewport();
+        for (const QWidget *button : {form->CmdGenerateData, form->CmdClose, form->CmdExit}) {
+            const QRect onClient(button->mapTo(client, QPoint(0, 0)), button->size());
+            QVERIFY2(client->rect().contains(onClient),
+                     qPrintable(QStringLiteral("%1 at %2,%3 %4x%5; client area %6x%7")
+                                    .arg(button->objectName())
+                                    .arg(onClient.x()).arg(onClient.y()).arg(onClient.width()).arg(onClient.height())
+                                    .arg(client->width()).arg(client->height())));
+        }
+        QVERIFY(!form->Image1->pixmap().isNull());
+        QVERIFY(form->Frame1->rect().contains(form->Image1->geometry()));
+        QCOMPARE_LT(form->Image1->geometry().right(), form->lbl->geometry().left());
     }
 };
 

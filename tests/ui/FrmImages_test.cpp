@@ -14,7 +14,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         for (const char *name :
-             {"ImgInfo", "ImgQuestion", "ImgCritical", "ImgExit", "ImgClose", "ImgOk", "ImgCancel", "ImgXML"})
+             {"ImgInfo", "ImgQuestion", "ImgCritical", "ImgExit", "ImgClose", "ImgOk", "ImgCancel", "ImgXML", "ImgWorkbook"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void everyPictureDraws()

@@ -18,7 +18,7 @@ class FrmQVMsgTest : public QObject
     static int ask(int style, bool defaultNegative, std::function<void(frmQVMsg *)> action)
     {
         onNextModal([action](QWidget *box) { action(static_cast<frmQVMsg *>(box)); });
-        return ShowMessage(QStringLiteral("Tom & Jerry && Co"), QStringLiteral("R&D"), 3, style, defaultNegative);
+        return ShowMessage(QStringLiteral("Tom & Jerry && Co"), QStringLiteral("R&D"), MsgBoxType::Confirmation, style, defaultNegative);
     }
 
 private slots:
@@ -34,17 +34,17 @@ private slots:
         QTest::addColumn<QString>("buttons"); // "-" for a hidden one
         const int enter = Qt::Key_Return, tab = Qt::Key_Tab;
         const QString ok = QStringLiteral("&Ok -"), okCancel = QStringLiteral("&Ok &Cancel"), yesNo = QStringLiteral("&Yes &No");
-        QTest::newRow("yes/no default-negative, Enter answers No") << 2 << true << QList<int>{enter} << 1 << yesNo;
-        QTest::newRow("yes/no, Enter answers Yes") << 2 << false << QList<int>{enter} << 0 << yesNo;
-        QTest::newRow("default-negative, Space answers No") << 2 << true << QList<int>{int(Qt::Key_Space)} << 1 << yesNo;
-        QTest::newRow("default-negative, Tab then Enter answers Yes") << 2 << true << QList<int>{tab, enter} << 0 << yesNo;
-        QTest::newRow("ok alone, Enter") << 0 << true << QList<int>{enter} << 0 << ok;
-        QTest::newRow("ok/cancel, Tab then Enter") << 1 << false << QList<int>{tab, enter} << 1 << okCancel;
-        QTest::newRow("default-negative has no effect on ok/cancel") << 1 << true << QList<int>{enter} << 0 << okCancel;
+        QTest::newRow("yes/no default-negative, Enter answers No") << MsgButtons::YesNo << true << QList<int>{enter} << 1 << yesNo;
+        QTest::newRow("yes/no, Enter answers Yes") << MsgButtons::YesNo << false << QList<int>{enter} << 0 << yesNo;
+        QTest::newRow("default-negative, Space answers No") << MsgButtons::YesNo << true << QList<int>{int(Qt::Key_Space)} << 1 << yesNo;
+        QTest::newRow("default-negative, Tab then Enter answers Yes") << MsgButtons::YesNo << true << QList<int>{tab, enter} << 0 << yesNo;
+        QTest::newRow("ok alone, Enter") << MsgButtons::Ok << true << QList<int>{enter} << 0 << ok;
+        QTest::newRow("ok/cancel, Tab then Enter") << MsgButtons::OkCancel << false << QList<int>{tab, enter} << 1 << okCancel;
+        QTest::newRow("default-negative has no effect on ok/cancel") << MsgButtons::OkCancel << true << QList<int>{enter} << 0 << okCancel;
         QTest::newRow("another style is ok/cancel") << 7 << false << QList<int>{enter} << 0 << okCancel;
-        QTest::newRow("Esc does not close") << 2 << false << QList<int>{int(Qt::Key_Escape), enter} << 0 << yesNo;
-        QTest::newRow("closing an ok box answers 1") << 0 << false << QList<int>{0} << 1 << ok;
-        QTest::newRow("closing a yes/no box answers 1") << 2 << false << QList<int>{0} << 1 << yesNo;
+        QTest::newRow("Esc does not close") << MsgButtons::YesNo << false << QList<int>{int(Qt::Key_Escape), enter} << 0 << yesNo;
+        QTest::newRow("closing an ok box answers 1") << MsgButtons::Ok << false << QList<int>{0} << 1 << ok;
+        QTest::newRow("closing a yes/no box answers 1") << MsgButtons::YesNo << false << QList<int>{0} << 1 << yesNo;
     }
     void answers()
     {
@@ -53,8 +53,8 @@ private slots:
         QFETCH(QList<int>, keys);
         // Nothing of the box before may carry over: an ok box before a yes/no one, a
         // default-negative yes/no box before the others.
-        const int before = style == 2 ? 0 : 2;
-        QCOMPARE(ask(before, true, [](frmQVMsg *box) { pressKey(box, Qt::Key_Return); }), before == 2 ? 1 : 0);
+        const int before = style == MsgButtons::YesNo ? MsgButtons::Ok : MsgButtons::YesNo;
+        QCOMPARE(ask(before, true, [](frmQVMsg *box) { pressKey(box, Qt::Key_Return); }), before == MsgButtons::YesNo ? 1 : 0);
         int closedAfter = -1; // keys pressed when the box had closed
         QString buttons, text;
         bool plain = false;

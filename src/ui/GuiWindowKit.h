@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ui/GuiTwips.h"
+
+#include <QColor>
+#include <QFont>
+#include <QWidget>
+
+// What the program's windows share in their look: colours, the Arial font,
+// painted backgrounds and controls placed in twips.
+
+inline const QColor kFormTeal(23, 147, 140);
+inline const QColor kFormPale(200, 249, 241);
+// Headings and outlines drawn on the pale panel.
+inline const QColor kFormDarkTeal(12, 84, 80);
+
+// Arial, or a face with the same widths where Arial is not installed, so
+// captions laid out for Arial still fit (the calendar's "Mon" and "54").
+QFont ArialFont(double points, bool bold = false);
+
+// Fills the widget's background with `back`; draws its text in `text` when
+// that is a valid colour, and leaves the text colour alone otherwise.
+void PaintBackground(QWidget *widget, const QColor &back, const QColor &text = QColor());
+// Draws the widget's text (a frame's lines) in `text`; the background stays as it is.
+void PaintText(QWidget *widget, const QColor &text);
+
+// A new control `name` in `parent` at left, top; sized as well when width
+// and height are given. All in twips.
+template <class W>
+W *PlaceTwips(QWidget *parent, const char *name, double left, double top, double width = 0, double height = 0)
+{
+    W *w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    const QRect r = TwipsRect(left, top, width, height);
+    w->move(r.topLeft());
+    if (width > 0 && height > 0)
+        w->resize(r.size());
+    return w;
+}
