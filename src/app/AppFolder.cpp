@@ -82,7 +82,7 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
     case AppFolderSource::Remembered:
     case AppFolderSource::Executable:
         if (!askAgain) {
-            setAppFolderOverride(c.folder);
+            setSettledAppFolder(c.folder);
             return AppFolderOutcome::Ready;
         }
         break;
@@ -102,7 +102,7 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
                        .arg(QDir::toNativeSeparators(folder), UserSettings().fileName());
         return AppFolderOutcome::Failed;
     }
-    setAppFolderOverride(folder);
+    setSettledAppFolder(folder);
     return AppFolderOutcome::Ready;
 }
 
@@ -112,7 +112,7 @@ QString CliAppFolderProblem()
     if (!c.problem.isEmpty())
         return c.problem;
     if (c.source != AppFolderSource::None) {
-        setAppFolderOverride(c.folder);
+        setSettledAppFolder(c.folder);
         return QString();
     }
     QString why = QStringLiteral("No application folder: give one with --app-dir DIR or the environment variable "

@@ -14,6 +14,7 @@
 namespace {
 AppSettings g_settings;
 QString g_appFolderOverride;
+QString g_settledAppFolder; // remembered or chosen at start-up
 
 QString withoutTrailingSeparator(QString path)
 {
@@ -45,9 +46,16 @@ QString appFolder()
         return withoutTrailingSeparator(g_appFolderOverride);
     if (!env.isEmpty())
         return withoutTrailingSeparator(QDir(env).absolutePath());
+    if (!g_settledAppFolder.isEmpty())
+        return withoutTrailingSeparator(g_settledAppFolder);
     if (QCoreApplication::instance())
         return withoutTrailingSeparator(QCoreApplication::applicationDirPath());
     return withoutTrailingSeparator(QDir::currentPath());
+}
+
+void setSettledAppFolder(const QString &folder)
+{
+    g_settledAppFolder = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
 }
 
 QString AppFolderOverride()

@@ -34,10 +34,11 @@ void resetSettings();
 inline const QString kAppTitle = QStringLiteral("Quorvant");
 
 // The application folder, without a trailing separator: the override (from
-// --app-dir, or the folder start-up settled on, see AppFolder.h), else
-// QUORVANT_HOME, else the executable's folder.
+// --app-dir), else QUORVANT_HOME, else the folder start-up settled on (see
+// AppFolder.h), else the executable's folder.
 QString appFolder();
 void setAppFolderOverride(const QString &folder);
+void setSettledAppFolder(const QString &folder);
 QString AppFolderOverride();
 
 // The user's own settings file (remembered folder, accepted date format).

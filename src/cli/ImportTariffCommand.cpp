@@ -6,19 +6,21 @@
 #include "tariff/WorkbookReader.h"
 
 namespace {
+const QString kUsage = QStringLiteral(
+    "import-tariff --workbook FILE (--sheet NAME | --list-sheets)\n"
+    "         replace the tariff master with a sheet's rows (TariffNo, Unit), or list the sheets");
+
 int importTariff(const QStringList &args)
 {
     const CliOptions options(args, {QStringLiteral("--workbook"), QStringLiteral("--sheet")},
                              {QStringLiteral("--list-sheets")});
-    if (!options.ok()) {
-        cliErr(options.error());
-        return CliUsage;
-    }
+    if (!options.ok())
+        return cliUsageError(options.error(), kUsage);
     const QString workbook = options.value(QStringLiteral("--workbook"));
     const bool list = options.has(QStringLiteral("--list-sheets"));
     const bool hasSheet = options.has(QStringLiteral("--sheet"));
     if (workbook.isEmpty() || list == hasSheet || !options.positional().isEmpty()) {
-        cliErr(QStringLiteral("usage: quorvant-cli import-tariff --workbook FILE (--sheet NAME | --list-sheets)"));
+        cliErr(QStringLiteral("usage: quorvant-cli ") + kUsage);
         return CliUsage;
     }
 
@@ -47,5 +49,4 @@ int importTariff(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("import-tariff"),
-               QStringLiteral("import-tariff --workbook FILE (--sheet NAME | --list-sheets)"), importTariff)
+QV_CLI_COMMAND(QStringLiteral("import-tariff"), kUsage, importTariff)

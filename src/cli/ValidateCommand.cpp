@@ -4,14 +4,15 @@
 #include "returns/SchemaValidation.h"
 
 namespace {
+const QString kUsage = QStringLiteral(
+    "validate FILE [--schema FILE]\n"
+    "         check a return against the schema (ACES_DLR.xsd of the application folder, else the installed one)");
+
 int runValidate(const QStringList &args)
 {
     const CliOptions options(args, {QStringLiteral("--schema")});
-    if (!options.ok() || options.positional().size() != 1) {
-        cliErr(options.ok() ? QStringLiteral("one return file is needed") : options.error());
-        cliErr(QStringLiteral("usage: quorvant-cli validate FILE [--schema FILE]"));
-        return CliUsage;
-    }
+    if (!options.ok() || options.positional().size() != 1)
+        return cliUsageError(options.ok() ? QStringLiteral("one return file is needed") : options.error(), kUsage);
     const QString file = options.positional().first();
     if (!ValidateAgainstSchema(file, options.value(QStringLiteral("--schema"), ReturnSchemaPath())))
         return CliFailed;
@@ -20,6 +21,4 @@ int runValidate(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("validate"),
-               QStringLiteral("validate FILE [--schema FILE]   check a return against the schema (ACES_DLR.xsd)"),
-               runValidate)
+QV_CLI_COMMAND(QStringLiteral("validate"), kUsage, runValidate)

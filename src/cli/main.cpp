@@ -1,11 +1,14 @@
 #include "CliCommand.h"
 
+#include "app/AppFolder.h"
 #include "app/AppSettings.h"
 #include "app/Folders.h"
 #include "app/RegularFile.h"
 #include "app/UserInterface.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHash>
 
 #include <cerrno>
 #include <cstdio>
@@ -21,12 +24,24 @@ std::map<QString, CliCommand> &commands()
     return c;
 }
 
-int usage()
+// The tool's usage, to standard output (asked for) or standard error (a mistake).
+template<typename Print> int usage(Print print)
 {
-    QString text = QStringLiteral("usage: quorvant-cli [--app-dir DIR] COMMAND [OPTIONS]\ncommands:");
+    QString text = QStringLiteral(
+        "usage: quorvant-cli [--app-dir DIR] COMMAND [OPTIONS]\n"
+        "       quorvant-cli --help | --version\n"
+        "       quorvant-cli COMMAND --help\n"
+        "options:\n"
+        "  --app-dir DIR   the application folder (accounting data, Data/db.sqlite, ACES/);\n"
+        "                  otherwise QUORVANT_HOME, the folder chosen in the desktop program,\n"
+        "                  or the program's own folder when it holds the accounting data\n"
+        "  --help          this text\n"
+        "  --version       the version\n"
+        "commands:");
     for (const auto &[name, command] : commands())
         text += QStringLiteral("\n  ") + command.usage;
-    cliErr(text);
+    text += QStringLiteral("\nexit status: 0 success, 1 failure, 2 usage error or no application folder");
+    print(text);
     return CliUsage;
 }
 } // namespace
@@ -39,27 +54,23 @@ int registerCliCommand(const CliCommand &command)
 
 CliOptions::CliOptions(const QStringList &args, const QStringList &valued, const QStringList &flags)
 {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args.at(i);
-        if (!a.startsWith(QLatin1String("--"))) {
-            m_positional << a;
-            continue;
-        }
-        if (flags.contains(a)) {
-            m_names << a;
-            m_values << QString();
-        } else if (valued.contains(a)) {
-            if (i + 1 >= args.size()) {
-                m_error = QStringLiteral("%1 needs a value").arg(a);
-                return;
-            }
-            m_names << a;
-            m_values << args.at(++i);
-        } else {
-            m_error = QStringLiteral("unknown option %1").arg(a);
-            return;
-        }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const QString &name : valued)
+        parser.addOption(QCommandLineOption(name.mid(2), QString(), QStringLiteral("value")));
+    for (const QString &name : flags)
+        parser.addOption(QCommandLineOption(name.mid(2)));
+    if (!parser.parse(QStringList{QStringLiteral("quorvant-cli")} + args)) {
+        m_error = parser.errorText();
+        return;
     }
+    QHash<QString, qsizetype> taken;
+    for (const QString &name : parser.optionNames()) {
+        const QString option = QStringLiteral("--") + name;
+        m_names << option;
+        m_values << (valued.contains(option) ? parser.values(name).value(taken[name]++) : QString());
+    }
+    m_positional = parser.positionalArguments();
 }
 
 bool CliOptions::has(const QString &name) const
@@ -114,36 +125,58 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quorvant"));
-    QStringList args = app.arguments().mid(1);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
 
-    const qsizetype dirAt = args.indexOf(QStringLiteral("--app-dir"));
-    if (dirAt >= 0) {
-        if (dirAt + 1 >= args.size())
-            return usage();
-        if (args.at(dirAt + 1).isEmpty()) {
+    // Options before the command are the tool's own; what follows the command is its.
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption appDir(QStringLiteral("app-dir"), QString(), QStringLiteral("DIR"));
+    parser.addOptions({help, version, appDir});
+    if (!parser.parse(app.arguments())) {
+        cliErr(parser.errorText());
+        return usage(cliErr);
+    }
+    if (parser.isSet(version)) {
+        cliOut(QStringLiteral("quorvant-cli ") + QCoreApplication::applicationVersion());
+        return CliOk;
+    }
+    const QStringList words = parser.positionalArguments();
+    if (parser.isSet(help) || words.value(0) == QLatin1String("help")) {
+        usage(cliOut);
+        return CliOk;
+    }
+    if (words.isEmpty())
+        return usage(cliErr);
+    const auto it = commands().find(words.first());
+    if (it == commands().end()) {
+        cliErr(QStringLiteral("unknown command: %1").arg(words.first()));
+        return usage(cliErr);
+    }
+    const QStringList args = words.mid(1);
+    if (args.contains(QStringLiteral("--help"))) {
+        cliOut(QStringLiteral("usage: quorvant-cli [--app-dir DIR] ") + it->second.usage);
+        return CliOk;
+    }
+
+    if (parser.isSet(appDir)) {
+        if (parser.value(appDir).isEmpty()) {
             cliErr(QStringLiteral("--app-dir needs a folder"));
             return CliUsage;
         }
-        setAppFolderOverride(args.at(dirAt + 1));
-        args.remove(dirAt, 2);
+        setAppFolderOverride(parser.value(appDir));
     }
-    // Checked before any command runs, so nothing is ever created in a folder
-    // that is not there.
-    if (const QString problem = ConfiguredAppFolderProblem(); !problem.isEmpty()) {
+    // Settled before any command runs, so nothing is ever created in a folder
+    // that is not there; the command line never asks for one.
+    if (const QString problem = CliAppFolderProblem(); !problem.isEmpty()) {
         cliErr(problem);
         return CliUsage;
     }
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("help"))
-        return args.isEmpty() ? usage() : (usage(), CliOk);
-
-    const auto it = commands().find(args.first());
-    if (it == commands().end()) {
-        cliErr(QStringLiteral("unknown command: %1").arg(args.first()));
-        return usage();
-    }
     ConsoleUserInterface console;
     installUserInterface(&console);
-    const int status = it->second.run(args.mid(1));
+    const int status = it->second.run(args);
     // What a command printed is its result: unseen, the command has not done its job.
     if (g_outputError != 0) {
         cliErr(QStringLiteral("Could not write to standard output: %1").arg(SystemErrorText(g_outputError)));

@@ -1,0 +1,133 @@
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "app/AppFolder.h"
+#include "app/AppSettings.h"
+#include "app/GuiMain.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QTest>
+
+// Where the application folder comes from, and what the desktop program asks
+// when nothing names one. Each case has its own settings file (XDG_CONFIG_HOME
+// is private to the test).
+class AppFolderTest : public QObject
+{
+    Q_OBJECT
+
+    RecordingUserInterface rec;
+    QTemporaryDir scratch;
+
+    QString folder(const QString &name) const
+    {
+        const QString path = scratch.filePath(name);
+        QDir().mkpath(path);
+        return path;
+    }
+
+private slots:
+    void init()
+    {
+        setAppFolderOverride(QString());
+        setSettledAppFolder(QString());
+        qunsetenv("QUORVANT_HOME");
+        UserSettings().clear();
+        rec.clear();
+        installUserInterface(&rec);
+    }
+
+    void cleanup()
+    {
+        installUserInterface(nullptr);
+        setAppFolderOverride(QString());
+        setSettledAppFolder(QString());
+        UserSettings().clear();
+    }
+
+    // First match wins: --app-dir, QUORVANT_HOME, the folder chosen before.
+    void order_data()
+    {
+        QTest::addColumn<bool>("option");
+        QTest::addColumn<bool>("environment");
+        QTest::addColumn<bool>("remembered");
+        QTest::addColumn<int>("source");
+        QTest::newRow("all three") << true << true << true << int(AppFolderSource::Option);
+        QTest::newRow("environment before remembered") << false << true << true << int(AppFolderSource::Environment);
+        QTest::newRow("remembered") << false << false << true << int(AppFolderSource::Remembered);
+        QTest::newRow("none") << false << false << false << int(AppFolderSource::None);
+    }
+
+    void order()
+    {
+        QFETCH(bool, option);
+        QFETCH(bool, environment);
+        QFETCH(bool, remembered);
+        if (option)
+            setAppFolderOverride(folder("option"));
+        if (environment)
+            qputenv("QUORVANT_HOME", folder("environment").toLocal8Bit());
+        if (remembered)
+            QVERIFY(RememberAppFolder(folder("remembered")));
+        const AppFolderChoice c = ResolveAppFolder();
+        QTEST(int(c.source), "source");
+        QCOMPARE(c.problem, QString());
+    }
+
+    // Asked once, remembered, not asked again; --choose-app-dir asks again.
+    void askedOnceThenRemembered()
+    {
+        const QString chosen = folder("accounts");
+        rec.folderAnswers << chosen;
+        QString problem;
+        QCOMPARE(SettleAppFolder(false, &problem), AppFolderOutcome::Ready);
+        QCOMPARE(rec.folderQuestions, QStringList{AppFolderQuestion(QString())});
+        QCOMPARE(appFolder(), chosen);
+
+        setSettledAppFolder(QString());
+        QCOMPARE(SettleAppFolder(false, &problem), AppFolderOutcome::Ready);
+        QCOMPARE(rec.folderQuestions.size(), 1);
+        QCOMPARE(appFolder(), chosen);
+
+        const QString other = folder("other");
+        rec.folderAnswers << other;
+        QCOMPARE(SettleAppFolder(true, &problem), AppFolderOutcome::Ready);
+        QCOMPARE(rec.folderQuestions.size(), 2);
+        QCOMPARE(RememberedAppFolder(), other);
+    }
+
+    // A folder chosen before that is gone is asked for again, by its path.
+    void rememberedFolderGone()
+    {
+        const QString gone = folder("gone");
+        QVERIFY(RememberAppFolder(gone));
+        QVERIFY(QDir(gone).removeRecursively());
+        QString problem;
+        QCOMPARE(SettleAppFolder(false, &problem), AppFolderOutcome::Cancelled);
+        QCOMPARE(rec.folderQuestions.size(), 1);
+        QVERIFY2(rec.folderQuestions.first().contains(gone), qPrintable(rec.folderQuestions.first()));
+        QCOMPARE(RememberedAppFolder(), gone); // Cancel changes nothing
+    }
+
+    // Cancel in the folder chooser ends the program quietly, nothing made.
+    void cancelEndsQuietly()
+    {
+        QCOMPARE(Main(), 0);
+        QCOMPARE(rec.folderQuestions.size(), 1);
+        QCOMPARE(rec.messages.size(), 0);
+        QCOMPARE(RememberedAppFolder(), QString());
+    }
+
+    void commandLineNeverAsks()
+    {
+        QCOMPARE(CliAppFolderProblem(),
+                 QStringLiteral("No application folder: give one with --app-dir DIR or the environment variable QUORVANT_HOME"));
+        QCOMPARE(rec.folderQuestions.size(), 0);
+        QVERIFY(RememberAppFolder(folder("remembered")));
+        QCOMPARE(CliAppFolderProblem(), QString());
+        QCOMPARE(appFolder(), scratch.filePath("remembered"));
+    }
+};
+
+QV_REGISTER_TEST(AppFolderTest)
+#include "AppFolder_test.moc"
