@@ -3,7 +3,7 @@
 #include "AppSettings.h"
 #include "Clock.h"
 #include "Connections.h"
-#include "DataConnections.h"
+#include "sources/DataConnections.h"
 #include "DateFormat.h"
 #include "ErrorLog.h"
 #include "UserInterface.h"

@@ -1,6 +1,6 @@
 #include "app/AppSettings.h"
-#include "app/GuiMain.h"
-#include "ui/QtUserInterface.h"
+#include "app/ProgramMain.h"
+#include "ui/DesktopUserInterface.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -53,7 +53,7 @@ int main(int argc, char **argv)
     if (parser.isSet(chooseAppDir))
         AskForAppFolder();
 
-    QtUserInterface ui;
+    DesktopUserInterface ui;
     installUserInterface(&ui);
     const int status = Main();
     if (status >= 0)

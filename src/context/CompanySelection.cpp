@@ -2,7 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 #include "app/DateFormat.h"
 #include "app/ErrorLog.h"
 #include "app/Folders.h"

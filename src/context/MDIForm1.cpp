@@ -5,10 +5,10 @@
 #include "app/DateFormat.h"
 #include "app/UserInterface.h"
 #include "context/frmDataCheck.h"
-#include "ui/GuiEndProgram.h"
-#include "ui/GuiFormLayout.h"
-#include "ui/GuiLockKeys.h"
-#include "ui/GuiTwips.h"
+#include "ui/EndProgram.h"
+#include "ui/FormDisplay.h"
+#include "ui/LockKeys.h"
+#include "ui/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -3,11 +3,11 @@
 #include "app/AppSettings.h"
 #include "app/ErrorLog.h"
 #include "app/UserInterface.h"
-#include "context/GuiFormLook.h"
+#include "context/EnterKey.h"
 #include "context/MDIForm1.h"
 #include "ui/FrmImages.h"
-#include "ui/GuiEndProgram.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/EndProgram.h"
+#include "ui/WindowKit.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "frmDataCheck.h"
 
 #include "returns/DataCheck.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/WindowKit.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -2,12 +2,12 @@
 
 #include "app/AppSettings.h"
 #include "app/Clock.h"
-#include "context/GuiFormLook.h"
+#include "context/EnterKey.h"
 #include "context/MDIForm1.h"
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
-#include "ui/GuiEndProgram.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/EndProgram.h"
+#include "ui/WindowKit.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -2,12 +2,12 @@
 
 #include "CalendarMonth.h"
 #include "DateText.h"
-#include "GuiKeyboard.h"
-#include "GuiLeaveGuard.h"
+#include "KeyboardNavigation.h"
+#include "LeaveGuard.h"
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/Values.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/WindowKit.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -187,8 +187,8 @@ frmCalQV::frmCalQV(QWidget *parent)
     connect(cmdClose, &QPushButton::clicked, this, &frmCalQV::reject);
     connect(cmdToday, &QPushButton::clicked, this, [this] { ShowDate(CanonicalDateText(Clock::today())); });
 
-    new GuiKeyPreview(this, GuiKeyPreview::KeyPress);
-    new GuiLeaveGuard(txtYear, [this] { return mayLeaveYearBox(); });
+    new KeyPreview(this, KeyPreview::KeyPress);
+    new LeaveGuard(txtYear, [this] { return mayLeaveYearBox(); });
 
     InitGrid();
 }

@@ -1,13 +1,13 @@
 #include "ucDate.h"
 
 #include "DateText.h"
-#include "GuiFormPlacement.h"
-#include "GuiKeyboard.h"
-#include "GuiLeaveGuard.h"
+#include "FormPlacement.h"
+#include "KeyboardNavigation.h"
+#include "LeaveGuard.h"
 #include "app/Clock.h"
 #include "app/Values.h"
 #include "frmCalQV.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/WindowKit.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -95,7 +95,7 @@ ucDate::ucDate(QWidget *parent)
     setFocusProxy(txtDate);
 
     connect(cmdCal, &QToolButton::clicked, this, &ucDate::ShowCalendar);
-    new GuiLeaveGuard(txtDate, [this] { return leaveBox(); }, this);
+    new LeaveGuard(txtDate, [this] { return leaveBox(); }, this);
 
     resize(sizeHint());
 }

@@ -4,7 +4,7 @@
 #include "WorkTableRecords.h"
 #include "WorkTables.h"
 #include "app/AppSettings.h"
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 #include "app/Values.h"
 
 #include <QDir>

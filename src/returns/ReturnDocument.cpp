@@ -9,7 +9,7 @@
 #include "WorkTables.h"
 #include "XmlOutput.h"
 #include "app/AppSettings.h"
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 #include "app/UserInterface.h"
 #include "app/Values.h"
 

@@ -5,10 +5,10 @@
 #include "app/AppSettings.h"
 #include "app/Clock.h"
 #include "app/UserInterface.h"
-#include "dates/GuiKeyboard.h"
+#include "dates/KeyboardNavigation.h"
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/WindowKit.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -163,7 +163,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     connect(txtRemarks, &QPlainTextEdit::textChanged, this, [this] { limitRemarks(); });
     Fm->installEventFilter(this);
     m_fields->installEventFilter(this);
-    new GuiKeyPreview(this);
+    new KeyPreview(this);
 
     Form_Load();
     placeFields();

@@ -1,4 +1,4 @@
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 
 #include "DbfSqlite.h"
 #include "app/Connections.h"

@@ -1,4 +1,4 @@
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 
 #include "app/Connections.h"
 

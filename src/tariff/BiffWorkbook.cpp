@@ -1,8 +1,7 @@
 #include "BiffWorkbook.h"
 
-#include "WorkbookReader.h"
-
 #include <QDate>
+#include <QLocale>
 #include <QTime>
 #include <QtEndian>
 
@@ -544,4 +543,12 @@ bool BiffWorkbook::readSheet(int index, SheetCells *cells)
     }
     *cells = SheetCells();
     return fail(QStringLiteral("the sheet is cut short"));
+}
+
+QString NumberText(double value)
+{
+    // Integers up to 2^53 are exact in a double; beyond that the digits are noise.
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 9007199254740992.0)
+        return QString::number(static_cast<qint64>(value));
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }

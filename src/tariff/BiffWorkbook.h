@@ -105,3 +105,7 @@ NumberShown NumberFormatShows(const QString &code);
 // A serial day number as ISO text ("2014-03-20", "10:30:00",
 // "2014-03-20 10:30:00"); empty when it is no day of the years 1900-9999.
 QString SerialDateText(double serial, NumberShown shown, bool date1904);
+
+// A number as the text a database stores for it: whole numbers without a
+// fraction or exponent (74081110), others in their shortest exact form (0.5).
+QString NumberText(double value);

@@ -28,14 +28,6 @@ QString ListedSheetName(const QString &sheetName)
     return QLatin1Char('\'') + quoted + QStringLiteral("$'");
 }
 
-QString NumberText(double value)
-{
-    // Integers up to 2^53 are exact in a double; beyond that the digits are noise.
-    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 9007199254740992.0)
-        return QString::number(static_cast<qint64>(value));
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
 bool ListWorkbookSheets(const QString &path, QStringList *names, QString *error)
 {
     WorkbookReader reader;

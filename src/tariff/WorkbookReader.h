@@ -72,6 +72,3 @@ QString ListedSheetName(const QString &sheetName);
 // Lists a workbook's tables (see WorkbookReader) without reading its cells.
 bool ListWorkbookSheets(const QString &path, QStringList *names, QString *error);
 
-// A number as the text a database stores for it: whole numbers without a
-// fraction or exponent (74081110), others in their shortest exact form (0.5).
-QString NumberText(double value);

@@ -4,9 +4,9 @@
 #include "WorkbookReader.h"
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
-#include "dates/GuiKeyboard.h"
+#include "dates/KeyboardNavigation.h"
 #include "ui/FrmImages.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/WindowKit.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -129,7 +129,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     PaintBackground(FrmBack, kFormPale);
     HidePleaseWait();
     TxtFileName->setReadOnly(true);
-    new GuiKeyPreview(this); // the window sees every key first
+    new KeyPreview(this); // the window sees every key first
 
     m_dirModel = new QFileSystemModel(this);
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);

@@ -1,7 +1,7 @@
 #include "frmPleaseWait.h"
 
-#include "ui/GuiFormLayout.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/FormDisplay.h"
+#include "ui/WindowKit.h"
 
 #include <QApplication>
 #include <QLabel>

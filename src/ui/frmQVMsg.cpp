@@ -1,8 +1,8 @@
 #include "frmQVMsg.h"
 
 #include "ui/FrmImages.h"
-#include "ui/GuiFormLayout.h"
-#include "ui/GuiWindowKit.h"
+#include "ui/FormDisplay.h"
+#include "ui/WindowKit.h"
 
 #include <QFrame>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 
 #include "app/AppFolder.h"
 #include "app/AppSettings.h"
-#include "app/GuiMain.h"
+#include "app/ProgramMain.h"
 
 #include <QDir>
 #include <QSettings>

@@ -3,7 +3,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 #include "app/Startup.h"
 #include "app/Values.h"
 #include "context/CompanySelection.h"

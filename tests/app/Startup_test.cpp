@@ -5,7 +5,7 @@
 #include "app/Connections.h"
 #include "app/DateFormat.h"
 #include "app/ErrorLog.h"
-#include "app/GuiMain.h"
+#include "app/ProgramMain.h"
 #include "app/Startup.h"
 #include "app/UserInterface.h"
 

@@ -1,4 +1,4 @@
-#include "GuiTestHelpers.h"
+#include "WindowTestHelpers.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
@@ -6,7 +6,7 @@
 #include "app/Clock.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
-#include "app/GuiMain.h"
+#include "app/ProgramMain.h"
 #include "app/Startup.h"
 #include "app/UserInterface.h"
 #include "context/MDIForm1.h"
@@ -14,8 +14,8 @@
 #include "context/frmDataCheck.h"
 #include "context/frmSplash.h"
 #include "dates/ucDate.h"
-#include "ui/GuiEndProgram.h"
-#include "ui/QtUserInterface.h"
+#include "ui/EndProgram.h"
+#include "ui/DesktopUserInterface.h"
 
 #include <QComboBox>
 #include <QDirIterator>
@@ -241,7 +241,7 @@ private slots:
     void loginThenCompany()
     {
         QFETCH(bool, cancel);
-        QtUserInterface ui;
+        DesktopUserInterface ui;
         installUserInterface(&ui);
         FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(10, 0)));
         demoFolder(true);

@@ -1,7 +1,7 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
-#include "GuiTestHelpers.h"
+#include "WindowTestHelpers.h"
 #include "app/Clock.h"
 #include "app/UserInterface.h"
 #include "dates/frmCalQV.h"

@@ -1,9 +1,9 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
-#include "GuiTestHelpers.h"
+#include "WindowTestHelpers.h"
 #include "app/Clock.h"
-#include "dates/GuiKeyboard.h"
+#include "dates/KeyboardNavigation.h"
 #include "dates/frmCalQV.h"
 #include "dates/ucDate.h"
 
@@ -40,7 +40,7 @@ struct DateForm
         after->setObjectName(QStringLiteral("after"));
         QObject::connect(cmdGo, &QPushButton::clicked, [this] { ++goClicks; });
         ucDt->setText(QStringLiteral("05/03/2014"));
-        new GuiKeyPreview(window);
+        new KeyPreview(window);
         area.addSubWindow(window)->setGeometry(0, 0, 250, 200);
         area.addSubWindow(otherForm)->setGeometry(260, 0, 250, 200);
         area.resize(600, 300);

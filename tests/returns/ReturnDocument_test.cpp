@@ -3,7 +3,7 @@
 #include "TestRegistry.h"
 
 #include "app/Clock.h"
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 #include "app/UserInterface.h"
 #include "context/frmDataCheck.h"
 #include "returns/DataCheck.h"

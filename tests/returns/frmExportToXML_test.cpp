@@ -1,4 +1,4 @@
-#include "GuiTestHelpers.h"
+#include "WindowTestHelpers.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 

@@ -1,7 +1,7 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 #include "app/Connections.h"
 #include "sources/DbfTable.h"
 #include "FolderQuery.h"

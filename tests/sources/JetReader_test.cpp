@@ -2,7 +2,7 @@
 #include "TestRegistry.h"
 
 #include "app/Connections.h"
-#include "app/DataConnections.h"
+#include "sources/DataConnections.h"
 #include "app/Values.h"
 #include "sources/JetSqlite.h"
 

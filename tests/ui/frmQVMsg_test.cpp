@@ -1,7 +1,7 @@
 #include "TestRegistry.h"
 
-#include "GuiTestHelpers.h"
-#include "ui/QtUserInterface.h"
+#include "WindowTestHelpers.h"
+#include "ui/DesktopUserInterface.h"
 #include "ui/frmQVMsg.h"
 
 #include <QLabel>
@@ -11,7 +11,7 @@ class FrmQVMsgTest : public QObject
 {
     Q_OBJECT
 
-    QtUserInterface ui;
+    DesktopUserInterface ui;
 
     // Asks through the seam and runs `action` on the box; the answer. Ampersands
     // must show as typed, not as mnemonics.

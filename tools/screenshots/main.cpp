@@ -1,8 +1,8 @@
 // quorvant-screenshots: the desktop program, driven through its windows by
 // the screenshot tour. Usage: quorvant-screenshots FOLDER
 #include "ScreenshotTour.h"
-#include "app/GuiMain.h"
-#include "ui/QtUserInterface.h"
+#include "app/ProgramMain.h"
+#include "ui/DesktopUserInterface.h"
 
 #include <QApplication>
 
@@ -18,7 +18,7 @@ int main(int argc, char **argv)
         std::fputs("usage: quorvant-screenshots FOLDER\n", stderr);
         return 2;
     }
-    QtUserInterface ui;
+    DesktopUserInterface ui;
     installUserInterface(&ui);
     StartScreenshotTour(args.at(1));
     const int status = Main();

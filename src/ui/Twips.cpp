@@ -1,4 +1,4 @@
-#include "GuiTwips.h"
+#include "Twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "GuiEndProgram.h"
+#include "EndProgram.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/GuiTwips.h"
+#include "ui/Twips.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,8 +1,8 @@
 #include "TestRegistry.h"
 
-#include "GuiTestHelpers.h"
-#include "ui/GuiFormLayout.h"
-#include "ui/GuiTwips.h"
+#include "WindowTestHelpers.h"
+#include "ui/FormDisplay.h"
+#include "ui/Twips.h"
 #include "ui/frmPleaseWait.h"
 
 #include <QDialog>
@@ -136,4 +136,4 @@ private slots:
 };
 
 QV_REGISTER_TEST(GuiFormLayoutTest)
-#include "GuiFormLayout_test.moc"
+#include "FormDisplay_test.moc"

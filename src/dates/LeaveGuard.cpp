@@ -1,6 +1,6 @@
-#include "GuiLeaveGuard.h"
+#include "LeaveGuard.h"
 
-#include "GuiKeyboard.h"
+#include "KeyboardNavigation.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -22,7 +22,7 @@ bool SkipsValidation(const QWidget *widget)
     return false;
 }
 
-GuiLeaveGuard::GuiLeaveGuard(QWidget *box, std::function<bool()> check, QWidget *owner)
+LeaveGuard::LeaveGuard(QWidget *box, std::function<bool()> check, QWidget *owner)
     : QObject(box)
     , m_box(box)
     , m_owner(owner ? owner : box)
@@ -31,12 +31,12 @@ GuiLeaveGuard::GuiLeaveGuard(QWidget *box, std::function<bool()> check, QWidget 
     box->installEventFilter(this);
 }
 
-GuiLeaveGuard::~GuiLeaveGuard()
+LeaveGuard::~LeaveGuard()
 {
     watchApplication(false);
 }
 
-void GuiLeaveGuard::watchApplication(bool on)
+void LeaveGuard::watchApplication(bool on)
 {
     if (on == m_watching || !qApp)
         return;
@@ -47,7 +47,7 @@ void GuiLeaveGuard::watchApplication(bool on)
         qApp->removeEventFilter(this);
 }
 
-bool GuiLeaveGuard::eventFilter(QObject *watched, QEvent *event)
+bool LeaveGuard::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_box && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
         return onBoxEvent(event);
@@ -56,7 +56,7 @@ bool GuiLeaveGuard::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
-bool GuiLeaveGuard::onBoxEvent(QEvent *event)
+bool LeaveGuard::onBoxEvent(QEvent *event)
 {
     auto *focus = static_cast<QFocusEvent *>(event);
     if (event->type() == QEvent::FocusIn) {
@@ -85,14 +85,14 @@ bool GuiLeaveGuard::onBoxEvent(QEvent *event)
     return false;
 }
 
-bool GuiLeaveGuard::isElsewhere(QWidget *widget) const
+bool LeaveGuard::isElsewhere(QWidget *widget) const
 {
     // Another MDI child window is another form: going there checks nothing.
     return widget && widget != m_box && !(m_owner && m_owner->isAncestorOf(widget)) && widget != m_owner
         && FormScope(widget) == FormScope(m_box);
 }
 
-bool GuiLeaveGuard::mayTakeFocus(QWidget *widget) const
+bool LeaveGuard::mayTakeFocus(QWidget *widget) const
 {
     QWidget *control = widget;
     // A click on a list's or grid's viewport lands on the view itself.
@@ -102,7 +102,7 @@ bool GuiLeaveGuard::mayTakeFocus(QWidget *widget) const
     return (control->focusPolicy() & Qt::ClickFocus) || qobject_cast<QAbstractButton *>(control);
 }
 
-bool GuiLeaveGuard::onApplicationEvent(QObject *watched, QEvent *event)
+bool LeaveGuard::onApplicationEvent(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:

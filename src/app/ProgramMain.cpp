@@ -1,4 +1,4 @@
-#include "GuiMain.h"
+#include "ProgramMain.h"
 
 #include "AppFolder.h"
 #include "AppSettings.h"
@@ -11,8 +11,8 @@
 #include "returns/frmExportToXML.h"
 #include "tariff/frmSelectFile.h"
 #include "ui/FrmImages.h"
-#include "ui/GuiEndProgram.h"
-#include "ui/GuiFormLayout.h"
+#include "ui/EndProgram.h"
+#include "ui/FormDisplay.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "GuiFormLook.h"
+#include "EnterKey.h"
 
 #include <QKeyEvent>
 

@@ -1,9 +1,9 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
-#include "GuiTestHelpers.h"
+#include "WindowTestHelpers.h"
 #include "app/Clock.h"
-#include "dates/GuiKeyboard.h"
+#include "dates/KeyboardNavigation.h"
 #include "dates/ucDate.h"
 
 #include <QComboBox>
@@ -39,7 +39,7 @@ struct EntryForm
         QObject::connect(add(new QPushButton(QStringLiteral("OK")), "cmdOk"), &QPushButton::clicked,
                          [this] { ++okClicks; });
         cmbKind->setCurrentIndex(1);
-        new GuiKeyPreview(&window);
+        new KeyPreview(&window);
     }
 };
 
@@ -107,4 +107,4 @@ private slots:
 };
 
 QV_REGISTER_TEST(GuiKeyboardTest)
-#include "GuiKeyboard_test.moc"
+#include "KeyboardNavigation_test.moc"

@@ -1,7 +1,7 @@
-#include "GuiFormLayout.h"
+#include "FormDisplay.h"
 
 #include "app/ErrorLog.h"
-#include "ui/GuiTwips.h"
+#include "ui/Twips.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -3,7 +3,7 @@
 #include "app/UserInterface.h"
 
 // The desktop program's side of the seam: real windows.
-class QtUserInterface : public UserInterface
+class DesktopUserInterface : public UserInterface
 {
 public:
     int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,

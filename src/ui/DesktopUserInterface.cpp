@@ -1,4 +1,4 @@
-#include "QtUserInterface.h"
+#include "DesktopUserInterface.h"
 
 #include "ui/frmPleaseWait.h"
 #include "ui/frmQVMsg.h"
@@ -7,13 +7,13 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-int QtUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+int DesktopUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
                                  bool defaultNegative)
 {
     return ShowQVMsg(text, title, boxType, buttonStyle, defaultNegative);
 }
 
-StdResult QtUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon,
+StdResult DesktopUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon,
                                            StdButtons buttons, StdResult defaultButton)
 {
     QMessageBox::Icon qicon = QMessageBox::NoIcon;
@@ -55,28 +55,28 @@ StdResult QtUserInterface::standardMessage(const QString &text, const QString &t
     }
 }
 
-void QtUserInterface::showPleaseWait()
+void DesktopUserInterface::showPleaseWait()
 {
     ShowPleaseWaitWindow();
 }
 
-void QtUserInterface::hidePleaseWait()
+void DesktopUserInterface::hidePleaseWait()
 {
     HidePleaseWaitWindow();
 }
 
-void QtUserInterface::processEvents()
+void DesktopUserInterface::processEvents()
 {
     QApplication::processEvents();
 }
 
-void QtUserInterface::restoreCursor()
+void DesktopUserInterface::restoreCursor()
 {
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
 }
 
-QString QtUserInterface::chooseFolder(const QString &question, const QString &start)
+QString DesktopUserInterface::chooseFolder(const QString &question, const QString &start)
 {
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), question, start);
 }

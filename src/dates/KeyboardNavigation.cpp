@@ -1,4 +1,4 @@
-#include "GuiKeyboard.h"
+#include "KeyboardNavigation.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -146,7 +146,7 @@ void HandleFormKeyPress(QWidget *control, QChar &ch)
         ch = QChar();
 }
 
-GuiKeyPreview::GuiKeyPreview(QWidget *form, int handlers)
+KeyPreview::KeyPreview(QWidget *form, int handlers)
     : QObject(form)
     , m_form(form)
     , m_handlers(handlers)
@@ -154,13 +154,13 @@ GuiKeyPreview::GuiKeyPreview(QWidget *form, int handlers)
     qApp->installEventFilter(this);
 }
 
-GuiKeyPreview::~GuiKeyPreview()
+KeyPreview::~KeyPreview()
 {
     if (qApp)
         qApp->removeEventFilter(this);
 }
 
-bool GuiKeyPreview::eventFilter(QObject *watched, QEvent *event)
+bool KeyPreview::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress || m_busy || !m_form)
         return false;

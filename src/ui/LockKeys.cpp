@@ -1,4 +1,4 @@
-#include "GuiLockKeys.h"
+#include "LockKeys.h"
 
 #include <QGuiApplication>
 

@@ -37,13 +37,13 @@ void SendTabKey(QWidget *from, bool forward);
 
 // Key preview for a form: the form sees each key before the control that has the
 // focus and hands it to HandleFormKeyDown and/or HandleFormKeyPress. Owned by the form.
-class GuiKeyPreview : public QObject
+class KeyPreview : public QObject
 {
 public:
     enum Handler { KeyDown = 1, KeyPress = 2 };
 
-    explicit GuiKeyPreview(QWidget *form, int handlers = KeyDown | KeyPress);
-    ~GuiKeyPreview() override;
+    explicit KeyPreview(QWidget *form, int handlers = KeyDown | KeyPress);
+    ~KeyPreview() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

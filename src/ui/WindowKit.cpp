@@ -1,4 +1,4 @@
-#include "GuiWindowKit.h"
+#include "WindowKit.h"
 
 QFont ArialFont(double points, bool bold)
 {

@@ -14,14 +14,14 @@ class QWidget;
 // undone. A control whose "CausesValidation" property is false (a Close
 // button) may always take the focus, and losing the focus to another window
 // (a pop-up, a modal dialog) checks nothing.
-class GuiLeaveGuard : public QObject
+class LeaveGuard : public QObject
 {
 public:
     // check: true when the box may be left; it may rewrite the box's text.
     // owner: the composite control the box belongs to; its own parts do not count
     // as elsewhere.
-    GuiLeaveGuard(QWidget *box, std::function<bool()> check, QWidget *owner = nullptr);
-    ~GuiLeaveGuard() override;
+    LeaveGuard(QWidget *box, std::function<bool()> check, QWidget *owner = nullptr);
+    ~LeaveGuard() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,6 +1,6 @@
-#include "GuiFormPlacement.h"
+#include "FormPlacement.h"
 
-#include "ui/GuiTwips.h"
+#include "ui/Twips.h"
 
 #include <QWidget>
 
