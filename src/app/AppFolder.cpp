@@ -64,7 +64,8 @@ AppFolderChoice ResolveAppFolder()
 
 QString AppFolderQuestion(const QString &forgotten)
 {
-    const QString ask = QStringLiteral("Choose the folder that holds the accounting data (KOLV.Bat or the Data folder)");
+    const QString ask =
+        QStringLiteral("Choose the folder that holds the accounting data (KOLV.Bat or the Data folder)");
     if (forgotten.isEmpty())
         return ask;
     return QStringLiteral("The folder %1 chosen before is gone: choose the folder that holds the accounting data")

@@ -4,10 +4,10 @@
 
 // Where the application folder comes from; the first that applies wins.
 enum class AppFolderSource {
-    Option,      // --app-dir
+    Option, // --app-dir
     Environment, // QUORVANT_HOME
-    Remembered,  // the folder the user chose before (user settings)
-    Executable,  // the program's own folder, when it holds the accounting data
+    Remembered, // the folder the user chose before (user settings)
+    Executable, // the program's own folder, when it holds the accounting data
     None,
 };
 
@@ -15,7 +15,7 @@ struct AppFolderChoice
 {
     AppFolderSource source = AppFolderSource::None;
     QString folder;
-    QString problem;   // Option or Environment: why the folder cannot serve (see AppFolderProblem)
+    QString problem; // Option or Environment: why the folder cannot serve (see AppFolderProblem)
     QString forgotten; // a remembered folder that no longer exists
 };
 

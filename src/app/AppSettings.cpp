@@ -65,7 +65,8 @@ QString AppFolderOverride()
 
 QSettings UserSettings()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvant"), QStringLiteral("Quorvant"));
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvant"),
+                     QStringLiteral("Quorvant"));
 }
 
 QString ConfiguredAppFolderProblem()

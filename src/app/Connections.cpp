@@ -65,7 +65,7 @@ QString CompanyCatalog(const QString &compCode)
 
 bool ServerNameFromDataPath(const QString &dataPath, QString *serverName)
 {
-    const qsizetype open = dataPath.indexOf(QLatin1Char('['));  // -1 when absent
+    const qsizetype open = dataPath.indexOf(QLatin1Char('[')); // -1 when absent
     const qsizetype close = dataPath.indexOf(QLatin1Char(']'));
     const qsizetype length = close - open - 1;
     if (close < 0 || length < 0)

@@ -9,15 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 
-QString ErrorLogLine(const QString &generalDateTime, int number, const QString &description,
-                     const QString &source, const QString &title)
+QString ErrorLogLine(const QString &generalDateTime, int number, const QString &description, const QString &source,
+                     const QString &title)
 {
-    return generalDateTime + QString::number(number) + QLatin1Char('\t') + description + QLatin1Char('\t')
-        + source + QLatin1Char('\t') + title;
+    return generalDateTime + QString::number(number) + QLatin1Char('\t') + description + QLatin1Char('\t') + source
+           + QLatin1Char('\t') + title;
 }
 
-void LogError(int number, const QString &description, const QString &source, const QString &title,
-              bool showMessage)
+void LogError(int number, const QString &description, const QString &source, const QString &title, bool showMessage)
 {
     if (number == 0)
         return;
@@ -37,8 +36,8 @@ void LogError(int number, const QString &description, const QString &source, con
     }
 
     if (showMessage) {
-        const QString text = source + QStringLiteral("\r\n") + QString::number(number) + QStringLiteral("\r\n")
-            + description;
+        const QString text =
+            source + QStringLiteral("\r\n") + QString::number(number) + QStringLiteral("\r\n") + description;
         StandardMessage(text, title.isEmpty() ? kAppTitle : title, StdIcon::Exclamation, StdButtons::Ok);
     }
 }

@@ -43,11 +43,12 @@ ModeDecision DecideDataMode(const QString &appFolder, const QString &winDir)
     d.mode = DataMode::SqlServer;
     if (!ServerNameFromDataPath(d.dataPath, &d.serverName)) {
         d.ok = false;
-        d.error = naturePath.isEmpty()
-            ? QStringLiteral("NaturePath.inf was not found in %1, so no server name is known")
-                  .arg(QDir::toNativeSeparators(winDir))
-            : QStringLiteral("Invalid procedure call or argument: no server name between \"[\" and \"]\" in \"%1\"")
-                  .arg(d.dataPath);
+        d.error =
+            naturePath.isEmpty()
+                ? QStringLiteral("NaturePath.inf was not found in %1, so no server name is known")
+                      .arg(QDir::toNativeSeparators(winDir))
+                : QStringLiteral("Invalid procedure call or argument: no server name between \"[\" and \"]\" in \"%1\"")
+                      .arg(d.dataPath);
     }
     return d;
 }

@@ -8,10 +8,10 @@ enum class DataMode { FoxPro, Jet, SqlServer };
 struct ModeDecision
 {
     DataMode mode = DataMode::FoxPro;
-    QString dataPath;   // first line of NaturePath.inf, unchanged; empty in FoxPro mode
+    QString dataPath; // first line of NaturePath.inf, unchanged; empty in FoxPro mode
     QString serverName; // SQL Server mode
     bool ok = true;
-    QString error;      // why start-up cannot go on (steps 5 to 9 of start-up)
+    QString error; // why start-up cannot go on (steps 5 to 9 of start-up)
 };
 
 // "KOLV.Bat" in the application folder: FoxPro mode, whatever else exists.

@@ -1,6 +1,5 @@
 #include "UserInterface.h"
 
-
 #include <cstdio>
 
 namespace {
@@ -54,8 +53,7 @@ void DoEvents()
     userInterface().processEvents();
 }
 
-int ConsoleUserInterface::showMessage(const QString &text, const QString &, int, int buttonStyle,
-                                      bool defaultNegative)
+int ConsoleUserInterface::showMessage(const QString &text, const QString &, int, int buttonStyle, bool defaultNegative)
 {
     ++messageCount;
     printToStderr(text);

@@ -22,8 +22,8 @@ public:
                             bool defaultNegative) = 0;
 
     // The platform's standard message box; returns the button pressed.
-    virtual StdResult standardMessage(const QString &text, const QString &title, StdIcon icon,
-                                      StdButtons buttons, StdResult defaultButton) = 0;
+    virtual StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
+                                      StdResult defaultButton) = 0;
 
     virtual void showPleaseWait() = 0;
     virtual void hidePleaseWait() = 0;
@@ -48,8 +48,8 @@ void installUserInterface(UserInterface *ui);
 UserInterface &userInterface();
 
 int ShowMessage(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative);
-StdResult StandardMessage(const QString &text, const QString &title, StdIcon icon,
-                          StdButtons buttons = StdButtons::Ok, StdResult defaultButton = StdResult::Ok);
+StdResult StandardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons = StdButtons::Ok,
+                          StdResult defaultButton = StdResult::Ok);
 void ShowPleaseWait();
 void HidePleaseWait();
 void DoEvents();

@@ -33,10 +33,10 @@ int main(int argc, char **argv)
     parser.addOptions({help, version, appDir, chooseAppDir});
     if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()
         || (parser.isSet(appDir) && parser.value(appDir).isEmpty())) {
-        const QString why = !parser.errorText().isEmpty()           ? parser.errorText()
-                            : !parser.positionalArguments().isEmpty() ? QStringLiteral("unexpected argument %1")
-                                                                            .arg(parser.positionalArguments().first())
-                                                                      : QStringLiteral("--app-dir needs a folder");
+        const QString why = !parser.errorText().isEmpty() ? parser.errorText()
+                            : !parser.positionalArguments().isEmpty()
+                                ? QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first())
+                                : QStringLiteral("--app-dir needs a folder");
         std::fprintf(stderr, "%s\n%s", qPrintable(why), kUsage);
         return 2;
     }

@@ -25,7 +25,8 @@ QString field(QString text)
 int runCheck(const QStringList &args)
 {
     const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--period")});
-    if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period")}); !problem.isEmpty())
+    if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period")});
+        !problem.isEmpty())
         return usageError(problem);
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;

@@ -22,7 +22,7 @@ int registerCliCommand(const CliCommand &command);
 
 #define QV_CLI_CONCAT2(a, b) a##b
 #define QV_CLI_CONCAT(a, b) QV_CLI_CONCAT2(a, b)
-#define QV_CLI_COMMAND(name, usage, fn) \
+#define QV_CLI_COMMAND(name, usage, fn)                                                                                \
     static const int QV_CLI_CONCAT(qv_cli_command_, __LINE__) = registerCliCommand(CliCommand{name, usage, fn});
 
 // Small option reader: "--name value" pairs and "--flag" switches.

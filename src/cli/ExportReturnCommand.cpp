@@ -19,11 +19,13 @@ int usageError(const QString &why)
 
 int runExport(const QStringList &args)
 {
-    const QStringList valued{QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--registration"),
+    const QStringList valued{QStringLiteral("--company"), QStringLiteral("--period"),  QStringLiteral("--registration"),
                              QStringLiteral("--year"),    QStringLiteral("--quarter"), QStringLiteral("--date"),
                              QStringLiteral("--place"),   QStringLiteral("--remarks")};
     const CliOptions options(args, valued);
-    if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--registration")}); !problem.isEmpty())
+    if (const QString problem = options.problem(
+            {QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--registration")});
+        !problem.isEmpty())
         return usageError(problem);
 
     // The return window's defaults for what is not given.

@@ -6,9 +6,9 @@
 #include "tariff/WorkbookReader.h"
 
 namespace {
-const QString kUsage = QStringLiteral(
-    "import-tariff --workbook FILE (--sheet NAME | --list-sheets)\n"
-    "         replace the tariff master with a sheet's rows (TariffNo, Unit), or list the sheets");
+const QString kUsage =
+    QStringLiteral("import-tariff --workbook FILE (--sheet NAME | --list-sheets)\n"
+                   "         replace the tariff master with a sheet's rows (TariffNo, Unit), or list the sheets");
 
 int importTariff(const QStringList &args)
 {
@@ -43,7 +43,8 @@ int importTariff(const QStringList &args)
     }
     const TariffImportResult result = ImportTariff(workbook, options.value(QStringLiteral("--sheet")));
     if (result.ok)
-        cliOut(QStringLiteral("Excel Records : %1\nTransfer Records : %2").arg(result.sheetRows).arg(result.rowsCopied));
+        cliOut(
+            QStringLiteral("Excel Records : %1\nTransfer Records : %2").arg(result.sheetRows).arg(result.rowsCopied));
     CloseConnection(settings().cnProgram);
     return result.ok ? CliOk : CliFailed;
 }

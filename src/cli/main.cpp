@@ -25,19 +25,19 @@ std::map<QString, CliCommand> &commands()
 }
 
 // The tool's usage, to standard output (asked for) or standard error (a mistake).
-template<typename Print> int usage(Print print)
+template <typename Print> int usage(Print print)
 {
-    QString text = QStringLiteral(
-        "usage: quorvant-cli [--app-dir DIR] COMMAND [OPTIONS]\n"
-        "       quorvant-cli --help | --version\n"
-        "       quorvant-cli COMMAND --help\n"
-        "options:\n"
-        "  --app-dir DIR   the application folder (accounting data, Data/db.sqlite, ACES/);\n"
-        "                  otherwise QUORVANT_HOME, the folder chosen in the desktop program,\n"
-        "                  or the program's own folder when it holds the accounting data\n"
-        "  --help          this text\n"
-        "  --version       the version\n"
-        "commands:");
+    QString text =
+        QStringLiteral("usage: quorvant-cli [--app-dir DIR] COMMAND [OPTIONS]\n"
+                       "       quorvant-cli --help | --version\n"
+                       "       quorvant-cli COMMAND --help\n"
+                       "options:\n"
+                       "  --app-dir DIR   the application folder (accounting data, Data/db.sqlite, ACES/);\n"
+                       "                  otherwise QUORVANT_HOME, the folder chosen in the desktop program,\n"
+                       "                  or the program's own folder when it holds the accounting data\n"
+                       "  --help          this text\n"
+                       "  --version       the version\n"
+                       "commands:");
     for (const auto &[name, command] : commands())
         text += QStringLiteral("\n  ") + command.usage;
     text += QStringLiteral("\nexit status: 0 success, 1 failure, 2 usage error or no application folder");
@@ -108,7 +108,7 @@ bool cliOut(const QString &line)
     const QByteArray bytes = line.toUtf8() + '\n';
     errno = 0;
     const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
-        && std::fflush(stdout) == 0 && !std::ferror(stdout);
+                         && std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!written && g_outputError == 0)
         g_outputError = errno ? errno : EIO;
     return written;

@@ -42,7 +42,7 @@ PeriodEntry makePeriod(const QDate &from, const QDate &to)
     p.toText = ShortDateText(to);
     const QLocale locale = QLocale::system();
     p.label = QStringLiteral("From       ") + locale.toString(from, QStringLiteral("dd MMM yyyy"))
-        + QStringLiteral("       To       ") + locale.toString(to, QStringLiteral("dd MMM yyyy"));
+              + QStringLiteral("       To       ") + locale.toString(to, QStringLiteral("dd MMM yyyy"));
     p.code = PeriodCode(from, to);
     return p;
 }
@@ -167,7 +167,7 @@ QString CompanyCaption()
 {
     const AppSettings &s = settings();
     return s.strCompName + QStringLiteral(" [ ") + s.strCompCode + QStringLiteral(" ] [ ") + s.strPeriodFrom
-        + QStringLiteral(" -- ") + s.strPeriodTo + QStringLiteral(" ]");
+           + QStringLiteral(" -- ") + s.strPeriodTo + QStringLiteral(" ]");
 }
 
 QString CompanyOutputFolder()

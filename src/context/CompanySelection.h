@@ -11,7 +11,7 @@
 struct CompanyEntry
 {
     QVariant code; // the bound value (Comp_cd in FoxPro mode, Code in database mode)
-    QString name;  // the text shown
+    QString name; // the text shown
 };
 
 struct PeriodEntry
@@ -19,9 +19,9 @@ struct PeriodEntry
     QDate from;
     QDate to;
     QString fromText; // the start as text in the system's short-date format (grid column 2)
-    QString toText;   // the end, the same way (grid column 3)
-    QString label;    // "From       dd MMM yyyy       To       dd MMM yyyy" (grid column 1)
-    QString code;     // YYMMYYMM
+    QString toText; // the end, the same way (grid column 3)
+    QString label; // "From       dd MMM yyyy       To       dd MMM yyyy" (grid column 1)
+    QString code; // YYMMYYMM
 };
 
 // The code as the company's settings and folders spell it: "000" digits in
@@ -54,8 +54,7 @@ bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFai
 // the system's reason). Nothing of the settings changes when it fails. An empty name shows "Please select the
 // Company" itself and fails with number 0; every other failure carries a
 // number and a description for LogError.
-bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry &period,
-                   SelectionFailure *failure);
+bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry &period, SelectionFailure *failure);
 
 // The main window's caption after a selection:
 // "ABC TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]".

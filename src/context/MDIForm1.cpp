@@ -175,7 +175,8 @@ void MDIForm1::openWorkingWindow(const QString &menuEntry)
 
 void MDIForm1::exitChosen()
 {
-    if (ShowMessage(kExitQuestion, QLatin1Char(' ') + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) != 0)
+    if (ShowMessage(kExitQuestion, QLatin1Char(' ') + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true)
+        != 0)
         return;
     EndProgram();
     close();
@@ -187,7 +188,8 @@ void MDIForm1::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) != 0) {
+    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true)
+        != 0) {
         event->ignore();
         return;
     }

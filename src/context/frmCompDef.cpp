@@ -184,7 +184,8 @@ void frmCompDef::selectClicked()
 
 void frmCompDef::closeClicked()
 {
-    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) != 0)
+    if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true)
+        != 0)
         return;
     EndProgram();
     reject();

@@ -87,7 +87,8 @@ bool CompleteDateText(const QString &input, QString &output, const QDate &today)
         return false;
     }
 
-    const QString candidate = padLeft(day, 2) + QLatin1Char('/') + padLeft(month, 2) + QLatin1Char('/') + padLeft(year, 4);
+    const QString candidate =
+        padLeft(day, 2) + QLatin1Char('/') + padLeft(month, 2) + QLatin1Char('/') + padLeft(year, 4);
     if (!allDigits(day) || !allDigits(month) || !allDigits(year) || !DateFromText(candidate).isValid()) {
         output = input;
         return false;

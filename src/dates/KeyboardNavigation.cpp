@@ -46,8 +46,8 @@ void selectFromHomeToEnd(QWidget *focus)
         return;
     const auto *combo = qobject_cast<QComboBox *>(focus);
     const bool editsText = qobject_cast<QLineEdit *>(focus) || qobject_cast<QTextEdit *>(focus)
-        || qobject_cast<QPlainTextEdit *>(focus) || qobject_cast<QAbstractSpinBox *>(focus)
-        || (combo && combo->isEditable());
+                           || qobject_cast<QPlainTextEdit *>(focus) || qobject_cast<QAbstractSpinBox *>(focus)
+                           || (combo && combo->isEditable());
     if (!editsText)
         return;
     sendKey(focus, Qt::Key_Home, Qt::NoModifier);

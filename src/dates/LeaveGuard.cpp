@@ -89,7 +89,7 @@ bool LeaveGuard::isElsewhere(QWidget *widget) const
 {
     // Another MDI child window is another form: going there checks nothing.
     return widget && widget != m_box && !(m_owner && m_owner->isAncestorOf(widget)) && widget != m_owner
-        && FormScope(widget) == FormScope(m_box);
+           && FormScope(widget) == FormScope(m_box);
 }
 
 bool LeaveGuard::mayTakeFocus(QWidget *widget) const

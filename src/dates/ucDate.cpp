@@ -55,8 +55,8 @@ QPixmap calendarPicture(const QSize &size, qreal ratio)
         for (int c = 0; c < 4; ++c) {
             const bool marked = r == 1 && c == 2;
             p.setBrush(marked ? QColor(200, 40, 40) : QColor(120, 120, 140));
-            p.drawRect(QRectF(page.left() + 1.5 + c * cellW + cellW * 0.15, top + r * cellH + cellH * 0.15,
-                              cellW * 0.7, cellH * 0.7));
+            p.drawRect(QRectF(page.left() + 1.5 + c * cellW + cellW * 0.15, top + r * cellH + cellH * 0.15, cellW * 0.7,
+                              cellH * 0.7));
         }
     }
     return pixmap;
@@ -95,7 +95,8 @@ ucDate::ucDate(QWidget *parent)
     setFocusProxy(txtDate);
 
     connect(cmdCal, &QToolButton::clicked, this, &ucDate::ShowCalendar);
-    new LeaveGuard(txtDate, [this] { return leaveBox(); }, this);
+    new LeaveGuard(
+        txtDate, [this] { return leaveBox(); }, this);
 
     resize(sizeHint());
 }

@@ -59,7 +59,7 @@ QString checkText(const RowProblem &p, bool invoiceLine)
 }
 
 // Every row of one table, every problem of each, in the order the writer meets them.
-template<typename Record>
+template <typename Record>
 bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table table, int *rows)
 {
     const bool invoiceLine = table == DataProblem::InvoiceLines;
@@ -75,7 +75,8 @@ bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table 
         const QString serial = printable(ValueText(row.serial));
         const QString number = printable(row.number);
         for (const RowProblem &p : reader.problems())
-            r->problems.append(DataProblem{table, serial, number, p.column, printable(p.value), checkText(p, invoiceLine)});
+            r->problems.append(
+                DataProblem{table, serial, number, p.column, printable(p.value), checkText(p, invoiceLine)});
     }
     r->reason = reader.errorString();
     return !reader.failed();

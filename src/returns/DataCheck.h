@@ -8,10 +8,10 @@ struct DataProblem
 {
     enum Table { InvoiceLines, SupplierDocuments }; // STEMP4, PTEMP5
     Table table = InvoiceLines;
-    QString serial;  // Col01, the row's SL-NO
-    QString number;  // Col02, the invoice or document number
-    QString column;  // "Col05"
-    QString value;   // as read, blanks trimmed; characters that cannot be shown become "?"
+    QString serial; // Col01, the row's SL-NO
+    QString number; // Col02, the invoice or document number
+    QString column; // "Col05"
+    QString value; // as read, blanks trimmed; characters that cannot be shown become "?"
     QString problem; // in words
 };
 

@@ -61,9 +61,9 @@ std::string subtractMagnitude(const std::string &a, const std::string &b)
 
 struct Parsed
 {
-    bool ok = true;       // false: exponent out of range
-    bool any = false;     // a number was found
-    qsizetype end = 0;    // where reading stopped
+    bool ok = true; // false: exponent out of range
+    bool any = false; // a number was found
+    qsizetype end = 0; // where reading stopped
 };
 
 Parsed parse(QStringView text, bool *negative, std::string *digits, int *scale)
@@ -205,7 +205,7 @@ bool Decimal::fromDouble(double value, Decimal *out)
     // play, decimals s apart are wider than the double's spacing: at most one
     // of them reads back as `value`, and the one found with the fewest
     // decimals is the shortest text's number.
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (!std::isfinite(value))
         return false;

@@ -44,7 +44,7 @@ public:
 private:
     bool m_negative = false;
     std::string m_digits; // magnitude, most significant first, no leading zeros; empty is zero
-    int m_scale = 0;      // digits after the point
+    int m_scale = 0; // digits after the point
 
     void normalise();
     void rescale(int scale);

@@ -45,8 +45,8 @@ QString ReturnSchemaPath()
         return own;
     // An installed program carries the schema in its data folder, found from
     // the executable so that an unpacked or moved install finds it too.
-    const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                  .absoluteFilePath(QStringLiteral("../share/quorvant/") + name);
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/quorvant/") + name);
     if (QFileInfo::exists(installed))
         return QDir::cleanPath(installed);
     return joinPath(appFolder(), name);
@@ -115,7 +115,8 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
         return result;
     }
     HidePleaseWait();
-    ShowMessage(QStringLiteral("File Export to XML and validated successfully"), kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
+    ShowMessage(QStringLiteral("File Export to XML and validated successfully"), kAppTitle, MsgBoxType::Information,
+                MsgButtons::Ok, true);
     result.success = true;
     return result;
 }

@@ -12,9 +12,9 @@ enum class ExportFocus { None, RegisterNo, Place, Remarks };
 
 struct ExportResult
 {
-    bool success = false;          // a valid return is on disk and the user was told so
+    bool success = false; // a valid return is on disk and the user was told so
     ExportFocus focus = ExportFocus::None;
-    QString outputPath;            // built first, shown in the window even when a check stops the export
+    QString outputPath; // built first, shown in the window even when a check stops the export
 };
 
 // "yyyymmddhhmm" on the 12-hour clock followed by "AM" or "PM":
@@ -35,8 +35,7 @@ QString ReturnSchemaPath();
 // The export command: output path, the three required fields, the dealer's
 // registration number, the work tables, then write and validate under the
 // please-wait indicator. Only a complete, valid return replaces a file at the
-// output path; anything else written is kept as RejectedReturnPath. Every message goes through the seam. The dealer name
-// and output path of `form` are ignored: they come from the chosen company and
-// the clock. `showPath`, when given, receives the output path as soon as it is
-// built, so a window shows it while the checks' messages are up.
+// output path; anything else written is kept as RejectedReturnPath. Every message goes through the seam. The dealer
+// name and output path of `form` are ignored: they come from the chosen company and the clock. `showPath`, when given,
+// receives the output path as soon as it is built, so a window shows it while the checks' messages are up.
 ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath = {});

@@ -70,7 +70,8 @@ bool CheckRegistrationPart(const QString &segment, const QString &mode, const QS
     else if (mode == QLatin1String("F3"))
         ok = segmentPasses(segment, Segment::Code);
     if (!ok)
-        ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
+        ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, MsgBoxType::Critical,
+                    MsgButtons::Ok, true);
     return ok;
 }
 
@@ -98,10 +99,8 @@ std::optional<RegistrationFault> FindRegistrationFault(const QString &number)
 QString RegistrationFaultText(const RegistrationFault &fault)
 {
     static const char *const rules[] = {
-        "the first five characters must be capital letters",
-        "characters 6 to 9 must be digits",
-        "characters 10 to 12 must be capital letters",
-        "the last three characters must be digits",
+        "the first five characters must be capital letters", "characters 6 to 9 must be digits",
+        "characters 10 to 12 must be capital letters",       "the last three characters must be digits",
         "characters 11 and 12 must be XD, XM, EM or ED",
     };
     const int at = std::clamp(fault.segment, 1, 5) - 1;
@@ -112,7 +111,8 @@ bool ValidateRegistrationNumber(const QString &number, const QString &supplierNa
 {
     const std::optional<RegistrationFault> fault = FindRegistrationFault(number);
     if (fault)
-        ShowMessage(RegistrationMessage(fault->mode, number, supplierName), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
+        ShowMessage(RegistrationMessage(fault->mode, number, supplierName), kAppTitle, MsgBoxType::Critical,
+                    MsgButtons::Ok, true);
     return !fault;
 }
 

@@ -22,8 +22,7 @@ namespace {
 QString chapterMessage(const QString &text, const QString &cleaned, const QString &label, const QString &value,
                        const QString &product)
 {
-    return text + cleaned + QStringLiteral("\r\n") + label + value + QStringLiteral("\r\nProduct Name : ")
-           + product;
+    return text + cleaned + QStringLiteral("\r\n") + label + value + QStringLiteral("\r\nProduct Name : ") + product;
 }
 
 QString printable(const QString &text)
@@ -171,7 +170,8 @@ QString ReturnWriter::serialText() const
 bool ReturnWriter::endDocument(const RowProblem &problem, const QString &label, const QString &labelValue,
                                const QString &product)
 {
-    const QString where = QStringLiteral(" in table %1, SL-NO %2, column %3").arg(m_table, serialText(), problem.column);
+    const QString where =
+        QStringLiteral(" in table %1, SL-NO %2, column %3").arg(m_table, serialText(), problem.column);
     switch (problem.kind) {
     case RowProblem::DamagedNumber:
         m_endMessage = QStringLiteral("Not a number (%1)").arg(printable(problem.value)) + where
@@ -232,7 +232,8 @@ void ReturnWriter::putDate(const char *tag, const RowDate &date)
     *out++ = '>';
     const int parts[] = {date.day / 10,    date.day % 10,        -1,
                          date.month / 10,  date.month % 10,      -1,
-                         date.year / 1000, date.year / 100 % 10, date.year / 10 % 10, date.year % 10};
+                         date.year / 1000, date.year / 100 % 10, date.year / 10 % 10,
+                         date.year % 10};
     for (int d : parts)
         *out++ = d < 0 ? '/' : char('0' + d);
     memcpy(out, "</", 2);
@@ -345,7 +346,8 @@ WriteOutcome ReturnWriter::write(QIODevice *device)
     if (!checkInputs())
         return WriteOutcome::Failed;
 
-    m_out.raw("<ACES xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:noNamespaceSchemaLocation=\"ACES_DLR.xsd\">");
+    m_out.raw("<ACES xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+              "xsi:noNamespaceSchemaLocation=\"ACES_DLR.xsd\">");
     m_out.raw("<RETURN ReturnType=\"DLR/IMP\" ToolVer=\"1.0\">");
     m_out.raw("<HEADER-DATA>");
     m_out.element("RETURN-YEAR", m_inputs.year);

@@ -28,8 +28,8 @@ struct ReturnInputs
 
 enum class WriteOutcome {
     Complete, // the whole document is written
-    Ended,    // a row failed a check: its message was shown and the document stops there, unclosed
-    Failed,   // nothing usable was written (file, device, query or input problem); see errorString()
+    Ended, // a row failed a check: its message was shown and the document stops there, unclosed
+    Failed, // nothing usable was written (file, device, query or input problem); see errorString()
 };
 
 // The tariff number of a row as the return carries it: every blank removed,
@@ -87,7 +87,8 @@ private:
     void putDate(const char *tag, const RowDate &date);
     // The goods of one invoice line or supplier document, the same in both tables.
     void goods(QStringView product, QStringView cleaned, QStringView unit, QStringView quantity, QStringView duty);
-    bool endDocument(const RowProblem &problem, const QString &label, const QString &labelValue, const QString &product);
+    bool endDocument(const RowProblem &problem, const QString &label, const QString &labelValue,
+                     const QString &product);
     QString serialText() const;
 
     ReturnInputs m_inputs;
@@ -98,8 +99,8 @@ private:
     QStringList m_notices;
     QString m_endMessage;
     bool m_ended = false;
-    QString m_table;       // where a bad value is reported from
-    QVariant m_serial;     // the row's Col01, named in messages
+    QString m_table; // where a bad value is reported from
+    QVariant m_serial; // the row's Col01, named in messages
 };
 
 // The file step of the export command: writes the return into `file`'s

@@ -42,16 +42,23 @@ QString escape(const QString &text, bool attribute)
     for (; i < n; ++i) {
         const char16_t c = p[i].unicode();
         switch (c) {
-        case '&': out += QLatin1String("&amp;"); break;
-        case '<': out += QLatin1String("&lt;"); break;
-        case '>': out += QLatin1String("&gt;"); break;
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
         case '"':
             if (attribute) {
                 out += QLatin1String("&quot;");
                 break;
             }
             Q_FALLTHROUGH();
-        default: out += p[i];
+        default:
+            out += p[i];
         }
     }
     return out;
@@ -60,9 +67,9 @@ QString escape(const QString &text, bool attribute)
 // Keeps the first error of each kind that libxml2 reports.
 struct ErrorCollector
 {
-    QString parserError;     // not well-formed, cannot be read
+    QString parserError; // not well-formed, cannot be read
     QString validationError; // well-formed but not valid
-    QString schemaError;     // the schema does not compile
+    QString schemaError; // the schema does not compile
 
     static QString text(const xmlError *error)
     {
@@ -190,7 +197,7 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
     }
     if (!schema) {
         xmlFreeDoc(schemaDoc);
-        *reason = !errors.schemaError.isEmpty() ? errors.schemaError
+        *reason = !errors.schemaError.isEmpty()   ? errors.schemaError
                   : !errors.parserError.isEmpty() ? errors.parserError
                                                   : QStringLiteral("The schema cannot be compiled.");
         return false;

@@ -52,8 +52,8 @@ bool StagedFile::create(QString *error)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString candidate = m_finalPath + QLatin1Char('.') + randomTag() + QStringLiteral(".partial");
-        const int fd = ::open(QFile::encodeName(candidate).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+        const int fd =
+            ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
         if (fd >= 0) {
             m_fd = fd;
             m_stagingPath = candidate;

@@ -47,13 +47,22 @@ bool isoDate(const QVariant &value, RowDate *out)
 // The first `count` columns, Col01 to ColNN.
 QString columnName(int number)
 {
-    static const QString names[] = {QString(),          QStringLiteral("Col01"), QStringLiteral("Col02"),
-                                    QStringLiteral("Col03"), QStringLiteral("Col04"), QStringLiteral("Col05"),
-                                    QStringLiteral("Col06"), QStringLiteral("Col07"), QStringLiteral("Col08"),
-                                    QStringLiteral("Col09"), QStringLiteral("Col10"), QStringLiteral("Col11"),
-                                    QStringLiteral("Col12"), QStringLiteral("Col13"), QStringLiteral("Col14")};
-    return number > 0 && number < 15 ? names[number]
-                                     : QStringLiteral("Col%1").arg(number, 2, 10, QLatin1Char('0'));
+    static const QString names[] = {QString(),
+                                    QStringLiteral("Col01"),
+                                    QStringLiteral("Col02"),
+                                    QStringLiteral("Col03"),
+                                    QStringLiteral("Col04"),
+                                    QStringLiteral("Col05"),
+                                    QStringLiteral("Col06"),
+                                    QStringLiteral("Col07"),
+                                    QStringLiteral("Col08"),
+                                    QStringLiteral("Col09"),
+                                    QStringLiteral("Col10"),
+                                    QStringLiteral("Col11"),
+                                    QStringLiteral("Col12"),
+                                    QStringLiteral("Col13"),
+                                    QStringLiteral("Col14")};
+    return number > 0 && number < 15 ? names[number] : QStringLiteral("Col%1").arg(number, 2, 10, QLatin1Char('0'));
 }
 
 // Row stages: how many lines of its row the writer has written when it reads a column.

@@ -18,22 +18,22 @@ struct RowProblem
 {
     enum Kind {
         // The writer stops at these: the document ends in this row.
-        DamagedNumber,    // a numeric field that holds no number
-        BadCharacter,     // a character XML cannot carry (`code`) in `value`
+        DamagedNumber, // a numeric field that holds no number
+        BadCharacter, // a character XML cannot carry (`code`) in `value`
         NumberOutOfRange, // `value` reads as no number a return can hold
-        TariffLength,     // `detail`: the cleaned tariff number, not 8 characters
-        NotInMaster,      // `detail`: the cleaned tariff number
-        UnitCharacter,    // the master's unit for `detail` holds `code`; `value` is Col05
+        TariffLength, // `detail`: the cleaned tariff number, not 8 characters
+        NotInMaster, // `detail`: the cleaned tariff number
+        UnitCharacter, // the master's unit for `detail` holds `code`; `value` is Col05
         // Only the data check looks for these; validation finds them in the return.
         SerialNotPositive,
         NotADate,
-        NumberNotFitting,  // `detail`: the number as the return would carry it
+        NumberNotFitting, // `detail`: the number as the return would carry it
         RegistrationFault, // `detail`: the fault in words
         RegistrationTooLong,
     };
     Kind kind = BadCharacter;
     QString column; // "Col05", or "Col07-Col10" for a duty
-    QString value;  // as read
+    QString value; // as read
     QString detail;
     char16_t code = 0; // the character XML cannot carry
     int stage = 0; // lines of the row the writer has written when it meets the problem
@@ -56,36 +56,36 @@ struct RowDate
 struct InvoiceLine
 {
     QVariant serial; // Col01
-    QString number;  // Col02
-    RowDate date;    // Col03
+    QString number; // Col02
+    RowDate date; // Col03
     QString product; // Col04
-    QString tariff;  // Col05 as read
+    QString tariff; // Col05 as read
     QString cleaned; // CleanedTariffNumber of Col05, blanks and dots removed
-    QString unit;    // the master's unit of `cleaned`
+    QString unit; // the master's unit of `cleaned`
     Decimal quantity; // Col06
-    Decimal duty;     // Col07 to Col10, summed and rounded to whole rupees
+    Decimal duty; // Col07 to Col10, summed and rounded to whole rupees
 };
 
 // One PTEMP5 row: a supplier's invoice or bill of entry.
 struct SupplierDocument
 {
-    QVariant serial;  // Col01
-    QString number;   // Col02
-    RowDate date;     // Col12
+    QVariant serial; // Col01
+    QString number; // Col02
+    RowDate date; // Col12
     QString issuedBy; // Col13
     QString supplier; // Col03
-    QString registration;         // Col10 as read
+    QString registration; // Col10 as read
     QString registrationNoBlanks; // as the return carries it
     // The check's finding; looked for only when the trimmed number is not ten
     // characters long (ten is a PAN).
     std::optional<RegistrationFault> registrationFault;
-    QString product;  // Col04
-    QString tariff;   // Col05 as read
-    QString cleaned;  // CleanedTariffNumber of Col05, blanks removed (dots stay)
+    QString product; // Col04
+    QString tariff; // Col05 as read
+    QString cleaned; // CleanedTariffNumber of Col05, blanks removed (dots stay)
     QString unit;
-    QString address;  // Col14
+    QString address; // Col14
     QString quantity; // Col11 as the return carries it
-    Decimal duty;     // Col06 to Col09, summed and rounded to whole rupees
+    Decimal duty; // Col06 to Col09, summed and rounded to whole rupees
 };
 
 // Reads the work tables row by row into records, with the problems of each

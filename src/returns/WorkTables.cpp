@@ -27,7 +27,8 @@ bool CheckWorkTables()
     if (missing.isEmpty())
         return true;
     const QString which = missing.startsWith(QLatin1Char('s')) ? QStringLiteral("sTemp4") : QStringLiteral("pTemp5");
-    ShowMessage(QStringLiteral("File Not Available (%1)").arg(which), QStringLiteral("Invalid File"), MsgBoxType::Critical, MsgButtons::Ok, true);
+    ShowMessage(QStringLiteral("File Not Available (%1)").arg(which), QStringLiteral("Invalid File"),
+                MsgBoxType::Critical, MsgButtons::Ok, true);
     return false;
 }
 

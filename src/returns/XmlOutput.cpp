@@ -38,9 +38,18 @@ void XmlOutput::putXml(QStringView text, Escape how)
         const char16_t c = p[i];
         if (c < 0x80) {
             switch (c) {
-            case '&': memcpy(out, "&amp;", 5); out += 5; break;
-            case '<': memcpy(out, "&lt;", 4); out += 4; break;
-            case '>': memcpy(out, "&gt;", 4); out += 4; break;
+            case '&':
+                memcpy(out, "&amp;", 5);
+                out += 5;
+                break;
+            case '<':
+                memcpy(out, "&lt;", 4);
+                out += 4;
+                break;
+            case '>':
+                memcpy(out, "&gt;", 4);
+                out += 4;
+                break;
             case '"':
                 if (how == Escape::Attribute) {
                     memcpy(out, "&quot;", 6);
@@ -48,7 +57,8 @@ void XmlOutput::putXml(QStringView text, Escape how)
                     break;
                 }
                 Q_FALLTHROUGH();
-            default: *out++ = char(c);
+            default:
+                *out++ = char(c);
             }
         } else if (c < 0x800) {
             *out++ = char(0xC0 | (c >> 6));
@@ -67,7 +77,8 @@ void XmlOutput::putXml(QStringView text, Escape how)
         } else {
             // A lone surrogate: leave it to Qt's own conversion, whatever that makes of it.
             const QString whole = text.toString();
-            const QByteArray bytes = (how == Escape::Attribute ? EscapeXmlAttribute(whole) : EscapeXmlText(whole)).toUtf8();
+            const QByteArray bytes =
+                (how == Escape::Attribute ? EscapeXmlAttribute(whole) : EscapeXmlText(whole)).toUtf8();
             memcpy(room(bytes.size()), bytes.constData(), size_t(bytes.size()));
             m_used += bytes.size();
             return;

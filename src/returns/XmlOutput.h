@@ -22,10 +22,7 @@ public:
 
     // Room for `bytes` more bytes at the end of the buffer; advance() takes
     // what was written there.
-    char *room(qsizetype bytes)
-    {
-        return m_used + bytes <= m_capacity ? m_buffer.get() + m_used : grow(bytes);
-    }
+    char *room(qsizetype bytes) { return m_used + bytes <= m_capacity ? m_buffer.get() + m_used : grow(bytes); }
     void advance(qsizetype bytes) { m_used += bytes; }
 
     void put(const char *bytes, qsizetype size)
@@ -33,15 +30,15 @@ public:
         memcpy(room(size), bytes, size_t(size));
         m_used += size;
     }
-    template<qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
+    template <qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
     // `text` escaped for element text ("&", "<", ">") or also for an attribute ('"').
     void putXml(QStringView text, Escape how);
-    template<qsizetype N> void raw(const char (&line)[N])
+    template <qsizetype N> void raw(const char (&line)[N])
     {
         put(line, N - 1);
         put("\r\n", 2);
     }
-    template<qsizetype N> void element(const char (&tag)[N], QStringView value, Escape how = Escape::Text)
+    template <qsizetype N> void element(const char (&tag)[N], QStringView value, Escape how = Escape::Text)
     {
         element(tag, N - 1, value, how);
     }

@@ -175,8 +175,8 @@ void frmExportToXML::Form_Load()
     for (int year = std::min(2010, thisYear); year <= thisYear; ++year)
         CmbYear->addItem(QString::number(year));
     CmbYear->setCurrentIndex(CmbYear->count() - 1);
-    CmbMonth->addItems({QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
-                        QStringLiteral("Jan-Mar")});
+    CmbMonth->addItems(
+        {QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"), QStringLiteral("Jan-Mar")});
     CmbMonth->setCurrentIndex(0);
     txtRegisterNo->clear();
     ucDt->setText(QVariant(Clock::today()));
@@ -206,10 +206,17 @@ void frmExportToXML::CmdExport_Click()
         TxtFileName->setToolTip(TxtFileName->text());
     });
     switch (result.focus) {
-    case ExportFocus::RegisterNo: txtRegisterNo->setFocus(); break;
-    case ExportFocus::Place: txtPlace->setFocus(); break;
-    case ExportFocus::Remarks: txtRemarks->setFocus(); break;
-    case ExportFocus::None: break;
+    case ExportFocus::RegisterNo:
+        txtRegisterNo->setFocus();
+        break;
+    case ExportFocus::Place:
+        txtPlace->setFocus();
+        break;
+    case ExportFocus::Remarks:
+        txtRemarks->setFocus();
+        break;
+    case ExportFocus::None:
+        break;
     }
 }
 
@@ -252,8 +259,8 @@ void frmExportToXML::placeFields()
         return;
     const double grow = m_designPanelWidth > 0 ? double(Fm->width()) / m_designPanelWidth : 1.0;
     const std::pair<QWidget *, double> widths[] = {
-        {CmbYear, 1300}, {CmbMonth, 1300}, {txtRegisterNo, 3600}, {txtPlace, 3600},
-        {txtRemarks, 5400}, {TxtFileName, 6900},
+        {CmbYear, 1300},  {CmbMonth, 1300},   {txtRegisterNo, 3600},
+        {txtPlace, 3600}, {txtRemarks, 5400}, {TxtFileName, 6900},
     };
     for (const auto &[field, twips] : widths)
         field->setFixedWidth(std::max(field->minimumSizeHint().width(), int(TwipsToPixelsX(twips) * grow)));

@@ -14,8 +14,7 @@ bool OpenJetConnection(const QString &name, const QString &mdbFile, QString *err
 
 // SQL Server mode: QODBC through FreeTDS, or through a configured data source
 // when `server` names one.
-bool OpenSqlServerConnection(const QString &name, const QString &server, const QString &catalog,
-                             QString *error);
+bool OpenSqlServerConnection(const QString &name, const QString &server, const QString &catalog, QString *error);
 
 // The ODBC connection text for a server and catalog (pure; tests compare it).
 QString SqlServerConnectionText(const QString &server, const QString &catalog, bool serverIsDataSource);

@@ -79,9 +79,15 @@ bool DbfMemo::open(const QString &tablePath, Format format, QString *error)
         return false;
     }
     switch (format) {
-    case FoxPro: m_blockSize = (qint64(head[6]) << 8) | head[7]; break;
-    case DBaseIV: m_blockSize = qint64(head[20]) | (qint64(head[21]) << 8); break;
-    case DBaseIII: m_blockSize = 512; break;
+    case FoxPro:
+        m_blockSize = (qint64(head[6]) << 8) | head[7];
+        break;
+    case DBaseIV:
+        m_blockSize = qint64(head[20]) | (qint64(head[21]) << 8);
+        break;
+    case DBaseIII:
+        m_blockSize = 512;
+        break;
     }
     if (m_blockSize == 0) {
         close();
@@ -104,8 +110,10 @@ bool DbfMemo::readAt(qint64 offset, char *data, qint64 length, QString *error)
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
-            *error = got < 0 ? QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(m_path).fileName(), SystemErrorText(errno))
-                             : QStringLiteral("%1 is damaged: it ends before its size").arg(QFileInfo(m_path).fileName());
+            *error =
+                got < 0
+                    ? QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(m_path).fileName(), SystemErrorText(errno))
+                    : QStringLiteral("%1 is damaged: it ends before its size").arg(QFileInfo(m_path).fileName());
             return false;
         }
         offset += got;
@@ -172,7 +180,8 @@ bool DbfMemo::read(const char *field, int length, quint32 record, std::string *o
         bytes = be32(head + 4);
     } else { // dBase IV: a mark, then the length with the mark's eight bytes
         if (head[0] != 0xFF || head[1] != 0xFF || head[2] != 0x08 || head[3] != 0x00)
-            return damaged(error, QStringLiteral("the memo of record %1 does not start with a memo block's mark").arg(record));
+            return damaged(error,
+                           QStringLiteral("the memo of record %1 does not start with a memo block's mark").arg(record));
         bytes = qint64(le32(head + 4)) - 8;
         if (bytes < 0)
             return damaged(error, QStringLiteral("the memo of record %1 is shorter than its own header").arg(record));

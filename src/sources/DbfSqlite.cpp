@@ -21,10 +21,10 @@ struct DbfVTab
 {
     sqlite3_vtab base{};
     QString path;
-    QString openError;              // the file could not be read when the table was made
-    bool refused = false;           // its fields could not be declared: openError says why
+    QString openError; // the file could not be read when the table was made
+    bool refused = false; // its fields could not be declared: openError says why
     std::vector<DbfField> declared; // the fields the table was declared with
-    std::vector<int> columnField;   // column of the table -> field of the file (repeated names are left out)
+    std::vector<int> columnField; // column of the table -> field of the file (repeated names are left out)
 };
 
 struct OrderTerm
@@ -71,11 +71,16 @@ struct DbfCursor
 int typeRank(const DbfValue &v)
 {
     switch (v.kind) {
-    case DbfValue::Null: return 0;
-    case DbfValue::Integer: return 1;
-    case DbfValue::Real: return std::isnan(v.real) ? 0 : 1; // SQLite stores NaN as NULL
-    case DbfValue::Text: return 2;
-    case DbfValue::BadNumber: return 3;
+    case DbfValue::Null:
+        return 0;
+    case DbfValue::Integer:
+        return 1;
+    case DbfValue::Real:
+        return std::isnan(v.real) ? 0 : 1; // SQLite stores NaN as NULL
+    case DbfValue::Text:
+        return 2;
+    case DbfValue::BadNumber:
+        return 3;
     }
     return 0;
 }
@@ -143,13 +148,22 @@ bool OrderCheck::next(const DbfTable &table)
 const char *declaredType(char type, int decimals)
 {
     switch (type) {
-    case 'N': case 'F': return decimals > 0 ? "REAL" : "NUMERIC";
-    case 'I': return "INTEGER";
-    case 'Y': case 'B': return "REAL";
-    case 'L': return "BOOLEAN";
-    case 'D': return "DATE";
-    case 'T': return "DATETIME";
-    default: return "TEXT";
+    case 'N':
+    case 'F':
+        return decimals > 0 ? "REAL" : "NUMERIC";
+    case 'I':
+        return "INTEGER";
+    case 'Y':
+    case 'B':
+        return "REAL";
+    case 'L':
+        return "BOOLEAN";
+    case 'D':
+        return "DATE";
+    case 'T':
+        return "DATETIME";
+    default:
+        return "TEXT";
     }
 }
 
@@ -287,7 +301,8 @@ int xOpen(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
     for (size_t i = 0; same && i < now.size(); ++i)
         same = now[i].name.compare(t->declared[i].name, Qt::CaseInsensitive) == 0 && now[i].type == t->declared[i].type;
     if (!same) {
-        SetError(vtab, QStringLiteral("%1: the table's fields changed while the program was reading it; select the company again")
+        SetError(vtab, QStringLiteral(
+                           "%1: the table's fields changed while the program was reading it; select the company again")
                            .arg(QFileInfo(t->path).fileName()));
         return SQLITE_ERROR;
     }

@@ -40,8 +40,21 @@ bool isVisualFoxPro(unsigned char version)
 bool knownVersion(unsigned char version)
 {
     switch (version) {
-    case 0x02: case 0x03: case 0x04: case 0x05: case 0x30: case 0x31: case 0x32: case 0x43: case 0x63:
-    case 0x83: case 0x8B: case 0x8E: case 0xCB: case 0xF5: case 0xFB:
+    case 0x02:
+    case 0x03:
+    case 0x04:
+    case 0x05:
+    case 0x30:
+    case 0x31:
+    case 0x32:
+    case 0x43:
+    case 0x63:
+    case 0x83:
+    case 0x8B:
+    case 0x8E:
+    case 0xCB:
+    case 0xF5:
+    case 0xFB:
         return true;
     default:
         return false;
@@ -65,9 +78,17 @@ constexpr quint32 kBufferBytes = 256 * 1024;
 DbfMemo::Format memoFormat(unsigned char version)
 {
     switch (version) {
-    case 0x30: case 0x31: case 0x32: case 0xF5: case 0xFB: return DbfMemo::FoxPro;
-    case 0x8B: case 0xCB: return DbfMemo::DBaseIV;
-    default: return DbfMemo::DBaseIII;
+    case 0x30:
+    case 0x31:
+    case 0x32:
+    case 0xF5:
+    case 0xFB:
+        return DbfMemo::FoxPro;
+    case 0x8B:
+    case 0xCB:
+        return DbfMemo::DBaseIV;
+    default:
+        return DbfMemo::DBaseIII;
     }
 }
 
@@ -84,7 +105,7 @@ constexpr size_t kMostFields = 255; // dBase and FoxPro allow no more
 // exact as they are.
 bool readNumber(const char *p, size_t n, DbfValue &out)
 {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     size_t i = 0;
     const bool negative = p[0] == '-';
@@ -190,15 +211,18 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
     m_highHalf = CodePageHighHalf(m_codePage);
 
     if (m_headerLength < 33)
-        return damaged(error, QStringLiteral("the header is %1 bytes long, too short to list a field").arg(m_headerLength));
+        return damaged(error,
+                       QStringLiteral("the header is %1 bytes long, too short to list a field").arg(m_headerLength));
     if (qint64(m_headerLength) > size)
-        return damaged(error, QStringLiteral("the header is %1 bytes long but the file only %2").arg(m_headerLength).arg(size));
+        return damaged(
+            error, QStringLiteral("the header is %1 bytes long but the file only %2").arg(m_headerLength).arg(size));
     if (m_recordLength < 2)
         return damaged(error, QStringLiteral("the header gives records of %1 bytes").arg(m_recordLength));
 
     QByteArray descriptors = m_file.read(m_headerLength - 32);
     if (descriptors.size() != int(m_headerLength - 32))
-        return fail(error, QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(path).fileName(), m_file.errorString()));
+        return fail(error,
+                    QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(path).fileName(), m_file.errorString()));
 
     int offset = 1;
     int nextBit = 0;
@@ -240,10 +264,12 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
     if (m_fields.empty())
         return damaged(error, QStringLiteral("the header lists no fields"));
     if (m_fields.size() > kMostFields)
-        return damaged(error, QStringLiteral("the header lists %1 fields, more than a table can have").arg(m_fields.size()));
+        return damaged(error,
+                       QStringLiteral("the header lists %1 fields, more than a table can have").arg(m_fields.size()));
     if (quint32(offset) != m_recordLength)
         return damaged(error, QStringLiteral("the fields take %1 bytes of a record but the header gives records of %2")
-                                  .arg(offset).arg(m_recordLength));
+                                  .arg(offset)
+                                  .arg(m_recordLength));
     if (m_nullFlagsOffset >= 0 && nextBit > m_nullFlagsLength * 8)
         return damaged(error, QStringLiteral("the null flags have no room for every field that may be null"));
     for (DbfField &f : m_fields) {
@@ -254,10 +280,11 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
     const qint64 needed = qint64(m_headerLength) + qint64(m_recordCount) * qint64(m_recordLength);
     if (needed > size) {
         const qint64 held = (size - m_headerLength) / m_recordLength;
-        return damaged(error, QStringLiteral("the header promises %1 records but the file holds %2")
-                                  .arg(m_recordCount).arg(held));
+        return damaged(
+            error, QStringLiteral("the header promises %1 records but the file holds %2").arg(m_recordCount).arg(held));
     }
-    const bool hasMemos = std::any_of(m_fields.begin(), m_fields.end(), [](const DbfField &f) { return f.type == 'M'; });
+    const bool hasMemos =
+        std::any_of(m_fields.begin(), m_fields.end(), [](const DbfField &f) { return f.type == 'M'; });
     if (memos && hasMemos && !m_memo.open(path, memoFormat(version), error)) {
         m_file.close();
         return false;
@@ -328,7 +355,9 @@ bool DbfTable::next()
             if (!m_file.seek(qint64(m_headerLength) + qint64(index) * m_recordLength)
                 || m_file.read(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size())) {
                 m_error = unchanged() ? QStringLiteral("%1: record %2 cannot be read (%3)")
-                                            .arg(QFileInfo(m_path).fileName()).arg(index + 1).arg(m_file.errorString())
+                                            .arg(QFileInfo(m_path).fileName())
+                                            .arg(index + 1)
+                                            .arg(m_file.errorString())
                                       : changedMessage();
                 m_record = nullptr;
                 return false;
@@ -403,11 +432,17 @@ bool DbfTable::value(int index, DbfValue &out) const
     }
     case 'L':
         switch (p[0]) {
-        case 'T': case 't': case 'Y': case 'y':
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
             out.kind = DbfValue::Integer;
             out.integer = 1;
             return true;
-        case 'F': case 'f': case 'N': case 'n':
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
             out.kind = DbfValue::Integer;
             out.integer = 0;
             return true;
@@ -447,10 +482,11 @@ bool DbfTable::value(int index, DbfValue &out) const
         if (!date.isValid() || ms < 0 || ms >= 86400000)
             return true;
         const int seconds = (ms + 500) / 1000;
-        const QString text = date.toString(Qt::ISODate) + QStringLiteral("T%1:%2:%3")
-                                 .arg(std::min(seconds / 3600, 23), 2, 10, QLatin1Char('0'))
-                                 .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
-                                 .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        const QString text = date.toString(Qt::ISODate)
+                             + QStringLiteral("T%1:%2:%3")
+                                   .arg(std::min(seconds / 3600, 23), 2, 10, QLatin1Char('0'))
+                                   .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+                                   .arg(seconds % 60, 2, 10, QLatin1Char('0'));
         out.kind = DbfValue::Text;
         out.text = text.toStdString();
         return true;
@@ -467,7 +503,10 @@ bool DbfTable::value(int index, DbfValue &out) const
         AppendDecodedUtf8(out.text, m_memoBytes.data(), m_memoBytes.size(), m_highHalf);
         return true;
     }
-    case 'G': case 'P': case 'W': case 'Q':
+    case 'G':
+    case 'P':
+    case 'W':
+    case 'Q':
         return true; // pictures, OLE objects and binary data are not read
     default:
         out.kind = DbfValue::Text;
@@ -482,11 +521,16 @@ QVariant DbfTable::variant(int index) const
     if (!value(index, v))
         return QVariant();
     switch (v.kind) {
-    case DbfValue::Null: return QVariant();
-    case DbfValue::Integer: return QVariant(v.integer);
-    case DbfValue::Real: return QVariant(v.real);
-    case DbfValue::Text: return QVariant(QString::fromStdString(v.text));
-    case DbfValue::BadNumber: return QVariant(QByteArray(v.text.data(), qsizetype(v.text.size())));
+    case DbfValue::Null:
+        return QVariant();
+    case DbfValue::Integer:
+        return QVariant(v.integer);
+    case DbfValue::Real:
+        return QVariant(v.real);
+    case DbfValue::Text:
+        return QVariant(QString::fromStdString(v.text));
+    case DbfValue::BadNumber:
+        return QVariant(QByteArray(v.text.data(), qsizetype(v.text.size())));
     }
     return QVariant();
 }

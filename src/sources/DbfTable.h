@@ -21,8 +21,8 @@ struct DbfField
     char type = 'C';
     int length = 0;
     int decimals = 0;
-    int offset = 0;    // from the start of the record (byte 0 is the deletion flag)
-    int nullBit = -1;  // Visual FoxPro: bit in _NullFlags that marks a null value
+    int offset = 0; // from the start of the record (byte 0 is the deletion flag)
+    int nullBit = -1; // Visual FoxPro: bit in _NullFlags that marks a null value
 };
 
 struct DbfValue
@@ -89,11 +89,11 @@ private:
     FileIdentity m_identity; // when opened, before its header was read
 
     std::vector<char> m_buffer;
-    quint32 m_bufferFirst = 0;  // record number (0-based) of the buffer's first record
+    quint32 m_bufferFirst = 0; // record number (0-based) of the buffer's first record
     quint32 m_bufferCount = 0;
-    quint32 m_current = 0;      // 1-based; 0 before the first
+    quint32 m_current = 0; // 1-based; 0 before the first
     const char *m_record = nullptr;
     mutable QString m_error;
-    mutable DbfMemo m_memo;          // open when the table has memo fields
+    mutable DbfMemo m_memo; // open when the table has memo fields
     mutable std::string m_memoBytes; // the last memo read, as stored
 };

@@ -20,9 +20,8 @@ bool checkHeader(const QByteArray &head, const Source &source, QString *error)
     const qint64 size = source.size;
     static const char jetMagic[] = "Standard Jet DB";
     static const char aceMagic[] = "Standard ACE DB";
-    const bool magic = head.size() >= 0x18 && head.at(0) == 0 && head.at(1) == 1 && head.at(2) == 0
-        && head.at(3) == 0
-        && (head.mid(4, 15) == QByteArray(jetMagic) || head.mid(4, 15) == QByteArray(aceMagic));
+    const bool magic = head.size() >= 0x18 && head.at(0) == 0 && head.at(1) == 1 && head.at(2) == 0 && head.at(3) == 0
+                       && (head.mid(4, 15) == QByteArray(jetMagic) || head.mid(4, 15) == QByteArray(aceMagic));
     if (!magic) {
         *error = QStringLiteral("%1 is not an Access database").arg(source.label);
         return false;
@@ -51,10 +50,9 @@ Handle openHandle(const Source &source, QString *error)
             return nullptr;
         }
     }
-    Handle mdb(source.path.isEmpty()
-                   ? mdb_open_buffer(const_cast<char *>(source.image.constData()), size_t(source.image.size()),
-                                     MDB_NOFLAGS)
-                   : mdb_open(source.path.constData(), MDB_NOFLAGS));
+    Handle mdb(source.path.isEmpty() ? mdb_open_buffer(const_cast<char *>(source.image.constData()),
+                                                       size_t(source.image.size()), MDB_NOFLAGS)
+                                     : mdb_open(source.path.constData(), MDB_NOFLAGS));
     if (!mdb)
         *error = QStringLiteral("%1 cannot be opened as an Access database").arg(source.label);
     return mdb;
@@ -147,8 +145,11 @@ bool readCatalogRows(MdbHandle *mdb, qint64 fileSize, QList<CatalogRow> *tables)
     std::vector<bool> wanted(table->num_cols, false);
     for (guint i = 0; i < table->num_cols; ++i) {
         const QByteArray column(static_cast<MdbColumn *>(g_ptr_array_index(table->columns, i))->name);
-        int *slot = column == "Id" ? &id : column == "Name" ? &name : column == "Type" ? &type
-                                                              : column == "Flags" ? &flags : nullptr;
+        int *slot = column == "Id"      ? &id
+                    : column == "Name"  ? &name
+                    : column == "Type"  ? &type
+                    : column == "Flags" ? &flags
+                                        : nullptr;
         if (slot) {
             *slot = int(i);
             wanted[i] = true;
@@ -165,7 +166,8 @@ bool readCatalogRows(MdbHandle *mdb, qint64 fileSize, QList<CatalogRow> *tables)
         const Value &t = values[size_t(type)];
         const Value &f = values[size_t(flags)];
         // Type 1 is a table; flags 0x80000002 mark the system's own.
-        if (t.kind != Value::Integer || t.integer != MDB_TABLE || (f.kind == Value::Integer && (f.integer & 0x80000002)))
+        if (t.kind != Value::Integer || t.integer != MDB_TABLE
+            || (f.kind == Value::Integer && (f.integer & 0x80000002)))
             continue;
         if (values[size_t(id)].kind != Value::Integer || values[size_t(name)].kind != Value::Text)
             continue;
@@ -209,8 +211,8 @@ std::unique_ptr<TableReader> OpenTable(const FileInfo &file, const TableInfo &in
         reader->table = readTableDefinition(&reader->entry, file.source.size);
     }
     if (!reader->table) {
-        *error = QStringLiteral("The table %1 of %2 cannot be read")
-                     .arg(QString::fromUtf8(info.name), file.source.label);
+        *error =
+            QStringLiteral("The table %1 of %2 cannot be read").arg(QString::fromUtf8(info.name), file.source.label);
         return nullptr;
     }
     if (columnsOf(reader->table.get()) != info.columns) {
@@ -296,7 +298,10 @@ bool SourceOfImage(const QByteArray &image, const QString &label, Source *source
 }
 
 RowScanner::RowScanner(MdbTableDef *table, qint64 fileSize, std::vector<bool> wanted)
-    : m_table(table), m_fileSize(fileSize), m_wanted(std::move(wanted)), m_fields(table->num_cols)
+    : m_table(table)
+    , m_fileSize(fileSize)
+    , m_wanted(std::move(wanted))
+    , m_fields(table->num_cols)
 {
 }
 

@@ -35,10 +35,10 @@ using TableDef = std::unique_ptr<MdbTableDef, FreeTableDef>; // free it before i
 // Where a reader gets the file from: a path, or an image held in memory.
 struct Source
 {
-    QString label;      // the file as named in messages
-    QByteArray path;    // encoded file name; empty for an image
-    QByteArray image;   // the whole file; empty for a path
-    qint64 size = 0;    // bytes in the file; bounds every length read from it
+    QString label; // the file as named in messages
+    QByteArray path; // encoded file name; empty for an image
+    QByteArray image; // the whole file; empty for a path
+    qint64 size = 0; // bytes in the file; bounds every length read from it
 };
 
 // The file `path` names, once it was found to be a regular file that starts
@@ -107,7 +107,7 @@ struct TableReader
     Handle mdb;
     MdbCatalogEntry entry = {}; // the table's, as read from the catalog here; `table` points to it
     TableDef table;
-    FileIdentity identity;      // of the file libmdb opened; invalid for an image
+    FileIdentity identity; // of the file libmdb opened; invalid for an image
 };
 
 // Opens the table `info` of `file` for a scan, or fails with the reason

@@ -117,16 +117,26 @@ bool readLongValue(MdbHandle *mdb, int start, int size, qint64 fileSize, QByteAr
 int fixedSize(int type)
 {
     switch (type) {
-    case MDB_BYTE: return 1;
-    case MDB_INT: return 2;
-    case MDB_LONGINT: return 4;
-    case MDB_FLOAT: return 4;
-    case MDB_DOUBLE: return 8;
-    case MDB_DATETIME: return 8;
-    case MDB_MONEY: return 8;
-    case MDB_REPID: return 16;
-    case MDB_NUMERIC: return 17;
-    default: return 0;
+    case MDB_BYTE:
+        return 1;
+    case MDB_INT:
+        return 2;
+    case MDB_LONGINT:
+        return 4;
+    case MDB_FLOAT:
+        return 4;
+    case MDB_DOUBLE:
+        return 8;
+    case MDB_DATETIME:
+        return 8;
+    case MDB_MONEY:
+        return 8;
+    case MDB_REPID:
+        return 16;
+    case MDB_NUMERIC:
+        return 17;
+    default:
+        return 0;
     }
 }
 
@@ -178,16 +188,22 @@ bool DecodeField(MdbHandle *mdb, const MdbColumn *col, const MdbField &field, qi
     if (need && n < need)
         return false;
     switch (col->col_type) {
-    case MDB_BYTE: return integer(p[0]);
-    case MDB_INT: return integer(qFromLittleEndian<qint16>(p));
-    case MDB_LONGINT: return integer(qFromLittleEndian<qint32>(p));
-    case MDB_FLOAT: return real(double(qFromLittleEndian<float>(p)));
-    case MDB_DOUBLE: return real(qFromLittleEndian<double>(p));
+    case MDB_BYTE:
+        return integer(p[0]);
+    case MDB_INT:
+        return integer(qFromLittleEndian<qint16>(p));
+    case MDB_LONGINT:
+        return integer(qFromLittleEndian<qint32>(p));
+    case MDB_FLOAT:
+        return real(double(qFromLittleEndian<float>(p)));
+    case MDB_DOUBLE:
+        return real(qFromLittleEndian<double>(p));
     case MDB_DATETIME: {
         const QString text = JetDateTimeText(qFromLittleEndian<double>(p));
         return text.isEmpty() || bytes(Value::Text, text.toUtf8());
     }
-    case MDB_MONEY: return bytes(Value::Text, JetCurrencyText(qFromLittleEndian<qint64>(p)).toUtf8());
+    case MDB_MONEY:
+        return bytes(Value::Text, JetCurrencyText(qFromLittleEndian<qint64>(p)).toUtf8());
     case MDB_NUMERIC: {
         if (col->col_prec < 1 || col->col_prec > 28 || col->col_scale < 0 || col->col_scale > col->col_prec)
             return false;
@@ -195,9 +211,12 @@ bool DecodeField(MdbHandle *mdb, const MdbColumn *col, const MdbField &field, qi
             mdb_numeric_to_string(mdb, field.start, col->col_scale, col->col_prec), g_free);
         return text && bytes(Value::Text, QByteArray(text.get()));
     }
-    case MDB_REPID: return bytes(Value::Text, guidText(p));
-    case MDB_TEXT: return bytes(Value::Text, decodeText(mdb, p, n));
-    case MDB_BINARY: return bytes(Value::Blob, QByteArray(reinterpret_cast<const char *>(p), n));
+    case MDB_REPID:
+        return bytes(Value::Text, guidText(p));
+    case MDB_TEXT:
+        return bytes(Value::Text, decodeText(mdb, p, n));
+    case MDB_BINARY:
+        return bytes(Value::Blob, QByteArray(reinterpret_cast<const char *>(p), n));
     case MDB_MEMO:
     case MDB_OLE: {
         QByteArray raw;

@@ -52,8 +52,8 @@ bool serverAnswers(const QString &text)
     if (SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
         SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(kLoginTimeoutSeconds)), 0);
         QByteArray bytes = pinned.toUtf8();
-        const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR *>(bytes.data()), SQL_NTS,
-                                              nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+        const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR *>(bytes.data()), SQL_NTS, nullptr,
+                                              0, nullptr, SQL_DRIVER_NOPROMPT);
         if (SQL_SUCCEEDED(rc)) {
             SQLDisconnect(dbc);
         } else {
@@ -61,8 +61,8 @@ bool serverAnswers(const QString &text)
             SQLINTEGER native = 0;
             SQLCHAR message[512];
             SQLSMALLINT length = 0;
-            for (SQLSMALLINT i = 1; SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_DBC, dbc, i, state, &native, message,
-                                                                 sizeof message, &length));
+            for (SQLSMALLINT i = 1;
+                 SQL_SUCCEEDED(SQLGetDiagRec(SQL_HANDLE_DBC, dbc, i, state, &native, message, sizeof message, &length));
                  ++i) {
                 if (qstrcmp(reinterpret_cast<const char *>(state), "HYT00") == 0)
                     answered = false;

@@ -28,8 +28,7 @@ struct Callbacks
 // A read-only module whose tables are `Table`s and cursors `Cursor`s, each
 // starting with SQLite's own struct (SQLite hands that pointer back), made
 // with new and deleted here; a cursor's `eof` says when its scan is over.
-template <class Table, class Cursor>
-sqlite3_module ReadOnlyModule(const Callbacks &callbacks)
+template <class Table, class Cursor> sqlite3_module ReadOnlyModule(const Callbacks &callbacks)
 {
     sqlite3_module m{};
     m.iVersion = 1;
@@ -63,11 +62,21 @@ inline void SetResult(sqlite3_context *ctx, ValueKind kind, sqlite3_int64 intege
                       size_t size)
 {
     switch (kind) {
-    case ValueKind::Null: sqlite3_result_null(ctx); break;
-    case ValueKind::Integer: sqlite3_result_int64(ctx, integer); break;
-    case ValueKind::Real: sqlite3_result_double(ctx, real); break;
-    case ValueKind::Text: sqlite3_result_text(ctx, bytes, int(size), SQLITE_TRANSIENT); break;
-    case ValueKind::Blob: sqlite3_result_blob(ctx, bytes, int(size), SQLITE_TRANSIENT); break;
+    case ValueKind::Null:
+        sqlite3_result_null(ctx);
+        break;
+    case ValueKind::Integer:
+        sqlite3_result_int64(ctx, integer);
+        break;
+    case ValueKind::Real:
+        sqlite3_result_double(ctx, real);
+        break;
+    case ValueKind::Text:
+        sqlite3_result_text(ctx, bytes, int(size), SQLITE_TRANSIENT);
+        break;
+    case ValueKind::Blob:
+        sqlite3_result_blob(ctx, bytes, int(size), SQLITE_TRANSIENT);
+        break;
     }
 }
 

@@ -44,7 +44,11 @@ struct Record
 class RecordCursor
 {
 public:
-    RecordCursor(const QByteArray &stream, qsizetype at) : m_stream(stream), m_at(at) {}
+    RecordCursor(const QByteArray &stream, qsizetype at)
+        : m_stream(stream)
+        , m_at(at)
+    {
+    }
 
     bool next(Record *record)
     {
@@ -87,8 +91,14 @@ private:
 class Reader
 {
 public:
-    explicit Reader(QList<QByteArrayView> parts) : m_parts(std::move(parts)) {}
-    explicit Reader(QByteArrayView data) : m_parts{data} {}
+    explicit Reader(QList<QByteArrayView> parts)
+        : m_parts(std::move(parts))
+    {
+    }
+    explicit Reader(QByteArrayView data)
+        : m_parts{data}
+    {
+    }
 
     bool ok() const { return !m_bad; }
     bool atEnd()
@@ -226,7 +236,8 @@ NumberShown NumberFormatShows(const QString &code)
                 break;
             // [h], [mm], [ss]: elapsed time; anything else in brackets is a colour, condition or locale.
             const QString inner = code.mid(i + 1, end - i - 1).toLower();
-            if (!inner.isEmpty() && QStringLiteral("hms").contains(inner.front()) && inner.count(inner.front()) == inner.size())
+            if (!inner.isEmpty() && QStringLiteral("hms").contains(inner.front())
+                && inner.count(inner.front()) == inner.size())
                 time = true;
             i = end;
         } else if (c == QLatin1Char('y') || c == QLatin1Char('d')) {
@@ -235,7 +246,10 @@ NumberShown NumberFormatShows(const QString &code)
             time = true;
         }
     }
-    return date && time ? NumberShown::DateTime : date ? NumberShown::Date : time ? NumberShown::Time : NumberShown::Number;
+    return date && time ? NumberShown::DateTime
+           : date       ? NumberShown::Date
+           : time       ? NumberShown::Time
+                        : NumberShown::Number;
 }
 
 QString SerialDateText(double serial, NumberShown shown, bool date1904)
@@ -382,7 +396,8 @@ bool BiffWorkbook::open(const QByteArray &stream)
             continue;
         }
         if (!in.ok())
-            return fail(QStringLiteral("record 0x%1 of the workbook is too short").arg(record.type, 4, 16, QLatin1Char('0')));
+            return fail(
+                QStringLiteral("record 0x%1 of the workbook is too short").arg(record.type, 4, 16, QLatin1Char('0')));
     }
     return fail(QStringLiteral("the workbook stream is cut short"));
 }

@@ -15,7 +15,7 @@ enum class NumberShown { Number, Date, Time, DateTime };
 struct SheetCells
 {
     QHash<quint32, QString> text;
-    int rows = 0;    // one past the last row that holds a value
+    int rows = 0; // one past the last row that holds a value
     int columns = 0; // one past the last column that holds a value
     int firstRow = std::numeric_limits<int>::max();
 };

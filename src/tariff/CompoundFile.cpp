@@ -118,7 +118,8 @@ bool CompoundFile::open(const QByteArray &data)
         entry.type = quint8(directory.at(at + 0x42));
         entry.start = u32(directory, at + 0x74);
         // Files with 512-byte sectors keep only the low word of the size.
-        entry.size = m_sectorSize == 512 ? u32(directory, at + 0x78) : qFromLittleEndian<quint64>(directory.constData() + at + 0x78);
+        entry.size = m_sectorSize == 512 ? u32(directory, at + 0x78)
+                                         : qFromLittleEndian<quint64>(directory.constData() + at + 0x78);
         m_entries << entry;
     }
     if (m_entries.isEmpty() || m_entries.first().type != 5)

@@ -83,8 +83,7 @@ bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString 
     return true;
 }
 
-TariffImportResult ImportTariff(const QString &filePath, const QString &sheetName,
-                                const TariffImportProgress &progress)
+TariffImportResult ImportTariff(const QString &filePath, const QString &sheetName, const TariffImportProgress &progress)
 {
     TariffImportResult result;
     QList<TariffRow> rows;
@@ -95,7 +94,8 @@ TariffImportResult ImportTariff(const QString &filePath, const QString &sheetNam
         ok = ReplaceTariffMaster(QSqlDatabase::database(settings().cnProgram, false), rows, &result.error);
     }
     if (!ok) {
-        ShowMessage(result.error + QStringLiteral("\nThe tariff master has not been changed."), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
+        ShowMessage(result.error + QStringLiteral("\nThe tariff master has not been changed."), kAppTitle,
+                    MsgBoxType::Critical, MsgButtons::Ok, true);
         return result;
     }
     result.ok = true;

@@ -32,9 +32,9 @@ bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString 
 // Where the import window shows its counts; every member may be left empty.
 struct TariffImportProgress
 {
-    std::function<void(qint64)> sheetRows;  // records of the sheet
+    std::function<void(qint64)> sheetRows; // records of the sheet
     std::function<void(qint64)> rowsCopied; // rows written to the master
-    std::function<void()> cleared;          // the success message was closed
+    std::function<void()> cleared; // the success message was closed
 };
 
 struct TariffImportResult

@@ -126,8 +126,8 @@ bool WorkbookReader::selectSheet(const QString &listedName)
             index = i;
     }
     if (index < 0) {
-        m_error = QStringLiteral("The workbook %1 has no sheet named %2.")
-                      .arg(QFileInfo(m_path).fileName(), listedName);
+        m_error =
+            QStringLiteral("The workbook %1 has no sheet named %2.").arg(QFileInfo(m_path).fileName(), listedName);
         return false;
     }
     const qsizetype sheets = m_book.sheetNames().size();

@@ -71,4 +71,3 @@ QString ListedSheetName(const QString &sheetName);
 
 // Lists a workbook's tables (see WorkbookReader) without reading its cells.
 bool ListWorkbookSheets(const QString &path, QStringList *names, QString *error);
-

@@ -263,7 +263,7 @@ bool frmSelectFile::askDeviceNotReady()
 {
     return StandardMessage(QStringLiteral("Specified device is not Ready!!"), QStringLiteral("Administrator Area"),
                            StdIcon::Critical, StdButtons::RetryCancel, StdResult::Cancel)
-        == StdResult::Retry;
+           == StdResult::Retry;
 }
 
 void frmSelectFile::returnToProgramDrive()
@@ -318,15 +318,18 @@ void frmSelectFile::LstFile_Click()
 void frmSelectFile::CmdGenerateData_Click()
 {
     if (FilePath.isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the file Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
+        ShowMessage(QStringLiteral("Please select the file Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok,
+                    true);
         return;
     }
     if (SheetName().isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the Excel Sheet Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
+        ShowMessage(QStringLiteral("Please select the Excel Sheet Name"), kAppTitle, MsgBoxType::Critical,
+                    MsgButtons::Ok, true);
         return;
     }
     if (TxtFileName->text().isEmpty()) {
-        ShowMessage(QStringLiteral("Please select the File Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
+        ShowMessage(QStringLiteral("Please select the File Name"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok,
+                    true);
         return;
     }
     TariffImportProgress progress;

@@ -8,36 +8,59 @@
 #include <QMessageBox>
 
 int DesktopUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
-                                 bool defaultNegative)
+                                      bool defaultNegative)
 {
     return ShowQVMsg(text, title, boxType, buttonStyle, defaultNegative);
 }
 
 StdResult DesktopUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon,
-                                           StdButtons buttons, StdResult defaultButton)
+                                                StdButtons buttons, StdResult defaultButton)
 {
     QMessageBox::Icon qicon = QMessageBox::NoIcon;
     switch (icon) {
-    case StdIcon::None: qicon = QMessageBox::NoIcon; break;
-    case StdIcon::Information: qicon = QMessageBox::Information; break;
-    case StdIcon::Question: qicon = QMessageBox::Question; break;
-    case StdIcon::Exclamation: qicon = QMessageBox::Warning; break;
-    case StdIcon::Critical: qicon = QMessageBox::Critical; break;
+    case StdIcon::None:
+        qicon = QMessageBox::NoIcon;
+        break;
+    case StdIcon::Information:
+        qicon = QMessageBox::Information;
+        break;
+    case StdIcon::Question:
+        qicon = QMessageBox::Question;
+        break;
+    case StdIcon::Exclamation:
+        qicon = QMessageBox::Warning;
+        break;
+    case StdIcon::Critical:
+        qicon = QMessageBox::Critical;
+        break;
     }
     QMessageBox::StandardButtons qbuttons = QMessageBox::Ok;
     switch (buttons) {
-    case StdButtons::Ok: qbuttons = QMessageBox::Ok; break;
-    case StdButtons::OkCancel: qbuttons = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case StdButtons::RetryCancel: qbuttons = QMessageBox::Retry | QMessageBox::Cancel; break;
-    case StdButtons::YesNo: qbuttons = QMessageBox::Yes | QMessageBox::No; break;
+    case StdButtons::Ok:
+        qbuttons = QMessageBox::Ok;
+        break;
+    case StdButtons::OkCancel:
+        qbuttons = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+    case StdButtons::RetryCancel:
+        qbuttons = QMessageBox::Retry | QMessageBox::Cancel;
+        break;
+    case StdButtons::YesNo:
+        qbuttons = QMessageBox::Yes | QMessageBox::No;
+        break;
     }
     auto toQt = [](StdResult r) {
         switch (r) {
-        case StdResult::Ok: return QMessageBox::Ok;
-        case StdResult::Cancel: return QMessageBox::Cancel;
-        case StdResult::Retry: return QMessageBox::Retry;
-        case StdResult::Yes: return QMessageBox::Yes;
-        case StdResult::No: return QMessageBox::No;
+        case StdResult::Ok:
+            return QMessageBox::Ok;
+        case StdResult::Cancel:
+            return QMessageBox::Cancel;
+        case StdResult::Retry:
+            return QMessageBox::Retry;
+        case StdResult::Yes:
+            return QMessageBox::Yes;
+        case StdResult::No:
+            return QMessageBox::No;
         }
         return QMessageBox::Ok;
     };
@@ -46,12 +69,17 @@ StdResult DesktopUserInterface::standardMessage(const QString &text, const QStri
     QMessageBox box(qicon, title, shown, qbuttons, QApplication::activeWindow());
     box.setDefaultButton(toQt(defaultButton));
     switch (box.exec()) {
-    case QMessageBox::Cancel: return StdResult::Cancel;
-    case QMessageBox::Retry: return StdResult::Retry;
-    case QMessageBox::Yes: return StdResult::Yes;
-    case QMessageBox::No: return StdResult::No;
-    default: return (buttons == StdButtons::Ok) ? StdResult::Ok
-                                                : (qbuttons.testFlag(QMessageBox::Ok) ? StdResult::Ok : StdResult::Cancel);
+    case QMessageBox::Cancel:
+        return StdResult::Cancel;
+    case QMessageBox::Retry:
+        return StdResult::Retry;
+    case QMessageBox::Yes:
+        return StdResult::Yes;
+    case QMessageBox::No:
+        return StdResult::No;
+    default:
+        return (buttons == StdButtons::Ok) ? StdResult::Ok
+                                           : (qbuttons.testFlag(QMessageBox::Ok) ? StdResult::Ok : StdResult::Cancel);
     }
 }
 

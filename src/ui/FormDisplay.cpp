@@ -157,8 +157,7 @@ void DisplayForm(QWidget *form, int mode, int position, QWidget **client)
         EdgeRect c = clientRectFor(placed, area);
         RectToTwips(c);
         const QSize s = outerSize(placed);
-        if (const auto p = DisplayFormPosition(1, position, c, PixelsToTwipsX(s.width()),
-                                               PixelsToTwipsY(s.height())))
+        if (const auto p = DisplayFormPosition(1, position, c, PixelsToTwipsX(s.width()), PixelsToTwipsY(s.height())))
             moveTwips(placed, *p);
         if (auto *dialog = qobject_cast<QDialog *>(form)) {
             dialog->exec();
@@ -180,8 +179,7 @@ void DisplayForm(QWidget *form, int mode, int position, QWidget **client)
         EdgeRect c = clientRectFor(placed, area);
         RectToTwips(c);
         const QSize s = outerSize(placed);
-        if (const auto p = DisplayFormPosition(0, position, c, PixelsToTwipsX(s.width()),
-                                               PixelsToTwipsY(s.height())))
+        if (const auto p = DisplayFormPosition(0, position, c, PixelsToTwipsX(s.width()), PixelsToTwipsY(s.height())))
             moveTwips(placed, *p);
     }
 }
@@ -245,8 +243,7 @@ void ArrangeForm(QWidget *form)
             const ControlBox box{PixelsToTwipsX(g.x()), PixelsToTwipsY(g.y()), PixelsToTwipsX(g.width()),
                                  PixelsToTwipsY(g.height())};
             const ControlBox moved = ApplyAnchor(anchor, box, r.dw, r.dh);
-            const QRect px = TwipsRect(moved.left, moved.top, std::max(0.0, moved.width),
-                                       std::max(0.0, moved.height));
+            const QRect px = TwipsRect(moved.left, moved.top, std::max(0.0, moved.width), std::max(0.0, moved.height));
             control->setGeometry(px);
         }
         SetWidgetTag(form, WidgetTag(form) + kArrangedMarker);

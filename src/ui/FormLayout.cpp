@@ -23,8 +23,7 @@ void RectToTwips(EdgeRect &rect, double twipsPerPixelX, double twipsPerPixelY)
     rect.bottom = RoundEven(rect.bottom * twipsPerPixelY);
 }
 
-std::optional<TwipPoint> DisplayFormPosition(int mode, int position, const EdgeRect &client, double w,
-                                             double h)
+std::optional<TwipPoint> DisplayFormPosition(int mode, int position, const EdgeRect &client, double w, double h)
 {
     const double centreX = (double(client.left) + client.right) / 2;
     const double centreY = (double(client.top) + client.bottom) / 2;
@@ -115,14 +114,32 @@ ControlBox ApplyAnchor(Anchor anchor, const ControlBox &box, int dw, int dh)
 {
     ControlBox b = box;
     switch (anchor) {
-    case Anchor::None: break;
-    case Anchor::XYRB: b.width += dw; b.height += dh; break;
-    case Anchor::YRB: b.left += dw; b.height += dh; break;
-    case Anchor::YR: b.left += dw; break;
-    case Anchor::XB: b.top += dh; break;
-    case Anchor::RB: b.left += dw; b.top += dh; break;
-    case Anchor::YB: b.height += dh; break;
-    case Anchor::XYR: b.width += dw; break;
+    case Anchor::None:
+        break;
+    case Anchor::XYRB:
+        b.width += dw;
+        b.height += dh;
+        break;
+    case Anchor::YRB:
+        b.left += dw;
+        b.height += dh;
+        break;
+    case Anchor::YR:
+        b.left += dw;
+        break;
+    case Anchor::XB:
+        b.top += dh;
+        break;
+    case Anchor::RB:
+        b.left += dw;
+        b.top += dh;
+        break;
+    case Anchor::YB:
+        b.height += dh;
+        break;
+    case Anchor::XYR:
+        b.width += dw;
+        break;
     }
     return b;
 }

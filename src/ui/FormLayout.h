@@ -36,8 +36,7 @@ struct TwipPoint
 // puts it at the right edge. Mode 0 (modeless): position 4 centres it 340
 // higher; position 7 puts it 75 inside the right edge. Any other mode or
 // position: no placement.
-std::optional<TwipPoint> DisplayFormPosition(int mode, int position, const EdgeRect &client, double w,
-                                             double h);
+std::optional<TwipPoint> DisplayFormPosition(int mode, int position, const EdgeRect &client, double w, double h);
 
 // The design client area working windows were drawn for.
 inline constexpr int kDesignClientWidthPx = 800;
@@ -49,14 +48,14 @@ inline constexpr int kBorderAllowanceY = 60;
 
 struct ArrangeInput
 {
-    int clientWidthPx = kDesignClientWidthPx;   // scale factors come from the pixel size
+    int clientWidthPx = kDesignClientWidthPx; // scale factors come from the pixel size
     int clientHeightPx = kDesignClientHeightPx;
-    EdgeRect client;          // the same client area in twips
-    double width = 0;         // the window's current size
+    EdgeRect client; // the same client area in twips
+    double width = 0; // the window's current size
     double height = 0;
-    double fontSize = 0;      // points
-    bool sizable = true;      // fixed-size windows are scaled from their design size
-    bool child = true;        // a child of the main window (client coordinates) or top-level (screen)
+    double fontSize = 0; // points
+    bool sizable = true; // fixed-size windows are scaled from their design size
+    bool child = true; // a child of the main window (client coordinates) or top-level (screen)
 };
 
 struct ArrangeResult

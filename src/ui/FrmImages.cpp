@@ -19,8 +19,8 @@ static void initPictureResources()
 
 namespace {
 const QStringList kNames = {
-    QStringLiteral("ImgInfo"),  QStringLiteral("ImgQuestion"), QStringLiteral("ImgCritical"),
-    QStringLiteral("ImgExit"),  QStringLiteral("ImgClose"),    QStringLiteral("ImgOk"),
+    QStringLiteral("ImgInfo"),   QStringLiteral("ImgQuestion"), QStringLiteral("ImgCritical"),
+    QStringLiteral("ImgExit"),   QStringLiteral("ImgClose"),    QStringLiteral("ImgOk"),
     QStringLiteral("ImgCancel"), QStringLiteral("ImgXML"),      QStringLiteral("ImgWorkbook"),
 };
 

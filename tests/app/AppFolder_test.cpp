@@ -121,7 +121,8 @@ private slots:
     void commandLineNeverAsks()
     {
         QCOMPARE(CliAppFolderProblem(),
-                 QStringLiteral("No application folder: give one with --app-dir DIR or the environment variable QUORVANT_HOME"));
+                 QStringLiteral(
+                     "No application folder: give one with --app-dir DIR or the environment variable QUORVANT_HOME"));
         QCOMPARE(rec.folderQuestions.size(), 0);
         QVERIFY(RememberAppFolder(folder("remembered")));
         QCOMPARE(CliAppFolderProblem(), QString());

@@ -73,7 +73,8 @@ private slots:
         QVERIFY2(why.description.contains(QStringLiteral("DbData.mdb was not found")), qPrintable(why.description));
         QVERIFY(settings().strCompCode.isEmpty());
 
-        QVERIFY2(SelectCompany(QStringLiteral("7"), QStringLiteral("SEVEN"), period, &why), qPrintable(why.description));
+        QVERIFY2(SelectCompany(QStringLiteral("7"), QStringLiteral("SEVEN"), period, &why),
+                 qPrintable(why.description));
         QCOMPARE(settings().strCompCode, QStringLiteral("7"));
         QSqlQuery q(connection(settings().cnCompany));
         QVERIFY2(q.exec(QStringLiteral("select ShortTextCol from DateTest where IDCol = 1")),

@@ -88,7 +88,7 @@ private slots:
             const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
             if (!ok || dir.isEmpty()) {
                 const QString why = QStringLiteral("the PostgreSQL test server could not be started: ")
-                    + QString::fromLocal8Bit(p.readAllStandardError()).trimmed() + p.errorString();
+                                    + QString::fromLocal8Bit(p.readAllStandardError()).trimmed() + p.errorString();
                 if (qEnvironmentVariable("CI") == QLatin1String("true"))
                     QFAIL(qPrintable(why));
                 QSKIP(qPrintable(why));
@@ -141,11 +141,15 @@ private slots:
         QTest::addColumn<QString>("catalog");
         QTest::addColumn<bool>("dataSource");
         QTest::addColumn<QString>("text");
-        QTest::newRow("FreeTDS") << "ACCTS01" << "nKolvSet" << false
+        QTest::newRow("FreeTDS") << "ACCTS01"
+                                 << "nKolvSet" << false
                                  << "Driver=FreeTDS;Server=ACCTS01;Database=nKolvSet;UID=sa;PWD=;TDS_Version=auto";
-        QTest::newRow("FreeTDS instance") << "ACCTS01\\SQLEXPRESS" << "DB12" << false
-                                          << "Driver=FreeTDS;Server=ACCTS01\\SQLEXPRESS;Database=DB12;UID=sa;PWD=;TDS_Version=auto";
-        QTest::newRow("data source") << "ACCTS01" << "DB7" << true << "DSN=ACCTS01;Database=DB7;UID=sa;PWD=";
+        QTest::newRow("FreeTDS instance")
+            << "ACCTS01\\SQLEXPRESS"
+            << "DB12" << false
+            << "Driver=FreeTDS;Server=ACCTS01\\SQLEXPRESS;Database=DB12;UID=sa;PWD=;TDS_Version=auto";
+        QTest::newRow("data source") << "ACCTS01"
+                                     << "DB7" << true << "DSN=ACCTS01;Database=DB7;UID=sa;PWD=";
     }
 
     void connectionTexts()
@@ -235,8 +239,9 @@ private slots:
         timer.start();
         QVERIFY(!OpenSqlServerConnection(QStringLiteral("silent"), server, QStringLiteral("nKolvSet"), &error));
         const qint64 elapsed = timer.elapsed();
-        QVERIFY2(error.startsWith(QStringLiteral("Cannot connect to the database nKolvSet on the server %1:").arg(server)),
-                 qPrintable(error));
+        QVERIFY2(
+            error.startsWith(QStringLiteral("Cannot connect to the database nKolvSet on the server %1:").arg(server)),
+            qPrintable(error));
         QVERIFY2(error.contains(why), qPrintable(error));
         QVERIFY2(elapsed < 15000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
         QVERIFY(!QSqlDatabase::contains(QStringLiteral("silent")));

@@ -27,8 +27,16 @@ class ErrorLogTest : public QObject
     }
 
 private slots:
-    void init() { installUserInterface(&rec); rec.clear(); }
-    void cleanup() { installUserInterface(nullptr); FixedClock::reset(); }
+    void init()
+    {
+        installUserInterface(&rec);
+        rec.clear();
+    }
+    void cleanup()
+    {
+        installUserInterface(nullptr);
+        FixedClock::reset();
+    }
 
     // Number 0 is no error: nothing logged, nothing shown.
     void linesAppendInOrderWithTheirFields()
@@ -57,7 +65,8 @@ private slots:
         QVERIFY(m.standard);
         QCOMPARE(m.title, QStringLiteral("Quorvant"));
         QCOMPARE(m.icon, StdIcon::Exclamation);
-        QCOMPARE(m.text, QStringLiteral("\r\n3024\r\nCould not find file")); // the empty source makes an empty first line
+        QCOMPARE(m.text,
+                 QStringLiteral("\r\n3024\r\nCould not find file")); // the empty source makes an empty first line
         QCOMPARE(rec.cursorRestores, 1);
     }
 

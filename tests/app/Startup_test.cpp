@@ -31,19 +31,32 @@ private slots:
 
         const int fox = int(DataMode::FoxPro), jet = int(DataMode::Jet), sql = int(DataMode::SqlServer);
         QTest::newRow("KOLV.Bat wins over everything")
-            << "KOLV.Bat" << QByteArray("D:\\Accounts [SRV01]\r\n") << true << fox << "" << "" << true;
-        QTest::newRow("Jet, one line") << "" << QByteArray("D:\\Accounts\r\n") << true << jet << "D:\\Accounts" << "" << true;
+            << "KOLV.Bat" << QByteArray("D:\\Accounts [SRV01]\r\n") << true << fox << ""
+            << "" << true;
+        QTest::newRow("Jet, one line") << "" << QByteArray("D:\\Accounts\r\n") << true << jet << "D:\\Accounts"
+                                       << "" << true;
         QTest::newRow("Jet, several lines: only the first")
-            << "" << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << jet << "D:\\Accounts" << "" << true;
-        QTest::newRow("Jet, separator kept") << "" << QByteArray("D:\\Accounts\\\n") << true << jet << "D:\\Accounts\\" << "" << true;
-        QTest::newRow("Jet, blanks kept") << "" << QByteArray("  D:\\Accounts  ") << true << jet << "  D:\\Accounts  " << "" << true;
-        QTest::newRow("Jet without NaturePath.inf") << "" << QByteArray() << true << jet << "" << "" << true;
-        QTest::newRow("server in brackets") << "" << QByteArray("D:\\Accounts [SRV01]") << false << sql << "D:\\Accounts [SRV01]" << "SRV01" << true;
-        QTest::newRow("server, no opening bracket") << "" << QByteArray("SRV01]") << false << sql << "SRV01]" << "SRV01" << true;
-        QTest::newRow("server, no closing bracket stops") << "" << QByteArray("[SRV01") << false << sql << "[SRV01" << "" << false;
-        QTest::newRow("server, brackets reversed stops") << "" << QByteArray("]SRV01[") << false << sql << "]SRV01[" << "" << false;
-        QTest::newRow("marker in any letter case") << "kolv.bat" << QByteArray() << false << fox << "" << "" << true;
-        QTest::newRow("no file at all stops") << "" << QByteArray() << false << sql << "" << "" << false;
+            << "" << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << jet << "D:\\Accounts"
+            << "" << true;
+        QTest::newRow("Jet, separator kept") << "" << QByteArray("D:\\Accounts\\\n") << true << jet << "D:\\Accounts\\"
+                                             << "" << true;
+        QTest::newRow("Jet, blanks kept") << "" << QByteArray("  D:\\Accounts  ") << true << jet << "  D:\\Accounts  "
+                                          << "" << true;
+        QTest::newRow("Jet without NaturePath.inf") << "" << QByteArray() << true << jet << ""
+                                                    << "" << true;
+        QTest::newRow("server in brackets")
+            << "" << QByteArray("D:\\Accounts [SRV01]") << false << sql << "D:\\Accounts [SRV01]"
+            << "SRV01" << true;
+        QTest::newRow("server, no opening bracket") << "" << QByteArray("SRV01]") << false << sql << "SRV01]"
+                                                    << "SRV01" << true;
+        QTest::newRow("server, no closing bracket stops") << "" << QByteArray("[SRV01") << false << sql << "[SRV01"
+                                                          << "" << false;
+        QTest::newRow("server, brackets reversed stops") << "" << QByteArray("]SRV01[") << false << sql << "]SRV01["
+                                                         << "" << false;
+        QTest::newRow("marker in any letter case") << "kolv.bat" << QByteArray() << false << fox << ""
+                                                   << "" << true;
+        QTest::newRow("no file at all stops") << "" << QByteArray() << false << sql << ""
+                                              << "" << false;
     }
 
     void dataModeDecision()
@@ -140,8 +153,9 @@ private slots:
             QVERIFY(!goOn); // Cancel ends the program
             QCOMPARE(rec.messages.size(), 1);
             QCOMPARE(rec.messages[0].title, QStringLiteral("Pondrel"));
-            QCOMPARE(rec.messages[0].text,
-                     QStringLiteral("Invalid Regional Setting for Date.\r\nDo you want to change date to dd/MM/yyyy ?"));
+            QCOMPARE(
+                rec.messages[0].text,
+                QStringLiteral("Invalid Regional Setting for Date.\r\nDo you want to change date to dd/MM/yyyy ?"));
             rec.standardAnswers << StdResult::Ok;
             QVERIFY(RunRegionalDateCheck());
         }

@@ -25,7 +25,8 @@ private slots:
         QTest::newRow("double sum noise is the driver's") << QVariant(0.1 + 0.2) << "0.30000000000000004";
         QTest::newRow("large double, no exponent loss") << QVariant(74081110.0) << "74081110";
         QTest::newRow("date") << QVariant(QDate(2014, 7, 11)) << "11/07/2014";
-        QTest::newRow("midnight datetime is a date") << QVariant(QDateTime(QDate(2014, 7, 11), QTime(0, 0))) << "11/07/2014";
+        QTest::newRow("midnight datetime is a date")
+            << QVariant(QDateTime(QDate(2014, 7, 11), QTime(0, 0))) << "11/07/2014";
         QTest::newRow("boolean") << QVariant(true) << "True";
     }
 

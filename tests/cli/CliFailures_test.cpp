@@ -27,39 +27,51 @@ private slots:
     void failures_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("setup"); // "full stdout", "read-only ACES" or "Data", "full Data", "bad codes", "fifo"
+        QTest::addColumn<QString>(
+            "setup"); // "full stdout", "read-only ACES" or "Data", "full Data", "bad codes", "fifo"
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("errEnd");
-        const QStringList exportArgs{"export", "--company", "001", "--period", "14041503", "--registration", "AAACB1234CXM001"};
+        const QStringList exportArgs{"export",         "--company",      "001", "--period", "14041503",
+                                     "--registration", "AAACB1234CXM001"};
         const QStringList import{"import-tariff", "--workbook", fixturePath("tariff/tariff.xls"), "--sheet", "Sheet1$"};
         for (const QStringList &command : {import, exportArgs, QStringList{"companies"}}) {
             QTest::addRow("%s, missing folder", qPrintable(command[0]))
-                << QStringList{"--app-dir", "APP/nope"} + command << "" << 2 << "The application folder APP/nope does not exist\n";
+                << QStringList{"--app-dir", "APP/nope"} + command << "" << 2
+                << "The application folder APP/nope does not exist\n";
             QTest::addRow("%s, a file", qPrintable(command[0]))
-                << QStringList{"--app-dir", "APP/KOLV.Bat"} + command << "" << 2 << "The application folder APP/KOLV.Bat is not a folder\n";
-            QTest::addRow("%s, empty", qPrintable(command[0])) << QStringList{"--app-dir", ""} + command << "" << 2 << "--app-dir needs a folder\n";
+                << QStringList{"--app-dir", "APP/KOLV.Bat"} + command << "" << 2
+                << "The application folder APP/KOLV.Bat is not a folder\n";
+            QTest::addRow("%s, empty", qPrintable(command[0]))
+                << QStringList{"--app-dir", ""} + command << "" << 2 << "--app-dir needs a folder\n";
         }
         const QString full = QStringLiteral("Could not write to standard output: No space left on device\n");
-        QTest::newRow("export, full stdout") << QStringList{"--app-dir", "APP"} + exportArgs << "full stdout" << 1 << full;
-        QTest::newRow("companies, full stdout") << QStringList{"--app-dir", "APP", "companies"} << "full stdout" << 1 << full;
-        QTest::newRow("sheets, full stdout") << QStringList{"import-tariff", "--workbook", fixturePath("tariff/tariff.xls"), "--list-sheets"}
-                                             << "full stdout" << 1 << full;
-        QTest::newRow("validate, full stdout") << QStringList{"validate", fixturePath("returns/worked-example.xml"), "--schema", QV_SOURCE_DIR "/data/ACES_DLR.xsd"}
+        QTest::newRow("export, full stdout")
+            << QStringList{"--app-dir", "APP"} + exportArgs << "full stdout" << 1 << full;
+        QTest::newRow("companies, full stdout")
+            << QStringList{"--app-dir", "APP", "companies"} << "full stdout" << 1 << full;
+        QTest::newRow("sheets, full stdout")
+            << QStringList{"import-tariff", "--workbook", fixturePath("tariff/tariff.xls"), "--list-sheets"}
+            << "full stdout" << 1 << full;
+        QTest::newRow("validate, full stdout") << QStringList{"validate", fixturePath("returns/worked-example.xml"),
+                                                              "--schema", QV_SOURCE_DIR "/data/ACES_DLR.xsd"}
                                                << "full stdout" << 1 << full;
-        QTest::newRow("read-only returns folder") << QStringList{"--app-dir", "APP"} + exportArgs << "read-only ACES" << 1
-                                                  << "The folder APP/ACES/001 cannot be created: Read-only file system\n";
-        const QString notSaved = QStringLiteral("The tariff master could not be saved: APP/Data/db.sqlite cannot be written: %1\n"
-                                                "The tariff master has not been changed.\n");
+        QTest::newRow("read-only returns folder")
+            << QStringList{"--app-dir", "APP"} + exportArgs << "read-only ACES" << 1
+            << "The folder APP/ACES/001 cannot be created: Read-only file system\n";
+        const QString notSaved =
+            QStringLiteral("The tariff master could not be saved: APP/Data/db.sqlite cannot be written: %1\n"
+                           "The tariff master has not been changed.\n");
         QTest::newRow("read-only database") << QStringList{"--app-dir", "APP"} + import << "read-only Data" << 1
                                             << notSaved.arg("Read-only file system");
         QTest::newRow("full database") << QStringList{"--app-dir", "APP"} + import << "full Data" << 1
                                        << notSaved.arg("No space left on device");
-        QTest::newRow("FIFO for a workbook") << QStringList{"import-tariff", "--workbook", "APP/W.xls", "--list-sheets"} << "fifo"
-                                             << 1 << "APP/W.xls is not a regular file\n";
+        QTest::newRow("FIFO for a workbook") << QStringList{"import-tariff", "--workbook", "APP/W.xls", "--list-sheets"}
+                                             << "fifo" << 1 << "APP/W.xls is not a regular file\n";
         QStringList evil = exportArgs;
         evil[2] = "../../evil";
-        QTest::newRow("company code leaving the folder") << QStringList{"--app-dir", "APP"} + evil << "bad codes" << 1
-                                                         << "The company code ../../evil cannot name a folder: it holds the character /.\n";
+        QTest::newRow("company code leaving the folder")
+            << QStringList{"--app-dir", "APP"} + evil << "bad codes" << 1
+            << "The company code ../../evil cannot name a folder: it holds the character /.\n";
     }
 
     void failures()
@@ -78,7 +90,9 @@ private slots:
         QByteArray master;
         if (setup.endsWith("Data"))
             QVERIFY(QFile::rename(database, saved));
-        if (mount && (!QDir().mkpath(mounted) || !run(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mounted})))
+        if (mount
+            && (!QDir().mkpath(mounted)
+                || !run(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mounted})))
             QSKIP("mounting a tmpfs is not permitted here");
         const auto unmount = qScopeGuard([&] {
             if (mount)
@@ -92,8 +106,7 @@ private slots:
         if (setup == "full Data") {
             QFile filler(mounted + QStringLiteral("/filler"));
             QVERIFY(filler.open(QIODevice::WriteOnly));
-            while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
-            }
+            while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {}
         }
         if (setup.startsWith("read-only"))
             QVERIFY(run(QStringLiteral("mount"), {"-o", "remount,ro", mounted}));

@@ -64,14 +64,18 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out"); // how standard output starts
         QTest::addColumn<QString>("err"); // how standard error starts
-        QTest::newRow("help") << kCli << QStringList{"--help"} << 0 << "usage: quorvant-cli [--app-dir DIR] COMMAND" << "";
-        QTest::newRow("version") << kCli << QStringList{"--version"} << 0 << "quorvant-cli 1.0\n" << "";
+        QTest::newRow("help") << kCli << QStringList{"--help"} << 0 << "usage: quorvant-cli [--app-dir DIR] COMMAND"
+                              << "";
+        QTest::newRow("version") << kCli << QStringList{"--version"} << 0 << "quorvant-cli 1.0\n"
+                                 << "";
         QTest::newRow("a command's help") << kCli << QStringList{"export", "--help"} << 0
-                                          << "usage: quorvant-cli [--app-dir DIR] export --company CODE" << "";
+                                          << "usage: quorvant-cli [--app-dir DIR] export --company CODE"
+                                          << "";
         QTest::newRow("unknown option") << kCli << QStringList{"--colour"} << 2 << ""
                                         << "Unknown option 'colour'.\nusage: quorvant-cli";
-        QTest::newRow("a command's unknown option") << kCli << QStringList{"--app-dir", "@", "check", "--colour"} << 2 << ""
-                                                    << "Unknown option 'colour'.\nusage: quorvant-cli check --company";
+        QTest::newRow("a command's unknown option")
+            << kCli << QStringList{"--app-dir", "@", "check", "--colour"} << 2 << ""
+            << "Unknown option 'colour'.\nusage: quorvant-cli check --company";
         QTest::newRow("missing value") << kCli << QStringList{"--app-dir", "@", "check", "--company"} << 2 << ""
                                        << "Missing value after '--company'.\nusage: quorvant-cli check";
         QTest::newRow("--app-dir only before the command")
@@ -80,8 +84,10 @@ private slots:
         QTest::newRow("no folder at all") << kCli << QStringList{"companies"} << 2 << ""
                                           << "No application folder: give one with --app-dir DIR or the environment "
                                              "variable QUORVANT_HOME\n";
-        QTest::newRow("desktop help") << kDesktop << QStringList{"--help"} << 0 << "usage: quorvant [--app-dir DIR]" << "";
-        QTest::newRow("desktop version") << kDesktop << QStringList{"--version"} << 0 << "quorvant 1.0\n" << "";
+        QTest::newRow("desktop help") << kDesktop << QStringList{"--help"} << 0 << "usage: quorvant [--app-dir DIR]"
+                                      << "";
+        QTest::newRow("desktop version") << kDesktop << QStringList{"--version"} << 0 << "quorvant 1.0\n"
+                                         << "";
         QTest::newRow("desktop unknown option") << kDesktop << QStringList{"--colour"} << 2 << ""
                                                 << "Unknown option 'colour'.\nusage: quorvant";
     }

@@ -48,8 +48,8 @@ QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-const QStringList kExport{"export", "--company", "1", "--period", "14041503", "--registration", "AAACB1234CXM001",
-                          "--year", "2014", "--quarter", "Apr-Jun"};
+const QStringList kExport{"export",          "--company", "1",    "--period",  "14041503", "--registration",
+                          "AAACB1234CXM001", "--year",    "2014", "--quarter", "Apr-Jun"};
 
 // The file name changes once a minute: two exports meant to share one must
 // not straddle a minute's turn.
@@ -83,9 +83,9 @@ class ReturnFileSafetyTest : public QObject
 
     QTemporaryDir scratch;
     QString app;
-    QString first;       // the valid return of the first export
+    QString first; // the valid return of the first export
     QByteArray firstText;
-    QByteArray master;   // the generated tariff master, put back before each case
+    QByteArray master; // the generated tariff master, put back before each case
 
     QString folder() const { return app + QStringLiteral("/ACES/001"); }
 
@@ -113,9 +113,9 @@ private slots:
     void initTestCase()
     {
         app = scratch.path() + QStringLiteral("/app");
-        const int made = QProcess::execute(QStringLiteral("python3"),
-                                           {QStringLiteral(QV_SOURCE_DIR "/bench/make_quarter.py"), "--rows", "30000",
-                                            "--out", app, "--schema", schema()});
+        const int made =
+            QProcess::execute(QStringLiteral("python3"), {QStringLiteral(QV_SOURCE_DIR "/bench/make_quarter.py"),
+                                                          "--rows", "30000", "--out", app, "--schema", schema()});
         QCOMPARE(made, 0);
         master = readAll(app + QStringLiteral("/Data/db.sqlite"));
         QVERIFY(!master.isEmpty());
@@ -169,8 +169,9 @@ private slots:
         QCOMPARE(r.out, QString());
         QVERIFY2(r.err.contains(QStringLiteral("Chapter No. does not exits in Master ")), qPrintable(r.err));
         QVERIFY2(r.err.contains(QStringLiteral("Load XML failed: ")), qPrintable(r.err));
-        QVERIFY2(r.err.contains(QStringLiteral("What was written is kept as %1.rejected; it is not a return.").arg(first)),
-                 qPrintable(r.err));
+        QVERIFY2(
+            r.err.contains(QStringLiteral("What was written is kept as %1.rejected; it is not a return.").arg(first)),
+            qPrintable(r.err));
         QCOMPARE(readAll(first), firstText);
         QCOMPARE(filesBesideTheReturn(), QStringList{QFileInfo(first).fileName() + QStringLiteral(".rejected")});
     }
@@ -195,10 +196,7 @@ private slots:
         QCOMPARE(beside, QStringList());
     }
 
-    void cleanup()
-    {
-        unmount(folder());
-    }
+    void cleanup() { unmount(folder()); }
 };
 
 QV_REGISTER_TEST(ReturnFileSafetyTest)
@@ -234,18 +232,20 @@ private slots:
         const Run r = cli(home->app(), {QStringLiteral("companies")});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out,
-                 QStringLiteral("001\tA & B TRADERS\n\t13041403\t01/04/2013\t31/03/2014\n\t14041503\t01/04/2014\t31/03/2015\n"
-                                "002\tSHREE GANESH METAL CORPORATION\n\t13041403\t01/04/2013\t31/03/2014\n"
-                                "\t14041503\t01/04/2014\t31/03/2015\n"));
+                 QStringLiteral(
+                     "001\tA & B TRADERS\n\t13041403\t01/04/2013\t31/03/2014\n\t14041503\t01/04/2014\t31/03/2015\n"
+                     "002\tSHREE GANESH METAL CORPORATION\n\t13041403\t01/04/2013\t31/03/2014\n"
+                     "\t14041503\t01/04/2014\t31/03/2015\n"));
     }
 
     void exportWritesOneValidReturn()
     {
-        const Run r = cli(home->app(), {QStringLiteral("export"), QStringLiteral("--company"), QStringLiteral("001"),
-                                  QStringLiteral("--period"), QStringLiteral("14041503"), QStringLiteral("--registration"),
-                                  QStringLiteral("AAACB1234CXM001"), QStringLiteral("--year"), QStringLiteral("2014"),
-                                  QStringLiteral("--quarter"), QStringLiteral("Jul-Sep"), QStringLiteral("--remarks"),
-                                  QStringLiteral("R&D <quarter>")});
+        const Run r =
+            cli(home->app(), {QStringLiteral("export"), QStringLiteral("--company"), QStringLiteral("001"),
+                              QStringLiteral("--period"), QStringLiteral("14041503"), QStringLiteral("--registration"),
+                              QStringLiteral("AAACB1234CXM001"), QStringLiteral("--year"), QStringLiteral("2014"),
+                              QStringLiteral("--quarter"), QStringLiteral("Jul-Sep"), QStringLiteral("--remarks"),
+                              QStringLiteral("R&D <quarter>")});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QVERIFY(r.err.contains(QStringLiteral("File Export to XML and validated successfully")));
         const QString path = r.out.trimmed();
@@ -273,8 +273,8 @@ private slots:
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
         const QStringList demo{"check", "--company", "001", "--period", "14041503"};
-        QTest::newRow("clean demo quarter") << demo << false << 0 << QString()
-                                            << "No problems in 22 invoice lines and 12 supplier documents.\n";
+        QTest::newRow("clean demo quarter")
+            << demo << false << 0 << QString() << "No problems in 22 invoice lines and 12 supplier documents.\n";
         QTest::newRow("tariff gone from the master")
             << demo << true << 1
             << "STEMP4\t1\tINV/1\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n"
@@ -312,7 +312,7 @@ private slots:
                                QStringLiteral("--period"), QStringLiteral("14041503")};
         QTest::newRow("bad registration") << base + QStringList{"--registration", "AAACB1234CXA001"} << 1
                                           << "Invalid Registration Number= AAACB1234CXA001\nSupplier Name : ";
-        QTest::newRow("unknown company") << QStringList{"export", "--company", "9", "--period", "14041503",
+        QTest::newRow("unknown company") << QStringList{"export",         "--company",      "9", "--period", "14041503",
                                                         "--registration", "AAACB1234CXM001"}
                                          << 1 << "No company with the code 9";
         QTest::newRow("registration missing") << base << 2 << "--registration is required";
@@ -375,13 +375,15 @@ private slots:
         QVERIFY(table.write(home->app() + QStringLiteral("/stemp4.DBF")));
         const Run check = cli(home->app(), {"check", "--company", "1", "--period", "14041503"});
         QCOMPARE(check.exitCode, 1);
-        QCOMPARE(check.out, QStringLiteral("STEMP4\t1\tINV/1\tCol07\t**********\tNot a number: the numeric field is damaged\n"
-                                           "STEMP4\t2\tINV/2\tCol08\t0x1A\tNot a number: the numeric field is damaged\n"));
+        QCOMPARE(check.out,
+                 QStringLiteral("STEMP4\t1\tINV/1\tCol07\t**********\tNot a number: the numeric field is damaged\n"
+                                "STEMP4\t2\tINV/2\tCol08\t0x1A\tNot a number: the numeric field is damaged\n"));
         const Run exported = cli(home->app(), kExport);
         QCOMPARE(exported.exitCode, 1);
-        QVERIFY2(exported.err.startsWith(QStringLiteral(
-                     "Not a number (**********) in table STEMP4, SL-NO 1, column Col07: the numeric field is damaged\n")),
-                 qPrintable(exported.err));
+        QVERIFY2(
+            exported.err.startsWith(QStringLiteral(
+                "Not a number (**********) in table STEMP4, SL-NO 1, column Col07: the numeric field is damaged\n")),
+            qPrintable(exported.err));
         QVERIFY(returnsWritten().first().endsWith(QLatin1String(".rejected")));
     }
 
@@ -399,7 +401,8 @@ private slots:
         QCOMPARE(returnsWritten().size(), 1); // kept as .rejected
         QVERIFY(returnsWritten().first().endsWith(QLatin1String(".xml.rejected")));
 
-        const Run validated = cli(home->app(), {QStringLiteral("validate"), fifo, QStringLiteral("--schema"), schema()});
+        const Run validated =
+            cli(home->app(), {QStringLiteral("validate"), fifo, QStringLiteral("--schema"), schema()});
         QCOMPARE(validated.exitCode, 1);
         QVERIFY2(validated.err.startsWith(QStringLiteral("Load XML failed: %1 is not a regular file").arg(fifo)),
                  qPrintable(validated.err));

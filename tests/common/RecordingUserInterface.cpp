@@ -1,7 +1,7 @@
 #include "RecordingUserInterface.h"
 
-int RecordingUserInterface::showMessage(const QString &text, const QString &title, int boxType,
-                                        int buttonStyle, bool defaultNegative)
+int RecordingUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                                        bool defaultNegative)
 {
     Entry e;
     e.text = text;

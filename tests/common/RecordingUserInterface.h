@@ -35,7 +35,7 @@ public:
     QStringList texts() const;
 
     QList<Entry> messages;
-    QList<int> answers;              // next answers for showMessage; default 0
+    QList<int> answers; // next answers for showMessage; default 0
     QList<StdResult> standardAnswers; // next answers for standardMessage; default: the default button
     bool pleaseWaitVisible = false;
     int pleaseWaitShows = 0;
@@ -43,5 +43,5 @@ public:
     int eventsProcessed = 0;
     int cursorRestores = 0;
     QStringList folderQuestions; // the questions of chooseFolder, in order
-    QStringList folderAnswers;   // next answers for chooseFolder; default: cancelled
+    QStringList folderAnswers; // next answers for chooseFolder; default: cancelled
 };

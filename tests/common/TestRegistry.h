@@ -12,5 +12,5 @@ int add(const char *name, Factory factory);
 int runAll(int argc, char **argv);
 } // namespace TestRegistry
 
-#define QV_REGISTER_TEST(Class) \
+#define QV_REGISTER_TEST(Class)                                                                                        \
     static const int qv_registered_##Class = TestRegistry::add(#Class, [] { return new Class; });

@@ -10,13 +10,13 @@
 #include <functional>
 #include <memory>
 
-#define SHOW_ACTIVE(window)                                                                                      \
-    (window)->show();                                                                                            \
-    QApplication::setActiveWindow(window);                                                                       \
+#define SHOW_ACTIVE(window)                                                                                            \
+    (window)->show();                                                                                                  \
+    QApplication::setActiveWindow(window);                                                                             \
     QVERIFY(QTest::qWaitForWindowActive(window))
 
-#define FOCUS(widget)                                                                                            \
-    (widget)->setFocus(Qt::TabFocusReason);                                                                      \
+#define FOCUS(widget)                                                                                                  \
+    (widget)->setFocus(Qt::TabFocusReason);                                                                            \
     QTRY_VERIFY((widget)->hasFocus())
 
 inline QString focusName()

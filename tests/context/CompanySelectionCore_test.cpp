@@ -103,9 +103,12 @@ private slots:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("path") << "../../evil" << "The company code ../../evil cannot name a folder: it holds the character /.";
-        QTest::newRow("parent") << ".." << "The company code .. cannot name a folder: it holds \"..\".";
-        QTest::newRow("Windows character") << "A|B" << "The company code A|B cannot name a folder: it holds the character |.";
+        QTest::newRow("path") << "../../evil"
+                              << "The company code ../../evil cannot name a folder: it holds the character /.";
+        QTest::newRow("parent") << ".."
+                                << "The company code .. cannot name a folder: it holds \"..\".";
+        QTest::newRow("Windows character") << "A|B"
+                                           << "The company code A|B cannot name a folder: it holds the character |.";
     }
 
     void codesThatCannotNameAFolder()
@@ -114,7 +117,8 @@ private slots:
         QFETCH(QString, reason);
         TestHome home;
         QVERIFY(copyDemoInto(home) && QFile::remove(home.app() + QStringLiteral("/Kolvcomp.dbf")));
-        QVERIFY(QFile::copy(fixturePath(QStringLiteral("context/bad-codes/Kolvcomp.dbf")), home.app() + "/Kolvcomp.dbf"));
+        QVERIFY(
+            QFile::copy(fixturePath(QStringLiteral("context/bad-codes/Kolvcomp.dbf")), home.app() + "/Kolvcomp.dbf"));
         StartupFailure startup;
         QVERIFY2(OpenStartupConnections(&startup), qPrintable(startup.description));
         QList<CompanyEntry> companies;

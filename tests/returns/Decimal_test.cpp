@@ -23,13 +23,14 @@ private slots:
         QTest::newRow("blanks ignored, stops at a letter") << QStringList{" 1 2.5kg"} << 2 << "12.50";
         QTest::newRow("second point stops") << QStringList{"1.2.3"} << 2 << "1.20";
         QTest::newRow("no leading number") << QStringList{"abc", ""} << 2 << "0.00";
-        QTest::newRow("no hexadecimal, infinity or NaN") << QStringList{"0x1A", "inf", "nan", "-infinity", "**********"} << 2
-                                                         << "0.00";
+        QTest::newRow("no hexadecimal, infinity or NaN")
+            << QStringList{"0x1A", "inf", "nan", "-infinity", "**********"} << 2 << "0.00";
         QTest::newRow("exponents") << QStringList{"1.5e3", "2675e-3", "7e"} << 2 << "1509.68";
         QTest::newRow("tiny negative is zero") << QStringList{"-0.001"} << 2 << "0.00";
         QTest::newRow("beyond 64 bits") << QStringList{"123456789012345678901234567890.125"} << 2
                                         << "123456789012345678901234567890.13";
-        QTest::newRow("binary floating point would fall below the half") << QStringList{"0.1", "0.2", "0.2"} << 0 << "1.00";
+        QTest::newRow("binary floating point would fall below the half")
+            << QStringList{"0.1", "0.2", "0.2"} << 0 << "1.00";
         QTest::newRow("credit and debit, half away from zero") << QStringList{"-10.5", "+3"} << 0 << "-8.00";
     }
 
@@ -80,7 +81,6 @@ private slots:
         for (int places : {0, 2, 9, 20})
             QCOMPARE(direct.toText(places), viaText.toText(places));
     }
-
 
     // Beyond any real quantity: refused, so the writer reports the row.
     void range()

@@ -19,9 +19,12 @@ private slots:
         QTest::addColumn<QString>("message"); // its start; empty: the number passes
         const QString letters = QStringLiteral("Invalid Registration Number = ");
         const QString digits = QStringLiteral("Invalid Registration Number= ");
-        QTest::newRow("regular") << "AAACB1234CXM001" << "";
-        QTest::newRow("16 characters: middle not examined") << "AAACB1234CXM0001" << "";
-        QTest::newRow("blank in segment 1 trimmed away") << "AAAC 1234CXM001" << "";
+        QTest::newRow("regular") << "AAACB1234CXM001"
+                                 << "";
+        QTest::newRow("16 characters: middle not examined") << "AAACB1234CXM0001"
+                                                            << "";
+        QTest::newRow("blank in segment 1 trimmed away") << "AAAC 1234CXM001"
+                                                         << "";
         QTest::newRow("unknown code") << "AAACB1234CXA001" << digits;
         QTest::newRow("digit among the letters") << "AAAC11234CXM001" << letters;
         QTest::newRow("letter among the digits") << "AAACB12X4CXM001" << digits;
@@ -40,7 +43,8 @@ private slots:
         installUserInterface(&rec);
         QCOMPARE(ValidateRegistrationNumber(number, QStringLiteral("  X Metals  ")), message.isEmpty());
         // The first failing segment only, with the supplier's name trimmed.
-        QCOMPARE(rec.texts(), message.isEmpty() ? QStringList() : QStringList{message + number + "\r\nSupplier Name : X Metals"});
+        QCOMPARE(rec.texts(),
+                 message.isEmpty() ? QStringList() : QStringList{message + number + "\r\nSupplier Name : X Metals"});
     }
 
     void keyFilter()

@@ -24,7 +24,11 @@ namespace {
 // Takes `limit` bytes and then fails, as a full disk does.
 struct FailDevice : QBuffer
 {
-    explicit FailDevice(qint64 limit) : limit(limit) { open(WriteOnly); }
+    explicit FailDevice(qint64 limit)
+        : limit(limit)
+    {
+        open(WriteOnly);
+    }
     qint64 writeData(const char *bytes, qint64 size) override
     {
         if (pos() + size > limit)
@@ -62,16 +66,20 @@ const QList<Case> &cases()
          DataProblem::InvoiceLines, "3", "Col05", "Chapter No. 84713010 is not in the tariff master"},
         {"character XML cannot carry", [] { return line(4, "2014-07-11", "Wire\x01", "74081110", 1); },
          DataProblem::InvoiceLines, "4", "Col04", "Holds a character a return cannot carry (code 0001)"},
-        {"no such date", [] { return line(5, "2014-02-30", "Wire", "74081110", 1); }, DataProblem::InvoiceLines,
-         "5", "Col03", "Not a date"},
+        {"no such date", [] { return line(5, "2014-02-30", "Wire", "74081110", 1); }, DataProblem::InvoiceLines, "5",
+         "Col03", "Not a date"},
         {"serial zero", [] { return line(0, "2014-07-11", "Wire", "74081110", 1); }, DataProblem::InvoiceLines, "0",
          "Col01", "The serial number (SL-NO) must be a whole number"},
         {"supplier registration", [] { return addDocument({.serial = 2, .registration = "AAACX9999QXA001"}); },
          DataProblem::SupplierDocuments, "2", "Col10", "Invalid registration number: characters 11 and 12"},
-        {"duty beyond the XML library", [] { return addDocument({.serial = 3, .duties = {1e30, 0, 0, 0}}); },
+        {"duty beyond the XML library",
+         [] {
+             return addDocument({.serial = 3, .duties = {1e30, 0, 0, 0}});
+         },
          DataProblem::SupplierDocuments, "3", "Col06-Col09", "Not a number the return can carry"},
-        {"numeric field holding no number", [] { return line(6, "2014-07-11", "Wire", "74081110", QByteArray("**********")); },
-         DataProblem::InvoiceLines, "6", "Col07", "Not a number: the numeric field is damaged"},
+        {"numeric field holding no number",
+         [] { return line(6, "2014-07-11", "Wire", "74081110", QByteArray("**********")); }, DataProblem::InvoiceLines,
+         "6", "Col07", "Not a number: the numeric field is damaged"},
         {"quantity as words", [] { return addDocument({.serial = 4, .quantity = "about 5"}); },
          DataProblem::SupplierDocuments, "4", "Col11", "Not a number the return can carry (about 5)"},
     };
@@ -108,7 +116,8 @@ private slots:
         settings().strCompCode = QStringLiteral("001");
         settings().strCompName = QStringLiteral("A & B TRADERS");
         QDir().mkpath(folder());
-        home->writeFile(QStringLiteral("STEMP4.dbf"), QByteArray()); // only their presence is checked, in any letter case
+        home->writeFile(QStringLiteral("STEMP4.dbf"),
+                        QByteArray()); // only their presence is checked, in any letter case
         home->writeFile(QStringLiteral("PTemp5.Dbf"), QByteArray());
         QFile::copy(schemaPath(), home->app() + QStringLiteral("/ACES_DLR.xsd"));
         QString error;
@@ -141,7 +150,8 @@ private slots:
         QVERIFY2(OpenFoxProConnection(settings().cnCompany, home->app(), &error), qPrintable(error));
         QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
         for (const QString name : {"stemp4.DBF", "ptemp5.DBF"})
-            QVERIFY(QFile::copy(fixturePath(QStringLiteral("returns/foxpro/") + name), home->app() + QLatin1Char('/') + name));
+            QVERIFY(QFile::copy(fixturePath(QStringLiteral("returns/foxpro/") + name),
+                                home->app() + QLatin1Char('/') + name));
         home->writeFile(QStringLiteral("ACES/001/AAACB1234CXM001_201407150305PM.xml"), QByteArray(100000, 'x'));
 
         const ExportResult r = ExportReturn(workedExampleInputs(QStringLiteral("ignored")));
@@ -162,17 +172,28 @@ private slots:
         QTest::addColumn<QString>("tariff");
         QTest::addColumn<QString>("outcome"); // number and unit as written, or the chapter message
         const QString invoice = QStringLiteral("\r\nExcise Invoice No. : INV/1\r\nProduct Name : Laptop");
-        QTest::newRow("invoice: dots and blanks go; unit of the cleaned number") << true << "8471.30 10" << "84713010<NOS";
-        QTest::newRow("invoice: null unit") << true << "84818030" << "84818030<U";
-        QTest::newRow("invoice: empty unit") << true << "84818031" << "84818031<U";
-        QTest::newRow("invoice: last of two master rows") << true << "72085110" << "72085110<MT";
-        QTest::newRow("invoice: apostrophe") << true << "8471'010" << "8471'010<PCS'";
-        QTest::newRow("invoice: seven characters") << true << "8471301" << "Invalid Chapter No.8471301" + invoice;
-        QTest::newRow("invoice: not in the master") << true << "84713099" << "Chapter No. does not exits in Master 84713099" + invoice;
-        QTest::newRow("invoice: quoted text matches nothing") << true << "1'OR'1'1" << "Chapter No. does not exits in Master 1'OR'1'1" + invoice;
-        QTest::newRow("supplier: blanks go, master not checked") << false << "9999 9999" << "99999999<U";
-        QTest::newRow("supplier: dots stay") << false << "8471.30.10"
-                                             << "Invalid Chapter No.8471.30.10\r\nSupplier Name : X Metals\r\nProduct Name : Laptop";
+        QTest::newRow("invoice: dots and blanks go; unit of the cleaned number") << true << "8471.30 10"
+                                                                                 << "84713010<NOS";
+        QTest::newRow("invoice: null unit") << true << "84818030"
+                                            << "84818030<U";
+        QTest::newRow("invoice: empty unit") << true << "84818031"
+                                             << "84818031<U";
+        QTest::newRow("invoice: last of two master rows") << true << "72085110"
+                                                          << "72085110<MT";
+        QTest::newRow("invoice: apostrophe") << true << "8471'010"
+                                             << "8471'010<PCS'";
+        QTest::newRow("invoice: seven characters") << true << "8471301"
+                                                   << "Invalid Chapter No.8471301" + invoice;
+        QTest::newRow("invoice: not in the master") << true << "84713099"
+                                                    << "Chapter No. does not exits in Master 84713099" + invoice;
+        QTest::newRow("invoice: quoted text matches nothing")
+            << true << "1'OR'1'1"
+            << "Chapter No. does not exits in Master 1'OR'1'1" + invoice;
+        QTest::newRow("supplier: blanks go, master not checked") << false << "9999 9999"
+                                                                 << "99999999<U";
+        QTest::newRow("supplier: dots stay")
+            << false << "8471.30.10"
+            << "Invalid Chapter No.8471.30.10\r\nSupplier Name : X Metals\r\nProduct Name : Laptop";
     }
 
     void tariffNumbers()
@@ -180,13 +201,14 @@ private slots:
         QFETCH(bool, invoiceLine);
         QFETCH(QString, tariff);
         QFETCH(QString, outcome);
-        const std::pair<const char *, QVariant> master[] = {{"74081110", "KGS"}, {"84713010", "NOS"}, {"84818030", QVariant()},
-                                                            {"84818031", ""},       {"8471'010", "PCS'"}, {"72085110", "KGS"},
-                                                            {"72085110", "MT"}};
+        const std::pair<const char *, QVariant> master[] = {
+            {"74081110", "KGS"},  {"84713010", "NOS"}, {"84818030", QVariant()}, {"84818031", ""},
+            {"8471'010", "PCS'"}, {"72085110", "KGS"}, {"72085110", "MT"}};
         for (const auto &[number, unit] : master)
             QVERIFY(addMaster(QLatin1String(number), unit));
         const QString good = QStringLiteral("74081110"); // for the rows not under test
-        QVERIFY(line(1, "2014-07-11", "Laptop", invoiceLine ? tariff : good, 1) && line(2, "2014-07-12", "Later", good, 1));
+        QVERIFY(line(1, "2014-07-11", "Laptop", invoiceLine ? tariff : good, 1)
+                && line(2, "2014-07-12", "Later", good, 1));
         for (int serial : {1, 2})
             QVERIFY(addDocument({.serial = serial, .product = "Laptop", .tariff = invoiceLine ? good : tariff}));
 
@@ -214,12 +236,16 @@ private slots:
     {
         QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
         const QString date = QStringLiteral("2014-07-11"), tariff = QStringLiteral("74081110");
-        QVERIFY(addInvoiceLine(1, QStringLiteral("INV<1>&2"), date, QStringLiteral("<5mm wire> & \"rod\" ü ₹"), tariff, 2.675,
-                               {10.25, 0.25, 0, 0}));
+        QVERIFY(addInvoiceLine(1, QStringLiteral("INV<1>&2"), date, QStringLiteral("<5mm wire> & \"rod\" ü ₹"), tariff,
+                               2.675, {10.25, 0.25, 0, 0}));
         QVERIFY(addInvoiceLine(QStringLiteral("9\"&<"), QStringLiteral("INV<2"), date, QStringLiteral("A"), tariff,
-                               QStringLiteral(" 12.5 kg"), {QStringLiteral("1,000"), QStringLiteral("x"), QVariant(), 0}));
-        QVERIFY(addDocument({.number = "BE&<77>", .supplier = "Steel & Alloys <India>", .registration = " AAACB 1234CXM001",
-                             .quantity = 2.675, .issuedBy = "R&D \"cell\"",
+                               QStringLiteral(" 12.5 kg"),
+                               {QStringLiteral("1,000"), QStringLiteral("x"), QVariant(), 0}));
+        QVERIFY(addDocument({.number = "BE&<77>",
+                             .supplier = "Steel & Alloys <India>",
+                             .registration = " AAACB 1234CXM001",
+                             .quantity = 2.675,
+                             .issuedBy = "R&D \"cell\"",
                              .address = "A&B\t<Gate 2>\r\nECC.No.AAACB1234CXM001, ecc.no.AAACB1234CXM001"}));
         QVERIFY(addDocument({.serial = 2, .registration = "AAACB1234C", .quantity = "  12.5  "}));
         QVERIFY(addDocument({.serial = 3, .registration = "", .quantity = "ten & more"}));
@@ -233,22 +259,23 @@ private slots:
                                    "Element 'INVOICE-PARTICULARS', attribute 'SL-NO'"};
         QCOMPARE(shown(messages), messages);
         const QByteArray text = readAll(rejected());
-        for (const char *lines : {
-                 "<DEALER-NAME> A &amp;amp; B &lt;Traders&gt;</DEALER-NAME>",
-                 "<INVOICE-PARTICULARS SL-NO=\"1\">\r\n<INVOICE-NUMBER>INV&lt;1&gt;&amp;2</INVOICE-NUMBER>",
-                 "<DESCRIPTION-OF-GOODS>&lt;5mm wire&gt; &amp; \"rod\" \xc3\xbc \xe2\x82\xb9</DESCRIPTION-OF-GOODS>",
-                 "<QUANTITY>2.68</QUANTITY>\r\n<AMOUNT-OF-DUTY-INVOLVED>11.00</AMOUNT-OF-DUTY-INVOLVED>",
-                 "<INVOICE-PARTICULARS SL-NO=\"9&quot;&amp;&lt;\">\r\n",
-                 "<QUANTITY>12.50</QUANTITY>\r\n<AMOUNT-OF-DUTY-INVOLVED>1.00</AMOUNT-OF-DUTY-INVOLVED>",
-                 "<INVOICE-BILL-ENTRY-NO>BE&amp;&lt;77&gt;</INVOICE-BILL-ENTRY-NO>",
-                 "<ISSUED-BY>R&amp;D \"cell\"</ISSUED-BY>\r\n<REGISTRATION-NUMBER>AAACB1234CXM001</REGISTRATION-NUMBER>\r\n"
-                 "<NAME>Steel &amp; Alloys &lt;India&gt;</NAME>\r\n"
-                 "<ADDRESS>A&amp;B\t&lt;Gate 2&gt;\r\n, ecc.no.AAACB1234CXM001</ADDRESS>",
-                 "<QUANTITY>2.68</QUANTITY>\r\n<AMOUNT-OF-DUTY-INVOLVED>494.00<",
-                 "<REGISTRATION-NUMBER>AAACB1234C</REGISTRATION-NUMBER>",
-                 "<QUANTITY>12.50</QUANTITY>\r\n<AMOUNT-OF-DUTY-INVOLVED>494.00<",
-                 "<REGISTRATION-NUMBER></REGISTRATION-NUMBER>", "<QUANTITY>ten &amp; more</QUANTITY>",
-                 "<PLACE>P&amp;Q</PLACE>\r\n<REMARKS>R&amp;D &lt;excise&gt; \"return\"</REMARKS>"})
+        for (const char *lines :
+             {"<DEALER-NAME> A &amp;amp; B &lt;Traders&gt;</DEALER-NAME>",
+              "<INVOICE-PARTICULARS SL-NO=\"1\">\r\n<INVOICE-NUMBER>INV&lt;1&gt;&amp;2</INVOICE-NUMBER>",
+              "<DESCRIPTION-OF-GOODS>&lt;5mm wire&gt; &amp; \"rod\" \xc3\xbc \xe2\x82\xb9</DESCRIPTION-OF-GOODS>",
+              "<QUANTITY>2.68</QUANTITY>\r\n<AMOUNT-OF-DUTY-INVOLVED>11.00</AMOUNT-OF-DUTY-INVOLVED>",
+              "<INVOICE-PARTICULARS SL-NO=\"9&quot;&amp;&lt;\">\r\n",
+              "<QUANTITY>12.50</QUANTITY>\r\n<AMOUNT-OF-DUTY-INVOLVED>1.00</AMOUNT-OF-DUTY-INVOLVED>",
+              "<INVOICE-BILL-ENTRY-NO>BE&amp;&lt;77&gt;</INVOICE-BILL-ENTRY-NO>",
+              "<ISSUED-BY>R&amp;D "
+              "\"cell\"</ISSUED-BY>\r\n<REGISTRATION-NUMBER>AAACB1234CXM001</REGISTRATION-NUMBER>\r\n"
+              "<NAME>Steel &amp; Alloys &lt;India&gt;</NAME>\r\n"
+              "<ADDRESS>A&amp;B\t&lt;Gate 2&gt;\r\n, ecc.no.AAACB1234CXM001</ADDRESS>",
+              "<QUANTITY>2.68</QUANTITY>\r\n<AMOUNT-OF-DUTY-INVOLVED>494.00<",
+              "<REGISTRATION-NUMBER>AAACB1234C</REGISTRATION-NUMBER>",
+              "<QUANTITY>12.50</QUANTITY>\r\n<AMOUNT-OF-DUTY-INVOLVED>494.00<",
+              "<REGISTRATION-NUMBER></REGISTRATION-NUMBER>", "<QUANTITY>ten &amp; more</QUANTITY>",
+              "<PLACE>P&amp;Q</PLACE>\r\n<REMARKS>R&amp;D &lt;excise&gt; \"return\"</REMARKS>"})
             QVERIFY2(text.contains(lines), lines);
     }
 
@@ -272,7 +299,8 @@ private slots:
         FailDevice device(shortBy < 0 ? 10 : whole.size() - shortBy);
         ReturnWriter writer(workedExampleInputs(output()), settings().cnCompany, settings().cnProgram);
         QCOMPARE(writer.write(&device), WriteOutcome::Failed);
-        QCOMPARE(writer.errorString(), QStringLiteral("Could not write the file %1: No space left on device").arg(output()));
+        QCOMPARE(writer.errorString(),
+                 QStringLiteral("Could not write the file %1: No space left on device").arg(output()));
         QVERIFY(whole.startsWith(device.data()));
     }
 
@@ -290,30 +318,43 @@ private slots:
             << "number= " << QStringList{"Invalid Registration Number=  \r\nSupplier Name : "} << 0;
         QTest::newRow("number leaving the folder")
             << "number=AAACB1234CXM/../../x/001"
-            << QStringList{"The Registration Number AAACB1234CXM/../../x/001 holds the character /, which cannot stand in a file name."}
+            << QStringList{"The Registration Number AAACB1234CXM/../../x/001 holds the character /, which cannot stand "
+                           "in a file name."}
             << 0;
-        QTest::newRow("no work tables: the first reported") << "remove STEMP4.dbf PTemp5.Dbf"
-                                                             << QStringList{"File Not Available (sTemp4)"} << 0;
+        QTest::newRow("no work tables: the first reported")
+            << "remove STEMP4.dbf PTemp5.Dbf" << QStringList{"File Not Available (sTemp4)"} << 0;
         QTest::newRow("no ptemp5") << "remove PTemp5.Dbf" << QStringList{"File Not Available (pTemp5)"} << 0;
-        QTest::newRow("bell in the remarks") << "remarks=EXCISE\aRETURN" << QStringList{bad.arg("0007") + "Remarks"} << 1;
-        QTest::newRow("control character in a product") << "UPDATE STEMP4 SET Col04 = 'Wire' || char(1)"
-                                                        << QStringList{bad.arg("0001") + "table STEMP4, SL-NO 1, column Col04", kBroken} << 2;
-        QTest::newRow("escape in an address") << "UPDATE PTEMP5 SET col14 = 'Pune' || char(27)"
-                                              << QStringList{bad.arg("001B") + "table PTEMP5, SL-NO 1, column Col14", kBroken} << 2;
-        QTest::newRow("control character in a unit") << "UPDATE Import SET Unit = 'KG' || char(2)"
-                                                     << QStringList{bad.arg("0002") + "table Import, TariffNo 74081110, column Unit", kBroken} << 2;
-        QTest::newRow("numeric field holding no number") << "UPDATE STEMP4 SET Col08 = CAST('0x1A' AS BLOB)"
-            << QStringList{"Not a number (0x1A) in table STEMP4, SL-NO 1, column Col08: the numeric field is damaged", kBroken} << 2;
+        QTest::newRow("bell in the remarks")
+            << "remarks=EXCISE\aRETURN" << QStringList{bad.arg("0007") + "Remarks"} << 1;
+        QTest::newRow("control character in a product")
+            << "UPDATE STEMP4 SET Col04 = 'Wire' || char(1)"
+            << QStringList{bad.arg("0001") + "table STEMP4, SL-NO 1, column Col04", kBroken} << 2;
+        QTest::newRow("escape in an address")
+            << "UPDATE PTEMP5 SET col14 = 'Pune' || char(27)"
+            << QStringList{bad.arg("001B") + "table PTEMP5, SL-NO 1, column Col14", kBroken} << 2;
+        QTest::newRow("control character in a unit")
+            << "UPDATE Import SET Unit = 'KG' || char(2)"
+            << QStringList{bad.arg("0002") + "table Import, TariffNo 74081110, column Unit", kBroken} << 2;
+        QTest::newRow("numeric field holding no number")
+            << "UPDATE STEMP4 SET Col08 = CAST('0x1A' AS BLOB)"
+            << QStringList{"Not a number (0x1A) in table STEMP4, SL-NO 1, column Col08: the numeric field is damaged",
+                           kBroken}
+            << 2;
         QTest::newRow("invalid year") << "year=14" << QStringList{"Element 'RETURN-YEAR'"} << 2;
         QTest::newRow("schema missing") << "remove ACES_DLR.xsd" << QStringList{"Load XSD failed: "} << 2;
-        QTest::newRow("company folder missing") << "remove ACES/001" << QStringList{"Could not create the file %1: "} << 1;
-        QTest::newRow("a folder where the file goes") << "in the way" << QStringList{"Could not put the file %1 in place: "} << 1;
-        QTest::newRow("no STEMP4") << "DROP TABLE STEMP4"
-                                   << QStringList{"The query failed: Select * from STEMP4 Order by Col02\r\nno such table: STEMP4"} << 1;
+        QTest::newRow("company folder missing")
+            << "remove ACES/001" << QStringList{"Could not create the file %1: "} << 1;
+        QTest::newRow("a folder where the file goes")
+            << "in the way" << QStringList{"Could not put the file %1 in place: "} << 1;
+        QTest::newRow("no STEMP4")
+            << "DROP TABLE STEMP4"
+            << QStringList{"The query failed: Select * from STEMP4 Order by Col02\r\nno such table: STEMP4"} << 1;
         QTest::newRow("PTEMP5 without Col14") << "ALTER TABLE PTEMP5 RENAME COLUMN col14 TO other"
                                               << QStringList{"The table PTEMP5 has no column Col14."} << 1;
-        QTest::newRow("no master") << "DROP TABLE Import"
-                                   << QStringList{"The query failed: Select TariffNo from IMport Where Tariffno =?\r\nno such table: IMport"} << 1;
+        QTest::newRow("no master")
+            << "DROP TABLE Import"
+            << QStringList{"The query failed: Select TariffNo from IMport Where Tariffno =?\r\nno such table: IMport"}
+            << 1;
     }
 
     void failures()
@@ -324,8 +365,10 @@ private slots:
         QVERIFY(addWorkedExample());
         ReturnInputs in = workedExampleInputs(QString());
         const QHash<QString, QString ReturnInputs::*> fields{{"number", &ReturnInputs::registrationNumber},
-                                                             {"remarks", &ReturnInputs::remarks}, {"year", &ReturnInputs::year}};
-        QSqlQuery q(QSqlDatabase::database(trouble.contains(QLatin1String("Import")) ? settings().cnProgram : settings().cnCompany));
+                                                             {"remarks", &ReturnInputs::remarks},
+                                                             {"year", &ReturnInputs::year}};
+        QSqlQuery q(QSqlDatabase::database(trouble.contains(QLatin1String("Import")) ? settings().cnProgram
+                                                                                     : settings().cnCompany));
         if (fields.contains(trouble.section(QLatin1Char('='), 0, 0)))
             in.*fields.value(trouble.section(QLatin1Char('='), 0, 0)) = trouble.section(QLatin1Char('='), 1);
         else if (trouble.startsWith(QLatin1String("remove ")))
@@ -347,7 +390,8 @@ private slots:
         QVERIFY(!QFileInfo(r.outputPath).isFile());
         QCOMPARE(QFileInfo(rejected()).isFile(), stage == 2);
         if (stage == 2)
-            QVERIFY2(rec.texts().last().endsWith(QStringLiteral("What was written is kept as %1; it is not a return.").arg(rejected())),
+            QVERIFY2(rec.texts().last().endsWith(
+                         QStringLiteral("What was written is kept as %1; it is not a return.").arg(rejected())),
                      qPrintable(rec.texts().last()));
         QCOMPARE(QDir(folder()).entryList({QStringLiteral("*.partial")}, QDir::Files), QStringList());
     }
@@ -382,8 +426,8 @@ private slots:
         for (const Case &c : cases())
             QVERIFY(c.add());
         frmDataCheck w;
-        for (auto [table, grid] : {std::pair{DataProblem::InvoiceLines, w.flx},
-                                   std::pair{DataProblem::SupplierDocuments, w.MSFlexGrid1}}) {
+        for (auto [table, grid] :
+             {std::pair{DataProblem::InvoiceLines, w.flx}, std::pair{DataProblem::SupplierDocuments, w.MSFlexGrid1}}) {
             QStringList expected, listed;
             for (const Case &c : cases())
                 if (c.table == table)

@@ -19,7 +19,10 @@
 
 namespace ReturnTestData {
 
-inline QString pad(const QString &text, int width) { return text.leftJustified(width, QLatin1Char(' ')); }
+inline QString pad(const QString &text, int width)
+{
+    return text.leftJustified(width, QLatin1Char(' '));
+}
 
 // Column names in mixed letter case, as tables of other origins spell them.
 inline bool openTables(const TestHome &home, QString *error)
@@ -28,7 +31,8 @@ inline bool openTables(const TestHome &home, QString *error)
     db.setDatabaseName(QStringLiteral(":memory:"));
     QSqlQuery q(db);
     if (!db.open()
-        || !q.exec(QStringLiteral("CREATE TABLE stemp4 (COL01, Col02, col03, Col04, Col05, Col06, Col07, Col08, Col09, Col10)"))
+        || !q.exec(QStringLiteral(
+            "CREATE TABLE stemp4 (COL01, Col02, col03, Col04, Col05, Col06, Col07, Col08, Col09, Col10)"))
         || !q.exec(QStringLiteral("CREATE TABLE PTEMP5 (col01, col02, col03, col04, col05, col06, col07, col08, col09, "
                                   "col10, col11, col12, col13, col14)"))) {
         *error = db.lastError().text() + q.lastError().text();
@@ -40,7 +44,8 @@ inline bool openTables(const TestHome &home, QString *error)
 inline bool insert(const QString &connection, const QString &table, const QVariantList &values)
 {
     QSqlQuery q(QSqlDatabase::database(connection));
-    q.prepare(QStringLiteral("INSERT INTO %1 VALUES (?%2)").arg(table, QStringLiteral(",?").repeated(values.size() - 1)));
+    q.prepare(
+        QStringLiteral("INSERT INTO %1 VALUES (?%2)").arg(table, QStringLiteral(",?").repeated(values.size() - 1)));
     for (const QVariant &v : values)
         q.addBindValue(v);
     return q.exec();
@@ -53,7 +58,8 @@ inline bool addMaster(const QString &tariff, const QVariant &unit)
 
 // One STEMP4 row: serial, invoice, ISO date, product, tariff, quantity, four duties.
 inline bool addInvoiceLine(const QVariant &serial, const QString &invoice, const QString &date, const QString &product,
-                           const QString &tariff, const QVariant &quantity = 1, const QVariantList &duties = {1, 0, 0, 0})
+                           const QString &tariff, const QVariant &quantity = 1,
+                           const QVariantList &duties = {1, 0, 0, 0})
 {
     return insert(settings().cnCompany, QStringLiteral("STEMP4"),
                   QVariantList{serial, pad(invoice, 20), date, pad(product, 60), pad(tariff, 12), quantity} + duties);
@@ -78,7 +84,8 @@ inline bool addDocument(const Document &d)
 {
     return insert(settings().cnCompany, QStringLiteral("PTEMP5"),
                   QVariantList{d.serial, pad(d.number, 20), pad(d.supplier, 60), pad(d.product, 60), pad(d.tariff, 12)}
-                      + d.duties + QVariantList{pad(d.registration, 20), d.quantity, d.date, pad(d.issuedBy, 60), d.address});
+                      + d.duties
+                      + QVariantList{pad(d.registration, 20), d.quantity, d.date, pad(d.issuedBy, 60), d.address});
 }
 
 // The rows and master behind tests/fixtures/returns/worked-example.xml.
@@ -101,6 +108,9 @@ inline QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-inline QString schemaPath() { return QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"); }
+inline QString schemaPath()
+{
+    return QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd");
+}
 
 } // namespace ReturnTestData

@@ -9,7 +9,11 @@ namespace {
 // Takes `limit` bytes and then fails, as a full disk does.
 struct FullDevice : QBuffer
 {
-    explicit FullDevice(qint64 limit) : limit(limit) { open(WriteOnly); }
+    explicit FullDevice(qint64 limit)
+        : limit(limit)
+    {
+        open(WriteOnly);
+    }
     qint64 writeData(const char *bytes, qint64 size) override
     {
         ++writes;
@@ -44,10 +48,11 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<bool>("attribute");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("markup in text") << "A & B <x> \"q\" 'a'" << false << QByteArray("A &amp; B &lt;x&gt; \"q\" 'a'");
+        QTest::newRow("markup in text") << "A & B <x> \"q\" 'a'" << false
+                                        << QByteArray("A &amp; B &lt;x&gt; \"q\" 'a'");
         QTest::newRow("quotation mark in an attribute") << "9\"&" << true << QByteArray("9&quot;&amp;");
-        QTest::newRow("two, three and four bytes") << QString::fromUtf8("ü ₹ 😀") << false
-                                                   << QByteArray("\xc3\xbc \xe2\x82\xb9 \xf0\x9f\x98\x80");
+        QTest::newRow("two, three and four bytes")
+            << QString::fromUtf8("ü ₹ 😀") << false << QByteArray("\xc3\xbc \xe2\x82\xb9 \xf0\x9f\x98\x80");
         QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("&") << false
                                         << (QString(QChar(0xD800)) + QStringLiteral("&amp;")).toUtf8();
         QTest::newRow("empty") << QString() << false << QByteArray();
@@ -69,11 +74,16 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("removed");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("at the end, blank kept") << "Pune ECC.No.X1" << "ECC.No.X1" << QByteArray("Pune ");
-        QTest::newRow("twice, escaped between") << "aXXb&XX" << "XX" << QByteArray("ab&amp;");
-        QTest::newRow("overlaps taken left to right") << "XXX" << "XX" << QByteArray("X");
-        QTest::newRow("letter case exact") << "xx" << "XX" << QByteArray("xx");
-        QTest::newRow("nothing to remove") << "a&b" << "" << QByteArray("a&amp;b");
+        QTest::newRow("at the end, blank kept") << "Pune ECC.No.X1"
+                                                << "ECC.No.X1" << QByteArray("Pune ");
+        QTest::newRow("twice, escaped between") << "aXXb&XX"
+                                                << "XX" << QByteArray("ab&amp;");
+        QTest::newRow("overlaps taken left to right") << "XXX"
+                                                      << "XX" << QByteArray("X");
+        QTest::newRow("letter case exact") << "xx"
+                                           << "XX" << QByteArray("xx");
+        QTest::newRow("nothing to remove") << "a&b"
+                                           << "" << QByteArray("a&amp;b");
     }
 
     void elementWithout()

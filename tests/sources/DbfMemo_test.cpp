@@ -86,7 +86,11 @@ private slots:
         QVERIFY(table.isValid());
         table.bytes[0] = char(0x8B);
         QList<int> blocks;
-        const QByteArray memo = dBaseIVMemoFile({QByteArray("Cr\xe8me br\xfbl\xe9""e, \x80""5"), longMemo().toLatin1()}, &blocks);
+        const QByteArray memo = dBaseIVMemoFile({QByteArray("Cr\xe8me br\xfbl\xe9"
+                                                            "e, \x80"
+                                                            "5"),
+                                                 longMemo().toLatin1()},
+                                                &blocks);
         table.setField(0, "notes", QByteArray::number(blocks[0]));
         table.setField(1, "notes", QByteArray::number(blocks[1]));
         table.setField(2, "notes", QByteArray());
@@ -101,13 +105,14 @@ private slots:
         unmarked[blocks[1] * 64] = 'X';
         QVERIFY(writeFile(dir.filePath(QStringLiteral("stemp4.dbt")), unmarked));
         q = RunFolderQuery(dir.path(), "select notes from stemp4");
-        QCOMPARE(q.error, QStringLiteral("stemp4.dbt is damaged: the memo of record 2 does not start with a memo block's mark"));
+        QCOMPARE(q.error,
+                 QStringLiteral("stemp4.dbt is damaged: the memo of record 2 does not start with a memo block's mark"));
         QCOMPARE(q.rows.size(), 1);
     }
 
     void damagedMemos_data()
     {
-        using Patch = std::function<void(TableBytes &table, QByteArray &memo)>;
+        using Patch = std::function<void(TableBytes & table, QByteArray & memo)>;
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<Patch>("patch");
         QTest::addColumn<QString>("reason");
@@ -120,23 +125,29 @@ private slots:
         QTest::newRow("shorter than a header")
             << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(100); })
             << fpt + "the file is 100 bytes long, shorter than a memo file's header" << 0;
-        QTest::newRow("blocks of 0 bytes") << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo[6] = memo[7] = 0; })
-                                           << fpt + "its header gives blocks of 0 bytes" << 0;
-        QTest::newRow("block past the end") << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(560); })
-                                            << fpt + "the memo of record 2 points past the end of the file" << 1;
-        QTest::newRow("length past the end") << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(1200); })
-                                             << fpt + "the memo of record 2 runs past the end of the file" << 1;
+        QTest::newRow("blocks of 0 bytes")
+            << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo[6] = memo[7] = 0; })
+            << fpt + "its header gives blocks of 0 bytes" << 0;
+        QTest::newRow("block past the end")
+            << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(560); })
+            << fpt + "the memo of record 2 points past the end of the file" << 1;
+        QTest::newRow("length past the end")
+            << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(1200); })
+            << fpt + "the memo of record 2 runs past the end of the file" << 1;
         QTest::newRow("block in the header")
             << "memo_fp" << Patch([](TableBytes &table, QByteArray &) { table.setField(0, "notes", "1"); })
             << fpt + "the memo of record 1 points into the file's header" << 0;
-        QTest::newRow("no block number")
-            << "memo_fp" << Patch([](TableBytes &table, QByteArray &) { table.setField(2, "notes", "12x"); })
-            << fpt + "the memo field of record 3 holds no block number" << 2;
+        QTest::newRow("no block number") << "memo_fp" << Patch([](TableBytes &table, QByteArray &) {
+            table.setField(2, "notes", "12x");
+        }) << fpt + "the memo field of record 3 holds no block number"
+                                         << 2;
         QTest::newRow("binary block number past the end")
-            << "memo_vfp" << Patch([](TableBytes &table, QByteArray &) { table.setField(0, "notes", "\xf0\xff\xff\x7f"); })
+            << "memo_vfp"
+            << Patch([](TableBytes &table, QByteArray &) { table.setField(0, "notes", "\xf0\xff\xff\x7f"); })
             << fpt + "the memo of record 1 points past the end of the file" << 0;
         QTest::newRow(".dbt text without an end")
-            << "memo_db3" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(memo.indexOf("\x1a\x1a", 1024)); })
+            << "memo_db3"
+            << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(memo.indexOf("\x1a\x1a", 1024)); })
             << dbt + "the memo of record 2 has no end mark" << 1;
     }
 
@@ -144,16 +155,16 @@ private slots:
     // and the record's number, never giving empty text instead.
     void damagedMemos()
     {
-        using Patch = std::function<void(TableBytes &table, QByteArray &memo)>;
+        using Patch = std::function<void(TableBytes & table, QByteArray & memo)>;
         QFETCH(QString, fixture);
         QFETCH(Patch, patch);
         QFETCH(QString, reason);
         QFETCH(int, rowsBefore);
         const QString ext = fixture == QLatin1String("memo_db3") ? QStringLiteral(".dbt") : QStringLiteral(".fpt");
         TableBytes table(fixturePath(QStringLiteral("sources/") + fixture + QStringLiteral(".dbf")));
-        QByteArray memo = bytesOf(fixturePath(QStringLiteral("sources/") + (fixture == QLatin1String("memo_fp")
-                                                                                  ? QStringLiteral("MEMO_FP.FPT")
-                                                                                  : fixture + ext)));
+        QByteArray memo = bytesOf(
+            fixturePath(QStringLiteral("sources/")
+                        + (fixture == QLatin1String("memo_fp") ? QStringLiteral("MEMO_FP.FPT") : fixture + ext)));
         QVERIFY(table.isValid() && !memo.isEmpty());
         patch(table, memo);
         QTemporaryDir dir;

@@ -51,7 +51,8 @@ private slots:
         // The same rows in ordinary tables, numbered by record, for SQLite to sort itself.
         QSqlQuery q(connection(cn));
         for (const char *table : {"ordered", "unordered", "odd_numbers"}) {
-            QVERIFY2(q.exec(QStringLiteral("CREATE TEMP TABLE copy_%1 AS SELECT rowid AS rec, * FROM %1").arg(QLatin1String(table))),
+            QVERIFY2(q.exec(QStringLiteral("CREATE TEMP TABLE copy_%1 AS SELECT rowid AS rec, * FROM %1")
+                                .arg(QLatin1String(table))),
                      qPrintable(q.lastError().text()));
         }
     }
@@ -63,22 +64,37 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("orderBy");
         QTest::addColumn<bool>("inFileOrder");
-        QTest::newRow("text, blank first") << "ordered" << "inv" << true;
-        QTest::newRow("text descending") << "ordered" << "inv desc" << false;
-        QTest::newRow("number, null first") << "ordered" << "serial" << true;
-        QTest::newRow("date") << "ordered" << "day" << true;
-        QTest::newRow("unordered number") << "ordered" << "amt" << false;
-        QTest::newRow("two columns") << "ordered" << "inv, serial" << true;
-        QTest::newRow("ties out of order") << "ordered" << "inv, amt" << false;
-        QTest::newRow("ties descending") << "ordered" << "inv, serial desc" << false;
-        QTest::newRow("reversed, ascending") << "unordered" << "inv" << false;
-        QTest::newRow("reversed, descending") << "unordered" << "inv desc" << true;
-        QTest::newRow("reversed number") << "unordered" << "serial desc" << true;
-        QTest::newRow("reversed, ties") << "unordered" << "day desc" << true;
+        QTest::newRow("text, blank first") << "ordered"
+                                           << "inv" << true;
+        QTest::newRow("text descending") << "ordered"
+                                         << "inv desc" << false;
+        QTest::newRow("number, null first") << "ordered"
+                                            << "serial" << true;
+        QTest::newRow("date") << "ordered"
+                              << "day" << true;
+        QTest::newRow("unordered number") << "ordered"
+                                          << "amt" << false;
+        QTest::newRow("two columns") << "ordered"
+                                     << "inv, serial" << true;
+        QTest::newRow("ties out of order") << "ordered"
+                                           << "inv, amt" << false;
+        QTest::newRow("ties descending") << "ordered"
+                                         << "inv, serial desc" << false;
+        QTest::newRow("reversed, ascending") << "unordered"
+                                             << "inv" << false;
+        QTest::newRow("reversed, descending") << "unordered"
+                                              << "inv desc" << true;
+        QTest::newRow("reversed number") << "unordered"
+                                         << "serial desc" << true;
+        QTest::newRow("reversed, ties") << "unordered"
+                                        << "day desc" << true;
         // Numeric text that is no number is a blob, after every number.
-        QTest::newRow("blobs after numbers") << "odd_numbers" << "serial" << true;
-        QTest::newRow("blobs first, descending") << "odd_numbers" << "serial desc" << false;
-        QTest::newRow("a blob among numbers") << "odd_numbers" << "amt" << false;
+        QTest::newRow("blobs after numbers") << "odd_numbers"
+                                             << "serial" << true;
+        QTest::newRow("blobs first, descending") << "odd_numbers"
+                                                 << "serial desc" << false;
+        QTest::newRow("a blob among numbers") << "odd_numbers"
+                                              << "amt" << false;
     }
 
     void sameOrderAsSqlitesSort()

@@ -110,7 +110,8 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::newRow("blank") << QByteArray() << "null" << QVariant();
         QTest::newRow("integer") << QByteArray("42") << "integer" << QVariant(qint64(42));
-        QTest::newRow("19 digits") << QByteArray("1234567890123456789") << "integer" << QVariant(qint64(1234567890123456789));
+        QTest::newRow("19 digits") << QByteArray("1234567890123456789") << "integer"
+                                   << QVariant(qint64(1234567890123456789));
         QTest::newRow("past 64 bits") << QByteArray("9999999999999999999") << "real" << QVariant(1e19);
         QTest::newRow("decimal") << QByteArray("-2.675") << "real" << QVariant(-2.675);
         QTest::newRow("trailing point") << QByteArray("1.") << "real" << QVariant(1.0);
@@ -163,15 +164,15 @@ private slots:
             return t.bytes;
         };
         QTest::newRow("empty") << QByteArray() << "the file is empty";
-        QTest::newRow("shorter than a header") << good.bytes.left(20)
-                                               << "the file is 20 bytes long, shorter than a table's header";
+        QTest::newRow("shorter than a header")
+            << good.bytes.left(20) << "the file is 20 bytes long, shorter than a table's header";
         QTest::newRow("text") << QByteArray("This is a text file, not a table.\r\n").repeated(4)
                               << "it does not start like a dBase or FoxPro table (version byte 0x54)";
         QTest::newRow("2^31 records") << patched([](TableBytes &t) { t.setRecordCount(0x80000000u); })
                                       << "the header promises 2147483648 records but the file holds 4";
         QTest::newRow("truncated") << good.bytes.left(378) << "the header promises 4 records but the file holds 3";
-        QTest::newRow("records of 0 bytes") << patched([](TableBytes &t) { t.setRecordLength(0); })
-                                            << "the header gives records of 0 bytes";
+        QTest::newRow("records of 0 bytes")
+            << patched([](TableBytes &t) { t.setRecordLength(0); }) << "the header gives records of 0 bytes";
         QTest::newRow("records of 65535 bytes")
             << patched([](TableBytes &t) { t.setRecordLength(65535); })
             << "the fields take 48 bytes of a record but the header gives records of 65535";
@@ -181,8 +182,8 @@ private slots:
                                              << "the header is 5000 bytes long but the file only 418";
         QTest::newRow("no end mark") << patched([](TableBytes &t) { t.bytes[224] = 'X'; })
                                      << "the field list has no end mark";
-        QTest::newRow("field without length") << patched([](TableBytes &t) { t.bytes[32 + 16] = 0; })
-                                              << "the field NAME has no length";
+        QTest::newRow("field without length")
+            << patched([](TableBytes &t) { t.bytes[32 + 16] = 0; }) << "the field NAME has no length";
         QByteArray wide = good.bytes.left(32);
         for (int i = 0; i < 2000; ++i) {
             QByteArray field = QByteArray("F") + QByteArray::number(i) + QByteArray(32, '\0');
@@ -227,21 +228,25 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.DBF")), dir.filePath(QStringLiteral("stemp4.DBF"))));
         QCOMPARE(RunFolderQuery(dir.path(), "SELECT * FROM stemp4").error,
-                 dir.filePath(QStringLiteral("stemp4.DBF")) + QStringLiteral(" cannot be opened: No such file or directory"));
+                 dir.filePath(QStringLiteral("stemp4.DBF"))
+                     + QStringLiteral(" cannot be opened: No such file or directory"));
     }
 
     void tableRewrittenOrAddedAfterOpening()
     {
         QTemporaryDir dir;
-        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/empty.dbf")), dir.filePath(QStringLiteral("stemp4.DBF"))));
+        QVERIFY(
+            QFile::copy(fixturePath(QStringLiteral("sources/empty.dbf")), dir.filePath(QStringLiteral("stemp4.DBF"))));
         QString error;
         const QString name = QStringLiteral("live");
         QVERIFY(OpenFoxProConnection(name, dir.path(), &error));
         QCOMPARE(rows(QStringLiteral("select count(*) from STEMP4"), name), QStringList{"0"});
         // The accounting system writes the quarter after the company was chosen.
         QVERIFY(QFile::remove(dir.filePath(QStringLiteral("stemp4.DBF"))));
-        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/db3_cp1252.dbf")), dir.filePath(QStringLiteral("stemp4.DBF"))));
-        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/db3_types.dbf")), dir.filePath(QStringLiteral("ptemp5.dbf"))));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/db3_cp1252.dbf")),
+                            dir.filePath(QStringLiteral("stemp4.DBF"))));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/db3_types.dbf")),
+                            dir.filePath(QStringLiteral("ptemp5.dbf"))));
         // Its fields changed: a clear error; the new table is not known yet.
         const QString changed = rows(QStringLiteral("select * from stemp4"), name).value(0);
         QVERIFY2(changed.startsWith(QStringLiteral("error: ")) && changed.contains(QStringLiteral("fields changed")),

@@ -13,7 +13,7 @@
 struct FolderQuery
 {
     QStringList rows; // each row's first column as text ("NULL" for a null)
-    QString error;    // empty when every step succeeded
+    QString error; // empty when every step succeeded
 };
 
 inline FolderQuery RunFolderQuery(const QString &folder, const char *sql)

@@ -48,7 +48,8 @@ QList<QStringList> mdbExport(const QString &file, const QString &table)
 {
     const QString time = QStringLiteral("%Y-%m-%d %H:%M:%S");
     QProcess p;
-    p.start(QStringLiteral("mdb-export"), {"-Q", "-d", "\x1f", "-R", "\x1e", "-D", time, "-T", time, "-b", "hex", file, table});
+    p.start(QStringLiteral("mdb-export"),
+            {"-Q", "-d", "\x1f", "-R", "\x1e", "-D", time, "-T", time, "-b", "hex", file, table});
     QList<QStringList> rows;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         qWarning() << "mdb-export" << file << table << p.errorString() << p.readAllStandardError();
@@ -60,10 +61,10 @@ QList<QStringList> mdbExport(const QString &file, const QString &table)
 
 } // namespace
 
-#define OPEN_JET(path)                                                                                           \
-    do {                                                                                                         \
-        QString error_;                                                                                          \
-        QVERIFY2(OpenJetConnection(kConnection, path, &error_), qPrintable(error_));                             \
+#define OPEN_JET(path)                                                                                                 \
+    do {                                                                                                               \
+        QString error_;                                                                                                \
+        QVERIFY2(OpenJetConnection(kConnection, path, &error_), qPrintable(error_));                                   \
     } while (false)
 
 class JetReaderTest : public QObject
@@ -108,17 +109,21 @@ private slots:
                 const QVariant got = q.value(c);
                 const QString &want = expected[r][c];
                 QString text = got.isNull() ? QString()
-                    : got.typeId() == QMetaType::QByteArray ? QString::fromLatin1(got.toByteArray().toHex().toUpper())
-                                                            : got.toString();
+                               : got.typeId() == QMetaType::QByteArray
+                                   ? QString::fromLatin1(got.toByteArray().toHex().toUpper())
+                                   : got.toString();
                 if (text.size() == 10 && want.size() == 19 && text.at(4) == u'-')
                     text += QStringLiteral(" 00:00:00"); // we leave midnight out
                 const double b = want.toDouble();
                 const bool same = text == want
-                    || want.startsWith(QStringLiteral("1900-01-00")) // libmdb cannot print it: see datesOutsideLibmdbRange
-                    || (got.typeId() == QMetaType::Double && !got.isNull()
-                        && std::fabs(got.toDouble() - b) <= 1e-6 * qMax(1.0, std::fabs(b)));
-                QVERIFY2(same, qPrintable(QStringLiteral("row %1, column %2: \"%3\" against \"%4\"")
-                                              .arg(r).arg(names[c], text, want)));
+                                  || want.startsWith(QStringLiteral(
+                                      "1900-01-00")) // libmdb cannot print it: see datesOutsideLibmdbRange
+                                  || (got.typeId() == QMetaType::Double && !got.isNull()
+                                      && std::fabs(got.toDouble() - b) <= 1e-6 * qMax(1.0, std::fabs(b)));
+                QVERIFY2(
+                    same,
+                    qPrintable(
+                        QStringLiteral("row %1, column %2: \"%3\" against \"%4\"").arg(r).arg(names[c], text, want)));
             }
         }
         QCOMPARE(r, expected.size());
@@ -130,12 +135,13 @@ private slots:
     {
         OPEN_JET(jetFixture(QStringLiteral("DateTestDatabase.mdb")));
         QSqlQuery q(connection(kConnection));
-        QVERIFY(q.exec(QStringLiteral("SELECT IDCol, DateTimeCol, DateCol, TimeCol FROM datetest WHERE IDCol IN (2,3,4) "
-                                      "ORDER BY IDCol")));
+        QVERIFY(
+            q.exec(QStringLiteral("SELECT IDCol, DateTimeCol, DateCol, TimeCol FROM datetest WHERE IDCol IN (2,3,4) "
+                                  "ORDER BY IDCol")));
         QStringList got;
         while (q.next())
-            got << QStringLiteral("%1|%2|%3|%4").arg(q.value(0).toString(), q.value(1).toString(),
-                                                     q.value(2).toString(), q.value(3).toString());
+            got << QStringLiteral("%1|%2|%3|%4")
+                       .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
         QCOMPARE(got, QStringList({"2|9999-01-01|9999-01-01|9999-01-01", "3|1898-01-01|1899-01-01|1900-01-01",
                                    "4|0632-01-01|0633-01-01|0634-01-01"}));
     }
@@ -179,8 +185,7 @@ private slots:
         QVERIFY(!q.exec(QStringLiteral("DELETE FROM Shippers")));
         QVERIFY(!q.exec(QStringLiteral("INSERT INTO Shippers (ShipperID) VALUES (99)")));
         QVERIFY(q.exec(QStringLiteral("SELECT * FROM Orders")));
-        while (q.next()) {
-        }
+        while (q.next()) {}
         CloseConnection(kConnection);
         QVERIFY(bytesOf(copy) == before);
     }
@@ -236,7 +241,8 @@ private slots:
 
         QTest::newRow("missing") << QString() << QByteArray() << "was not found";
         QTest::newRow("empty") << "empty.mdb" << QByteArray() << "is not an Access database";
-        QTest::newRow("text") << "notes.mdb" << QByteArray("Company list\r\n001,ABC\r\n") << "is not an Access database";
+        QTest::newRow("text") << "notes.mdb" << QByteArray("Company list\r\n001,ABC\r\n")
+                              << "is not an Access database";
         QTest::newRow("dbase table") << "kolvcomp.mdb" << QByteArray::fromHex("03790c1f0300000061003200")
                                      << "is not an Access database";
         QTest::newRow("first page only") << "page.mdb" << good.left(4096) << "is incomplete";
@@ -266,13 +272,13 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString path = name.isEmpty() ? dir.filePath(QStringLiteral("absent.mdb")) : writeInto(dir, name, content);
+        const QString path =
+            name.isEmpty() ? dir.filePath(QStringLiteral("absent.mdb")) : writeInto(dir, name, content);
         QString error;
         if (OpenJetConnection(kConnection, path, &error)) {
             QSqlQuery q(connection(kConnection));
             bool failed = !q.exec(QStringLiteral("SELECT * FROM DateTest"));
-            while (!failed && q.next()) {
-            }
+            while (!failed && q.next()) {}
             QVERIFY2(failed || q.lastError().isValid(), "a damaged file read without complaint");
             error = q.lastError().text();
         }
@@ -284,7 +290,8 @@ private slots:
     {
         QByteArray bytes = bytesOf(jetFixture(QStringLiteral("nwind.mdb")));
         QVERIFY(bytes.contains("Speedy Express"));
-        bytes.replace("Speedy Express", "\x80\x81\x9F\xE9" "dy Express");
+        bytes.replace("Speedy Express", "\x80\x81\x9F\xE9"
+                                        "dy Express");
         QTemporaryDir dir;
         OPEN_JET(writeInto(dir, QStringLiteral("nKolvSet.mdb"), bytes));
         QSqlQuery q(connection(kConnection));
@@ -308,7 +315,8 @@ private slots:
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toString(), QStringLiteral("Speedy Express"));
         QVERIFY(!q.exec(QStringLiteral("SELECT * FROM Orders")));
-        QVERIFY2(q.lastError().text().contains(QStringLiteral("The table Orders of")), qPrintable(q.lastError().text()));
+        QVERIFY2(q.lastError().text().contains(QStringLiteral("The table Orders of")),
+                 qPrintable(q.lastError().text()));
     }
 
     void fuzzFindingsStayFixed_data()
@@ -334,8 +342,7 @@ private slots:
         for (QString table : connection(kConnection).tables()) {
             QSqlQuery q(connection(kConnection));
             if (q.exec(QStringLiteral("SELECT * FROM \"%1\"").arg(table.replace(u'"', QStringLiteral("\"\""))))) {
-                while (q.next()) {
-                }
+                while (q.next()) {}
             }
         }
         QVERIFY2(timer.elapsed() < 10000, qPrintable(QStringLiteral("took %1 ms").arg(timer.elapsed())));

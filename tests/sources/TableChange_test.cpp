@@ -47,7 +47,8 @@ bool makeOld(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadWrite)
-        && f.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc()), QFileDevice::FileModificationTime);
+           && f.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc()),
+                            QFileDevice::FileModificationTime);
 }
 
 // `count` invoice lines of the ordered fixture's second record, each of amount `amount`.
@@ -106,26 +107,29 @@ private slots:
         // 20,000 records of 35 bytes: more than the reader's window, so the
         // scan reads the file again after the rewrite.
         QTest::newRow("left alone") << Rewrite([](const QString &) { return true; }) << false;
-        QTest::newRow("in place, more records") << Rewrite([](const QString &path) {
-            return overwriteInPlace(path, invoiceLines(20001, "20.50"));
-        }) << true;
-        QTest::newRow("in place, same size") << Rewrite([](const QString &path) {
-            return overwriteInPlace(path, invoiceLines(20000, "20.50"));
-        }) << true;
+        QTest::newRow("in place, more records")
+            << Rewrite([](const QString &path) { return overwriteInPlace(path, invoiceLines(20001, "20.50")); })
+            << true;
+        QTest::newRow("in place, same size")
+            << Rewrite([](const QString &path) { return overwriteInPlace(path, invoiceLines(20000, "20.50")); })
+            << true;
         QTest::newRow("replaced by another file") << Rewrite([](const QString &path) {
             return writeFile(path + QStringLiteral(".new"), invoiceLines(20000, "20.50"))
-                && ::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(), QFile::encodeName(path).constData()) == 0;
+                   && ::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
+                               QFile::encodeName(path).constData())
+                          == 0;
         }) << true;
         // What an accounting system's rewrite looks like from outside: another
         // process writes over the file in place while it is read.
         QTest::newRow("in place by another process (dd conv=notrunc)") << Rewrite([](const QString &path) {
             const QString next = path + QStringLiteral(".next");
             return writeFile(next, invoiceLines(20000, "20.50"))
-                && QProcess::execute(QStringLiteral("dd"), {"if=" + next, "of=" + path, QStringLiteral("conv=notrunc"),
-                                                            QStringLiteral("status=none")}) == 0;
+                   && QProcess::execute(
+                          QStringLiteral("dd"),
+                          {"if=" + next, "of=" + path, QStringLiteral("conv=notrunc"), QStringLiteral("status=none")})
+                          == 0;
         }) << true;
-        QTest::newRow("cut short") << Rewrite([](const QString &path) { return QFile::resize(path, 100000); })
-                                   << true;
+        QTest::newRow("cut short") << Rewrite([](const QString &path) { return QFile::resize(path, 100000); }) << true;
     }
 
     // Rows already handed out came from one state of the file, the rest
@@ -146,8 +150,7 @@ private slots:
         sqlite3_stmt *stmt = nullptr;
         QCOMPARE(sqlite3_prepare_v2(db, "select amt from stemp4", -1, &stmt, nullptr), SQLITE_OK);
         int rows = 0;
-        for (; rows < 10 && sqlite3_step(stmt) == SQLITE_ROW; ++rows) {
-        }
+        for (; rows < 10 && sqlite3_step(stmt) == SQLITE_ROW; ++rows) {}
         QCOMPARE(rows, 10);
         QVERIFY(rewrite(path));
         int rc;
@@ -182,8 +185,7 @@ private slots:
             QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
         QVERIFY(overwriteInPlace(path, bytes)); // the same bytes, written again
         int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        }
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {}
         QCOMPARE(rc, SQLITE_ERROR);
         QCOMPARE(QString::fromUtf8(sqlite3_errmsg(jet.db)), path + kChanged);
         sqlite3_finalize(stmt);
@@ -208,7 +210,8 @@ private slots:
         QCOMPARE(query.error, table + QStringLiteral(" is not a regular file"));
 
         QTemporaryDir memoDir;
-        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/memo_fp.dbf")), memoDir.filePath(QStringLiteral("ptemp5.dbf"))));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/memo_fp.dbf")),
+                            memoDir.filePath(QStringLiteral("ptemp5.dbf"))));
         const QString memo = memoDir.filePath(QStringLiteral("ptemp5.fpt"));
         QCOMPARE(::mkfifo(QFile::encodeName(memo).constData(), 0644), 0);
         QVERIFY2(finishesWithin10s({memo}, [&] { query = RunFolderQuery(memoDir.path(), "select notes from ptemp5"); }),

@@ -48,8 +48,10 @@ private slots:
     {
         QTest::addColumn<QString>("reader");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("dBase table that is text") << "dbf" << "stemp4.dbf is damaged: it does not start like";
-        QTest::newRow("Access table with a damaged definition") << "jet" << "The table Orders of ";
+        QTest::newRow("dBase table that is text") << "dbf"
+                                                  << "stemp4.dbf is damaged: it does not start like";
+        QTest::newRow("Access table with a damaged definition") << "jet"
+                                                                << "The table Orders of ";
     }
 
     // A table that cannot be read keeps its name, with the one column

@@ -47,8 +47,8 @@ private slots:
         // A full sheet written by xlwt; megabytes, so it is made here rather than committed.
         large = QDir(data.path()).filePath(QStringLiteral("large.xls"));
         QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {fixturePath(QStringLiteral("tariff/make_fixtures.py")), QStringLiteral("--large"), kLargeRows, large});
+        python.start(QStringLiteral("/usr/bin/python3"), {fixturePath(QStringLiteral("tariff/make_fixtures.py")),
+                                                          QStringLiteral("--large"), kLargeRows, large});
         QVERIFY(python.waitForFinished(120000));
         QVERIFY2(python.exitCode() == 0 && QFileInfo::exists(large), python.readAllStandardError().constData());
     }
@@ -61,9 +61,10 @@ private slots:
             TestHome home;
             const QString database = ProgramDatabasePath(home.app());
             // A master large enough that the import reuses its pages before committing.
-            const QStringList previous = master(database, QStringLiteral(
-                "With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 30000) Insert into Import "
-                "Select '22222222', NULL Union All Select printf('9%07d', i), 'OLD' From n"));
+            const QStringList previous = master(
+                database, QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < "
+                                         "30000) Insert into Import "
+                                         "Select '22222222', NULL Union All Select printf('9%07d', i), 'OLD' From n"));
             QCOMPARE(previous.size(), 30001);
             // Overwriting has begun once the journal's header is complete (first
             // byte no longer 0) and the file has grown past the old master.
@@ -120,10 +121,12 @@ private slots:
         const QString database = ProgramDatabasePath(home.app());
         const QStringList previous = master(database, QStringLiteral("Insert into Import values ('11111111', 'OLD')"));
         QProcess reader; // ends when its standard input closes
-        reader.start(QStringLiteral("/usr/bin/python3"),
-                     {"-c", "import sqlite3, sys\nc = sqlite3.connect(sys.argv[1], isolation_level=None)\nc.execute('begin')\n"
-                            "print(c.execute('select count(*) from Import').fetchone()[0], flush=True)\nsys.stdin.readline()\n",
-                      database});
+        reader.start(
+            QStringLiteral("/usr/bin/python3"),
+            {"-c",
+             "import sqlite3, sys\nc = sqlite3.connect(sys.argv[1], isolation_level=None)\nc.execute('begin')\n"
+             "print(c.execute('select count(*) from Import').fetchone()[0], flush=True)\nsys.stdin.readline()\n",
+             database});
         QByteArray count;
         while (!count.endsWith('\n') && reader.waitForReadyRead(10000))
             count += reader.readAllStandardOutput();

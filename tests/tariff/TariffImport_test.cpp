@@ -28,7 +28,10 @@ QStringList master()
     return rows;
 }
 
-QString book(const QString &name = QStringLiteral("tariff.xls")) { return fixturePath(QStringLiteral("tariff/") + name); }
+QString book(const QString &name = QStringLiteral("tariff.xls"))
+{
+    return fixturePath(QStringLiteral("tariff/") + name);
+}
 
 const QStringList kPrevious{QStringLiteral("11111111|OLD|text"), QStringLiteral("22222222|<null>|text")};
 } // namespace
@@ -45,7 +48,8 @@ private slots:
     {
         home = new TestHome;
         QString error;
-        QVERIFY2(OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(home->app()), &error), qPrintable(error));
+        QVERIFY2(OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(home->app()), &error),
+                 qPrintable(error));
         QVERIFY(exec(QStringLiteral("Insert into Import values ('11111111', 'OLD'), ('22222222', NULL)")));
         ui.clear();
         installUserInterface(&ui);
@@ -64,10 +68,15 @@ private slots:
         QTest::addColumn<QString>("sheet");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("repeated number, empty unit and number")
-            << "Sheet1$" << QStringList{"74081110|KGS|text", "84139190|NOS|text", "27101990|<null>|text", "84139190|KGS|text", "39269099|Kg |text"};
-        QTest::newRow("name with a blank, other letter case") << "'my sheet$'" << QStringList{"85444999|MTR|text", "73181500|NOS|text"};
+            << "Sheet1$"
+            << QStringList{"74081110|KGS|text", "84139190|NOS|text", "27101990|<null>|text", "84139190|KGS|text",
+                           "39269099|Kg |text"};
+        QTest::newRow("name with a blank, other letter case")
+            << "'my sheet$'" << QStringList{"85444999|MTR|text", "73181500|NOS|text"};
         QTest::newRow("other column order and case; numbers kept as text")
-            << "Mixed$" << QStringList{"74081110|KGS|text", "84139190|0.5|text", "8413919012|<null>|text", "0.1|NOS|text", "74081110|LTR|text"};
+            << "Mixed$"
+            << QStringList{"74081110|KGS|text", "84139190|0.5|text", "8413919012|<null>|text", "0.1|NOS|text",
+                           "74081110|LTR|text"};
         QTest::newRow("every number empty") << "'Blank numbers$'" << QStringList{};
         QTest::newRow("apostrophe") << "'O''Brien$'" << QStringList{"40169390|NOS|text"};
     }
@@ -92,13 +101,25 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("sheet");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no TariffNo column") << "tariff.xls" << "NoTariff$" << "The sheet NoTariff$ has no column titled \"TariffNo\".";
-        QTest::newRow("no Unit column") << "tariff.xls" << "NoUnit$" << "The sheet NoUnit$ has no column titled \"Unit\".";
-        QTest::newRow("unknown sheet") << "tariff.xls" << "Prices$" << "The workbook tariff.xls has no sheet named Prices$.";
-        QTest::newRow("text file") << "notaworkbook.xls" << "Sheet1$" << "not an Excel 97-2003 workbook";
-        QTest::newRow("missing") << "missing.xls" << "Sheet1$" << "does not exist";
+        QTest::newRow("no TariffNo column") << "tariff.xls"
+                                            << "NoTariff$"
+                                            << "The sheet NoTariff$ has no column titled \"TariffNo\".";
+        QTest::newRow("no Unit column") << "tariff.xls"
+                                        << "NoUnit$"
+                                        << "The sheet NoUnit$ has no column titled \"Unit\".";
+        QTest::newRow("unknown sheet") << "tariff.xls"
+                                       << "Prices$"
+                                       << "The workbook tariff.xls has no sheet named Prices$.";
+        QTest::newRow("text file") << "notaworkbook.xls"
+                                   << "Sheet1$"
+                                   << "not an Excel 97-2003 workbook";
+        QTest::newRow("missing") << "missing.xls"
+                                 << "Sheet1$"
+                                 << "does not exist";
         // The third insert fails, after the old rows are gone and two new ones are in.
-        QTest::newRow("database fails midway") << "tariff.xls" << "Sheet1$" << "disk is full";
+        QTest::newRow("database fails midway") << "tariff.xls"
+                                               << "Sheet1$"
+                                               << "disk is full";
     }
 
     void failureKeepsMaster()
@@ -106,9 +127,11 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, sheet);
         QFETCH(QString, reason);
-        QVERIFY(exec(QStringLiteral("Create Trigger stopper Before Insert On Import When %1 and (Select count(*) From Import) >= 2 "
-                                    "Begin Select Raise(Abort, 'disk is full'); End")
-                         .arg(reason == QLatin1String("disk is full"))));
+        QVERIFY(
+            exec(QStringLiteral(
+                     "Create Trigger stopper Before Insert On Import When %1 and (Select count(*) From Import) >= 2 "
+                     "Begin Select Raise(Abort, 'disk is full'); End")
+                     .arg(reason == QLatin1String("disk is full"))));
         const TariffImportResult result = ImportTariff(book(file), sheet);
         QVERIFY(!result.ok);
         QVERIFY2(result.error.contains(reason), qPrintable(result.error));

@@ -6,7 +6,10 @@
 #include <QTest>
 
 namespace {
-QString book(const QString &name) { return fixturePath(QStringLiteral("tariff/") + name); }
+QString book(const QString &name)
+{
+    return fixturePath(QStringLiteral("tariff/") + name);
+}
 
 // Every record of a sheet below its titles, cells joined by "|", null as "<null>".
 QStringList sheetRows(WorkbookReader &reader, const QString &sheet)
@@ -71,7 +74,8 @@ private slots:
         WorkbookReader xlwt;
         WorkbookReader libreOffice;
         QVERIFY2(xlwt.open(book(QStringLiteral("tariff.xls"))), qPrintable(xlwt.errorString()));
-        QVERIFY2(libreOffice.open(book(QStringLiteral("libreoffice/tariff.xls"))), qPrintable(libreOffice.errorString()));
+        QVERIFY2(libreOffice.open(book(QStringLiteral("libreoffice/tariff.xls"))),
+                 qPrintable(libreOffice.errorString()));
         QCOMPARE(libreOffice.sheetNames(), xlwt.sheetNames());
         for (const QString &sheet : xlwt.sheetNames())
             QCOMPARE(sheetRows(libreOffice, sheet), sheetRows(xlwt, sheet));
@@ -82,18 +86,30 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("cut to a third") << "cut-to-a-third.xls" << "the allocation table points outside the file";
-        QTest::newRow("no Workbook stream") << "no-workbook-stream.xls" << "the file does not contain a valid Workbook stream";
-        QTest::newRow("directory beyond the end") << "directory-outside.xls" << "a chain of sectors points outside the file";
-        QTest::newRow("chain in a circle") << "directory-in-circle.xls" << "a chain of sectors runs in a circle";
-        QTest::newRow("stream larger than the file") << "stream-larger-than-file.xls" << "a stream is larger than the file";
-        QTest::newRow("older format") << "older-format.xls" << "older than Excel 97-2003";
-        QTest::newRow("encrypted") << "encrypted.xls" << "it is protected with a password.";
-        QTest::newRow("shared texts cut") << "shared-texts-cut.xls" << "the table of shared texts is damaged";
-        QTest::newRow("shared text missing") << "shared-text-missing.xls" << "a cell refers to a shared text the workbook does not have";
-        QTest::newRow("sheet outside the stream") << "sheet-outside.xls" << "the sheet does not begin where the workbook says";
-        QTest::newRow("sheet cut short") << "sheet-cut-short.xls" << "the sheet is cut short";
-        QTest::newRow("cell record too short") << "cell-too-short.xls" << "a cell record is too short";
+        QTest::newRow("cut to a third") << "cut-to-a-third.xls"
+                                        << "the allocation table points outside the file";
+        QTest::newRow("no Workbook stream") << "no-workbook-stream.xls"
+                                            << "the file does not contain a valid Workbook stream";
+        QTest::newRow("directory beyond the end") << "directory-outside.xls"
+                                                  << "a chain of sectors points outside the file";
+        QTest::newRow("chain in a circle") << "directory-in-circle.xls"
+                                           << "a chain of sectors runs in a circle";
+        QTest::newRow("stream larger than the file") << "stream-larger-than-file.xls"
+                                                     << "a stream is larger than the file";
+        QTest::newRow("older format") << "older-format.xls"
+                                      << "older than Excel 97-2003";
+        QTest::newRow("encrypted") << "encrypted.xls"
+                                   << "it is protected with a password.";
+        QTest::newRow("shared texts cut") << "shared-texts-cut.xls"
+                                          << "the table of shared texts is damaged";
+        QTest::newRow("shared text missing") << "shared-text-missing.xls"
+                                             << "a cell refers to a shared text the workbook does not have";
+        QTest::newRow("sheet outside the stream") << "sheet-outside.xls"
+                                                  << "the sheet does not begin where the workbook says";
+        QTest::newRow("sheet cut short") << "sheet-cut-short.xls"
+                                         << "the sheet is cut short";
+        QTest::newRow("cell record too short") << "cell-too-short.xls"
+                                               << "a cell record is too short";
     }
 
     void damagedWorkbooks()

@@ -25,7 +25,8 @@ namespace {
 // Runs a check while a message is up, as a user looking at the screen would.
 struct PeekingUserInterface : RecordingUserInterface
 {
-    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative) override
+    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                    bool defaultNegative) override
     {
         if (onMessage)
             onMessage(text);
@@ -64,8 +65,10 @@ private slots:
         });
         QString error;
         QVERIFY2(OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(home.app()), &error), qPrintable(error));
-        for (const auto &[from, to] : {std::pair{"tariff.xls", "tariff.xls"}, {"notaworkbook.xls", "notaworkbook.xls"},
-                                       {"tariff.xls", "COPY.XLS"}, {"tariff.xls", "tariff.xlsx"}})
+        for (const auto &[from, to] : {std::pair{"tariff.xls", "tariff.xls"},
+                                       {"notaworkbook.xls", "notaworkbook.xls"},
+                                       {"tariff.xls", "COPY.XLS"},
+                                       {"tariff.xls", "tariff.xlsx"}})
             QVERIFY(QFile::copy(fixturePath(QStringLiteral("tariff/") + from), QDir(work.path()).filePath(to)));
         QDir::setCurrent(work.path());
         SheetName().clear();
@@ -74,7 +77,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto clickFile = [&](const QString &name) {
-            const QModelIndex index = static_cast<QFileSystemModel *>(form.File2->model())->index(QDir(work.path()).filePath(name));
+            const QModelIndex index =
+                static_cast<QFileSystemModel *>(form.File2->model())->index(QDir(work.path()).filePath(name));
             QTRY_VERIFY(!form.File2->visualRect(index).isEmpty());
             QTest::mouseClick(form.File2->viewport(), Qt::LeftButton, {}, form.File2->visualRect(index).center());
         };
@@ -86,11 +90,12 @@ private slots:
         QCOMPARE(form.LstFile->count(), 0);
         QVERIFY(form.FrmBack->isEnabled());
         clickFile(QStringLiteral("tariff.xls"));
-        QCOMPARE(names(form.LstFile),
-                 (QStringList{"Sheet1$", "'My Sheet$'", "Mixed$", "NoTariff$", "NoUnit$", "'Blank numbers$'", "'O''Brien$'"}));
+        QCOMPARE(names(form.LstFile), (QStringList{"Sheet1$", "'My Sheet$'", "Mixed$", "NoTariff$", "NoUnit$",
+                                                   "'Blank numbers$'", "'O''Brien$'"}));
         QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
         QStringList texts = ui.texts();
-        QVERIFY2(texts.value(1).contains(QStringLiteral("notaworkbook.xls: the file is not an Excel 97-2003 workbook")), qPrintable(texts.value(1)));
+        QVERIFY2(texts.value(1).contains(QStringLiteral("notaworkbook.xls: the file is not an Excel 97-2003 workbook")),
+                 qPrintable(texts.value(1)));
         texts.removeAt(1);
         QCOMPARE(texts, (QStringList{"Please select the file Name", "Please select the Excel Sheet Name"}));
         QCOMPARE(ui.pleaseWaitShows, 0); // nothing imported
@@ -100,7 +105,9 @@ private slots:
         QTest::mouseClick(form.LstFile->viewport(), Qt::LeftButton, {}, form.LstFile->visualItemRect(mixed).center());
         QStringList seen;
         ui.onMessage = [&](const QString &text) {
-            seen << QStringLiteral("%1/%2/%3/%4").arg(form.LblTemps->text(), form.LblRecord->text(), text).arg(ui.pleaseWaitVisible);
+            seen << QStringLiteral("%1/%2/%3/%4")
+                        .arg(form.LblTemps->text(), form.LblRecord->text(), text)
+                        .arg(ui.pleaseWaitVisible);
         };
         ui.clear();
         QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
@@ -137,8 +144,12 @@ private slots:
             QVERIFY2(client->rect().contains(onClient),
                      qPrintable(QStringLiteral("%1 at %2,%3 %4x%5; client area %6x%7")
                                     .arg(button->objectName())
-                                    .arg(onClient.x()).arg(onClient.y()).arg(onClient.width()).arg(onClient.height())
-                                    .arg(client->width()).arg(client->height())));
+                                    .arg(onClient.x())
+                                    .arg(onClient.y())
+                                    .arg(onClient.width())
+                                    .arg(onClient.height())
+                                    .arg(client->width())
+                                    .arg(client->height())));
         }
         QVERIFY(!form->Image1->pixmap().isNull());
         QVERIFY(form->Frame1->rect().contains(form->Image1->geometry()));

@@ -47,8 +47,8 @@ private slots:
             << QSize(1000, 504) << false << window << QSizeF(7500, 3000) << 8.0 << 1433 << -60;
         QTest::newRow("taller scales height and font")
             << QSize(800, 630) << false << window << QSizeF(6000, 3750) << 10.0 << -67 << 690;
-        QTest::newRow("both ways")
-            << QSize(1000, 630) << false << QSizeF(4000, 2000) << QSizeF(5000, 2500) << 10.0 << 933 << 440;
+        QTest::newRow("both ways") << QSize(1000, 630) << false << QSizeF(4000, 2000) << QSizeF(5000, 2500) << 10.0
+                                   << 933 << 440;
         QTest::newRow("sizable window keeps its size")
             << QSize(1000, 630) << true << window << window << 8.0 << -67 << -60;
     }
@@ -58,9 +58,13 @@ private slots:
         QFETCH(bool, sizable);
         QFETCH(QSizeF, design);
         // A client area too large to snap to.
-        const ArrangeResult r = ArrangeGeometry({.clientWidthPx = clientPx.width(), .clientHeightPx = clientPx.height(),
-                                                 .client = EdgeRect{0, 0, 30000, 30000}, .width = design.width(),
-                                                 .height = design.height(), .fontSize = 8, .sizable = sizable});
+        const ArrangeResult r = ArrangeGeometry({.clientWidthPx = clientPx.width(),
+                                                 .clientHeightPx = clientPx.height(),
+                                                 .client = EdgeRect{0, 0, 30000, 30000},
+                                                 .width = design.width(),
+                                                 .height = design.height(),
+                                                 .fontSize = 8,
+                                                 .sizable = sizable});
         QTEST(QSizeF(r.width, r.height), "arranged");
         QTEST(r.fontSize, "font");
         QTEST(r.dw, "dw");

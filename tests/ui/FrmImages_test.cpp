@@ -13,8 +13,8 @@ private slots:
     void everyPictureDraws_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name :
-             {"ImgInfo", "ImgQuestion", "ImgCritical", "ImgExit", "ImgClose", "ImgOk", "ImgCancel", "ImgXML", "ImgWorkbook"})
+        for (const char *name : {"ImgInfo", "ImgQuestion", "ImgCritical", "ImgExit", "ImgClose", "ImgOk", "ImgCancel",
+                                 "ImgXML", "ImgWorkbook"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void everyPictureDraws()

@@ -126,8 +126,7 @@ public:
     }
 };
 
-template <typename T>
-T *modal()
+template <typename T> T *modal()
 {
     return qobject_cast<T *>(QApplication::activeModalWidget());
 }
@@ -163,33 +162,38 @@ void StartScreenshotTour(const QString &folder)
     auto *tour = new Tour(folder);
     tour->setParent(qApp);
 
-    tour->step([] { return modal<frmSplash>() != nullptr; }, [] {
-        frmSplash *login = modal<frmSplash>();
-        type(login->CmbUserId->lineEdit(), QStringLiteral("ACCOUNTS"));
-        key(login->CmbUserId->lineEdit(), Qt::Key_Return);
-        type(login->TxtPassWord, QStringLiteral("secret"));
-    });
-    tour->step([] { return modal<frmSplash>() != nullptr; }, [tour] {
-        tour->save(QStringLiteral("login"));
-        key(modal<frmSplash>()->TxtPassWord, Qt::Key_Return);
-    });
+    tour->step([] { return modal<frmSplash>() != nullptr; },
+               [] {
+                   frmSplash *login = modal<frmSplash>();
+                   type(login->CmbUserId->lineEdit(), QStringLiteral("ACCOUNTS"));
+                   key(login->CmbUserId->lineEdit(), Qt::Key_Return);
+                   type(login->TxtPassWord, QStringLiteral("secret"));
+               });
+    tour->step([] { return modal<frmSplash>() != nullptr; },
+               [tour] {
+                   tour->save(QStringLiteral("login"));
+                   key(modal<frmSplash>()->TxtPassWord, Qt::Key_Return);
+               });
     // "&Select" with nothing picked: the program's message box.
     tour->step([] { return modal<frmCompDef>() != nullptr; }, [] { queueClick(modal<frmCompDef>()->cmdSelect); });
-    tour->step([] { return modal<frmQVMsg>() != nullptr; }, [tour] {
-        tour->save(QStringLiteral("message-box"));
-        key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
-    });
-    tour->step([] { return modal<frmCompDef>() != nullptr; }, [] {
-        frmCompDef *company = modal<frmCompDef>();
-        company->DCCompany->setFocus();
-        key(company->DCCompany, Qt::Key_Down);
-    });
-    tour->step([] { return modal<frmCompDef>() && modal<frmCompDef>()->flx->rowCount() > 0; }, [tour] {
-        tour->save(QStringLiteral("company-selection"));
-        frmCompDef *company = modal<frmCompDef>();
-        company->flx->setFocus();
-        key(company->flx, Qt::Key_Return);
-    });
+    tour->step([] { return modal<frmQVMsg>() != nullptr; },
+               [tour] {
+                   tour->save(QStringLiteral("message-box"));
+                   key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
+               });
+    tour->step([] { return modal<frmCompDef>() != nullptr; },
+               [] {
+                   frmCompDef *company = modal<frmCompDef>();
+                   company->DCCompany->setFocus();
+                   key(company->DCCompany, Qt::Key_Down);
+               });
+    tour->step([] { return modal<frmCompDef>() && modal<frmCompDef>()->flx->rowCount() > 0; },
+               [tour] {
+                   tour->save(QStringLiteral("company-selection"));
+                   frmCompDef *company = modal<frmCompDef>();
+                   company->flx->setFocus();
+                   key(company->flx, Qt::Key_Return);
+               });
     tour->step([] { return !QApplication::activeModalWidget() && MDIForm1::instance(); },
                [] { MDIForm1::instance()->mnuDataCheck->trigger(); });
     tour->step(
@@ -202,18 +206,20 @@ void StartScreenshotTour(const QString &folder)
             const QRect entry = main->menuBar()->actionGeometry(main->mnuReports->menuAction());
             main->mnuReports->popup(main->menuBar()->mapToGlobal(entry.bottomLeft()));
         });
-    tour->step([] { return MDIForm1::instance()->mnuReports->isVisible(); }, [tour] {
-        tour->save(QStringLiteral("main-window"));
-        MDIForm1 *main = MDIForm1::instance();
-        // Without a window manager the title bar is not drawn; say what it reads.
-        std::fprintf(stderr, "main window title: %s\n", qPrintable(main->windowTitle()));
-        main->mnuReports->hide();
-    });
+    tour->step([] { return MDIForm1::instance()->mnuReports->isVisible(); },
+               [tour] {
+                   tour->save(QStringLiteral("main-window"));
+                   MDIForm1 *main = MDIForm1::instance();
+                   // Without a window manager the title bar is not drawn; say what it reads.
+                   std::fprintf(stderr, "main window title: %s\n", qPrintable(main->windowTitle()));
+                   main->mnuReports->hide();
+               });
     // The data check window on the demo quarter, then the return window and its export.
-    tour->step([] { return !MDIForm1::instance()->mnuReports->isVisible(); }, [tour] {
-        tour->save(QStringLiteral("data-check"));
-        MDIForm1::instance()->mnuExporttoXML->trigger();
-    });
+    tour->step([] { return !MDIForm1::instance()->mnuReports->isVisible(); },
+               [tour] {
+                   tour->save(QStringLiteral("data-check"));
+                   MDIForm1::instance()->mnuExporttoXML->trigger();
+               });
     tour->step(
         [] {
             QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExporttoXML"));
@@ -225,15 +231,17 @@ void StartScreenshotTour(const QString &folder)
             number->setFocus();
             type(number, QStringLiteral("aaacb1234cxm001"));
         });
-    tour->step([] { return true; }, [tour] {
-        tour->save(QStringLiteral("export-to-xml"));
-        QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExporttoXML"));
-        queueClick(w->findChild<QPushButton *>(QStringLiteral("CmdExport")));
-    });
-    tour->step([] { return modal<frmQVMsg>() != nullptr; }, [tour] {
-        tour->save(QStringLiteral("export-done"));
-        key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
-    });
+    tour->step([] { return true; },
+               [tour] {
+                   tour->save(QStringLiteral("export-to-xml"));
+                   QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExporttoXML"));
+                   queueClick(w->findChild<QPushButton *>(QStringLiteral("CmdExport")));
+               });
+    tour->step([] { return modal<frmQVMsg>() != nullptr; },
+               [tour] {
+                   tour->save(QStringLiteral("export-done"));
+                   key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
+               });
     tour->step([] { return !QApplication::activeModalWidget(); },
                [] { MDIForm1::instance()->mnuExcelImport->trigger(); });
     tour->step(
@@ -248,19 +256,22 @@ void StartScreenshotTour(const QString &folder)
     // The demo's Tariff.xls chosen in the file list: its sheets fill the sheet list.
     tour->step([] { return tariffWorkbookIndex().isValid(); },
                [] { importWindow()->File2->setCurrentIndex(tariffWorkbookIndex()); });
-    tour->step([] { return importWindow()->LstFile->count() > 0; }, [tour] {
-        tour->save(QStringLiteral("excel-import-sheets"));
-        ShowPleaseWait();
-    });
-    tour->step([] { return frmPleaseWait::isShown(); }, [tour] {
-        tour->save(QStringLiteral("please-wait"));
-        HidePleaseWait();
-        QMetaObject::invokeMethod(MDIForm1::instance()->mnuExit, &QAction::trigger, Qt::QueuedConnection);
-    });
-    tour->step([] { return modal<frmQVMsg>() != nullptr; }, [tour] {
-        tour->save(QStringLiteral("exit-confirmation"));
-        frmQVMsg *box = modal<frmQVMsg>();
-        key(focusIn(box), Qt::Key_Tab);
-        key(focusIn(box), Qt::Key_Return);
-    });
+    tour->step([] { return importWindow()->LstFile->count() > 0; },
+               [tour] {
+                   tour->save(QStringLiteral("excel-import-sheets"));
+                   ShowPleaseWait();
+               });
+    tour->step([] { return frmPleaseWait::isShown(); },
+               [tour] {
+                   tour->save(QStringLiteral("please-wait"));
+                   HidePleaseWait();
+                   QMetaObject::invokeMethod(MDIForm1::instance()->mnuExit, &QAction::trigger, Qt::QueuedConnection);
+               });
+    tour->step([] { return modal<frmQVMsg>() != nullptr; },
+               [tour] {
+                   tour->save(QStringLiteral("exit-confirmation"));
+                   frmQVMsg *box = modal<frmQVMsg>();
+                   key(focusIn(box), Qt::Key_Tab);
+                   key(focusIn(box), Qt::Key_Return);
+               });
 }
