@@ -11,7 +11,8 @@ inline void ReadEveryTable(sqlite3 *db)
 {
     std::vector<std::string> tables;
     sqlite3_stmt *list = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type = 'table'", -1, &list, nullptr) == SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type = 'table'", -1, &list, nullptr)
+        == SQLITE_OK) {
         while (sqlite3_step(list) == SQLITE_ROW)
             tables.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(list, 0)));
     }

@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
-  build-essential cmake ninja-build pkg-config ccache clang
+  build-essential cmake ninja-build pkg-config ccache clang clang-format
   qt6-base-dev qt6-svg-dev libqt6svg6 libqt6sql6-sqlite libqt6sql6-odbc
   libsqlite3-dev libxml2-dev libxml2-utils mdbtools mdbtools-dev
   unixodbc-dev unixodbc tdsodbc odbc-postgresql postgresql

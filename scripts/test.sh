@@ -4,6 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
+"$here/scripts/check-style.sh"
 build="${QUORVANT_BUILD_DIR:-$here/build}"
 
 # Database mode is tested against a PostgreSQL server reached through ODBC,
