@@ -218,7 +218,7 @@ bool WorkTableReader::tariff(bool invoiceLine, const QString &tariff, QString *c
         }
     }
     // The unit comes from the same cleaned number that passed the master check.
-    if (!m_master->unitFor(*cleaned, unit)) {
+    if (!GetUnitForTariff(*m_master, *cleaned, unit)) {
         m_error = QStringLiteral("The query failed: ") + m_master->errorString();
         return false;
     }

@@ -141,11 +141,16 @@ bool TariffMaster::unitFor(const QString &tariffNo, QString *unit)
     return true;
 }
 
+bool GetUnitForTariff(TariffMaster &master, const QString &tariffNo, QString *unit)
+{
+    return master.unitFor(tariffNo, unit);
+}
+
 QString GetUnitForTariff(const QString &tariffNo, QString *error)
 {
     TariffMaster master(settings().cnProgram);
     QString unit;
-    if (!master.unitFor(tariffNo, &unit)) {
+    if (!GetUnitForTariff(master, tariffNo, &unit)) {
         if (error)
             *error = master.errorString();
         return QString();

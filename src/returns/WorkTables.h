@@ -64,3 +64,6 @@ inline const QString kUnitSql = QStringLiteral("Select Unit from Import Where Ta
 // One unit lookup over cnProgram. On a failing query gives the empty text and
 // fills `error`.
 QString GetUnitForTariff(const QString &tariffNo, QString *error = nullptr);
+// The same through a master the caller keeps for a whole return, so each
+// number is looked up once; false when the master cannot be read.
+bool GetUnitForTariff(TariffMaster &master, const QString &tariffNo, QString *unit);
