@@ -48,57 +48,37 @@ private slots:
     void cleanupTestCase() { CloseConnection(cn); }
 
     // Text blank-padded as stored; blank numbers, dates and logicals are nulls;
-    // the deleted record never shows.
-    void dBaseIIITypesAndDeletedRecords()
+    // the deleted record never shows; each numeric text the double nearest to it.
+    void reads_data()
     {
-        QCOMPARE(rows(QStringLiteral("select name, qty, whole, ratio, born, ok from DB3_TYPES")),
-                 QStringList({"Copper wire |100.5|42|0.25|2014-07-11|1", "Brass rod   |-3.75|0|2.5|1899-12-31|0",
-                              "            |NULL|NULL|NULL|NULL|NULL"}));
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("dBase III types") << "select name, qty, whole, ratio, born, ok from DB3_TYPES"
+                                         << QStringList{"Copper wire |100.5|42|0.25|2014-07-11|1",
+                                                        "Brass rod   |-3.75|0|2.5|1899-12-31|0",
+                                                        "            |NULL|NULL|NULL|NULL|NULL"};
+        QTest::newRow("code page 437") << "select name from fp_cp437" << QStringList{"Müller    ", "Ñandú     "};
+        QTest::newRow("code page 850") << "select name from fp_cp850" << QStringList{"Café Ø    ", "Åbo       "};
+        QTest::newRow("code page 1252") << "select name from db3_cp1252" << QStringList{"Crème €5  "};
+        QTest::newRow("decimals") << "select amount from decimals"
+                                  << QStringList{"0.1",    "2.675", "123456789.123456", "12345678901.123455",
+                                                 "-1e-06", "-7"};
+        QTest::newRow("Visual FoxPro binary types")
+            << "select cnt, price, ratio, stamp, born, opt from Vfp_Types"
+            << QStringList{"42|12.3456|2.25|2014-07-11T15:05:30|2014-07-11|     ", "-7|-0.5|-1e+10|NULL|NULL|x    "};
+        // As the program writes them: an empty table, an order with blanks first.
+        QTest::newRow("empty table") << "Select * from EMPTY" << QStringList();
+        QTest::newRow("order by text") << "Select name from db3_types Order by NAME"
+                                       << QStringList{QString(12, u' '), "Brass rod   ", "Copper wire "};
+        // The second NAME is left out, the fields after it stay in place.
+        QTest::newRow("repeated field name") << "select * from dupe_names" << QStringList{"n1    |c1    "};
+        QTest::newRow("ordered past it") << "select code from dupe_names order by code" << QStringList{"c1    "};
     }
 
-    void codePages_data()
+    void reads()
     {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("437") << "fp_cp437" << QStringList{"Müller    ", "Ñandú     "};
-        QTest::newRow("850") << "fp_cp850" << QStringList{"Café Ø    ", "Åbo       "};
-        QTest::newRow("1252") << "db3_cp1252" << QStringList{"Crème €5  "};
-    }
-
-    void codePages()
-    {
-        QFETCH(QString, table);
-        QTEST(rows(QStringLiteral("select name from %1").arg(table)), "names");
-    }
-
-    // Each numeric text reads as the double nearest to it, short or long.
-    void decimals()
-    {
-        QList<double> got;
-        for (const QString &row : rows(QStringLiteral("select amount from decimals")))
-            got << row.toDouble();
-        QCOMPARE(got, (QList<double>{0.1, 2.675, 123456789.123456, 12345678901.123455, -0.000001, -7}));
-    }
-
-    void visualFoxProBinaryTypes()
-    {
-        QCOMPARE(rows(QStringLiteral("select cnt, price, ratio, stamp, born from Vfp_Types")),
-                 QStringList({"42|12.3456|2.25|2014-07-11T15:05:30|2014-07-11", "-7|-0.5|-1e+10|NULL|NULL"}));
-        QCOMPARE(rows(QStringLiteral("select opt from Vfp_Types where cnt = -7")), QStringList{"x    "});
-    }
-
-    // As the program writes them, an empty table and an order with blanks first.
-    void programQueriesRunUnchanged()
-    {
-        QCOMPARE(rows(QStringLiteral("Select * from EMPTY")), QStringList());
-        QCOMPARE(rows(QStringLiteral("Select name from db3_types Order by NAME")).value(0), QString(12, u' '));
-    }
-
-    // The second NAME is left out, the fields after it stay in place.
-    void repeatedFieldNameKeepsTheOthersInPlace()
-    {
-        QCOMPARE(rows(QStringLiteral("select * from dupe_names")), QStringList{"n1    |c1    "});
-        QCOMPARE(rows(QStringLiteral("select code from dupe_names order by code")), QStringList{"c1    "});
+        QFETCH(QString, sql);
+        QTEST(rows(sql), "rows");
     }
 
     // Numeric text that is no number reaches SQL as a blob of that text, so
@@ -255,6 +235,23 @@ private slots:
         QVERIFY(RefreshFoxProConnection(name, &error));
         QCOMPARE(rows(QStringLiteral("select count(*) from PTEMP5"), name), QStringList{"3"});
         CloseConnection(name);
+    }
+
+    // Quotes in a folder's name, a file's name and so a table's name are
+    // quoted wherever the tables are made and declared.
+    void quotesInNames()
+    {
+        QTemporaryDir top;
+        const QString folder = top.filePath(QStringLiteral("O'Brien \"& Co\""));
+        QVERIFY(QDir().mkpath(folder));
+        const QString fixture = fixturePath(QStringLiteral("sources/db3_types.dbf"));
+        QVERIFY(QFile::copy(fixture, folder + QStringLiteral("/plain.dbf")));
+        QVERIFY(QFile::copy(fixture, folder + QStringLiteral("/it's \"q\".dbf")));
+        const FolderQuery quoted = RunFolderQuery(folder, "SELECT name FROM \"it's \"\"q\"\"\"");
+        const FolderQuery plain = RunFolderQuery(folder, "SELECT name FROM plain");
+        QCOMPARE(quoted.error, QString());
+        QCOMPARE(plain.rows.size(), 3);
+        QCOMPARE(quoted.rows, plain.rows);
     }
 
     void missingFolder()

@@ -1,14 +1,27 @@
 #pragma once
 
 // A query over a folder of tables through SQLite's own API (no Qt driver in
-// between), stepped to its end or to its first error.
+// between), stepped to its end or to its first error; and files as bytes.
 
 #include "sources/DbfSqlite.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <sqlite3.h>
+
+inline QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
 
 struct FolderQuery
 {

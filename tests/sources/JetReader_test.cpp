@@ -1,6 +1,7 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
+#include "FolderQuery.h"
 #include "app/Connections.h"
 #include "sources/DataConnections.h"
 #include "app/Values.h"
@@ -28,18 +29,10 @@ QString jetFixture(const QString &name)
     return fixturePath(QStringLiteral("jet/") + name);
 }
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QString writeInto(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
-    QFile out(dir.filePath(name));
-    if (out.open(QIODevice::WriteOnly))
-        out.write(bytes);
-    return out.fileName();
+    writeFile(dir.filePath(name), bytes);
+    return dir.filePath(name);
 }
 
 // mdb-export's rows, the header first, split at control characters no
