@@ -9,7 +9,6 @@
 #include "returns/DataCheck.h"
 #include "returns/ExportCommand.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -21,23 +20,6 @@
 using namespace ReturnTestData;
 
 namespace {
-// Takes `limit` bytes and then fails, as a full disk does.
-struct FailDevice : QBuffer
-{
-    explicit FailDevice(qint64 limit)
-        : limit(limit)
-    {
-        open(WriteOnly);
-    }
-    qint64 writeData(const char *bytes, qint64 size) override
-    {
-        if (pos() + size > limit)
-            return setErrorString(QStringLiteral("No space left on device")), -1;
-        return QBuffer::writeData(bytes, size);
-    }
-    qint64 limit;
-};
-
 const QString kDone = QStringLiteral("File Export to XML and validated successfully");
 const QString kBroken = QStringLiteral("Load XML failed: ");
 
@@ -168,38 +150,31 @@ private slots:
     // the failing row, which keeps its first lines, so that validation reports it.
     void tariffNumbers_data()
     {
-        QTest::addColumn<bool>("invoiceLine");
         QTest::addColumn<QString>("tariff");
+        QTest::addColumn<bool>("invoiceLine");
         QTest::addColumn<QString>("outcome"); // number and unit as written, or the chapter message
         const QString invoice = QStringLiteral("\r\nExcise Invoice No. : INV/1\r\nProduct Name : Laptop");
-        QTest::newRow("invoice: dots and blanks go; unit of the cleaned number") << true << "8471.30 10"
-                                                                                 << "84713010<NOS";
-        QTest::newRow("invoice: null unit") << true << "84818030"
-                                            << "84818030<U";
-        QTest::newRow("invoice: empty unit") << true << "84818031"
-                                             << "84818031<U";
-        QTest::newRow("invoice: last of two master rows") << true << "72085110"
-                                                          << "72085110<MT";
-        QTest::newRow("invoice: apostrophe") << true << "8471'010"
-                                             << "8471'010<PCS'";
-        QTest::newRow("invoice: seven characters") << true << "8471301"
-                                                   << "Invalid Chapter No.8471301" + invoice;
-        QTest::newRow("invoice: not in the master") << true << "84713099"
-                                                    << "Chapter No. does not exits in Master 84713099" + invoice;
+        QTest::newRow("invoice: dots and blanks go; unit of the cleaned number")
+            << "8471.30 10" << true << "84713010<NOS";
+        QTest::newRow("invoice: null unit") << "84818030" << true << "84818030<U";
+        QTest::newRow("invoice: empty unit") << "84818031" << true << "84818031<U";
+        QTest::newRow("invoice: last of two master rows") << "72085110" << true << "72085110<MT";
+        QTest::newRow("invoice: apostrophe") << "8471'010" << true << "8471'010<PCS'";
+        QTest::newRow("invoice: seven characters") << "8471301" << true << "Invalid Chapter No.8471301" + invoice;
+        QTest::newRow("invoice: not in the master")
+            << "84713099" << true << "Chapter No. does not exits in Master 84713099" + invoice;
         QTest::newRow("invoice: quoted text matches nothing")
-            << true << "1'OR'1'1"
-            << "Chapter No. does not exits in Master 1'OR'1'1" + invoice;
-        QTest::newRow("supplier: blanks go, master not checked") << false << "9999 9999"
-                                                                 << "99999999<U";
+            << "1'OR'1'1" << true << "Chapter No. does not exits in Master 1'OR'1'1" + invoice;
+        QTest::newRow("supplier: blanks go, master not checked") << "9999 9999" << false << "99999999<U";
         QTest::newRow("supplier: dots stay")
-            << false << "8471.30.10"
+            << "8471.30.10" << false
             << "Invalid Chapter No.8471.30.10\r\nSupplier Name : X Metals\r\nProduct Name : Laptop";
     }
 
     void tariffNumbers()
     {
-        QFETCH(bool, invoiceLine);
         QFETCH(QString, tariff);
+        QFETCH(bool, invoiceLine);
         QFETCH(QString, outcome);
         const std::pair<const char *, QVariant> master[] = {
             {"74081110", "KGS"},  {"84713010", "NOS"}, {"84818030", QVariant()}, {"84818031", ""},
@@ -296,7 +271,7 @@ private slots:
             QVERIFY(line(i, "2014-07-11", "Wire", "74081110", 1));
         QVERIFY(ExportReturn(workedExampleInputs(QString())).success);
         const QByteArray whole = readAll(output());
-        FailDevice device(shortBy < 0 ? 10 : whole.size() - shortBy);
+        FullDevice device(shortBy < 0 ? 10 : whole.size() - shortBy);
         ReturnWriter writer(workedExampleInputs(output()), settings().cnCompany, settings().cnProgram);
         QCOMPARE(writer.write(&device), WriteOutcome::Failed);
         QCOMPARE(writer.errorString(),

@@ -10,6 +10,7 @@
 #include "app/Connections.h"
 #include "returns/ReturnDocument.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -107,6 +108,25 @@ inline QByteArray readAll(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// Takes `limit` bytes and then fails, as a full disk does.
+struct FullDevice : QBuffer
+{
+    explicit FullDevice(qint64 limit)
+        : limit(limit)
+    {
+        open(WriteOnly);
+    }
+    qint64 writeData(const char *bytes, qint64 size) override
+    {
+        ++writes;
+        if (pos() + size > limit)
+            return setErrorString(QStringLiteral("No space left on device")), -1;
+        return QBuffer::writeData(bytes, size);
+    }
+    qint64 limit;
+    int writes = 0;
+};
 
 inline QString schemaPath()
 {

@@ -1,3 +1,4 @@
+#include "ReturnTestData.h"
 #include "TestRegistry.h"
 
 #include "returns/XmlOutput.h"
@@ -6,25 +7,6 @@
 #include <QTest>
 
 namespace {
-// Takes `limit` bytes and then fails, as a full disk does.
-struct FullDevice : QBuffer
-{
-    explicit FullDevice(qint64 limit)
-        : limit(limit)
-    {
-        open(WriteOnly);
-    }
-    qint64 writeData(const char *bytes, qint64 size) override
-    {
-        ++writes;
-        if (pos() + size > limit)
-            return setErrorString(QStringLiteral("No space left on device")), -1;
-        return QBuffer::writeData(bytes, size);
-    }
-    qint64 limit;
-    int writes = 0;
-};
-
 QByteArray written(const std::function<void(XmlOutput &)> &write)
 {
     QBuffer buffer;
@@ -36,6 +18,8 @@ QByteArray written(const std::function<void(XmlOutput &)> &write)
     return buffer.data();
 }
 } // namespace
+
+using ReturnTestData::FullDevice;
 
 class XmlOutputTest : public QObject
 {
