@@ -59,36 +59,25 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("focus"); // afterwards
-        QTest::addColumn<QString>("selected"); // a box whose whole text is selected afterwards
         QTest::addColumn<int>("kind"); // the combo's choice afterwards
+        QTest::addColumn<QString>("selected"); // a box whose whole text is selected afterwards
 
-        const int none = Qt::NoModifier, ctrl = Qt::ControlModifier, enter = Qt::Key_Return, down = Qt::Key_Down;
-        QTest::newRow("Enter") << "txtA" << enter << none << "txtB"
-                               << "txtB" << 1;
-        QTest::newRow("keypad Enter") << "txtA" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "txtB"
-                                      << "txtB" << 1;
-        QTest::newRow("Enter in a multi-line box") << "txtMemo" << enter << none << "cmbKind"
-                                                   << "" << 1;
-        QTest::newRow("Enter in a combo") << "cmbKind" << enter << none << "txtDate"
-                                          << "txtDate" << 1;
-        QTest::newRow("Ctrl+Enter in a combo") << "cmbKind" << enter << ctrl << "cmbKind"
-                                               << "" << -1;
-        QTest::newRow("Ctrl+Shift+Enter in a combo") << "cmbKind" << enter << int(ctrl | Qt::ShiftModifier) << "txtDate"
-                                                     << "txtDate" << 1;
-        QTest::newRow("Enter in the date control") << "txtDate" << enter << none << "txtC"
-                                                   << "txtC" << 1;
-        QTest::newRow("Enter kept by tag E") << "txtKeep" << enter << none << "txtKeep"
-                                             << "" << 1;
-        QTest::newRow("Enter on a button") << "cmdOk" << enter << none << "cmdOk"
-                                           << "" << 1;
-        QTest::newRow("Down") << "txtA" << down << none << "txtB"
-                              << "txtA" << 1;
-        QTest::newRow("Up") << "txtB" << int(Qt::Key_Up) << none << "txtA"
-                            << "txtB" << 1;
-        QTest::newRow("Down in a multi-line box") << "txtMemo" << down << none << "txtMemo"
-                                                  << "" << 1;
-        QTest::newRow("Down in the date control") << "txtDate" << down << none << "txtDate"
-                                                  << "" << 1;
+        const int none = Qt::NoModifier, ctrl = Qt::ControlModifier, enter = Qt::Key_Return, down = Qt::Key_Down,
+                  keypad = Qt::KeypadModifier;
+        QTest::newRow("Enter") << "txtA" << enter << none << "txtB" << 1 << "txtB";
+        QTest::newRow("keypad Enter") << "txtA" << int(Qt::Key_Enter) << keypad << "txtB" << 1 << "txtB";
+        QTest::newRow("Enter in a multi-line box") << "txtMemo" << enter << none << "cmbKind" << 1 << "";
+        QTest::newRow("Enter in a combo") << "cmbKind" << enter << none << "txtDate" << 1 << "txtDate";
+        QTest::newRow("Ctrl+Enter in a combo") << "cmbKind" << enter << ctrl << "cmbKind" << -1 << "";
+        QTest::newRow("Ctrl+Shift+Enter in a combo")
+            << "cmbKind" << enter << int(ctrl | Qt::ShiftModifier) << "txtDate" << 1 << "txtDate";
+        QTest::newRow("Enter in the date control") << "txtDate" << enter << none << "txtC" << 1 << "txtC";
+        QTest::newRow("Enter kept by tag E") << "txtKeep" << enter << none << "txtKeep" << 1 << "";
+        QTest::newRow("Enter on a button") << "cmdOk" << enter << none << "cmdOk" << 1 << "";
+        QTest::newRow("Down") << "txtA" << down << none << "txtB" << 1 << "txtA";
+        QTest::newRow("Up") << "txtB" << int(Qt::Key_Up) << none << "txtA" << 1 << "txtB";
+        QTest::newRow("Down in a multi-line box") << "txtMemo" << down << none << "txtMemo" << 1 << "";
+        QTest::newRow("Down in the date control") << "txtDate" << down << none << "txtDate" << 1 << "";
     }
     void navigation()
     {

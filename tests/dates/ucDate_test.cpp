@@ -92,34 +92,21 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("left");
         QTest::addColumn<QString>("text");
-        QTest::newRow("valid, Tab") << "1504"
-                                    << "tab" << true << "15/04/2014";
-        QTest::newRow("valid, Enter") << "150499"
-                                      << "enter" << true << "15/04/2099";
-        QTest::newRow("valid, button by the window system") << "0104"
-                                                            << "window" << true << "01/04/2014";
-        QTest::newRow("empty, Tab") << ""
-                                    << "tab" << true << "";
-        QTest::newRow("pasted text") << "paste:15/03/2013"
-                                     << "tab" << true << "15/03/2013";
-        QTest::newRow("31 April, Tab") << "3104"
-                                       << "tab" << false << "3104";
-        QTest::newRow("31 April, Shift+Tab") << "3104"
-                                             << "backtab" << false << "3104";
-        QTest::newRow("31 April, Enter") << "3104"
-                                         << "enter" << false << "3104";
-        QTest::newRow("31 April, click in a box") << "3104"
-                                                  << "click" << false << "3104";
-        QTest::newRow("31 April, click in another form") << "3104"
-                                                         << "other form" << true << "3104";
-        QTest::newRow("month 13, button") << "1513"
-                                          << "button" << false << "1513";
-        QTest::newRow("month 13, button by the window system") << "1513"
-                                                               << "window" << false << "1513";
-        QTest::newRow("29 February 2014, set by program") << "290214"
-                                                          << "program" << false << "290214";
-        QTest::newRow("pasted dashes") << "paste:15-03-2014"
-                                       << "tab" << false << "15-03-2014";
+        const QString tab("tab"), enter("enter"), window("window"), button("button");
+        QTest::newRow("valid, Tab") << "1504" << tab << true << "15/04/2014";
+        QTest::newRow("valid, Enter") << "150499" << enter << true << "15/04/2099";
+        QTest::newRow("valid, button by the window system") << "0104" << window << true << "01/04/2014";
+        QTest::newRow("empty, Tab") << "" << tab << true << "";
+        QTest::newRow("pasted text") << "paste:15/03/2013" << tab << true << "15/03/2013";
+        QTest::newRow("31 April, Tab") << "3104" << tab << false << "3104";
+        QTest::newRow("31 April, Shift+Tab") << "3104" << QStringLiteral("backtab") << false << "3104";
+        QTest::newRow("31 April, Enter") << "3104" << enter << false << "3104";
+        QTest::newRow("31 April, click in a box") << "3104" << QStringLiteral("click") << false << "3104";
+        QTest::newRow("31 April, click in another form") << "3104" << QStringLiteral("other form") << true << "3104";
+        QTest::newRow("month 13, button") << "1513" << button << false << "1513";
+        QTest::newRow("month 13, button by the window system") << "1513" << window << false << "1513";
+        QTest::newRow("29 February 2014, set by program") << "290214" << QStringLiteral("program") << false << "290214";
+        QTest::newRow("pasted dashes") << "paste:15-03-2014" << tab << false << "15-03-2014";
     }
     void leaving()
     {
@@ -191,17 +178,13 @@ private slots:
     {
         QTest::addColumn<QString>("typed"); // empty: the box's own digits
         QTest::addColumn<bool>("byF2"); // else the button
-        QTest::addColumn<bool>("pick"); // else Esc
         QTest::addColumn<QString>("shown"); // the date it opens on
+        QTest::addColumn<bool>("pick"); // else Esc
         QTest::addColumn<QString>("text"); // in the box afterwards
-        QTest::newRow("button, Esc") << "" << false << false << "05/03/2014"
-                                     << "05032014";
-        QTest::newRow("F2 while typing starts from today") << "1504" << true << false << "20/03/2014"
-                                                           << "1504";
-        QTest::newRow("button starts from the digits completed") << "1504" << false << false << "15/04/2014"
-                                                                 << "1504";
-        QTest::newRow("pick 18 March") << "" << true << true << "20/03/2014"
-                                       << "18/03/2014";
+        QTest::newRow("button, Esc") << "" << false << "05/03/2014" << false << "05032014";
+        QTest::newRow("F2 while typing starts from today") << "1504" << true << "20/03/2014" << false << "1504";
+        QTest::newRow("button starts from the digits completed") << "1504" << false << "15/04/2014" << false << "1504";
+        QTest::newRow("pick 18 March") << "" << true << "20/03/2014" << true << "18/03/2014";
     }
     void calendar()
     {
