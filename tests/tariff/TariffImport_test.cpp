@@ -98,34 +98,24 @@ private slots:
     // connection left fit for the next import.
     void failureKeepsMaster_data()
     {
-        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no TariffNo column") << "tariff.xls"
-                                            << "NoTariff$"
-                                            << "The sheet NoTariff$ has no column titled \"TariffNo\".";
-        QTest::newRow("no Unit column") << "tariff.xls"
-                                        << "NoUnit$"
-                                        << "The sheet NoUnit$ has no column titled \"Unit\".";
-        QTest::newRow("unknown sheet") << "tariff.xls"
-                                       << "Prices$"
-                                       << "The workbook tariff.xls has no sheet named Prices$.";
-        QTest::newRow("text file") << "notaworkbook.xls"
-                                   << "Sheet1$"
-                                   << "not an Excel 97-2003 workbook";
-        QTest::newRow("missing") << "missing.xls"
-                                 << "Sheet1$"
-                                 << "does not exist";
+        const QString tariff("tariff.xls"), sheet1("Sheet1$");
+        QTest::newRow("no TariffNo column")
+            << "NoTariff$" << tariff << "The sheet NoTariff$ has no column titled \"TariffNo\".";
+        QTest::newRow("no Unit column") << "NoUnit$" << tariff << "The sheet NoUnit$ has no column titled \"Unit\".";
+        QTest::newRow("unknown sheet") << "Prices$" << tariff << "The workbook tariff.xls has no sheet named Prices$.";
+        QTest::newRow("text file") << sheet1 << QStringLiteral("notaworkbook.xls") << "not an Excel 97-2003 workbook";
+        QTest::newRow("missing") << sheet1 << QStringLiteral("missing.xls") << "does not exist";
         // The third insert fails, after the old rows are gone and two new ones are in.
-        QTest::newRow("database fails midway") << "tariff.xls"
-                                               << "Sheet1$"
-                                               << "disk is full";
+        QTest::newRow("database fails midway") << sheet1 << tariff << "disk is full";
     }
 
     void failureKeepsMaster()
     {
-        QFETCH(QString, file);
         QFETCH(QString, sheet);
+        QFETCH(QString, file);
         QFETCH(QString, reason);
         QVERIFY(
             exec(QStringLiteral(
