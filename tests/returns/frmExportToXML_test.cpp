@@ -137,18 +137,15 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("stamp");
-        QTest::newRow("no number") << "|MUMBAI|X" << QTime(0, 30) << "Please Enter the Registration Number"
-                                   << "txtRegisterNo"
+        const QString number("txtRegisterNo");
+        QTest::newRow("no number") << "|MUMBAI|X" << QTime(0, 30) << "Please Enter the Registration Number" << number
                                    << "201407151230AM";
         QTest::newRow("place before remarks") << "AAACB1234CXM001||" << QTime(12, 10) << "Please Enter the Place"
-                                              << "txtPlace"
-                                              << "201407151210PM";
+                                              << QStringLiteral("txtPlace") << "201407151210PM";
         QTest::newRow("remarks") << "AAACB1234CXM001| |" << QTime(9, 0) << "Please Enter the Remark"
-                                 << "txtRemarks"
-                                 << "201407150900AM";
+                                 << QStringLiteral("txtRemarks") << "201407150900AM";
         QTest::newRow("number") << "AAACB1234CXA001|PUNE|R" << QTime(23, 59)
-                                << "Invalid Registration Number= AAACB1234CXA001\r\nSupplier Name : "
-                                << "txtRegisterNo"
+                                << "Invalid Registration Number= AAACB1234CXA001\r\nSupplier Name : " << number
                                 << "201407151159PM";
     }
 

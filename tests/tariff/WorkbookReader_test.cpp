@@ -34,39 +34,40 @@ class WorkbookReaderTest : public QObject
     Q_OBJECT
 
 private slots:
-    // The same workbook as written by xlwt and as saved again by LibreOffice.
+    // The same workbook as written by xlwt and as saved again by LibreOffice, whose
+    // formulas read as their last result and whose workbook-wide name of a block
+    // of cells is listed as a table of its own. Titles may stand below an empty
+    // row, right of an empty column.
     void readsValues_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::newRow("xlwt") << "values.xls";
-        QTest::newRow("LibreOffice") << "libreoffice/values.xls";
+        QTest::addColumn<QStringList>("sheets");
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QStringList>("rows");
+        const QStringList values{"|Kind|Value",          "<null>|date|2014-03-20",
+                                 "<null>|time|10:30:00", "<null>|date and time|2014-03-20 10:30:00",
+                                 "<null>|money|1234.5",  "<null>|quoted letters|41718",
+                                 "<null>|negative|-7",   "<null>|large|1e+20",
+                                 "<null>|true|1",        QString::fromUtf8("<null>|wide text|Größe ₹")};
+        QTest::newRow("xlwt") << "values.xls" << QStringList{"Values$"} << "Values$" << values;
+        QTest::newRow("LibreOffice") << "libreoffice/values.xls" << QStringList{"Values$"} << "Values$" << values;
+        const QString computed = QStringLiteral("libreoffice/computed.xls");
+        const QStringList computedSheets{"Formulas$", "Rates$", "Tariffs"};
+        QTest::newRow("formulas") << computed << computedSheets << "Formulas$"
+                                  << QStringList{"TariffNo|Unit", "74081110|kgs", "42|1", "2014-03-20|<null>",
+                                                 "<null>|NOS"};
+        QTest::newRow("named block") << computed << computedSheets << "tariffs"
+                                     << QStringList{"TariffNo|Unit", "74081110|KGS", "84139190|<null>"};
     }
 
     void readsValues()
     {
         QFETCH(QString, file);
+        QFETCH(QString, sheet);
         WorkbookReader reader;
         QVERIFY2(reader.open(book(file)), qPrintable(reader.errorString()));
-        QCOMPARE(reader.sheetNames(), QStringList{"Values$"});
-        // The titles stand below an empty row, right of an empty column.
-        QCOMPARE(sheetRows(reader, QStringLiteral("Values$")),
-                 (QStringList{"|Kind|Value", "<null>|date|2014-03-20", "<null>|time|10:30:00",
-                              "<null>|date and time|2014-03-20 10:30:00", "<null>|money|1234.5",
-                              "<null>|quoted letters|41718", "<null>|negative|-7", "<null>|large|1e+20",
-                              "<null>|true|1", QString::fromUtf8("<null>|wide text|Größe ₹")}));
-    }
-
-    // As LibreOffice saved them: formulas by their last result, and a
-    // workbook-wide name of a block of cells listed as a table of its own.
-    void readsFormulasAndNamedBlocks()
-    {
-        WorkbookReader reader;
-        QVERIFY2(reader.open(book(QStringLiteral("libreoffice/computed.xls"))), qPrintable(reader.errorString()));
-        QCOMPARE(reader.sheetNames(), (QStringList{"Formulas$", "Rates$", "Tariffs"}));
-        QCOMPARE(sheetRows(reader, QStringLiteral("Formulas$")),
-                 (QStringList{"TariffNo|Unit", "74081110|kgs", "42|1", "2014-03-20|<null>", "<null>|NOS"}));
-        QCOMPARE(sheetRows(reader, QStringLiteral("tariffs")),
-                 (QStringList{"TariffNo|Unit", "74081110|KGS", "84139190|<null>"}));
+        QTEST(reader.sheetNames(), "sheets");
+        QTEST(sheetRows(reader, sheet), "rows");
     }
 
     void writersAgree()
