@@ -2,7 +2,6 @@
 #include "TestRegistry.h"
 
 #include "WindowTestHelpers.h"
-#include "app/Clock.h"
 #include "dates/KeyboardNavigation.h"
 #include "dates/ucDate.h"
 

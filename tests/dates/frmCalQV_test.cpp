@@ -2,7 +2,6 @@
 #include "TestRegistry.h"
 
 #include "WindowTestHelpers.h"
-#include "app/Clock.h"
 #include "app/UserInterface.h"
 #include "dates/frmCalQV.h"
 

@@ -2,7 +2,6 @@
 #include "ReturnTestData.h"
 #include "TestRegistry.h"
 
-#include "app/Clock.h"
 #include "sources/DataConnections.h"
 #include "app/UserInterface.h"
 #include "context/frmDataCheck.h"

@@ -3,7 +3,6 @@
 #include "TestRegistry.h"
 
 #include "app/AppSettings.h"
-#include "app/Clock.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
 #include "app/Startup.h"

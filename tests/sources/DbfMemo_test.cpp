@@ -4,7 +4,6 @@
 #include "FolderQuery.h"
 #include "TableBytes.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>

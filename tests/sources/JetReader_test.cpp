@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
