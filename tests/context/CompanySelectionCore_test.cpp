@@ -70,33 +70,6 @@ private slots:
         QVERIFY(ConnectionIsOpen(settings().cnCompanyPeriod));
     }
 
-    void failuresLeaveSettingsAlone()
-    {
-        TestHome home;
-        start(home);
-        SelectionFailure failure;
-        QList<PeriodEntry> periods;
-        QVERIFY(ListPeriods(2, &periods, &failure));
-
-        // Nothing picked: the program's message, no number to log.
-        QVERIFY(!SelectCompany(QVariant(), QString(), periods[0], &failure));
-        QCOMPARE(failure.number, 0);
-        QCOMPARE(rec.texts(), QStringList{QStringLiteral("Please select the Company")});
-
-        // A company without periods.
-        QVERIFY(!SelectCompany(2, QStringLiteral("SHREE GANESH METAL CORPORATION"), PeriodEntry(), &failure));
-        QVERIFY(failure.number != 0);
-
-        // A period folder that is missing.
-        QVERIFY(QDir(home.app() + QStringLiteral("/002/14041503")).removeRecursively());
-        QVERIFY(!SelectCompany(2, QStringLiteral("SHREE GANESH METAL CORPORATION"), periods[1], &failure));
-        QVERIFY(failure.description.contains(QStringLiteral("14041503")));
-
-        QVERIFY(settings().strCompName.isEmpty());
-        QVERIFY(settings().strCompCode.isEmpty());
-        QVERIFY(!QDir(home.app() + QStringLiteral("/ACES")).exists());
-    }
-
     // Codes read from a company list that would lead out of the returns'
     // folder: the company cannot be chosen, with the reason.
     void codesThatCannotNameAFolder_data()
