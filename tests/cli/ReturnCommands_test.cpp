@@ -27,7 +27,7 @@ Run cli(const QString &app, const QStringList &args)
     p.setArguments(QStringList{QStringLiteral("--app-dir"), app} + args);
     p.start();
     Run r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
         return r;
     r.exitCode = p.exitCode();
     r.out = QString::fromUtf8(p.readAllStandardOutput());
@@ -111,13 +111,10 @@ class ReturnFileSafetyTest : public QObject
     bool exportFirst()
     {
         awayFromMinuteTurn(15);
-        QProcess p;
-        p.start(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"), QStringList{"--app-dir", app} + kExport);
-        if (!p.waitForFinished(120000) || p.exitCode() != 0)
-            return false;
-        first = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        const Run r = cli(app, kExport);
+        first = r.out.trimmed();
         firstText = readAll(first);
-        return !firstText.isEmpty();
+        return r.exitCode == 0 && !firstText.isEmpty();
     }
 
 private slots:
