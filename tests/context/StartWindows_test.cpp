@@ -178,11 +178,13 @@ private slots:
         QVERIFY(settings().strCompCode.isEmpty()); // picking alone sets nothing
         QTest::keyClick(company->DCCompany, Qt::Key_Return); // on to the grid
         QCOMPARE(QApplication::focusWidget(), company->flx);
+        QCOMPARE(company->flx->item(1, 1)->text(), QStringLiteral("From       01 Apr 2014       To       31 Mar 2015"));
         QTest::keyClick(company->flx, Qt::Key_Down);
         QTest::keyClick(company->flx, Qt::Key_Return);
         QVERIFY(!company->isVisible());
         QCOMPARE(company->result(), int(QDialog::Accepted));
         QCOMPARE(main->windowTitle(), QStringLiteral("A & B TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]"));
+        QVERIFY(ConnectionIsOpen(settings().cnCompanyPeriod));
         QVERIFY(rec.messages.isEmpty());
     }
 
