@@ -20,10 +20,11 @@ struct Run
     QString err;
 };
 
-Run cli(const QString &app, const QStringList &args)
+Run cli(const QString &app, const QStringList &args,
+        const QString &program = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"))
 {
     QProcess p;
-    p.setProgram(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"));
+    p.setProgram(program);
     p.setArguments(QStringList{QStringLiteral("--app-dir"), app} + args);
     p.start();
     Run r;
@@ -312,21 +313,14 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"), program));
         QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
         QVERIFY(QFile::copy(schema(), prefix.path() + QStringLiteral("/share/quorvant/ACES_DLR.xsd")));
-        const auto run = [&](const QStringList &args) {
-            QProcess p;
-            p.start(program, QStringList{QStringLiteral("--app-dir"), home->app()} + args);
-            p.waitForFinished(60000);
-            return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
-        };
         QVERIFY(QFile::remove(home->app() + QStringLiteral("/ACES_DLR.xsd")));
-        const auto [installed, installedErr] = run(kExport);
-        QVERIFY2(installed == 0, qPrintable(installedErr));
+        const Run installed = cli(home->app(), kExport, program);
+        QVERIFY2(installed.exitCode == 0, qPrintable(installed.err));
 
         home->writeFile(QStringLiteral("ACES_DLR.xsd"), QByteArray("<not a schema"));
-        const auto [own, ownErr] =
-            run({QStringLiteral("validate"), home->app() + QStringLiteral("/ACES/001/") + returnsWritten().first()});
-        QCOMPARE(own, 1);
-        QVERIFY2(ownErr.startsWith(QStringLiteral("Load XSD failed: ")), qPrintable(ownErr));
+        const Run own = cli(home->app(), {"validate", home->app() + "/ACES/001/" + returnsWritten().first()}, program);
+        QCOMPARE(own.exitCode, 1);
+        QVERIFY2(own.err.startsWith(QStringLiteral("Load XSD failed: ")), qPrintable(own.err));
     }
 
     // A table the reader cannot read: its own reason, not the query's.
