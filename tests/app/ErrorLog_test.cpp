@@ -3,7 +3,6 @@
 
 #include "app/AppSettings.h"
 #include "app/Clock.h"
-#include "app/Connections.h"
 #include "app/ErrorLog.h"
 #include "app/UserInterface.h"
 
@@ -98,15 +97,6 @@ private slots:
         TestHome home;
         qputenv("QUORVANT_SYSTEM_DIR", QByteArray("/etc/somewhere/"));
         QCOMPARE(GetWindowsDir(), QStringLiteral("/etc/somewhere"));
-    }
-
-    // The rest of the path helpers are joins, met by the selection tests.
-    void connectionTargets()
-    {
-        QCOMPARE(FoxProCompanyCode(5), QStringLiteral("005"));
-        QCOMPARE(FoxProCompanyCode(QStringLiteral("7")), QStringLiteral("007"));
-        QCOMPARE(FoxProCompanyCode(1234), QStringLiteral("1234"));
-        QCOMPARE(PeriodCode(QDate(2014, 4, 1), QDate(2015, 3, 31)), QStringLiteral("14041503"));
     }
 
 private:

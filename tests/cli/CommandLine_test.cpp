@@ -2,7 +2,9 @@
 #include "TestRegistry.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,8 +17,8 @@ struct Result
 };
 
 // Runs a program of the build as a user would, without QUORVANT_HOME and
-// with a settings folder of its own.
-Result run(const QString &program, const QStringList &args, const QString &settings)
+// with a settings folder of its own; standard output to `outFile` if named.
+Result run(const QString &program, const QStringList &args, const QString &settings, const QString &outFile = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -24,14 +26,21 @@ Result run(const QString &program, const QStringList &args, const QString &setti
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), settings);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     p.setProcessEnvironment(env);
+    if (!outFile.isEmpty())
+        p.setStandardOutputFile(outFile);
     p.start(program, args);
     Result r;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
+        return r; // a program still running (say, blocked on a FIFO) is killed with `p`
     r.exitCode = p.exitCode();
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+bool succeeds(const QString &program, const QStringList &args)
+{
+    return QProcess::execute(program, args) == 0;
 }
 
 const QString kCli = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli");
@@ -40,7 +49,9 @@ const QString kDesktop = QStringLiteral(QV_BINARY_DIR "/src/quorvant");
 
 // The conventions both programs keep: help and version on standard output
 // with exit 0, usage errors on standard error with exit 2, and the
-// application folder never guessed.
+// application folder never guessed; and quorvant-cli where its surroundings
+// fail: the application folder, standard output, the returns' folder, the
+// master's database and the company list.
 class CommandLineTest : public QObject
 {
     Q_OBJECT
@@ -76,8 +87,6 @@ private slots:
         QTest::newRow("a command's unknown option")
             << kCli << QStringList{"--app-dir", "@", "check", "--colour"} << 2 << ""
             << "Unknown option 'colour'.\nusage: quorvant-cli check --company";
-        QTest::newRow("missing value") << kCli << QStringList{"--app-dir", "@", "check", "--company"} << 2 << ""
-                                       << "Missing value after '--company'.\nusage: quorvant-cli check";
         QTest::newRow("--app-dir only before the command")
             << kCli << QStringList{"--app-dir", "@", "check", "--company", "1", "--app-dir", "/tmp"} << 2 << ""
             << "Unknown option 'app-dir'.";
@@ -117,6 +126,111 @@ private slots:
         const Result r = run(program, {QStringLiteral("companies")}, settings.path());
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.startsWith(QStringLiteral("001\tA & B TRADERS\n")), qPrintable(r.out + r.err));
+    }
+
+    // "APP" stands for the demo application folder of the test.
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>(
+            "setup"); // "full stdout", "read-only ACES" or "Data", "full Data", "bad codes", "fifo"
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("errEnd");
+        const QStringList exportArgs{"export",         "--company",      "001", "--period", "14041503",
+                                     "--registration", "AAACB1234CXM001"};
+        const QStringList import{"import-tariff", "--workbook", fixturePath("tariff/tariff.xls"), "--sheet", "Sheet1$"};
+        // The folder is settled before any command runs: the import, which would make Data/db.sqlite, stands for all.
+        QTest::newRow("missing folder") << QStringList{"--app-dir", "APP/nope"} + import << "" << 2
+                                        << "The application folder APP/nope does not exist\n";
+        QTest::newRow("a file for a folder") << QStringList{"--app-dir", "APP/KOLV.Bat"} + import << "" << 2
+                                             << "The application folder APP/KOLV.Bat is not a folder\n";
+        QTest::newRow("empty folder name")
+            << QStringList{"--app-dir", ""} + import << "" << 2 << "--app-dir needs a folder\n";
+        const QString full = QStringLiteral("Could not write to standard output: No space left on device\n");
+        QTest::newRow("export, full stdout")
+            << QStringList{"--app-dir", "APP"} + exportArgs << "full stdout" << 1 << full;
+        QTest::newRow("companies, full stdout")
+            << QStringList{"--app-dir", "APP", "companies"} << "full stdout" << 1 << full;
+        QTest::newRow("read-only returns folder")
+            << QStringList{"--app-dir", "APP"} + exportArgs << "read-only ACES" << 1
+            << "The folder APP/ACES/001 cannot be created: Read-only file system\n";
+        const QString notSaved =
+            QStringLiteral("The tariff master could not be saved: APP/Data/db.sqlite cannot be written: %1\n"
+                           "The tariff master has not been changed.\n");
+        QTest::newRow("read-only database") << QStringList{"--app-dir", "APP"} + import << "read-only Data" << 1
+                                            << notSaved.arg("Read-only file system");
+        QTest::newRow("full database") << QStringList{"--app-dir", "APP"} + import << "full Data" << 1
+                                       << notSaved.arg("No space left on device");
+        QTest::newRow("FIFO for a workbook")
+            << QStringList{"--app-dir", "APP", "import-tariff", "--workbook", "APP/W.xls", "--list-sheets"} << "fifo"
+            << 1 << "APP/W.xls is not a regular file\n";
+        QStringList evil = exportArgs;
+        evil[2] = "../../evil";
+        QTest::newRow("company code leaving the folder")
+            << QStringList{"--app-dir", "APP"} + evil << "bad codes" << 1
+            << "The company code ../../evil cannot name a folder: it holds the character /.\n";
+    }
+
+    void failures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, setup);
+        QFETCH(QString, errEnd);
+        const QString app = home->app();
+        // A small file system of its own, read-only or full (chmod does not stop root).
+        const QString aces = app + QStringLiteral("/ACES");
+        const QString mounted = setup.endsWith("ACES") ? aces : app + QStringLiteral("/Data");
+        const QString database = app + QStringLiteral("/Data/db.sqlite");
+        const QString saved = app + QStringLiteral("/saved.sqlite");
+        const bool mount = setup.startsWith("read-only") || setup == "full Data";
+        QByteArray master;
+        if (setup.endsWith("Data"))
+            QVERIFY(QFile::rename(database, saved));
+        if (mount
+            && (!QDir().mkpath(mounted) || !succeeds("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mounted})))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const auto unmount = qScopeGuard([&] {
+            if (mount)
+                succeeds("umount", {"-l", mounted});
+        });
+        if (setup.endsWith("Data")) {
+            QFile db(saved);
+            QVERIFY(db.open(QIODevice::ReadOnly) && QFile::copy(saved, database));
+            master = db.readAll();
+        }
+        if (setup == "full Data") {
+            QFile filler(mounted + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {}
+        }
+        if (setup.startsWith("read-only"))
+            QVERIFY(succeeds("mount", {"-o", "remount,ro", mounted}));
+        if (setup == "bad codes") {
+            QVERIFY(QFile::remove(app + QStringLiteral("/Kolvcomp.dbf")));
+            QVERIFY(QFile::copy(fixturePath("context/bad-codes/Kolvcomp.dbf"), app + "/Kolvcomp.dbf"));
+        }
+        if (setup == "fifo") // a reader that blocked on it would end in the time-out of run()
+            QVERIFY(succeeds("mkfifo", {app + QStringLiteral("/W.xls")}));
+        args.replaceInStrings(QStringLiteral("APP"), app);
+        errEnd.replace(QStringLiteral("APP"), app);
+        QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), app + "/ACES_DLR.xsd");
+        const QStringList before = QDir(app).entryList();
+
+        const Result r = run(kCli, args, settings.path(), setup == "full stdout" ? "/dev/full" : "");
+        QTEST(r.exitCode, "exitCode");
+        QVERIFY2(r.err.endsWith(errEnd), qPrintable(r.err));
+        if (setup == "full stdout" && args.contains("export")) // the return is not lost unseen
+            QVERIFY2(r.err.contains("The return was written to " + aces + "/001/AAACB1234CXM001_"), qPrintable(r.err));
+        // Nothing made in a folder that was refused, nor where ../../evil leads.
+        if (setup != "full stdout")
+            QCOMPARE(QDir(app).entryList(), before);
+        QVERIFY(!QFileInfo::exists(QStringLiteral(QV_BINARY_DIR "/src/Data")));
+        QVERIFY(!QFileInfo::exists(app + QStringLiteral("/../evil")));
+        if (!master.isEmpty()) { // the master as it was, byte for byte
+            QFile db(database);
+            QVERIFY(db.open(QIODevice::ReadOnly));
+            QCOMPARE(db.readAll(), master);
+        }
     }
 };
 

@@ -13,15 +13,14 @@ int RecordingUserInterface::showMessage(const QString &text, const QString &titl
     return answers.isEmpty() ? 0 : answers.takeFirst();
 }
 
-StdResult RecordingUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon,
-                                                  StdButtons buttons, StdResult defaultButton)
+StdResult RecordingUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons,
+                                                  StdResult defaultButton)
 {
     Entry e;
     e.standard = true;
     e.text = text;
     e.title = title;
     e.icon = icon;
-    e.buttons = buttons;
     messages.append(e);
     return standardAnswers.isEmpty() ? defaultButton : standardAnswers.takeFirst();
 }
@@ -35,7 +34,6 @@ void RecordingUserInterface::showPleaseWait()
 void RecordingUserInterface::hidePleaseWait()
 {
     pleaseWaitVisible = false;
-    ++pleaseWaitHides;
 }
 
 void RecordingUserInterface::clear()

@@ -18,7 +18,6 @@ public:
         int buttonStyle = 0;
         bool defaultNegative = false;
         StdIcon icon = StdIcon::None;
-        StdButtons buttons = StdButtons::Ok;
     };
 
     int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
@@ -27,7 +26,7 @@ public:
                               StdResult defaultButton) override;
     void showPleaseWait() override;
     void hidePleaseWait() override;
-    void processEvents() override { ++eventsProcessed; }
+    void processEvents() override {}
     void restoreCursor() override { ++cursorRestores; }
     QString chooseFolder(const QString &question, const QString &start) override;
 
@@ -39,8 +38,6 @@ public:
     QList<StdResult> standardAnswers; // next answers for standardMessage; default: the default button
     bool pleaseWaitVisible = false;
     int pleaseWaitShows = 0;
-    int pleaseWaitHides = 0;
-    int eventsProcessed = 0;
     int cursorRestores = 0;
     QStringList folderQuestions; // the questions of chooseFolder, in order
     QStringList folderAnswers; // next answers for chooseFolder; default: cancelled

@@ -76,10 +76,6 @@ void ClearStoredShortDateFormat()
 
 void FixedClock::set(const QDateTime &moment)
 {
-    if (!moment.isValid()) {
-        reset();
-        return;
-    }
     Clock::setSource([moment] { return moment; });
 }
 

@@ -36,6 +36,6 @@ void ClearStoredShortDateFormat();
 
 // The program's clock stopped at one moment, for tests on a fixed day.
 namespace FixedClock {
-void set(const QDateTime &moment); // an invalid moment goes back to the system clock
+void set(const QDateTime &moment);
 void reset();
 } // namespace FixedClock

@@ -178,35 +178,46 @@ private slots:
         QVERIFY(settings().strCompCode.isEmpty()); // picking alone sets nothing
         QTest::keyClick(company->DCCompany, Qt::Key_Return); // on to the grid
         QCOMPARE(QApplication::focusWidget(), company->flx);
+        QCOMPARE(company->flx->item(1, 1)->text(), QStringLiteral("From       01 Apr 2014       To       31 Mar 2015"));
         QTest::keyClick(company->flx, Qt::Key_Down);
         QTest::keyClick(company->flx, Qt::Key_Return);
         QVERIFY(!company->isVisible());
         QCOMPARE(company->result(), int(QDialog::Accepted));
         QCOMPARE(main->windowTitle(), QStringLiteral("A & B TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]"));
+        QVERIFY(ConnectionIsOpen(settings().cnCompanyPeriod));
         QVERIFY(rec.messages.isEmpty());
     }
 
     void badChoicesKeepTheSelectionOpen_data()
     {
         QTest::addColumn<int>("index"); // -1: nothing picked
-        QTest::newRow("nothing picked") << -1;
-        QTest::newRow("company folder missing") << 3;
-        QTest::newRow("company without periods") << 4;
+        QTest::addColumn<int>("periods");
+        QTest::addColumn<QString>("message"); // the last one shown
+        QTest::newRow("nothing picked") << -1 << 2 << "Please select the Company"; // and nothing logged
+        QTest::newRow("period folder missing") << 1 << 2 << "13041403";
+        QTest::newRow("company folder missing") << 3 << 0 << "no accounting period";
+        QTest::newRow("company without periods") << 4 << 0 << "no accounting period";
     }
     void badChoicesKeepTheSelectionOpen()
     {
         QFETCH(int, index);
+        QFETCH(QString, message);
         showCompanies(true);
+        QVERIFY(QDir(home->app() + QStringLiteral("/002/13041403")).removeRecursively());
         pick(0); // a good company first, so a failing pick cannot leave its periods behind
         if (index >= 0)
             pick(index);
         else
             company->DCCompany->setCurrentIndex(-1);
-        QCOMPARE(company->flx->rowCount(), index >= 0 ? 0 : 2);
+        QTEST(company->flx->rowCount(), "periods");
         QTest::mouseClick(company->cmdSelect, Qt::LeftButton);
         QVERIFY(company->isVisible());
-        QVERIFY(!rec.messages.isEmpty());
+        QVERIFY2(!rec.messages.isEmpty() && rec.messages.last().text.contains(message),
+                 qPrintable(rec.texts().join('|')));
+        if (index < 0)
+            QCOMPARE(rec.messages.size(), 1);
         QVERIFY(settings().strCompCode.isEmpty());
+        QVERIFY(!QDir(home->app() + QStringLiteral("/ACES")).exists());
         QCOMPARE(main->windowTitle(), QStringLiteral("Quorvant"));
         // Still usable: a good company goes through.
         pick(0);
