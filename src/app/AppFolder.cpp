@@ -20,7 +20,7 @@ bool isFolder(const QString &path)
 
 bool HoldsAccountingData(const QString &folder)
 {
-    return fileExistsNoCase(folder, QStringLiteral("KOLV.Bat")) || isFolder(joinPath(folder, QStringLiteral("Data")));
+    return FileExistsNoCase(folder, QStringLiteral("KOLV.Bat")) || isFolder(JoinPath(folder, QStringLiteral("Data")));
 }
 
 QString RememberedAppFolder()
@@ -83,7 +83,7 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
     case AppFolderSource::Remembered:
     case AppFolderSource::Executable:
         if (!askAgain) {
-            setSettledAppFolder(c.folder);
+            SetSettledAppFolder(c.folder);
             return AppFolderOutcome::Ready;
         }
         break;
@@ -91,7 +91,7 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
         break;
     }
     const QString start = c.folder.isEmpty() ? QDir::homePath() : c.folder;
-    const QString chosen = userInterface().chooseFolder(AppFolderQuestion(c.forgotten), start);
+    const QString chosen = CurrentUserInterface().chooseFolder(AppFolderQuestion(c.forgotten), start);
     if (chosen.isEmpty())
         return AppFolderOutcome::Cancelled;
     *problem = AppFolderProblem(chosen);
@@ -103,7 +103,7 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
                        .arg(QDir::toNativeSeparators(folder), UserSettings().fileName());
         return AppFolderOutcome::Failed;
     }
-    setSettledAppFolder(folder);
+    SetSettledAppFolder(folder);
     return AppFolderOutcome::Ready;
 }
 
@@ -113,7 +113,7 @@ QString CliAppFolderProblem()
     if (!c.problem.isEmpty())
         return c.problem;
     if (c.source != AppFolderSource::None) {
-        setSettledAppFolder(c.folder);
+        SetSettledAppFolder(c.folder);
         return QString();
     }
     QString why = QStringLiteral("No application folder: give one with --app-dir DIR or the environment variable "

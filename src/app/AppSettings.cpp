@@ -24,22 +24,22 @@ QString withoutTrailingSeparator(QString path)
 }
 } // namespace
 
-AppSettings &settings()
+AppSettings &Settings()
 {
     return g_settings;
 }
 
-void resetSettings()
+void ResetSettings()
 {
     g_settings = AppSettings();
 }
 
-void setAppFolderOverride(const QString &folder)
+void SetAppFolderOverride(const QString &folder)
 {
     g_appFolderOverride = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
 }
 
-QString appFolder()
+QString AppFolder()
 {
     const QString env = qEnvironmentVariable("QUORVANT_HOME");
     if (!g_appFolderOverride.isEmpty())
@@ -53,7 +53,7 @@ QString appFolder()
     return withoutTrailingSeparator(QDir::currentPath());
 }
 
-void setSettledAppFolder(const QString &folder)
+void SetSettledAppFolder(const QString &folder)
 {
     g_settledAppFolder = folder.isEmpty() ? QString() : QDir(folder).absolutePath();
 }
@@ -80,7 +80,7 @@ QString ConfiguredAppFolderProblem()
     return problem.isEmpty() ? problem : problem + QStringLiteral(" (QUORVANT_HOME names it)");
 }
 
-QString systemFolder()
+QString SystemFolder()
 {
     const QString env = qEnvironmentVariable("QUORVANT_SYSTEM_DIR");
     if (!env.isEmpty())
@@ -94,7 +94,7 @@ QString systemFolder()
 #endif
 }
 
-QString joinPath(const QString &folder, const QString &name)
+QString JoinPath(const QString &folder, const QString &name)
 {
     if (folder.isEmpty())
         return name;
@@ -103,21 +103,21 @@ QString joinPath(const QString &folder, const QString &name)
     return folder + QLatin1Char('/') + name;
 }
 
-QString findFileNoCase(const QString &folder, const QString &name)
+QString FindFileNoCase(const QString &folder, const QString &name)
 {
-    const QString exact = joinPath(folder, name);
+    const QString exact = JoinPath(folder, name);
     if (QFileInfo(exact).isFile())
         return exact;
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return joinPath(folder, entry);
+            return JoinPath(folder, entry);
     }
     return QString();
 }
 
-bool fileExistsNoCase(const QString &folder, const QString &name)
+bool FileExistsNoCase(const QString &folder, const QString &name)
 {
-    return !findFileNoCase(folder, name).isEmpty();
+    return !FindFileNoCase(folder, name).isEmpty();
 }

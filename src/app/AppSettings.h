@@ -27,18 +27,18 @@ struct AppSettings
     QString strUserId;
 };
 
-AppSettings &settings();
+AppSettings &Settings();
 // Back to a fresh state (tests, and the command line between commands).
-void resetSettings();
+void ResetSettings();
 
 inline const QString kAppTitle = QStringLiteral("Quorvant");
 
 // The application folder, without a trailing separator: the override (from
 // --app-dir), else QUORVANT_HOME, else the folder start-up settled on (see
 // AppFolder.h), else the executable's folder.
-QString appFolder();
-void setAppFolderOverride(const QString &folder);
-void setSettledAppFolder(const QString &folder);
+QString AppFolder();
+void SetAppFolderOverride(const QString &folder);
+void SetSettledAppFolder(const QString &folder);
 QString AppFolderOverride();
 
 // The user's own settings file (remembered folder, accepted date format).
@@ -50,12 +50,12 @@ QString ConfiguredAppFolderProblem();
 
 // The "Windows folder" where NaturePath.inf and Access.inf live:
 // QUORVANT_SYSTEM_DIR when set, else /etc/quorvant (the system call on Windows).
-QString systemFolder();
+QString SystemFolder();
 
 // folder + one separator + name, whatever the folder ends with.
-QString joinPath(const QString &folder, const QString &name);
+QString JoinPath(const QString &folder, const QString &name);
 
 // Full path of `name` inside `folder`: the exact name first, then a name that
 // differs only in letter case. Empty when neither exists.
-QString findFileNoCase(const QString &folder, const QString &name);
-bool fileExistsNoCase(const QString &folder, const QString &name);
+QString FindFileNoCase(const QString &folder, const QString &name);
+bool FileExistsNoCase(const QString &folder, const QString &name);

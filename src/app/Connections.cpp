@@ -32,7 +32,7 @@ QString FoxProCompanyCode(const QVariant &code)
 
 QString CompanyFolder(const QString &appFolder, const QString &compCode)
 {
-    return joinPath(appFolder, compCode);
+    return JoinPath(appFolder, compCode);
 }
 
 QString PeriodCode(const QDate &from, const QDate &to)
@@ -45,7 +45,7 @@ QString PeriodCode(const QDate &from, const QDate &to)
 
 QString PeriodFolder(const QString &companyFolder, const QString &periodCode)
 {
-    return joinPath(companyFolder, periodCode);
+    return JoinPath(companyFolder, periodCode);
 }
 
 QString JetCompanyFile(const QString &dataFolder, const QString &compCode, const QString &periodCode)
@@ -76,7 +76,7 @@ bool ServerNameFromDataPath(const QString &dataPath, QString *serverName)
 
 QString ProgramDatabasePath(const QString &appFolder)
 {
-    return joinPath(joinPath(appFolder, QStringLiteral("Data")), QStringLiteral("db.sqlite"));
+    return JoinPath(JoinPath(appFolder, QStringLiteral("Data")), QStringLiteral("db.sqlite"));
 }
 
 bool OpenProgramDatabase(const QString &name, const QString &path, QString *error)
@@ -153,7 +153,7 @@ bool ConnectionIsOpen(const QString &name)
     return QSqlDatabase::contains(name) && QSqlDatabase::database(name, false).isOpen();
 }
 
-QSqlDatabase connection(const QString &name)
+QSqlDatabase NamedConnection(const QString &name)
 {
     return QSqlDatabase::database(name, false);
 }

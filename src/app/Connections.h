@@ -47,4 +47,4 @@ QString ProgramDatabaseError(const QSqlDatabase &db, const QSqlError &error);
 // Removes a connection from the registry, closing it first.
 void CloseConnection(const QString &name);
 bool ConnectionIsOpen(const QString &name);
-QSqlDatabase connection(const QString &name);
+QSqlDatabase NamedConnection(const QString &name);

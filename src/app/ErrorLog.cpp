@@ -20,9 +20,9 @@ void LogError(int number, const QString &description, const QString &source, con
 {
     if (number == 0)
         return;
-    userInterface().restoreCursor();
+    CurrentUserInterface().restoreCursor();
 
-    const QString path = joinPath(appFolder(), QStringLiteral("Errors.log"));
+    const QString path = JoinPath(AppFolder(), QStringLiteral("Errors.log"));
     QFile log(path);
     const QString line = ErrorLogLine(GeneralDateText(Clock::now()), number, description, source, title);
     QByteArray bytes = line.toUtf8();
@@ -44,7 +44,7 @@ void LogError(int number, const QString &description, const QString &source, con
 
 QString GetWindowsDir()
 {
-    QString dir = systemFolder().trimmed();
+    QString dir = SystemFolder().trimmed();
     while (dir.size() > 1 && (dir.endsWith(QLatin1Char('/')) || dir.endsWith(QLatin1Char('\\'))))
         dir.chop(1);
     return dir;

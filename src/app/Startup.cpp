@@ -26,17 +26,17 @@ bool ReadFirstLine(const QString &path, QString *line)
 ModeDecision DecideDataMode(const QString &appFolder, const QString &winDir)
 {
     ModeDecision d;
-    if (fileExistsNoCase(appFolder, QStringLiteral("KOLV.Bat"))) {
+    if (FileExistsNoCase(appFolder, QStringLiteral("KOLV.Bat"))) {
         d.mode = DataMode::FoxPro;
         return d;
     }
-    const QString naturePath = findFileNoCase(winDir, QStringLiteral("NaturePath.inf"));
+    const QString naturePath = FindFileNoCase(winDir, QStringLiteral("NaturePath.inf"));
     if (!naturePath.isEmpty() && !ReadFirstLine(naturePath, &d.dataPath)) {
         d.ok = false;
         d.error = QStringLiteral("Cannot read %1").arg(QDir::toNativeSeparators(naturePath));
         return d;
     }
-    if (fileExistsNoCase(winDir, QStringLiteral("Access.inf"))) {
+    if (FileExistsNoCase(winDir, QStringLiteral("Access.inf"))) {
         d.mode = DataMode::Jet;
         return d;
     }
@@ -70,13 +70,13 @@ bool RunRegionalDateCheck()
 
 bool OpenStartupConnections(StartupFailure *failure)
 {
-    AppSettings &s = settings();
+    AppSettings &s = Settings();
     s.strDataPath.clear();
     CloseConnection(s.cnCompany);
     CloseConnection(s.cnKolvSet);
 
     s.strWinDir = GetWindowsDir();
-    const QString app = appFolder();
+    const QString app = AppFolder();
     const ModeDecision d = DecideDataMode(app, s.strWinDir);
     s.strDataPath = d.dataPath;
     s.strServerName = d.serverName;

@@ -17,40 +17,40 @@ void printToStderr(const QString &text)
 }
 } // namespace
 
-void installUserInterface(UserInterface *ui)
+void InstallUserInterface(UserInterface *ui)
 {
     g_ui = ui;
 }
 
-UserInterface &userInterface()
+UserInterface &CurrentUserInterface()
 {
     return g_ui ? *g_ui : g_console;
 }
 
 int ShowMessage(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative)
 {
-    return userInterface().showMessage(text, title, boxType, buttonStyle, defaultNegative);
+    return CurrentUserInterface().showMessage(text, title, boxType, buttonStyle, defaultNegative);
 }
 
 StdResult StandardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
                           StdResult defaultButton)
 {
-    return userInterface().standardMessage(text, title, icon, buttons, defaultButton);
+    return CurrentUserInterface().standardMessage(text, title, icon, buttons, defaultButton);
 }
 
 void ShowPleaseWait()
 {
-    userInterface().showPleaseWait();
+    CurrentUserInterface().showPleaseWait();
 }
 
 void HidePleaseWait()
 {
-    userInterface().hidePleaseWait();
+    CurrentUserInterface().hidePleaseWait();
 }
 
 void DoEvents()
 {
-    userInterface().processEvents();
+    CurrentUserInterface().processEvents();
 }
 
 int ConsoleUserInterface::showMessage(const QString &text, const QString &, int, int buttonStyle, bool defaultNegative)

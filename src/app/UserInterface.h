@@ -44,8 +44,8 @@ public:
 
 // Installs the implementation for the rest of the run (not owned). Without one,
 // a console implementation answers.
-void installUserInterface(UserInterface *ui);
-UserInterface &userInterface();
+void InstallUserInterface(UserInterface *ui);
+UserInterface &CurrentUserInterface();
 
 int ShowMessage(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative);
 StdResult StandardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons = StdButtons::Ok,

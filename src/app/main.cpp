@@ -49,12 +49,12 @@ int main(int argc, char **argv)
         return 0;
     }
     if (parser.isSet(appDir))
-        setAppFolderOverride(parser.value(appDir));
+        SetAppFolderOverride(parser.value(appDir));
     if (parser.isSet(chooseAppDir))
         AskForAppFolder();
 
     DesktopUserInterface ui;
-    installUserInterface(&ui);
+    InstallUserInterface(&ui);
     const int status = Main();
     if (status >= 0)
         return status;

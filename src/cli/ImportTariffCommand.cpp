@@ -37,7 +37,7 @@ int importTariff(const QStringList &args)
     }
 
     QString error;
-    if (!OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(appFolder()), &error)) {
+    if (!OpenProgramDatabase(Settings().cnProgram, ProgramDatabasePath(AppFolder()), &error)) {
         cliErr(error + QStringLiteral("\nThe tariff master has not been changed."));
         return CliFailed;
     }
@@ -45,7 +45,7 @@ int importTariff(const QStringList &args)
     if (result.ok)
         cliOut(
             QStringLiteral("Excel Records : %1\nTransfer Records : %2").arg(result.sheetRows).arg(result.rowsCopied));
-    CloseConnection(settings().cnProgram);
+    CloseConnection(Settings().cnProgram);
     return result.ok ? CliOk : CliFailed;
 }
 } // namespace

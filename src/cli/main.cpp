@@ -166,7 +166,7 @@ int main(int argc, char **argv)
             cliErr(QStringLiteral("--app-dir needs a folder"));
             return CliUsage;
         }
-        setAppFolderOverride(parser.value(appDir));
+        SetAppFolderOverride(parser.value(appDir));
     }
     // Settled before any command runs, so nothing is ever created in a folder
     // that is not there; the command line never asks for one.
@@ -175,7 +175,7 @@ int main(int argc, char **argv)
         return CliUsage;
     }
     ConsoleUserInterface console;
-    installUserInterface(&console);
+    InstallUserInterface(&console);
     const int status = it->second.run(args);
     // What a command printed is its result: unseen, the command has not done its job.
     if (g_outputError != 0) {

@@ -50,7 +50,7 @@ PeriodEntry makePeriod(const QDate &from, const QDate &to)
 
 QString CompanyCodeText(const QVariant &code)
 {
-    return settings().blnFoxPro ? FoxProCompanyCode(code) : ValueText(code);
+    return Settings().blnFoxPro ? FoxProCompanyCode(code) : ValueText(code);
 }
 
 QString CompanyCodeProblem(const QVariant &code)
@@ -61,8 +61,8 @@ QString CompanyCodeProblem(const QVariant &code)
 bool ListCompanies(QList<CompanyEntry> *companies, SelectionFailure *failure)
 {
     companies->clear();
-    const bool fox = settings().blnFoxPro;
-    QSqlQuery q(connection(settings().cnKolvSet));
+    const bool fox = Settings().blnFoxPro;
+    QSqlQuery q(NamedConnection(Settings().cnKolvSet));
     const QString sql = fox ? QStringLiteral("select Comp_cd,Comp_nm FROM Kolvcomp order by Comp_Cd ")
                             : QStringLiteral("select Code,Name FROM kolvcomp order by code ");
     if (!q.exec(sql))
@@ -85,7 +85,7 @@ bool ListCompanies(QList<CompanyEntry> *companies, SelectionFailure *failure)
 bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFailure *failure)
 {
     periods->clear();
-    const AppSettings &s = settings();
+    const AppSettings &s = Settings();
     QString error;
     QSqlQuery q;
     if (!isEmptyCode(code)) {
@@ -93,18 +93,18 @@ bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFai
             return fail(failure, ErrBadFileName, problem);
     }
     if (s.blnFoxPro) {
-        const QString folder = CompanyFolder(appFolder(), FoxProCompanyCode(code));
+        const QString folder = CompanyFolder(AppFolder(), FoxProCompanyCode(code));
         if (!OpenFoxProConnection(s.cnFoxCompany, folder, &error))
             return fail(failure, ErrPathNotFound, error);
         if (isEmptyCode(code))
             return true;
-        q = QSqlQuery(connection(s.cnFoxCompany));
+        q = QSqlQuery(NamedConnection(s.cnFoxCompany));
         if (!q.exec(QStringLiteral("Select * from Company order by ystart_dt ")))
             return fail(failure, ErrDatabase, q.lastError().text());
     } else {
         if (isEmptyCode(code))
             return true;
-        q = QSqlQuery(connection(s.cnKolvSet));
+        q = QSqlQuery(NamedConnection(s.cnKolvSet));
         q.prepare(QStringLiteral("Select * from Kolvperd Where Code=?"));
         q.addBindValue(code);
         if (!q.exec())
@@ -128,8 +128,8 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
     if (period.code.isEmpty())
         return fail(failure, 13, QStringLiteral("Type mismatch: the company has no accounting period to select"));
 
-    AppSettings &s = settings();
-    const QString app = appFolder();
+    AppSettings &s = Settings();
+    const QString app = AppFolder();
     const QString compCode = CompanyCodeText(code);
     // Both codes become folder names below the application folder.
     if (const QString problem = CompanyCodeProblem(code); !problem.isEmpty())
@@ -143,7 +143,7 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
         const QString periodFolder = PeriodFolder(CompanyFolder(app, compCode), period.code);
         if (!OpenFoxProConnection(s.cnCompanyPeriod, periodFolder, &error))
             return fail(failure, ErrPathNotFound, error);
-    } else if (fileExistsNoCase(s.strWinDir, QStringLiteral("Access.inf"))) {
+    } else if (FileExistsNoCase(s.strWinDir, QStringLiteral("Access.inf"))) {
         if (!OpenJetConnection(s.cnCompany, JetCompanyFile(s.strDataPath, compCode, period.code), &error))
             return fail(failure, ErrDatabase, error);
     } else {
@@ -152,8 +152,8 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
     }
 
     // The returns' folder: said now, not when a return cannot be written.
-    const QString aces = joinPath(app, QStringLiteral("ACES"));
-    if (!CreateFolder(aces, &error) || !CreateFolder(joinPath(aces, compCode), &error))
+    const QString aces = JoinPath(app, QStringLiteral("ACES"));
+    if (!CreateFolder(aces, &error) || !CreateFolder(JoinPath(aces, compCode), &error))
         return fail(failure, ErrFileAccess, error);
 
     s.strCompName = name;
@@ -165,12 +165,12 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
 
 QString CompanyCaption()
 {
-    const AppSettings &s = settings();
+    const AppSettings &s = Settings();
     return s.strCompName + QStringLiteral(" [ ") + s.strCompCode + QStringLiteral(" ] [ ") + s.strPeriodFrom
            + QStringLiteral(" -- ") + s.strPeriodTo + QStringLiteral(" ]");
 }
 
 QString CompanyOutputFolder()
 {
-    return joinPath(joinPath(appFolder(), QStringLiteral("ACES")), settings().strCompCode);
+    return JoinPath(JoinPath(AppFolder(), QStringLiteral("ACES")), Settings().strCompCode);
 }

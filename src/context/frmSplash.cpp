@@ -154,10 +154,10 @@ bool frmSplash::eventFilter(QObject *watched, QEvent *event)
 
 void frmSplash::okClicked()
 {
-    settings().strUserId = CmbUserId->currentText();
+    Settings().strUserId = CmbUserId->currentText();
     accept();
     if (MDIForm1 *main = MDIForm1::instance())
-        main->setUserPanel(settings().strUserId);
+        main->setUserPanel(Settings().strUserId);
 }
 
 void frmSplash::cancelClicked()

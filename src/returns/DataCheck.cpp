@@ -112,11 +112,11 @@ DataCheckResult CheckQuarterData()
     if (!missing.isEmpty()) {
         DataCheckResult r;
         r.reason = QStringLiteral("The work table %1 is not in the folder %2.")
-                       .arg(missing, QDir::toNativeSeparators(appFolder()));
+                       .arg(missing, QDir::toNativeSeparators(AppFolder()));
         return r;
     }
     // The accounting system may have written the tables after the company was chosen.
-    const AppSettings &s = settings();
+    const AppSettings &s = Settings();
     QString error;
     if (s.blnFoxPro && QSqlDatabase::database(s.cnCompany, false).isOpen()
         && !RefreshFoxProConnection(s.cnCompany, &error)) {

@@ -28,7 +28,7 @@ QString ExportTimeStamp(const QDateTime &when)
 
 QString ReturnOutputPath(const QString &registrationNumber, const QDateTime &when)
 {
-    return appFolder() + QStringLiteral("/ACES/") + settings().strCompCode + QLatin1Char('/') + registrationNumber
+    return AppFolder() + QStringLiteral("/ACES/") + Settings().strCompCode + QLatin1Char('/') + registrationNumber
            + QLatin1Char('_') + ExportTimeStamp(when) + QStringLiteral(".xml");
 }
 
@@ -40,7 +40,7 @@ QString RejectedReturnPath(const QString &outputPath)
 QString ReturnSchemaPath()
 {
     const QString name = QStringLiteral("ACES_DLR.xsd");
-    const QString own = findFileNoCase(appFolder(), name);
+    const QString own = FindFileNoCase(AppFolder(), name);
     if (!own.isEmpty())
         return own;
     // An installed program carries the schema in its data folder, found from
@@ -49,7 +49,7 @@ QString ReturnSchemaPath()
         QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/quorvant/") + name);
     if (QFileInfo::exists(installed))
         return QDir::cleanPath(installed);
-    return joinPath(appFolder(), name);
+    return JoinPath(AppFolder(), name);
 }
 
 ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath)
@@ -84,7 +84,7 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
 
     ShowPleaseWait();
     ReturnInputs inputs = form;
-    inputs.dealerName = settings().strCompName;
+    inputs.dealerName = Settings().strCompName;
     inputs.outputPath = result.outputPath;
     StagedFile file(result.outputPath);
     // An ended document still goes to validation, which reports it as incomplete.

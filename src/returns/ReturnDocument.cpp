@@ -386,7 +386,7 @@ WriteOutcome ReturnWriter::write(QIODevice *device)
 
 WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
 {
-    ReturnWriter writer(inputs, settings().cnCompany, settings().cnProgram);
+    ReturnWriter writer(inputs, Settings().cnCompany, Settings().cnProgram);
     // What the writer found comes first, in its order, then why it stopped.
     auto showNotices = [&writer] {
         for (const QString &notice : writer.notices())
@@ -404,7 +404,7 @@ WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
     // The accounting system may have written the work tables after the company
     // was chosen; the FoxPro connection learns of new files only when asked.
     QString refreshError;
-    if (settings().blnFoxPro && !RefreshFoxProConnection(settings().cnCompany, &refreshError))
+    if (Settings().blnFoxPro && !RefreshFoxProConnection(Settings().cnCompany, &refreshError))
         return fail(refreshError);
 
     // Written under a staging name: an earlier return of the same name stays

@@ -16,7 +16,7 @@ constexpr qsizetype kCacheLimit = 100000;
 QString MissingWorkTable()
 {
     for (const QString &name : {QStringLiteral("stemp4.DBF"), QStringLiteral("ptemp5.DBF")})
-        if (findFileNoCase(appFolder(), name).isEmpty())
+        if (FindFileNoCase(AppFolder(), name).isEmpty())
             return name;
     return QString();
 }
@@ -148,7 +148,7 @@ bool GetUnitForTariff(TariffMaster &master, const QString &tariffNo, QString *un
 
 QString GetUnitForTariff(const QString &tariffNo, QString *error)
 {
-    TariffMaster master(settings().cnProgram);
+    TariffMaster master(Settings().cnProgram);
     QString unit;
     if (!GetUnitForTariff(master, tariffNo, &unit)) {
         if (error)

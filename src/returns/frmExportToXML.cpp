@@ -58,7 +58,7 @@ public:
 
 QString companyFolderText()
 {
-    return QDir::toNativeSeparators(appFolder() + QStringLiteral("/ACES/") + settings().strCompCode + QLatin1Char('/'));
+    return QDir::toNativeSeparators(AppFolder() + QStringLiteral("/ACES/") + Settings().strCompCode + QLatin1Char('/'));
 }
 } // namespace
 

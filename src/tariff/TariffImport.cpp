@@ -91,7 +91,7 @@ TariffImportResult ImportTariff(const QString &filePath, const QString &sheetNam
     if (ok) {
         if (progress.sheetRows)
             progress.sheetRows(result.sheetRows);
-        ok = ReplaceTariffMaster(QSqlDatabase::database(settings().cnProgram, false), rows, &result.error);
+        ok = ReplaceTariffMaster(QSqlDatabase::database(Settings().cnProgram, false), rows, &result.error);
     }
     if (!ok) {
         ShowMessage(result.error + QStringLiteral("\nThe tariff master has not been changed."), kAppTitle,

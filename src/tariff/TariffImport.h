@@ -45,7 +45,7 @@ struct TariffImportResult
     QString error;
 };
 
-// The whole import over the program database (settings().cnProgram): read the
+// The whole import over the program database (Settings().cnProgram): read the
 // sheet, replace the master, then "Imported Successfully"; on failure the
 // reason through ShowMessage and the master untouched.
 TariffImportResult ImportTariff(const QString &filePath, const QString &sheetName,

@@ -268,7 +268,7 @@ bool frmSelectFile::askDeviceNotReady()
 
 void frmSelectFile::returnToProgramDrive()
 {
-    const QString home = driveOf(appFolder());
+    const QString home = driveOf(AppFolder());
     int index = Drive2->findData(home);
     if (index < 0) {
         const QSignalBlocker block(Drive2);
@@ -292,7 +292,7 @@ void frmSelectFile::File2_Click(const QString &fileName)
     DoEvents();
 
     TxtFileName->setText(fileName);
-    FilePath = joinPath(m_filePath, fileName);
+    FilePath = JoinPath(m_filePath, fileName);
     QStringList names;
     QString error;
     if (ListWorkbookSheets(FilePath, &names, &error)) {

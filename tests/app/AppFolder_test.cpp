@@ -29,19 +29,19 @@ class AppFolderTest : public QObject
 private slots:
     void init()
     {
-        setAppFolderOverride(QString());
-        setSettledAppFolder(QString());
+        SetAppFolderOverride(QString());
+        SetSettledAppFolder(QString());
         qunsetenv("QUORVANT_HOME");
         UserSettings().clear();
         rec.clear();
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
     }
 
     void cleanup()
     {
-        installUserInterface(nullptr);
-        setAppFolderOverride(QString());
-        setSettledAppFolder(QString());
+        InstallUserInterface(nullptr);
+        SetAppFolderOverride(QString());
+        SetSettledAppFolder(QString());
         UserSettings().clear();
     }
 
@@ -64,7 +64,7 @@ private slots:
         QFETCH(bool, environment);
         QFETCH(bool, remembered);
         if (option)
-            setAppFolderOverride(folder("option"));
+            SetAppFolderOverride(folder("option"));
         if (environment)
             qputenv("QUORVANT_HOME", folder("environment").toLocal8Bit());
         if (remembered)
@@ -82,12 +82,12 @@ private slots:
         QString problem;
         QCOMPARE(SettleAppFolder(false, &problem), AppFolderOutcome::Ready);
         QCOMPARE(rec.folderQuestions, QStringList{AppFolderQuestion(QString())});
-        QCOMPARE(appFolder(), chosen);
+        QCOMPARE(AppFolder(), chosen);
 
-        setSettledAppFolder(QString());
+        SetSettledAppFolder(QString());
         QCOMPARE(SettleAppFolder(false, &problem), AppFolderOutcome::Ready);
         QCOMPARE(rec.folderQuestions.size(), 1);
-        QCOMPARE(appFolder(), chosen);
+        QCOMPARE(AppFolder(), chosen);
 
         const QString other = folder("other");
         rec.folderAnswers << other;
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(rec.folderQuestions.size(), 0);
         QVERIFY(RememberAppFolder(folder("remembered")));
         QCOMPARE(CliAppFolderProblem(), QString());
-        QCOMPARE(appFolder(), scratch.filePath("remembered"));
+        QCOMPARE(AppFolder(), scratch.filePath("remembered"));
     }
 };
 

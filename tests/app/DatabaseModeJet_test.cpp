@@ -32,7 +32,7 @@ class DatabaseModeJetTest : public QObject
 private slots:
     void cleanup()
     {
-        const AppSettings &s = settings();
+        const AppSettings &s = Settings();
         for (const QString &name : {s.cnKolvSet, s.cnProgram, s.cnCompany})
             CloseConnection(name);
     }
@@ -51,17 +51,17 @@ private slots:
         QVERIFY(failure.number != 0);
         QVERIFY2(failure.description.contains(QStringLiteral("nKolvSet.mdb was not found")),
                  qPrintable(failure.description));
-        QVERIFY(!ConnectionIsOpen(settings().cnKolvSet));
+        QVERIFY(!ConnectionIsOpen(Settings().cnKolvSet));
 
         QVERIFY(QFile::copy(jetFixture(QStringLiteral("nwind.mdb")), data.filePath(QStringLiteral("nKolvSet.mdb"))));
         QVERIFY(QDir().mkpath(data.filePath(QStringLiteral("7/14041503"))));
         QVERIFY(QFile::copy(jetFixture(QStringLiteral("DateTestDatabase.mdb")),
                             data.filePath(QStringLiteral("7/14041503/DbData.mdb"))));
         QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
-        QVERIFY(settings().blnKolvSet);
-        QVERIFY(!settings().blnFoxPro);
-        QCOMPARE(settings().strDataPath, data.path());
-        QSqlQuery list(connection(settings().cnKolvSet));
+        QVERIFY(Settings().blnKolvSet);
+        QVERIFY(!Settings().blnFoxPro);
+        QCOMPARE(Settings().strDataPath, data.path());
+        QSqlQuery list(NamedConnection(Settings().cnKolvSet));
         QVERIFY2(list.exec(QStringLiteral("select count(*) from customers")), qPrintable(list.lastError().text()));
         QVERIFY(list.next());
         QCOMPARE(list.value(0).toInt(), 91);
@@ -77,12 +77,12 @@ private slots:
         period.code = QStringLiteral("14041503");
         QVERIFY(!SelectCompany(QStringLiteral("8"), QStringLiteral("NO DATABASE"), period, &why));
         QVERIFY2(why.description.contains(QStringLiteral("DbData.mdb was not found")), qPrintable(why.description));
-        QVERIFY(settings().strCompCode.isEmpty());
+        QVERIFY(Settings().strCompCode.isEmpty());
 
         QVERIFY2(SelectCompany(QStringLiteral("7"), QStringLiteral("SEVEN"), period, &why),
                  qPrintable(why.description));
-        QCOMPARE(settings().strCompCode, QStringLiteral("7"));
-        QSqlQuery q(connection(settings().cnCompany));
+        QCOMPARE(Settings().strCompCode, QStringLiteral("7"));
+        QSqlQuery q(NamedConnection(Settings().cnCompany));
         QVERIFY2(q.exec(QStringLiteral("select ShortTextCol from DateTest where IDCol = 1")),
                  qPrintable(q.lastError().text()));
         QVERIFY(q.next());

@@ -130,7 +130,7 @@ private slots:
 
     void cleanup()
     {
-        const AppSettings &s = settings();
+        const AppSettings &s = Settings();
         for (const QString &name : {s.cnKolvSet, s.cnProgram, s.cnCompany})
             CloseConnection(name);
     }
@@ -142,9 +142,9 @@ private slots:
     {
         TestHome home;
         QVERIFY(startOnServer(home, "\r\n"));
-        QVERIFY(settings().blnKolvSet);
-        QVERIFY(!settings().blnFoxPro);
-        QCOMPARE(settings().strServerName, m_dsn);
+        QVERIFY(Settings().blnKolvSet);
+        QVERIFY(!Settings().blnFoxPro);
+        QCOMPARE(Settings().strServerName, m_dsn);
 
         QList<CompanyEntry> companies;
         SelectionFailure why;
@@ -166,7 +166,7 @@ private slots:
         QVERIFY(!SelectCompany(companies[1].code, companies[1].name, periods[0], &why));
         QVERIFY2(why.description.contains(QStringLiteral("Cannot connect to the database DB2")),
                  qPrintable(why.description));
-        QVERIFY(settings().strCompCode.isEmpty());
+        QVERIFY(Settings().strCompCode.isEmpty());
 
         QVERIFY2(ListPeriods(companies[0].code, &first, &why), qPrintable(why.description));
         QCOMPARE(first.size(), 2);
@@ -175,9 +175,9 @@ private slots:
         QCOMPARE(first[0].code, QStringLiteral("14041503"));
         QCOMPARE(first[1].code, QStringLiteral("13041403"));
         QVERIFY2(SelectCompany(companies[0].code, companies[0].name, first[0], &why), qPrintable(why.description));
-        QCOMPARE(settings().strCompCode, QStringLiteral("1"));
+        QCOMPARE(Settings().strCompCode, QStringLiteral("1"));
 
-        QSqlQuery q(connection(settings().cnCompany));
+        QSqlQuery q(NamedConnection(Settings().cnCompany));
         QVERIFY2(q.exec(QStringLiteral("select * from STEMP4 order by Col01")), qPrintable(q.lastError().text()));
         QVERIFY(q.next());
         QCOMPARE(ValueText(q.value(QStringLiteral("Col02"))), QStringLiteral("INV/1"));

@@ -28,12 +28,12 @@ class ErrorLogTest : public QObject
 private slots:
     void init()
     {
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         rec.clear();
     }
     void cleanup()
     {
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
         FixedClock::reset();
     }
 

@@ -83,7 +83,7 @@ private slots:
         QVERIFY(failure.number != 0);
         QVERIFY(!d.error.isEmpty());
         QCOMPARE(failure.description, d.error);
-        QVERIFY(!ConnectionIsOpen(settings().cnProgram));
+        QVERIFY(!ConnectionIsOpen(Settings().cnProgram));
     }
 
     void programDatabaseCreatedThenReopenedIntact()
@@ -93,14 +93,14 @@ private slots:
         QString error;
         QVERIFY2(OpenProgramDatabase(QStringLiteral("p"), path, &error), qPrintable(error));
         {
-            QSqlQuery q(connection(QStringLiteral("p")));
+            QSqlQuery q(NamedConnection(QStringLiteral("p")));
             QVERIFY(q.exec(QStringLiteral("insert into Import (TariffNo, Unit) values ('74081110', 'KGS')")));
             QVERIFY(q.exec(QStringLiteral("insert into Import (TariffNo, Unit) values ('84713010', NULL)")));
         }
         CloseConnection(QStringLiteral("p"));
         QVERIFY(OpenProgramDatabase(QStringLiteral("p"), path, &error));
         {
-            QSqlQuery q(connection(QStringLiteral("p")));
+            QSqlQuery q(NamedConnection(QStringLiteral("p")));
             QVERIFY(q.exec(QStringLiteral("select group_concat(TariffNo || '=' || ifnull(Unit, '<null>')) "
                                           "from (select * from IMport order by TariffNo)")));
             QVERIFY(q.next());
@@ -118,7 +118,7 @@ private slots:
     void regionalQuestion()
     {
         RecordingUserInterface rec;
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         ClearStoredShortDateFormat();
         const bool dayFirst = ShortDateFormatIsDayFirst(QDate(2014, 3, 5));
         rec.standardAnswers << StdResult::Cancel;
@@ -143,7 +143,7 @@ private slots:
         QVERIFY(rec.messages.isEmpty());
         QCOMPARE(ShortDateText(QDate(2014, 3, 5)), QStringLiteral("05/03/2014"));
         ClearStoredShortDateFormat();
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
     }
 
     // QUORVANT_HOME naming a folder that is not there ends the desktop
@@ -154,9 +154,9 @@ private slots:
         const QString missing = home.app() + QStringLiteral("/nope");
         qputenv("QUORVANT_HOME", missing.toLocal8Bit());
         RecordingUserInterface rec;
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         QCOMPARE(Main(), 1);
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
         // Logged as a start-up failure; the log itself cannot be written there.
         QCOMPARE(rec.texts().size(), 2);
         QCOMPARE(rec.texts().last(), "Error in Main\r\n76\r\nThe application folder " + missing

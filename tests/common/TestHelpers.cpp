@@ -14,8 +14,8 @@ TestHome::TestHome()
 {
     qputenv("QUORVANT_HOME", m_app.path().toLocal8Bit());
     qputenv("QUORVANT_SYSTEM_DIR", m_system.path().toLocal8Bit());
-    setAppFolderOverride(QString());
-    resetSettings();
+    SetAppFolderOverride(QString());
+    ResetSettings();
 }
 
 TestHome::~TestHome()

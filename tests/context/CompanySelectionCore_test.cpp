@@ -24,7 +24,7 @@ class CompanySelectionCoreTest : public QObject
 private slots:
     void init()
     {
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         rec.clear();
         StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
     }
@@ -33,7 +33,7 @@ private slots:
         for (const QString &name : QSqlDatabase::connectionNames())
             CloseConnection(name);
         ClearStoredShortDateFormat();
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
     }
 
     // Codes read from a company list that would lead out of the returns'
@@ -74,7 +74,7 @@ private slots:
         // Not even with another company's period at hand.
         QVERIFY(!SelectCompany(bad->code, bad->name, periods[0], &failure));
         QCOMPARE(failure.description, reason);
-        QVERIFY(settings().strCompCode.isEmpty());
+        QVERIFY(Settings().strCompCode.isEmpty());
         QVERIFY(!QDir(home.app() + QStringLiteral("/ACES")).exists());
     }
 };

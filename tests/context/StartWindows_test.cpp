@@ -81,7 +81,7 @@ private slots:
     void init()
     {
         rec.clear();
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         endings = 0;
         SetEndProgramHandler([this] { ++endings; });
         StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
@@ -96,10 +96,10 @@ private slots:
             CloseConnection(name);
         home.reset();
         SetEndProgramHandler({});
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
         FixedClock::reset();
         ClearStoredShortDateFormat();
-        resetSettings();
+        ResetSettings();
     }
 
     void statusBar()
@@ -175,7 +175,7 @@ private slots:
     {
         showCompanies(false);
         pick(0);
-        QVERIFY(settings().strCompCode.isEmpty()); // picking alone sets nothing
+        QVERIFY(Settings().strCompCode.isEmpty()); // picking alone sets nothing
         QTest::keyClick(company->DCCompany, Qt::Key_Return); // on to the grid
         QCOMPARE(QApplication::focusWidget(), company->flx);
         QCOMPARE(company->flx->item(1, 1)->text(), QStringLiteral("From       01 Apr 2014       To       31 Mar 2015"));
@@ -184,7 +184,7 @@ private slots:
         QVERIFY(!company->isVisible());
         QCOMPARE(company->result(), int(QDialog::Accepted));
         QCOMPARE(main->windowTitle(), QStringLiteral("A & B TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]"));
-        QVERIFY(ConnectionIsOpen(settings().cnCompanyPeriod));
+        QVERIFY(ConnectionIsOpen(Settings().cnCompanyPeriod));
         QVERIFY(rec.messages.isEmpty());
     }
 
@@ -216,14 +216,14 @@ private slots:
                  qPrintable(rec.texts().join('|')));
         if (index < 0)
             QCOMPARE(rec.messages.size(), 1);
-        QVERIFY(settings().strCompCode.isEmpty());
+        QVERIFY(Settings().strCompCode.isEmpty());
         QVERIFY(!QDir(home->app() + QStringLiteral("/ACES")).exists());
         QCOMPARE(main->windowTitle(), QStringLiteral("Quorvant"));
         // Still usable: a good company goes through.
         pick(0);
         QTest::mouseClick(company->cmdSelect, Qt::LeftButton);
         QVERIFY(!company->isVisible());
-        QCOMPARE(settings().strCompCode, QStringLiteral("001"));
+        QCOMPARE(Settings().strCompCode, QStringLiteral("001"));
     }
 
     void unreadableCompanyListCanBeLeft()
@@ -253,7 +253,7 @@ private slots:
     {
         QFETCH(bool, cancel);
         DesktopUserInterface ui;
-        installUserInterface(&ui);
+        InstallUserInterface(&ui);
         FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(10, 0)));
         demoFolder(true);
         QStringList seen;
@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(MDIForm1::instance()->windowTitle(),
                  QStringLiteral("D'SOUZA STEELS [ 007 ] [ 01/04/2014 -- 31/03/2015 ]"));
         QCOMPARE(MDIForm1::instance()->panelText(1), QStringLiteral("User ID : ACCOUNTS"));
-        QCOMPARE(settings().strCompCode, QStringLiteral("007"));
+        QCOMPARE(Settings().strCompCode, QStringLiteral("007"));
         QVERIFY(QDir(home->app() + QStringLiteral("/ACES/007")).exists());
     }
 };

@@ -29,7 +29,7 @@ private slots:
     void init()
     {
         FixedClock::set(QDateTime(QDate(2014, 3, 20), QTime(10, 0)));
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         cal = frmCalQV::instance();
         cal->setSelDate(QStringLiteral("05/03/2014"));
         SHOW_ACTIVE(cal);
@@ -38,7 +38,7 @@ private slots:
     {
         cal->hide();
         QVERIFY(rec.messages.isEmpty());
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
         FixedClock::reset();
     }
 

@@ -11,7 +11,7 @@ class RegistrationNumberTest : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { installUserInterface(nullptr); }
+    void cleanup() { InstallUserInterface(nullptr); }
 
     void validate_data()
     {
@@ -38,7 +38,7 @@ private slots:
         QFETCH(QString, number);
         QFETCH(QString, message);
         RecordingUserInterface rec;
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         QCOMPARE(ValidateRegistrationNumber(number, QStringLiteral("  X Metals  ")), message.isEmpty());
         // The first failing segment only, with the supplier's name trimmed.
         QCOMPARE(rec.texts(),

@@ -94,8 +94,8 @@ private slots:
     void init()
     {
         home = new TestHome;
-        settings().strCompCode = QStringLiteral("001");
-        settings().strCompName = QStringLiteral("A & B TRADERS");
+        Settings().strCompCode = QStringLiteral("001");
+        Settings().strCompName = QStringLiteral("A & B TRADERS");
         QDir().mkpath(folder());
         home->writeFile(QStringLiteral("STEMP4.dbf"),
                         QByteArray()); // only their presence is checked, in any letter case
@@ -105,14 +105,14 @@ private slots:
         QVERIFY2(openTables(*home, &error), qPrintable(error));
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5, 42)));
         rec.clear();
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
     }
 
     void cleanup()
     {
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
         FixedClock::reset();
-        settings().blnFoxPro = false;
+        Settings().blnFoxPro = false;
         for (const QString &name : QSqlDatabase::connectionNames())
             CloseConnection(name);
         delete home;
@@ -123,12 +123,12 @@ private slots:
     // writes them then; the return replaces a longer one of an earlier export.
     void workedExampleFromFoxProTables()
     {
-        CloseConnection(settings().cnCompany);
+        CloseConnection(Settings().cnCompany);
         for (const QString name : {"STEMP4.dbf", "PTemp5.Dbf"})
             QVERIFY(QFile::remove(home->app() + QLatin1Char('/') + name));
-        settings().blnFoxPro = true;
+        Settings().blnFoxPro = true;
         QString error;
-        QVERIFY2(OpenFoxProConnection(settings().cnCompany, home->app(), &error), qPrintable(error));
+        QVERIFY2(OpenFoxProConnection(Settings().cnCompany, home->app(), &error), qPrintable(error));
         QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
         for (const QString name : {"stemp4.DBF", "ptemp5.DBF"})
             QVERIFY(QFile::copy(fixturePath(QStringLiteral("returns/foxpro/") + name),
@@ -226,7 +226,7 @@ private slots:
         ReturnInputs in = workedExampleInputs(QString());
         in.remarks = QStringLiteral("R&D <excise> \"return\"");
         in.place = QStringLiteral("P&Q");
-        settings().strCompName = QStringLiteral("A &amp; B <Traders>");
+        Settings().strCompName = QStringLiteral("A &amp; B <Traders>");
         ExportReturn(in);
         // Well-formed: only the schema objects, first to the serial that is no number.
         const QStringList messages{"Invalid Registration Number= \r\nSupplier Name : X Metals",
@@ -271,7 +271,7 @@ private slots:
         QVERIFY(ExportReturn(workedExampleInputs(QString())).success);
         const QByteArray whole = readAll(output());
         FullDevice device(shortBy < 0 ? 10 : whole.size() - shortBy);
-        ReturnWriter writer(workedExampleInputs(output()), settings().cnCompany, settings().cnProgram);
+        ReturnWriter writer(workedExampleInputs(output()), Settings().cnCompany, Settings().cnProgram);
         QCOMPARE(writer.write(&device), WriteOutcome::Failed);
         QCOMPARE(writer.errorString(),
                  QStringLiteral("Could not write the file %1: No space left on device").arg(output()));
@@ -341,8 +341,8 @@ private slots:
         const QHash<QString, QString ReturnInputs::*> fields{{"number", &ReturnInputs::registrationNumber},
                                                              {"remarks", &ReturnInputs::remarks},
                                                              {"year", &ReturnInputs::year}};
-        QSqlQuery q(QSqlDatabase::database(trouble.contains(QLatin1String("Import")) ? settings().cnProgram
-                                                                                     : settings().cnCompany));
+        QSqlQuery q(QSqlDatabase::database(trouble.contains(QLatin1String("Import")) ? Settings().cnProgram
+                                                                                     : Settings().cnCompany));
         if (fields.contains(trouble.section(QLatin1Char('='), 0, 0)))
             in.*fields.value(trouble.section(QLatin1Char('='), 0, 0)) = trouble.section(QLatin1Char('='), 1);
         else if (trouble.startsWith(QLatin1String("remove ")))
@@ -421,7 +421,7 @@ private slots:
                  qPrintable(w.lblStatus->text()));
         QCOMPARE(w.flx->rowCount() + w.MSFlexGrid1->rowCount(), 0);
         home->writeFile(QStringLiteral("PTemp5.Dbf"), QByteArray());
-        QSqlQuery q(QSqlDatabase::database(settings().cnCompany));
+        QSqlQuery q(QSqlDatabase::database(Settings().cnCompany));
         QVERIFY(q.exec(QStringLiteral("DELETE FROM STEMP4")) && q.exec(QStringLiteral("DELETE FROM PTEMP5")));
         QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
         QCOMPARE(w.lblStatus->text(), QStringLiteral("The work tables hold no rows: this quarter is empty."));

@@ -28,7 +28,7 @@ inline QString pad(const QString &text, int width)
 // Column names in mixed letter case, as tables of other origins spell them.
 inline bool openTables(const TestHome &home, QString *error)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), settings().cnCompany);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Settings().cnCompany);
     db.setDatabaseName(QStringLiteral(":memory:"));
     QSqlQuery q(db);
     if (!db.open()
@@ -39,7 +39,7 @@ inline bool openTables(const TestHome &home, QString *error)
         *error = db.lastError().text() + q.lastError().text();
         return false;
     }
-    return OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(home.app()), error);
+    return OpenProgramDatabase(Settings().cnProgram, ProgramDatabasePath(home.app()), error);
 }
 
 inline bool insert(const QString &connection, const QString &table, const QVariantList &values)
@@ -54,7 +54,7 @@ inline bool insert(const QString &connection, const QString &table, const QVaria
 
 inline bool addMaster(const QString &tariff, const QVariant &unit)
 {
-    return insert(settings().cnProgram, QStringLiteral("Import"), {tariff, unit});
+    return insert(Settings().cnProgram, QStringLiteral("Import"), {tariff, unit});
 }
 
 // One STEMP4 row: serial, invoice, ISO date, product, tariff, quantity, four duties.
@@ -62,7 +62,7 @@ inline bool addInvoiceLine(const QVariant &serial, const QString &invoice, const
                            const QString &tariff, const QVariant &quantity = 1,
                            const QVariantList &duties = {1, 0, 0, 0})
 {
-    return insert(settings().cnCompany, QStringLiteral("STEMP4"),
+    return insert(Settings().cnCompany, QStringLiteral("STEMP4"),
                   QVariantList{serial, pad(invoice, 20), date, pad(product, 60), pad(tariff, 12), quantity} + duties);
 }
 
@@ -83,7 +83,7 @@ struct Document
 
 inline bool addDocument(const Document &d)
 {
-    return insert(settings().cnCompany, QStringLiteral("PTEMP5"),
+    return insert(Settings().cnCompany, QStringLiteral("PTEMP5"),
                   QVariantList{d.serial, pad(d.number, 20), pad(d.supplier, 60), pad(d.product, 60), pad(d.tariff, 12)}
                       + d.duties
                       + QVariantList{pad(d.registration, 20), d.quantity, d.date, pad(d.issuedBy, 60), d.address});

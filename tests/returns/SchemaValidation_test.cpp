@@ -53,12 +53,12 @@ private slots:
         QFETCH(QString, schema);
         QFETCH(QString, expected);
         RecordingUserInterface rec;
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         // Blanks around the path are not part of it.
         const bool ok =
             ValidateAgainstSchema(QLatin1Char(' ') + fixturePath(QStringLiteral("returns/") + file) + QLatin1Char(' '),
                                   fixturePath(QStringLiteral("returns/") + schema));
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
         QCOMPARE(ok, expected.isEmpty());
         QCOMPARE(rec.messages.size(), ok ? 0 : 1);
         if (ok)

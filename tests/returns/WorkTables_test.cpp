@@ -26,7 +26,7 @@ private slots:
     {
         TestHome home;
         QString error;
-        QVERIFY2(OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(home.app()), &error), qPrintable(error));
+        QVERIFY2(OpenProgramDatabase(Settings().cnProgram, ProgramDatabasePath(home.app()), &error), qPrintable(error));
         QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
         QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("otherProcess"));
         other.setDatabaseName(ProgramDatabasePath(home.app()));
@@ -35,7 +35,7 @@ private slots:
         const QString insert = QStringLiteral("INSERT INTO Import (TariffNo, Unit) VALUES ('72085110', 'MT')");
         QString unit;
         {
-            TariffMaster master(settings().cnProgram);
+            TariffMaster master(Settings().cnProgram);
             QVERIFY(master.unitFor(QStringLiteral("74081110"), &unit));
             QSqlQuery q(other);
             QVERIFY(!q.exec(insert)); // locked while the return is written
@@ -43,10 +43,10 @@ private slots:
         QSqlQuery q(other);
         QVERIFY2(q.exec(insert), qPrintable(q.lastError().text()));
 
-        QSqlDatabase program = QSqlDatabase::database(settings().cnProgram);
+        QSqlDatabase program = QSqlDatabase::database(Settings().cnProgram);
         QVERIFY(program.transaction());
         {
-            TariffMaster master(settings().cnProgram);
+            TariffMaster master(Settings().cnProgram);
             QVERIFY(master.unitFor(QStringLiteral("72085110"), &unit));
             QCOMPARE(unit, QStringLiteral("MT"));
         }

@@ -78,7 +78,7 @@ private slots:
         QVERIFY(SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure));
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         rec = Recorder();
-        installUserInterface(&rec);
+        InstallUserInterface(&rec);
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
         main = std::make_unique<MDIForm1>();
         main->resize(1000, 700);
@@ -89,12 +89,12 @@ private slots:
     {
         main.reset();
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {});
-        installUserInterface(nullptr);
+        InstallUserInterface(nullptr);
         FixedClock::reset();
         for (const QString &name : QSqlDatabase::connectionNames())
             CloseConnection(name);
         ClearStoredShortDateFormat();
-        resetSettings();
+        ResetSettings();
         home.reset();
     }
 

@@ -22,7 +22,7 @@ private:
     QList<qint64> column(const QString &sql)
     {
         QList<qint64> out;
-        QSqlQuery q(connection(cn));
+        QSqlQuery q(NamedConnection(cn));
         if (!q.exec(sql)) {
             qWarning() << sql << q.lastError().text();
             return {-1};
@@ -34,7 +34,7 @@ private:
 
     bool sortsItself(const QString &sql)
     {
-        QSqlQuery q(connection(cn));
+        QSqlQuery q(NamedConnection(cn));
         if (!q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + sql))
             return false;
         bool temp = false;
@@ -49,7 +49,7 @@ private slots:
         QString error;
         QVERIFY2(OpenFoxProConnection(cn, fixturePath(QStringLiteral("sources")), &error), qPrintable(error));
         // The same rows in ordinary tables, numbered by record, for SQLite to sort itself.
-        QSqlQuery q(connection(cn));
+        QSqlQuery q(NamedConnection(cn));
         for (const char *table : {"ordered", "unordered", "odd_numbers"}) {
             QVERIFY2(q.exec(QStringLiteral("CREATE TEMP TABLE copy_%1 AS SELECT rowid AS rec, * FROM %1")
                                 .arg(QLatin1String(table))),
@@ -101,7 +101,7 @@ private slots:
         const QString name = QStringLiteral("rewritten");
         QVERIFY(OpenFoxProConnection(name, dir.path(), &error));
         {
-            QSqlQuery q(connection(name));
+            QSqlQuery q(NamedConnection(name));
             QVERIFY(q.prepare(QStringLiteral("Select * from STEMP4 Order by inv")));
             // Same fields, other order: the promise made when planning no longer holds.
             QVERIFY(QFile::remove(file));

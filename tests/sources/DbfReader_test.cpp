@@ -25,7 +25,7 @@ private:
     // Each row as its values' texts joined by "|", a null as "NULL"; a failed query as "error: " and why.
     QStringList rows(const QString &sql, const QString &name = QString())
     {
-        QSqlQuery q(connection(name.isEmpty() ? cn : name));
+        QSqlQuery q(NamedConnection(name.isEmpty() ? cn : name));
         if (!q.exec(sql))
             return {QStringLiteral("error: ") + q.lastError().text()};
         QStringList out;
@@ -119,7 +119,7 @@ private slots:
         QString error;
         QVERIFY(OpenFoxProConnection(name, dir.path(), &error));
         {
-            QSqlQuery q(connection(name));
+            QSqlQuery q(NamedConnection(name));
             QVERIFY2(q.exec(QStringLiteral("select typeof(amount), amount from stemp4 where rowid = 1")),
                      qPrintable(q.lastError().text()));
             QVERIFY(q.next());

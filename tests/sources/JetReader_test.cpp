@@ -87,7 +87,7 @@ private slots:
         const QList<QStringList> expected = mdbExport(jetFixture(file), table);
         QVERIFY2(expected.size() >= 2, "mdb-export printed no rows");
 
-        QSqlQuery q(connection(kConnection));
+        QSqlQuery q(NamedConnection(kConnection));
         QVERIFY2(q.exec(QStringLiteral("SELECT * FROM \"%1\"").arg(table)), qPrintable(q.lastError().text()));
         QStringList names;
         for (int c = 0; c < q.record().count(); ++c)
@@ -126,7 +126,7 @@ private slots:
     void datesOutsideLibmdbRange()
     {
         OPEN_JET(jetFixture(QStringLiteral("DateTestDatabase.mdb")));
-        QSqlQuery q(connection(kConnection));
+        QSqlQuery q(NamedConnection(kConnection));
         QVERIFY(
             q.exec(QStringLiteral("SELECT IDCol, DateTimeCol, DateCol, TimeCol FROM datetest WHERE IDCol IN (2,3,4) "
                                   "ORDER BY IDCol")));
@@ -141,7 +141,7 @@ private slots:
     void tableNamesIgnoreCaseAndQueriesNest()
     {
         OPEN_JET(jetFixture(QStringLiteral("nwind.mdb")));
-        QSqlQuery q(connection(kConnection));
+        QSqlQuery q(NamedConnection(kConnection));
         QVERIFY2(q.exec(QStringLiteral("select count(*) from SHIPPERS")), qPrintable(q.lastError().text()));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), 3);
@@ -173,7 +173,7 @@ private slots:
         const QByteArray before = bytesOf(jetFixture(QStringLiteral("nwind.mdb")));
         const QString copy = writeInto(dir, QStringLiteral("nKolvSet.mdb"), before); // writable, unlike the fixture
         OPEN_JET(copy);
-        QSqlQuery q(connection(kConnection));
+        QSqlQuery q(NamedConnection(kConnection));
         QVERIFY(!q.exec(QStringLiteral("DELETE FROM Shippers")));
         QVERIFY(!q.exec(QStringLiteral("INSERT INTO Shippers (ShipperID) VALUES (99)")));
         QVERIFY(q.exec(QStringLiteral("SELECT * FROM Orders")));
@@ -266,7 +266,7 @@ private slots:
             name.isEmpty() ? dir.filePath(QStringLiteral("absent.mdb")) : writeInto(dir, name, content);
         QString error;
         if (OpenJetConnection(kConnection, path, &error)) {
-            QSqlQuery q(connection(kConnection));
+            QSqlQuery q(NamedConnection(kConnection));
             bool failed = !q.exec(QStringLiteral("SELECT * FROM DateTest"));
             while (!failed && q.next()) {}
             QVERIFY2(failed || q.lastError().isValid(), "a damaged file read without complaint");
@@ -284,7 +284,7 @@ private slots:
                                         "dy Express");
         QTemporaryDir dir;
         OPEN_JET(writeInto(dir, QStringLiteral("nKolvSet.mdb"), bytes));
-        QSqlQuery q(connection(kConnection));
+        QSqlQuery q(NamedConnection(kConnection));
         QVERIFY2(q.exec(QStringLiteral("SELECT CompanyName FROM Shippers WHERE ShipperID = 1")),
                  qPrintable(q.lastError().text()));
         QVERIFY(q.next());
@@ -299,7 +299,7 @@ private slots:
         bytes[449 * 2048] = char(0xA5);
         QTemporaryDir dir;
         OPEN_JET(writeInto(dir, QStringLiteral("nKolvSet.mdb"), bytes));
-        QSqlQuery q(connection(kConnection));
+        QSqlQuery q(NamedConnection(kConnection));
         QVERIFY2(q.exec(QStringLiteral("SELECT CompanyName FROM Shippers ORDER BY ShipperID")),
                  qPrintable(q.lastError().text()));
         QVERIFY(q.next());
@@ -329,8 +329,8 @@ private slots:
             QVERIFY(!error.isEmpty());
             return;
         }
-        for (QString table : connection(kConnection).tables()) {
-            QSqlQuery q(connection(kConnection));
+        for (QString table : NamedConnection(kConnection).tables()) {
+            QSqlQuery q(NamedConnection(kConnection));
             if (q.exec(QStringLiteral("SELECT * FROM \"%1\"").arg(table.replace(u'"', QStringLiteral("\"\""))))) {
                 while (q.next()) {}
             }

@@ -12,14 +12,14 @@
 namespace {
 bool exec(const QString &sql)
 {
-    QSqlQuery q(QSqlDatabase::database(settings().cnProgram));
+    QSqlQuery q(QSqlDatabase::database(Settings().cnProgram));
     return q.exec(sql);
 }
 
 // Every master row as "number|unit|storage type"; a null unit shows as "<null>".
 QStringList master()
 {
-    QSqlQuery q(QSqlDatabase::database(settings().cnProgram));
+    QSqlQuery q(QSqlDatabase::database(Settings().cnProgram));
     QStringList rows;
     if (!q.exec(QStringLiteral("Select TariffNo, ifnull(Unit, '<null>'), typeof(TariffNo) from Import order by rowid")))
         return {QStringLiteral("unreadable")};
@@ -48,17 +48,17 @@ private slots:
     {
         home = new TestHome;
         QString error;
-        QVERIFY2(OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(home->app()), &error),
+        QVERIFY2(OpenProgramDatabase(Settings().cnProgram, ProgramDatabasePath(home->app()), &error),
                  qPrintable(error));
         QVERIFY(exec(QStringLiteral("Insert into Import values ('11111111', 'OLD'), ('22222222', NULL)")));
         ui.clear();
-        installUserInterface(&ui);
+        InstallUserInterface(&ui);
     }
 
     void cleanup()
     {
-        installUserInterface(nullptr);
-        CloseConnection(settings().cnProgram);
+        InstallUserInterface(nullptr);
+        CloseConnection(Settings().cnProgram);
         delete home;
     }
 

@@ -59,12 +59,12 @@ private slots:
         PeekingUserInterface ui;
         const QString oldCurrent = QDir::currentPath();
         const auto restore = qScopeGuard([&] {
-            installUserInterface(nullptr);
+            InstallUserInterface(nullptr);
             QDir::setCurrent(oldCurrent);
-            CloseConnection(settings().cnProgram);
+            CloseConnection(Settings().cnProgram);
         });
         QString error;
-        QVERIFY2(OpenProgramDatabase(settings().cnProgram, ProgramDatabasePath(home.app()), &error), qPrintable(error));
+        QVERIFY2(OpenProgramDatabase(Settings().cnProgram, ProgramDatabasePath(home.app()), &error), qPrintable(error));
         for (const auto &[from, to] : {std::pair{"tariff.xls", "tariff.xls"},
                                        {"notaworkbook.xls", "notaworkbook.xls"},
                                        {"tariff.xls", "COPY.XLS"},
@@ -72,7 +72,7 @@ private slots:
             QVERIFY(QFile::copy(fixturePath(QStringLiteral("tariff/") + from), QDir(work.path()).filePath(to)));
         QDir::setCurrent(work.path());
         SheetName().clear();
-        installUserInterface(&ui);
+        InstallUserInterface(&ui);
         frmSelectFile form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

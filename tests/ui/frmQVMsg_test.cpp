@@ -23,8 +23,8 @@ class FrmQVMsgTest : public QObject
     }
 
 private slots:
-    void init() { installUserInterface(&ui); }
-    void cleanup() { installUserInterface(nullptr); }
+    void init() { InstallUserInterface(&ui); }
+    void cleanup() { InstallUserInterface(nullptr); }
 
     void answers_data()
     {

@@ -251,7 +251,7 @@ void StartScreenshotTour(const QString &folder)
         },
         [tour] {
             tour->save(QStringLiteral("excel-import"));
-            importWindow()->setDirPath(appFolder());
+            importWindow()->setDirPath(AppFolder());
         });
     // The demo's Tariff.xls chosen in the file list: its sheets fill the sheet list.
     tour->step([] { return tariffWorkbookIndex().isValid(); },

@@ -19,7 +19,7 @@ int main(int argc, char **argv)
         return 2;
     }
     DesktopUserInterface ui;
-    installUserInterface(&ui);
+    InstallUserInterface(&ui);
     StartScreenshotTour(args.at(1));
     const int status = Main();
     if (status >= 0)
