@@ -13,15 +13,7 @@
 namespace {
 QString printable(const QString &text)
 {
-    QString out = TrimBlanks(text);
-    for (qsizetype i = FindCharacterNotInXml(out); i >= 0; i = FindCharacterNotInXml(out))
-        out[i] = QLatin1Char('?');
-    return out;
-}
-
-QString characterCode(char16_t code)
-{
-    return QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    return PrintableText(TrimBlanks(text));
 }
 
 // A problem in the words of the data check's list.
@@ -31,7 +23,7 @@ QString checkText(const RowProblem &p, bool invoiceLine)
     case RowProblem::DamagedNumber:
         return QStringLiteral("Not a number: the numeric field is damaged");
     case RowProblem::BadCharacter:
-        return QStringLiteral("Holds a character a return cannot carry (code %1)").arg(characterCode(p.code));
+        return QStringLiteral("Holds a character a return cannot carry (code %1)").arg(CharacterCodeText(p.code));
     case RowProblem::NumberOutOfRange:
         return QStringLiteral("Number out of range");
     case RowProblem::TariffLength:
@@ -42,7 +34,7 @@ QString checkText(const RowProblem &p, bool invoiceLine)
         return QStringLiteral("Chapter No. %1 is not in the tariff master").arg(p.detail);
     case RowProblem::UnitCharacter:
         return QStringLiteral("The unit in the tariff master for %1: Holds a character a return cannot carry (code %2)")
-            .arg(p.detail, characterCode(p.code));
+            .arg(p.detail, CharacterCodeText(p.code));
     case RowProblem::SerialNotPositive:
         return QStringLiteral("The serial number (SL-NO) must be a whole number from 1 up");
     case RowProblem::NotADate:

@@ -34,10 +34,7 @@ enum class Segment { Letters, Digits, Code };
 // checks every supplier document's number.
 bool segmentPasses(QStringView segment, Segment kind)
 {
-    while (!segment.isEmpty() && segment.front() == QLatin1Char(' '))
-        segment = segment.sliced(1);
-    while (!segment.isEmpty() && segment.back() == QLatin1Char(' '))
-        segment.chop(1);
+    segment = TrimBlanksView(segment);
     switch (kind) {
     case Segment::Letters:
         return std::all_of(segment.begin(), segment.end(), isCapital);

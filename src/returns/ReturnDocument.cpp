@@ -25,33 +25,9 @@ QString chapterMessage(const QString &text, const QString &cleaned, const QStrin
     return text + cleaned + QStringLiteral("\r\n") + label + value + QStringLiteral("\r\nProduct Name : ") + product;
 }
 
-QString printable(const QString &text)
-{
-    QString out = text;
-    for (qsizetype i = FindCharacterNotInXml(out); i >= 0; i = FindCharacterNotInXml(out))
-        out[i] = QLatin1Char('?');
-    return out;
-}
-
-bool isInteger(const QVariant &value)
-{
-    return (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) && !value.isNull();
-}
-
-// TrimBlanks without a copy.
-QStringView trimmedView(QStringView text)
-{
-    while (!text.isEmpty() && text.front() == QLatin1Char(' '))
-        text = text.sliced(1);
-    while (!text.isEmpty() && text.back() == QLatin1Char(' '))
-        text.chop(1);
-    return text;
-}
-
 QString badCharacterText(char16_t code)
 {
-    return QStringLiteral("Invalid character (code %1)")
-        .arg(QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return QStringLiteral("Invalid character (code %1)").arg(CharacterCodeText(code));
 }
 } // namespace
 
@@ -74,9 +50,14 @@ bool IsNumericValue(const QVariant &value)
     }
 }
 
+bool IsIntegerValue(const QVariant &value)
+{
+    return (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) && !value.isNull();
+}
+
 bool NumberWithoutText(const QVariant &value, Decimal *out)
 {
-    if (isInteger(value)) {
+    if (IsIntegerValue(value)) {
         *out = Decimal::fromInteger(value.toLongLong());
         return true;
     }
@@ -163,7 +144,7 @@ bool ReturnWriter::checkInputs()
 
 QString ReturnWriter::serialText() const
 {
-    return printable(TrimBlanks(ValueText(m_serial)));
+    return PrintableText(TrimBlanks(ValueText(m_serial)));
 }
 
 // The row stops the document: its message, in the writer's words.
@@ -174,14 +155,14 @@ bool ReturnWriter::endDocument(const RowProblem &problem, const QString &label, 
         QStringLiteral(" in table %1, SL-NO %2, column %3").arg(m_table, serialText(), problem.column);
     switch (problem.kind) {
     case RowProblem::DamagedNumber:
-        m_endMessage = QStringLiteral("Not a number (%1)").arg(printable(problem.value)) + where
+        m_endMessage = QStringLiteral("Not a number (%1)").arg(PrintableText(problem.value)) + where
                        + QStringLiteral(": the numeric field is damaged");
         break;
     case RowProblem::BadCharacter:
         m_endMessage = badCharacterText(problem.code) + where;
         break;
     case RowProblem::NumberOutOfRange:
-        m_endMessage = QStringLiteral("Number out of range (%1)").arg(printable(problem.value)) + where;
+        m_endMessage = QStringLiteral("Number out of range (%1)").arg(PrintableText(problem.value)) + where;
         break;
     case RowProblem::TariffLength:
     case RowProblem::NotInMaster:
@@ -191,8 +172,9 @@ bool ReturnWriter::endDocument(const RowProblem &problem, const QString &label, 
                                       problem.detail, label, TrimBlanks(labelValue), TrimBlanks(product));
         break;
     case RowProblem::UnitCharacter:
-        m_endMessage = badCharacterText(problem.code)
-                       + QStringLiteral(" in table Import, TariffNo %1, column Unit").arg(printable(problem.detail));
+        m_endMessage =
+            badCharacterText(problem.code)
+            + QStringLiteral(" in table Import, TariffNo %1, column Unit").arg(PrintableText(problem.detail));
         break;
     default:
         m_endMessage = problem.value;
@@ -206,12 +188,12 @@ bool ReturnWriter::endDocument(const RowProblem &problem, const QString &label, 
 void ReturnWriter::putSerial(const char *opening, qsizetype openingLength)
 {
     m_out.put(opening, openingLength);
-    if (isInteger(m_serial)) { // digits and a sign: nothing to trim or escape
+    if (IsIntegerValue(m_serial)) { // digits and a sign: nothing to trim or escape
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, m_serial.toLongLong()).ptr;
         m_out.put(digits, end - digits);
     } else {
-        m_out.putXml(trimmedView(ValueText(m_serial)), XmlOutput::Escape::Attribute);
+        m_out.putXml(TrimBlanksView(ValueText(m_serial)), XmlOutput::Escape::Attribute);
     }
     m_out.put("\">\r\n");
 }
@@ -249,7 +231,7 @@ void ReturnWriter::goods(QStringView product, QStringView cleaned, QStringView u
                          QStringView duty)
 {
     m_out.raw("<INVOICE-ITEMS>");
-    m_out.element("DESCRIPTION-OF-GOODS", trimmedView(product));
+    m_out.element("DESCRIPTION-OF-GOODS", TrimBlanksView(product));
     m_out.element("CETSH-NUMBER", cleaned);
     m_out.element("QUANTITY-CODE", unit);
     m_out.element("QUANTITY", quantity);
@@ -278,7 +260,7 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
             putSerial(opening, sizeof opening - 1);
         }
         if (stage >= 2)
-            m_out.element("INVOICE-NUMBER", trimmedView(line.number));
+            m_out.element("INVOICE-NUMBER", TrimBlanksView(line.number));
         if (stage >= 3)
             putDate("INVOICE-DATE", line.date);
         if (stop)
@@ -312,11 +294,11 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
             putSerial(opening, sizeof opening - 1);
         }
         if (stage >= 2)
-            m_out.element("INVOICE-BILL-ENTRY-NO", trimmedView(d.number));
+            m_out.element("INVOICE-BILL-ENTRY-NO", TrimBlanksView(d.number));
         if (stage >= 3)
             putDate("DATE", d.date);
         if (stage >= 4)
-            m_out.element("ISSUED-BY", trimmedView(d.issuedBy));
+            m_out.element("ISSUED-BY", TrimBlanksView(d.issuedBy));
         // The row is written in full whatever the registration check finds.
         if (d.registrationFault)
             m_notices << RegistrationMessage(d.registrationFault->mode, d.registrationNoBlanks, d.supplier);
@@ -325,7 +307,7 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         needle.truncate(0);
         needle.append(QLatin1String("ECC.No.")).append(d.registrationNoBlanks);
         m_out.element("REGISTRATION-NUMBER", d.registrationNoBlanks);
-        m_out.element("NAME", trimmedView(d.supplier));
+        m_out.element("NAME", TrimBlanksView(d.supplier));
         m_out.elementWithout("ADDRESS", d.address, needle);
         goods(d.product, d.cleaned, d.unit, d.quantity, d.duty.toText(2));
         m_out.raw("</DOCUMENT-DETAIL>");

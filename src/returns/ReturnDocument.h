@@ -45,6 +45,8 @@ QString DamagedValueText(const QVariant &value);
 
 // A number of any numeric type (not text).
 bool IsNumericValue(const QVariant &value);
+// A whole number as the table readers hand it (64 or 32 bits).
+bool IsIntegerValue(const QVariant &value);
 // Integers and finite doubles exactly, without their text; false for anything else.
 bool NumberWithoutText(const QVariant &value, Decimal *out);
 

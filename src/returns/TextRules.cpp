@@ -1,16 +1,18 @@
 #include "TextRules.h"
 
+QStringView TrimBlanksView(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == QLatin1Char(' '))
+        text = text.sliced(1);
+    while (!text.isEmpty() && text.back() == QLatin1Char(' '))
+        text.chop(1);
+    return text;
+}
+
 QString TrimBlanks(const QString &text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    if (begin == 0 && end == text.size())
-        return text;
-    return text.mid(begin, end - begin);
+    const QStringView trimmed = TrimBlanksView(text);
+    return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
 QString RemoveBlanks(const QString &text)
@@ -30,15 +32,17 @@ void RemoveBlanks(QStringView text, QString *out)
             out->append(c);
 }
 
-qsizetype TrimmedLength(QStringView text)
+QString PrintableText(const QString &text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return end - begin;
+    QString out = text;
+    for (qsizetype i = FindCharacterNotInXml(out); i >= 0; i = FindCharacterNotInXml(out))
+        out[i] = QLatin1Char('?');
+    return out;
+}
+
+QString CharacterCodeText(char16_t code)
+{
+    return QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0'));
 }
 
 qsizetype FindCharacterNotInXml(const QString &text)

@@ -14,11 +14,6 @@ namespace {
 const QString kInvoiceSql = QStringLiteral("Select * from STEMP4 Order by Col02");
 const QString kDocumentSql = QStringLiteral("Select * from PTEMP5 ORDER BY COL01");
 
-bool isInteger(const QVariant &value)
-{
-    return (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) && !value.isNull();
-}
-
 // "yyyy-mm-dd", the way every table reader hands out a date: its digits, or
 // false for anything else (which then takes the general road).
 bool isoDate(const QVariant &value, RowDate *out)
@@ -172,7 +167,7 @@ bool WorkTableReader::text(int column, QString *out)
 void WorkTableReader::serial(QVariant *out)
 {
     *out = value(1);
-    if (isInteger(*out)) { // digits and a sign: nothing XML cannot carry
+    if (IsIntegerValue(*out)) { // digits and a sign: nothing XML cannot carry
         if (m_mode == Mode::Everything && out->toLongLong() < 1)
             add(RowProblem::SerialNotPositive, columnName(1), ValueText(*out));
         return;
@@ -349,7 +344,7 @@ bool WorkTableReader::next(SupplierDocument *document)
     d.registrationFault.reset();
     if (going() && registrationRead) {
         RemoveBlanks(d.registration, &d.registrationNoBlanks);
-        if (TrimmedLength(d.registration) != 10)
+        if (TrimBlanksView(d.registration).size() != 10)
             d.registrationFault = FindRegistrationFault(d.registrationNoBlanks);
         if (m_mode == Mode::Everything) {
             if (d.registrationFault)
