@@ -384,6 +384,22 @@ bool fitsBuiltIn(xmlSchemaValType type, const QString &text)
 
 bool FitsSchemaDecimal(const QString &text)
 {
+    // An amount as the return writes it, "-123.45", of up to 18 digits fits
+    // whatever the library's limit (24 digits); only longer ones are asked.
+    qsizetype digits = 0;
+    bool point = false;
+    bool plain = !text.isEmpty();
+    for (qsizetype i = 0; plain && i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.' && !point && i > 0 && i + 1 < text.size())
+            point = true;
+        else
+            plain = c == '-' && i == 0 && text.size() > 1;
+    }
+    if (plain && digits > 0 && digits <= 18)
+        return true;
     return fitsBuiltIn(XML_SCHEMAS_DECIMAL, text);
 }
 

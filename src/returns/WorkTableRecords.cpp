@@ -351,10 +351,9 @@ bool WorkTableReader::tariff(bool invoiceLine, const QString &tariff, QString *c
     return true;
 }
 
-void WorkTableReader::fits(const QString &column, const QString &shown, const QString &carried)
+bool WorkTableReader::fits(const QString &carried) const
 {
-    if (m_mode == Mode::Everything && !FitsSchemaDecimal(carried))
-        add(RowProblem::NumberNotFitting, column, shown, carried);
+    return m_mode == Mode::StopAtFirst || FitsSchemaDecimal(carried);
 }
 
 // A quantity: integers and finite doubles exactly, other values from their text.
@@ -362,8 +361,8 @@ void WorkTableReader::quantity(int column, Decimal *out)
 {
     const QVariant v = value(column);
     if (!IsDamagedValue(v) && NumberWithoutText(v, out)) {
-        if (m_mode == Mode::Everything)
-            fits(columnName(column), ValueText(v), out->toText(2));
+        if (m_mode == Mode::Everything && !fits(out->toText(2)))
+            add(RowProblem::NumberNotFitting, columnName(column), ValueText(v), out->toText(2));
         return;
     }
     QString t;
@@ -371,8 +370,8 @@ void WorkTableReader::quantity(int column, Decimal *out)
         return;
     if (!Decimal::fromLeadingText(t, out))
         add(RowProblem::NumberOutOfRange, columnName(column), t);
-    else
-        fits(columnName(column), t, out->toText(2));
+    else if (!fits(out->toText(2)))
+        add(RowProblem::NumberNotFitting, columnName(column), t, out->toText(2));
 }
 
 // A supplier document's quantity: a number as "0.00", other text unchanged.
@@ -384,8 +383,8 @@ void WorkTableReader::documentQuantity(int column, QString *out)
         return;
     if (!DocumentQuantityText(v, out))
         add(RowProblem::NumberOutOfRange, columnName(column), *out);
-    else
-        fits(columnName(column), IsNumericValue(v) ? ValueText(v) : t, *out);
+    else if (!fits(*out))
+        add(RowProblem::NumberNotFitting, columnName(column), IsNumericValue(v) ? ValueText(v) : t, *out);
 }
 
 // The sum of four columns, rounded to whole rupees.
@@ -410,10 +409,9 @@ void WorkTableReader::duty(int first, Decimal *out)
     if (!inRange)
         return;
     *out = sum.rounded(0);
-    if (m_mode == Mode::Everything) {
-        const QString carried = out->toText(2);
-        fits(columnName(first) + QLatin1Char('-') + columnName(first + 3), carried, carried);
-    }
+    if (m_mode == Mode::Everything && !fits(out->toText(2)))
+        add(RowProblem::NumberNotFitting, columnName(first) + QLatin1Char('-') + columnName(first + 3), out->toText(2),
+            out->toText(2));
 }
 
 bool WorkTableReader::next(InvoiceLine *line)

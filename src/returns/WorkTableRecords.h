@@ -137,7 +137,8 @@ private:
     void quantity(int column, Decimal *out);
     void documentQuantity(int column, QString *out);
     void duty(int first, Decimal *out);
-    void fits(const QString &column, const QString &shown, const QString &carried);
+    // Whether an amount as the return carries it fits the schema (looked at by the data check only).
+    bool fits(const QString &carried) const;
 
     QString m_connection;
     TariffMaster *m_master;
