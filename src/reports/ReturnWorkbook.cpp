@@ -183,6 +183,16 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
                          QString *error)
 {
     error->clear();
+    if (QFileInfo(returnPath.trimmed()).absoluteFilePath() == QFileInfo(workbookPath).absoluteFilePath()) {
+        *error =
+            QStringLiteral("The workbook %1 would replace the return itself: give it another name.").arg(workbookPath);
+        return false;
+    }
+    if (const QString folder = QFileInfo(workbookPath).absolutePath(); !QFileInfo(folder).isDir()) {
+        *error =
+            QStringLiteral("Could not write the workbook %1: the folder %2 does not exist.").arg(workbookPath, folder);
+        return false;
+    }
     if (!ValidateXmlFile(returnPath, schemaPath, error))
         return false;
 

@@ -247,6 +247,10 @@ private slots:
         QCOMPARE(toXlsx.out, other + "\n");
         QCOMPARE(check(other), QString());
 
+        // Never over the return itself.
+        QCOMPARE(cli(app(), {"to-xlsx", paths[0], "--out", paths[0]}).exitCode, 1);
+        QVERIFY(QFile(paths[0]).size() > 0 && check(paths[1]).isEmpty());
+
         // An invalid return gets the validator's word and no workbook.
         QFile broken(app() + "/broken.xml");
         QVERIFY(broken.open(QIODevice::WriteOnly));
