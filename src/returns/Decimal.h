@@ -32,7 +32,16 @@ public:
     static Decimal fromInteger(qint64 value);
 
     Decimal operator+(const Decimal &other) const;
+    Decimal operator-() const
+    {
+        Decimal r = *this;
+        r.m_negative = !r.m_digits.empty() && !m_negative;
+        return r;
+    }
+    Decimal operator-(const Decimal &other) const { return *this + -other; }
     bool isZero() const { return m_digits.empty(); }
+    // -1, 0 or 1.
+    int sign() const { return m_digits.empty() ? 0 : (m_negative ? -1 : 1); }
 
     // Rounded to `places` decimals, halves away from zero.
     Decimal rounded(int places) const;
