@@ -187,6 +187,7 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
         QTest::newRow("epoch") << 0.0 << "1899-12-30";
+        QTest::newRow("noon") << 41730.5 << "2014-04-01 12:00:00";
         QTest::newRow("a second before midnight rounds up") << 41730.99999999 << "2014-04-02";
         QTest::newRow("before 1900: fraction counts forward") << -1.25 << "1899-12-29 06:00:00";
         QTest::newRow("negative zero day") << -0.5 << "1899-12-30 12:00:00";
@@ -208,6 +209,7 @@ private slots:
     {
         QTest::addColumn<qint64>("value");
         QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << "0.0000";
         QTest::newRow("negative fraction") << qint64(-5) << "-0.0005";
         QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "922337203685477.5807";
         QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << "-922337203685477.5808";
