@@ -37,7 +37,7 @@ public:
 
     QList<Entry> messages;
     QList<int> answers; // next answers for showMessage; default 0
-    std::function<void(const QString &)> onMessage; // runs while a message of showMessage is up
+    std::function<void(const QString &)> onMessage; // runs while each showMessage is up; clear() drops it
     QList<StdResult> standardAnswers; // next answers for standardMessage; default: the default button
     bool pleaseWaitVisible = false;
     int pleaseWaitShows = 0;
