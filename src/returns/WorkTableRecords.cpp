@@ -58,19 +58,23 @@ bool isoDate(const QVariant &value, RowDate *out)
     return isoDate(text.constData(), text.size(), out);
 }
 
-// UTF-8 from SQLite into `out`, whose memory is kept from row to row.
-void assignUtf8(const char *bytes, qsizetype size, QString *out)
+// UTF-8 from SQLite into `out`, whose memory is kept from row to row. True
+// when every character is printable ASCII (or tab, CR, LF), which XML carries.
+bool assignUtf8(const char *bytes, qsizetype size, QString *out)
 {
     out->resize(size);
     QChar *to = out->data();
+    bool printable = true;
     for (qsizetype i = 0; i < size; ++i) {
         const auto c = uchar(bytes[i]);
         if (c >= 0x80) {
             *out = QString::fromUtf8(bytes, size);
-            return;
+            return false;
         }
+        printable = printable && (c >= 0x20 || c == 0x9 || c == 0xA || c == 0xD);
         to[i] = QChar(c);
     }
+    return printable;
 }
 
 // The first `count` columns, Col01 to ColNN.
@@ -266,8 +270,9 @@ bool WorkTableReader::text(int column, QString *out)
 {
     const int at = m_statement ? m_indexes.at(column) : -1;
     if (at >= 0 && sqlite3_column_type(m_statement, at) == SQLITE_TEXT) {
-        assignUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
-                   sqlite3_column_bytes(m_statement, at), out);
+        if (assignUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
+                       sqlite3_column_bytes(m_statement, at), out))
+            return true;
     } else {
         const QVariant v = value(column);
         if (IsDamagedValue(v)) {
