@@ -37,18 +37,12 @@ QString exceeds(const SummaryEntry &e)
     return what.join(QStringLiteral(", "));
 }
 
+// The CSV's fields, the flags in short.
 QStringList cells(const SummaryEntry &e)
 {
-    return {e.cetsh,
-            e.unit,
-            QString::number(e.invoiceLines),
-            e.quantityOut.toText(2),
-            e.dutyOut.toText(2),
-            QString::number(e.documents),
-            e.quantityIn.toText(2),
-            e.dutyIn.toText(2),
-            e.dutyDifference().toText(2),
-            exceeds(e)};
+    QStringList values = SummaryFields(e);
+    values.last() = exceeds(e);
+    return values;
 }
 } // namespace
 
