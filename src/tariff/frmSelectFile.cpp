@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSettings>
 #include <QStorageInfo>
 #include <QTreeView>
 
@@ -37,6 +38,8 @@ QLabel *label(QWidget *parent, const char *name, double left, double top, const 
     l->adjustSize();
     return l;
 }
+
+const QString kLastFolderKey = QStringLiteral("TariffImport/LastFolder");
 
 // A volume can be read when its root is there and the system reports it ready;
 // a drive without a medium fails here.
@@ -128,8 +131,9 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     PaintBackground(Frame1, kFormTeal);
     PaintBackground(FrmBack, kFormPale);
     HidePleaseWait();
-    TxtFileName->setReadOnly(true);
+    ShowReadOnly(TxtFileName);
     new KeyPreview(this); // the window sees every key first
+    CloseOnEscape(this, [this] { closeWindow(); });
 
     m_dirModel = new QFileSystemModel(this);
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -138,6 +142,8 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     for (int column = 1; column < m_dirModel->columnCount(); ++column)
         Dir2->hideColumn(column);
     Dir2->setHeaderHidden(true);
+    Dir2->setSortingEnabled(true);
+    Dir2->sortByColumn(0, Qt::AscendingOrder);
 
     m_fileModel = new QFileSystemModel(this);
     m_fileModel->setFilter(QDir::Files);
@@ -147,6 +153,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     File2->setModel(m_fileModel);
     File2->setSelectionMode(QAbstractItemView::SingleSelection);
     File2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_fileModel->sort(0, Qt::AscendingOrder);
 
     fillDrives();
 
@@ -171,8 +178,10 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     connect(CmdClose, &QPushButton::clicked, this, [this] { closeWindow(); });
     connect(CmdExit, &QPushButton::clicked, this, [this] { closeWindow(); });
 
-    // The lists start on the current drive and folder.
-    const QString current = QDir::currentPath();
+    // The lists start where the last workbook was chosen, the first time in the application folder.
+    QString current = UserSettings().value(kLastFolderKey).toString();
+    if (current.isEmpty() || !QFileInfo(current).isDir())
+        current = QFileInfo(AppFolder()).isDir() ? AppFolder() : QDir::currentPath();
     const int drive = Drive2->findData(driveOf(current));
     if (drive >= 0) {
         const QSignalBlocker block(Drive2);
@@ -234,6 +243,8 @@ void frmSelectFile::Drive2_Change()
 void frmSelectFile::Dir2_Change()
 {
     LstFile->clear();
+    // A name from another folder would say a workbook is chosen here.
+    TxtFileName->clear();
     // The folder list shows every volume's tree; the drive list follows it.
     if (QFileInfo(m_dirPath).isDir()) {
         const int drive = Drive2->findData(driveOf(m_dirPath));
@@ -297,6 +308,8 @@ void frmSelectFile::File2_Click(const QString &fileName)
     QString error;
     if (ListWorkbookSheets(FilePath, &names, &error)) {
         LstFile->addItems(names);
+        QSettings settings = UserSettings();
+        settings.setValue(kLastFolderKey, m_filePath);
     } else {
         ShowMessage(error, kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
         HidePleaseWait();
@@ -304,6 +317,9 @@ void frmSelectFile::File2_Click(const QString &fileName)
     FrmBack->setEnabled(true);
     if (focus)
         focus->setFocus();
+    // The only sheet needs no choosing.
+    if (LstFile->count() == 1)
+        LstFile->setCurrentRow(0);
 }
 
 void frmSelectFile::LstFile_Click()
@@ -346,8 +362,5 @@ void frmSelectFile::CmdGenerateData_Click()
 
 void frmSelectFile::closeWindow()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    CloseWorkingWindow(this);
 }

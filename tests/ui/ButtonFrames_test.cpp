@@ -1,0 +1,69 @@
+#include "WindowTestHelpers.h"
+#include "TestRegistry.h"
+
+#include "ui/WindowKit.h"
+#include "ui/frmQVMsg.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+// The message box's buttons stand in the middle, whole; a focused button shows it.
+class ButtonFramesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void messageBoxButtonsCentredAndWhole_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::newRow("ok") << MsgButtons::Ok;
+        QTest::newRow("yes/no") << MsgButtons::YesNo;
+    }
+    void messageBoxButtonsCentredAndWhole()
+    {
+        QFETCH(int, style);
+        frmQVMsg box;
+        QFont large = box.font();
+        large.setPointSizeF(large.pointSizeF() * 1.5); // the type at scale 1.5 in twips laid out for 96 DPI
+        box.setFont(large);
+        box.setMsgButtons(style);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const int middle = box.gpbMain->width() / 2;
+        for (QPushButton *b : {box.cmdOk, box.cmdCancel}) {
+            if (!b->isVisible())
+                continue;
+            QVERIFY(b->width() >= b->sizeHint().width());
+            QVERIFY(b->geometry().bottom() < box.gpbMain->height());
+        }
+        if (style == MsgButtons::Ok)
+            QVERIFY(qAbs(box.cmdOk->geometry().center().x() - middle) <= 1);
+        else
+            QVERIFY(box.cmdOk->geometry().right() < middle && box.cmdCancel->x() >= middle);
+        box.close();
+    }
+
+    // Focus set by the program, not by Tab, still shows.
+    void focusedButtonShowsAFrame()
+    {
+        const QString before = QApplication::style()->name();
+        InstallFocusFrames();
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *first = new QPushButton(QStringLiteral("&Yes"), &window);
+        auto *second = new QPushButton(QStringLiteral("&Yes"), &window);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        SHOW_ACTIVE(&window);
+        FOCUS(first);
+        const QImage focused = first->grab().toImage();
+        const QImage plain = second->grab().toImage();
+        QApplication::setStyle(before);
+        QVERIFY(focused != plain);
+    }
+};
+
+QV_REGISTER_TEST(ButtonFramesTest)
+#include "ButtonFrames_test.moc"
