@@ -21,6 +21,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSettings>
+#include <QSortFilterProxyModel>
 #include <QStorageInfo>
 #include <QTreeView>
 
@@ -138,12 +139,22 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     m_dirModel = new QFileSystemModel(this);
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_dirModel->setReadOnly(true);
-    Dir2->setModel(m_dirModel);
+    // Sorted by name through a proxy: the file system model leaves the folders
+    // met on the way to the start folder in the order it found them.
+    m_dirSort = new QSortFilterProxyModel(this);
+    m_dirSort->setSourceModel(m_dirModel);
+    m_dirSort->setSortCaseSensitivity(Qt::CaseInsensitive);
+    Dir2->setModel(m_dirSort);
     for (int column = 1; column < m_dirModel->columnCount(); ++column)
         Dir2->hideColumn(column);
     Dir2->setHeaderHidden(true);
     Dir2->setSortingEnabled(true);
     Dir2->sortByColumn(0, Qt::AscendingOrder);
+    // The folders around the chosen one arrive, and sort, after it was shown: keep it in view meanwhile.
+    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (m_revealing.isValid() && m_revealing.elapsed() < 2000)
+            Dir2->scrollTo(Dir2->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
 
     m_fileModel = new QFileSystemModel(this);
     m_fileModel->setFilter(QDir::Files);
@@ -161,7 +172,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     connect(Dir2->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
         if (!current.isValid())
             return;
-        const QString path = m_dirModel->filePath(current);
+        const QString path = m_dirModel->filePath(m_dirSort->mapToSource(current));
         if (path == m_dirPath)
             return;
         m_dirPath = path;
@@ -217,13 +228,14 @@ void frmSelectFile::setDirPath(const QString &path)
 {
     const QString clean = QDir::cleanPath(QDir(path).absolutePath());
     // The model lists (and watches) the folder it is rooted at; the view still shows the whole tree.
-    const QModelIndex index = m_dirModel->setRootPath(clean);
+    const QModelIndex index = m_dirSort->mapFromSource(m_dirModel->setRootPath(clean));
     m_dirPath = clean;
     if (index.isValid()) {
         // The current-folder handler sees the path it already has and stays out.
         Dir2->setCurrentIndex(index);
-        Dir2->scrollTo(index);
+        Dir2->scrollTo(index, QAbstractItemView::PositionAtCenter);
         Dir2->expand(index);
+        m_revealing.start();
     }
     Dir2_Change();
 }
