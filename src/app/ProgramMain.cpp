@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 bool g_askForAppFolder = false;
@@ -71,6 +72,12 @@ int Main()
                          + QPoint((free.width() - size.width()) / 2, (free.height() - size.height()) / 2));
     }
     mainWindow->showMaximized();
+    // Where no window manager maximizes windows, the whole screen all the same.
+    QTimer::singleShot(500, mainWindow, [mainWindow] {
+        const QScreen *screen = mainWindow->screen();
+        if (screen && mainWindow->frameGeometry().width() < screen->availableGeometry().width() * 95 / 100)
+            mainWindow->setGeometry(screen->availableGeometry());
+    });
     // The client area must have its final size before anything is centred over it.
     QApplication::processEvents();
 
