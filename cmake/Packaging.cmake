@@ -8,7 +8,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "prepared (FoxPro tables, Access files or a SQL Server database), writes\n"
     "the dealer's quarterly excise return as one XML file and validates it\n"
     "against the return schema. It also imports the tariff master from an\n"
-    "Excel 97-2003 sheet. quorvant-cli does the same work from the command line.")
+    "Excel 97-2003 sheet, summarises the quarter by tariff number (duty\n"
+    "received against duty passed on) and writes a return as an Excel\n"
+    "workbook. quorvant-cli does the same work from the command line.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

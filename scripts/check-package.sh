@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, unpacks it into a scratch folder and runs the
-# unpacked quorvant-cli on a copy of the demo (export, then validate): the
-# package holds what the program needs to find, the schema included.
+# unpacked quorvant-cli on a copy of the demo (export with its workbook, then
+# validate, then the summary): the package holds what the program needs to
+# find, the schema included.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 deb=$("$here/scripts/package.sh")
@@ -26,7 +27,11 @@ lintian --fail-on error "$deb"
 # The demo without its own schema: the installed one must be found.
 cp -R "$here/data/demo" "$scratch/demo"
 rm -f "$scratch/demo/ACES_DLR.xsd"
-returned=$("$cli" --app-dir "$scratch/demo" export --company 1 --period 14041503 \
-  --registration AAACB1234CXM001 --year 2014 --quarter Apr-Jun)
+written=$("$cli" --app-dir "$scratch/demo" export --company 1 --period 14041503 \
+  --registration AAACB1234CXM001 --year 2014 --quarter Apr-Jun --xlsx)
+returned=$(sed -n 1p <<<"$written")
+workbook=$(sed -n 2p <<<"$written")
 "$cli" --app-dir "$scratch/demo" validate "$returned"
+[ -s "$workbook" ] || { echo "The installed program wrote no workbook"; exit 1; }
+"$cli" --app-dir "$scratch/demo" summary --company 1 --period 14041503 --format csv >/dev/null
 echo "The package check passed."

@@ -3,7 +3,8 @@
 # and walks it through its windows (the quorvant-screenshots tool): the login, the
 # message box ("&Select" with nothing picked), the company selection, the main
 # window with its menu and the data check window, the return window and its
-# export, and the exit confirmation.
+# export, the quarter summary, the return as a workbook, and the exit
+# confirmation.
 # Pictures of the screen go to <out>/96dpi, <out>/font-dpi-144 (twips become
 # larger in pixels) and <out>/scale-1.5 (everything drawn 1.5 times larger).
 # Usage: tools/screenshots.sh [out]   (default: build/screenshots)

@@ -122,12 +122,9 @@ QString ProgramDatabaseError(const QSqlDatabase &db, const QSqlError &error)
     case SQLITE_IOERR:
     case SQLITE_PERM: {
         QString reason = WriteProblem(db.databaseName());
-        const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-        if (reason.isEmpty() && handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-            if (sqlite3 *access = *static_cast<sqlite3 *const *>(handle.constData()))
-                if (const int systemError = sqlite3_system_errno(access))
-                    reason = SystemErrorText(systemError);
-        }
+        if (sqlite3 *access = SqliteHandle(db); reason.isEmpty() && access)
+            if (const int systemError = sqlite3_system_errno(access))
+                reason = SystemErrorText(systemError);
         if (reason.isEmpty())
             reason = error.databaseText().isEmpty() ? error.text() : error.databaseText();
         return QStringLiteral("%1 cannot be written: %2").arg(file, reason);
@@ -135,6 +132,14 @@ QString ProgramDatabaseError(const QSqlDatabase &db, const QSqlError &error)
     default:
         return QStringLiteral("%1: %2").arg(file, error.text());
     }
+}
+
+sqlite3 *SqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
 void CloseConnection(const QString &name)

@@ -46,5 +46,8 @@ QString ProgramDatabaseError(const QSqlDatabase &db, const QSqlError &error);
 
 // Removes a connection from the registry, closing it first.
 void CloseConnection(const QString &name);
+// The SQLite library's own handle of a connection through the QSQLITE
+// driver; null for any other driver.
+struct sqlite3 *SqliteHandle(const QSqlDatabase &db);
 bool ConnectionIsOpen(const QString &name);
 QSqlDatabase NamedConnection(const QString &name);

@@ -2,6 +2,7 @@
 
 #include "app/Clock.h"
 #include "app/Values.h"
+#include "reports/ReturnWorkbook.h"
 #include "returns/ExportCommand.h"
 
 #include <QRegularExpression>
@@ -9,8 +10,9 @@
 namespace {
 const QString kUsage = QStringLiteral(
     "export --company CODE --period YYMMYYMM --registration NUMBER [--year YYYY]\n"
-    "         [--quarter Apr-Jun|Jul-Sep|Oct-Dec|Jan-Mar] [--date DD/MM/YYYY] [--place TEXT] [--remarks TEXT]\n"
-    "         write and validate the quarter's return; prints the file's path");
+    "         [--quarter Apr-Jun|Jul-Sep|Oct-Dec|Jan-Mar] [--date DD/MM/YYYY] [--place TEXT] [--remarks TEXT] "
+    "[--xlsx]\n"
+    "         write and validate the quarter's return; prints the file's path (and the workbook's, with --xlsx)");
 
 int usageError(const QString &why)
 {
@@ -22,7 +24,7 @@ int runExport(const QStringList &args)
     const QStringList valued{QStringLiteral("--company"), QStringLiteral("--period"),  QStringLiteral("--registration"),
                              QStringLiteral("--year"),    QStringLiteral("--quarter"), QStringLiteral("--date"),
                              QStringLiteral("--place"),   QStringLiteral("--remarks")};
-    const CliOptions options(args, valued);
+    const CliOptions options(args, valued, {QStringLiteral("--xlsx")});
     if (const QString problem = options.problem(
             {QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--registration")});
         !problem.isEmpty())
@@ -61,7 +63,15 @@ int runExport(const QStringList &args)
     // Said on standard error too when standard output fails, so the file is not lost.
     if (!cliOut(result.outputPath))
         cliErr(QStringLiteral("The return was written to %1").arg(result.outputPath));
-    return CliOk;
+    if (!options.has(QStringLiteral("--xlsx")))
+        return CliOk;
+    const QString workbook = ReturnWorkbookPath(result.outputPath);
+    QString error;
+    if (!WriteReturnWorkbook(result.outputPath, workbook, ReturnSchemaPath(), &error)) {
+        cliErr(error);
+        return CliFailed;
+    }
+    return cliOut(workbook) ? CliOk : CliFailed;
 }
 } // namespace
 

@@ -5,6 +5,8 @@
 #include "app/DateFormat.h"
 #include "app/UserInterface.h"
 #include "context/frmDataCheck.h"
+#include "reports/ExcelExport.h"
+#include "reports/frmQuarterSummary.h"
 #include "ui/EndProgram.h"
 #include "ui/FormDisplay.h"
 #include "ui/LockKeys.h"
@@ -25,6 +27,7 @@ QHash<QString, MDIForm1::WindowFactory> &factories()
 {
     static QHash<QString, MDIForm1::WindowFactory> f{
         {QStringLiteral("mnuDataCheck"), [] { return new frmDataCheck; }},
+        {QStringLiteral("mnuQuarterSummary"), [] { return new frmQuarterSummary; }},
     };
     return f;
 }
@@ -75,18 +78,19 @@ MDIForm1::MDIForm1(QWidget *parent)
     mnuDataCheck->setObjectName(QStringLiteral("mnuDataCheck"));
     mnuExporttoXML = mnuReports->addAction(QStringLiteral("&Export To XML"));
     mnuExporttoXML->setObjectName(QStringLiteral("mnuExporttoXML"));
-    // Shown for completeness; there is nothing behind it.
     mnuExporttoExcel = mnuReports->addAction(QStringLiteral("Export To E&xcel"));
     mnuExporttoExcel->setObjectName(QStringLiteral("mnuExporttoExcel"));
-    mnuExporttoExcel->setEnabled(false);
+    mnuQuarterSummary = mnuReports->addAction(QStringLiteral("Quarter &Summary"));
+    mnuQuarterSummary->setObjectName(QStringLiteral("mnuQuarterSummary"));
 
     mnuExit = menuBar()->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
 
-    for (QAction *entry : {mnuExcelImport, mnuDataCheck, mnuExporttoXML}) {
+    for (QAction *entry : {mnuExcelImport, mnuDataCheck, mnuExporttoXML, mnuQuarterSummary}) {
         const QString name = entry->objectName();
         connect(entry, &QAction::triggered, this, [this, name] { openWorkingWindow(name); });
     }
+    connect(mnuExporttoExcel, &QAction::triggered, this, [this] { ExportReturnToExcel(this); });
     connect(mnuExit, &QAction::triggered, this, &MDIForm1::exitChosen);
 
     StatusBar1 = new QStatusBar(this);

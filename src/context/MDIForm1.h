@@ -30,7 +30,8 @@ public:
 
     // Working windows are made by the window that owns them; each menu entry
     // ("mnuExcelImport", "mnuDataCheck", "mnuExporttoXML") gets its factory
-    // from outside. An entry without one opens nothing.
+    // from outside ("mnuDataCheck" and "mnuQuarterSummary" have theirs
+    // here). An entry without one opens nothing.
     using WindowFactory = std::function<QWidget *()>;
     static void setWindowFactory(const QString &menuEntry, WindowFactory factory);
     // The open working window of a menu entry, or null.
@@ -50,6 +51,7 @@ public:
     QAction *mnuDataCheck;
     QAction *mnuExporttoXML;
     QAction *mnuExporttoExcel;
+    QAction *mnuQuarterSummary;
     QAction *mnuExit;
     QStatusBar *StatusBar1;
 

@@ -109,25 +109,26 @@ DataCheckResult CheckQuarterData(const QString &companyConnection, const QString
     return r;
 }
 
-DataCheckResult CheckQuarterData(const std::optional<ReturnQuarter> &quarter)
+bool PrepareWorkTables(QString *reason)
 {
     const QString missing = MissingWorkTable();
     if (!missing.isEmpty()) {
-        DataCheckResult r;
-        r.reason = QStringLiteral("The work table %1 is not in the folder %2.")
-                       .arg(missing, QDir::toNativeSeparators(AppFolder()));
-        return r;
+        *reason = QStringLiteral("The work table %1 is not in the folder %2.")
+                      .arg(missing, QDir::toNativeSeparators(AppFolder()));
+        return false;
     }
     // The accounting system may have written the tables after the company was chosen.
     const AppSettings &s = Settings();
-    QString error;
-    if (s.blnFoxPro && QSqlDatabase::database(s.cnCompany, false).isOpen()
-        && !RefreshFoxProConnection(s.cnCompany, &error)) {
-        DataCheckResult r;
-        r.reason = error;
+    return !(s.blnFoxPro && QSqlDatabase::database(s.cnCompany, false).isOpen()
+             && !RefreshFoxProConnection(s.cnCompany, reason));
+}
+
+DataCheckResult CheckQuarterData(const std::optional<ReturnQuarter> &quarter)
+{
+    DataCheckResult r;
+    if (!PrepareWorkTables(&r.reason))
         return r;
-    }
-    return CheckQuarterData(s.cnCompany, s.cnProgram, quarter);
+    return CheckQuarterData(Settings().cnCompany, Settings().cnProgram, quarter);
 }
 
 QString DataCheckSummary(const DataCheckResult &result)

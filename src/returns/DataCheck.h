@@ -39,8 +39,12 @@ struct DataCheckResult
 DataCheckResult CheckQuarterData(const QString &companyConnection, const QString &programConnection,
                                  const std::optional<ReturnQuarter> &quarter = std::nullopt);
 
-// The same over the chosen company's connections, after the test the export
-// makes first: both work table files in the application folder.
+// What the export does before it reads the work tables: both work table
+// files in the application folder, and a FoxPro connection that sees files
+// written since the company was chosen. False with the reason.
+bool PrepareWorkTables(QString *reason);
+
+// The same over the chosen company's connections, after PrepareWorkTables.
 DataCheckResult CheckQuarterData(const std::optional<ReturnQuarter> &quarter = std::nullopt);
 
 // One line on the outcome: why nothing was checked, an empty quarter, or the

@@ -30,9 +30,23 @@ public:
     // above, infinities): read their text instead.
     static bool fromDouble(double value, Decimal *out);
     static Decimal fromInteger(qint64 value);
+    // What fromDouble reads `value` as, `whole` / 10^`scale`, under the same limits.
+    static bool doubleParts(double value, qint64 *whole, int *scale);
+    // The sum of `count` numbers `whole[i]` / 10^`scale[i]` (scales up to 15)
+    // rounded to whole units as rounded(0) rounds, without a Decimal for each.
+    static Decimal roundedSum(const qint64 *whole, const int *scale, int count);
 
     Decimal operator+(const Decimal &other) const;
+    Decimal operator-() const
+    {
+        Decimal r = *this;
+        r.m_negative = !r.m_digits.empty() && !m_negative;
+        return r;
+    }
+    Decimal operator-(const Decimal &other) const { return *this + -other; }
     bool isZero() const { return m_digits.empty(); }
+    // -1, 0 or 1.
+    int sign() const { return m_digits.empty() ? 0 : (m_negative ? -1 : 1); }
 
     // Rounded to `places` decimals, halves away from zero.
     Decimal rounded(int places) const;

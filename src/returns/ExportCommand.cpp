@@ -117,12 +117,18 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     inputs.dealerName = Settings().strCompName;
     inputs.outputPath = result.outputPath;
     StagedFile file(result.outputPath);
+    // The return is validated as it is written, on a second thread, instead
+    // of being read back once it is on disk.
+    StreamValidator validator(ReturnSchemaPath());
+    validator.start();
     // An ended document still goes to validation, which reports it as incomplete.
-    const WriteOutcome outcome = WriteReturnDocument(inputs, &file);
-    if (outcome == WriteOutcome::Failed)
+    const WriteOutcome outcome = WriteReturnDocument(inputs, &file, &validator);
+    if (outcome == WriteOutcome::Failed) {
+        validator.abandon();
         return result;
+    }
     QString reason;
-    const bool valid = ValidateXmlFile(file.stagingPath(), ReturnSchemaPath(), &reason);
+    const bool valid = validator.finish(&reason);
     if (!valid || outcome != WriteOutcome::Complete) {
         if (reason.isEmpty())
             reason = QStringLiteral("The return is incomplete.");

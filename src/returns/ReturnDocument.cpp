@@ -318,9 +318,13 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     return !reader.failed();
 }
 
-WriteOutcome ReturnWriter::write(QIODevice *device)
+WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
 {
     m_out.start(device, m_inputs.outputPath);
+    if (validator)
+        m_out.setTap([validator](const char *data, qsizetype size) { validator->feed(data, size); });
+    else
+        m_out.setTap({});
     m_error.clear();
     m_notices.clear();
     m_endMessage.clear();
@@ -366,7 +370,7 @@ WriteOutcome ReturnWriter::write(QIODevice *device)
     return m_ended ? WriteOutcome::Ended : WriteOutcome::Complete;
 }
 
-WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
+WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file, StreamValidator *validator)
 {
     ReturnWriter writer(inputs, Settings().cnCompany, Settings().cnProgram);
     // What the writer found comes first, in its order, then why it stopped.
@@ -394,7 +398,7 @@ WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file)
     QString error;
     if (!file->create(&error))
         return fail(error);
-    const WriteOutcome outcome = writer.write(file);
+    const WriteOutcome outcome = writer.write(file, validator);
     if (outcome == WriteOutcome::Failed)
         return fail(writer.errorString());
     if (!file->finish(&error))

@@ -9,6 +9,7 @@
 class Decimal;
 class QIODevice;
 class StagedFile;
+class StreamValidator;
 struct RowDate;
 struct RowProblem;
 class TariffMaster;
@@ -74,7 +75,8 @@ public:
 
     // False with errorString() when a form value holds a character XML cannot carry.
     bool checkInputs();
-    WriteOutcome write(QIODevice *device);
+    // `validator`, when given, is fed the document as it is written.
+    WriteOutcome write(QIODevice *device, StreamValidator *validator = nullptr);
     QString errorString() const { return m_out.failed() ? m_out.errorString() : m_error; }
     // Messages for the user, in the order the rows gave them: suppliers'
     // registration numbers that fail the check (their rows are written all the same).
@@ -110,4 +112,5 @@ private:
 // check ended it early, so validation can report the incomplete file). The
 // caller decides where the staging file goes. On Failed the message has been
 // shown, the please-wait indicator hidden and the staging file removed.
-WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file);
+// `validator`, when given, validates the document while it is written.
+WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file, StreamValidator *validator = nullptr);

@@ -7,7 +7,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
@@ -165,9 +167,16 @@ QString EscapeXmlAttribute(const QString &text)
     return escape(text, true);
 }
 
-bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *reason)
+namespace {
+using ReadCallback = int (*)(void *context, char *buffer, int length);
+
+// Compiles the schema at `xsdPath` and streams the document that `read`
+// delivers through a validator for it. `openDocument` runs once the schema is
+// compiled; false from it stops with its reason. Runs on whichever thread
+// calls it: libxml2 keeps its error handlers per thread.
+bool validateStream(const QString &xsdPath, ReadCallback read, void *context,
+                    const std::function<bool(QString *)> &openDocument, QString *reason)
 {
-    xmlInitParser();
     ErrorCollector errors;
     LibxmlScope scope(&errors);
     const int options = XML_PARSE_NONET;
@@ -204,12 +213,10 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
     }
 
     bool ok = false;
-    const QString path = TrimBlanks(xmlPath);
-    QFile xmlFile;
     xmlSchemaValidCtxtPtr validContext = xmlSchemaNewValidCtxt(schema);
     if (!validContext) {
         *reason = QStringLiteral("The schema validator cannot be created.");
-    } else if (!OpenRegularFile(&xmlFile, path, &openError)) {
+    } else if (openDocument && !openDocument(&openError)) {
         *reason = QStringLiteral("Load XML failed: ") + openError;
     } else {
         xmlSchemaSetValidStructuredErrors(validContext, collectStructuredError, &errors);
@@ -221,7 +228,7 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
         sax.internalSubset = refuseDocumentType;
         DocumentTypeSeen doctype;
         xmlParserInputBufferPtr input =
-            xmlParserInputBufferCreateIO(readFromFile, keepFileOpen, &xmlFile, XML_CHAR_ENCODING_NONE);
+            xmlParserInputBufferCreateIO(read, keepFileOpen, context, XML_CHAR_ENCODING_NONE);
         const int result = input ? xmlSchemaValidateStream(validContext, input, XML_CHAR_ENCODING_NONE, &sax, &doctype)
                                  : -1; // the stream takes the input buffer
         if (doctype.seen && errors.parserError.isEmpty())
@@ -243,6 +250,116 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
     xmlSchemaFree(schema);
     xmlFreeDoc(schemaDoc);
     return ok;
+}
+} // namespace
+
+bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *reason)
+{
+    xmlInitParser();
+    const QString path = TrimBlanks(xmlPath);
+    QFile xmlFile;
+    return validateStream(
+        xsdPath, readFromFile, &xmlFile, [&](QString *error) { return OpenRegularFile(&xmlFile, path, error); },
+        reason);
+}
+
+StreamValidator::StreamValidator(const QString &xsdPath)
+    : m_xsdPath(xsdPath)
+{
+    xmlInitParser(); // before a second thread uses the library
+}
+
+StreamValidator::~StreamValidator()
+{
+    abandon();
+}
+
+void StreamValidator::start()
+{
+    if (m_thread.joinable())
+        return;
+    m_thread = std::thread([this] {
+        QString reason;
+        const bool valid = validateStream(m_xsdPath, readFromQueue, this, {}, &reason);
+        std::lock_guard lock(m_mutex);
+        m_valid = valid;
+        m_reason = reason;
+        m_finished = true;
+        m_queue.clear(); // what is left is never read
+        m_changed.notify_all();
+    });
+}
+
+void StreamValidator::feed(const char *data, qsizetype size)
+{
+    if (size <= 0)
+        return;
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_finished || m_queued < kQueueBytes; });
+    if (m_finished || m_closed)
+        return; // the validator has its answer: the rest of the document changes nothing
+    std::vector<char> batch;
+    if (!m_spare.empty()) {
+        batch = std::move(m_spare.back());
+        m_spare.pop_back();
+    }
+    batch.assign(data, data + size);
+    m_queued += size;
+    m_queue.push_back(std::move(batch));
+    m_changed.notify_all();
+}
+
+bool StreamValidator::finish(QString *reason)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_changed.notify_all();
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+    if (!m_finished) {
+        *reason = QStringLiteral("The validation did not run.");
+        return false;
+    }
+    *reason = m_reason;
+    return m_valid;
+}
+
+void StreamValidator::abandon()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_abandoned = true;
+        m_changed.notify_all();
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+int StreamValidator::readFromQueue(void *context, char *buffer, int length)
+{
+    auto *self = static_cast<StreamValidator *>(context);
+    std::unique_lock lock(self->m_mutex);
+    self->m_changed.wait(lock, [self] { return !self->m_queue.empty() || self->m_closed; });
+    if (self->m_abandoned)
+        return -1;
+    if (self->m_queue.empty())
+        return 0; // the end of the document
+    std::vector<char> &front = self->m_queue.front();
+    const size_t n = std::min(size_t(length), front.size() - self->m_offset);
+    memcpy(buffer, front.data() + self->m_offset, n);
+    self->m_offset += n;
+    if (self->m_offset == front.size()) {
+        self->m_queued -= qsizetype(front.size());
+        self->m_offset = 0;
+        if (self->m_spare.size() < 4)
+            self->m_spare.push_back(std::move(front));
+        self->m_queue.pop_front();
+        self->m_changed.notify_all();
+    }
+    return int(n);
 }
 
 bool ValidateAgainstSchema(const QString &xmlPath, const QString &xsdPath)
@@ -267,6 +384,22 @@ bool fitsBuiltIn(xmlSchemaValType type, const QString &text)
 
 bool FitsSchemaDecimal(const QString &text)
 {
+    // An amount as the return writes it, "-123.45", of up to 18 digits fits
+    // whatever the library's limit (24 digits); only longer ones are asked.
+    qsizetype digits = 0;
+    bool point = false;
+    bool plain = !text.isEmpty();
+    for (qsizetype i = 0; plain && i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.' && !point && i > 0 && i + 1 < text.size())
+            point = true;
+        else
+            plain = c == '-' && i == 0 && text.size() > 1;
+    }
+    if (plain && digits > 0 && digits <= 18)
+        return true;
     return fitsBuiltIn(XML_SCHEMAS_DECIMAL, text);
 }
 

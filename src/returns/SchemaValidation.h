@@ -2,6 +2,12 @@
 
 #include <QString>
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 // Every "&" becomes "&amp;", nothing else changes; an "&" that already starts
 // "&amp;" is replaced again ("&amp;" gives "&amp;amp;").
 QString EscapeAmpersand(const QString &text);
@@ -17,6 +23,47 @@ QString EscapeXmlAttribute(const QString &text);
 // "Load XSD failed: " or "Load XML failed: " and the parser's reason when a
 // file does not load, the validation's reason alone otherwise.
 bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *reason);
+
+// Validates a document against a schema while it is being written: the
+// writer hands each batch of bytes to feed(), and a second thread parses and
+// validates them as they arrive, so the document is never read back. The
+// reasons are those ValidateXmlFile gives for the same bytes. At most
+// kQueueBytes wait between the two; feed() blocks while that much waits.
+class StreamValidator
+{
+public:
+    static constexpr qsizetype kQueueBytes = 1024 * 1024;
+
+    explicit StreamValidator(const QString &xsdPath);
+    ~StreamValidator(); // abandons a validation still running
+
+    // Compiles the schema and waits for the document, on the second thread.
+    void start();
+    // The next bytes of the document. Once the validator has its answer
+    // (the first error that ends parsing), the rest is dropped unread.
+    void feed(const char *data, qsizetype size);
+    // The document is complete: waits for the answer.
+    bool finish(QString *reason);
+    // The document will not be completed: stops the validation and waits for the thread.
+    void abandon();
+
+private:
+    static int readFromQueue(void *context, char *buffer, int length);
+
+    QString m_xsdPath;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::vector<char>> m_queue;
+    std::vector<std::vector<char>> m_spare; // batches read, kept for reuse
+    size_t m_offset = 0; // into the front batch
+    qsizetype m_queued = 0;
+    bool m_closed = false;
+    bool m_abandoned = false;
+    bool m_finished = false;
+    bool m_valid = false;
+    QString m_reason;
+};
 
 // The same, showing the reason in the platform's message box (critical icon,
 // the program's title). No message on success.

@@ -56,6 +56,8 @@ bool StagedFile::create(QString *error)
             ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
         if (fd >= 0) {
             m_fd = fd;
+            m_written = 0;
+            m_writebackFrom = 0;
             m_stagingPath = candidate;
             m_moved = false;
             QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -81,6 +83,15 @@ qint64 StagedFile::writeData(const char *data, qint64 size)
         }
         done += n;
     }
+    m_written += done;
+#ifdef __linux__
+    // Start writing to disk what is written so far, so that the flush at the
+    // end waits for the last few megabytes, not for the whole file.
+    if (m_written - m_writebackFrom >= kWritebackStep) {
+        ::sync_file_range(m_fd, m_writebackFrom, m_written - m_writebackFrom, SYNC_FILE_RANGE_WRITE);
+        m_writebackFrom = m_written;
+    }
+#endif
     return done;
 }
 

@@ -37,6 +37,10 @@ protected:
 private:
     QString m_finalPath;
     QString m_stagingPath;
+    static constexpr qint64 kWritebackStep = 8 * 1024 * 1024;
+
     int m_fd = -1;
+    qint64 m_written = 0;
+    qint64 m_writebackFrom = 0; // where the next writeback starts
     bool m_moved = false;
 };

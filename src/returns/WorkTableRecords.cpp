@@ -4,11 +4,16 @@
 #include "SchemaValidation.h"
 #include "TextRules.h"
 #include "WorkTables.h"
+#include "app/Connections.h"
 #include "app/Values.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlRecord>
+
+#include <sqlite3.h>
+
+#include <utility>
 
 namespace {
 const QString kInvoiceSql = QStringLiteral("Select * from STEMP4 Order by Col02");
@@ -16,19 +21,25 @@ const QString kDocumentSql = QStringLiteral("Select * from PTEMP5 ORDER BY COL01
 
 // "yyyy-mm-dd", the way every table reader hands out a date: its digits, or
 // false for anything else (which then takes the general road).
-bool isoDate(const QVariant &value, RowDate *out)
+char16_t code(QChar c)
 {
-    if (value.typeId() != QMetaType::QString)
-        return false;
-    const QString text = value.toString();
-    if (text.size() != 10 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-'))
+    return c.unicode();
+}
+char16_t code(char c)
+{
+    return char16_t(uchar(c));
+}
+
+template <typename Char> bool isoDate(const Char *text, qsizetype size, RowDate *out)
+{
+    if (size != 10 || code(text[4]) != '-' || code(text[7]) != '-')
         return false;
     int digits[8];
     int k = 0;
     for (qsizetype i = 0; i < 10; ++i) {
         if (i == 4 || i == 7)
             continue;
-        const char16_t c = text.at(i).unicode();
+        const char16_t c = code(text[i]);
         if (c < '0' || c > '9')
             return false;
         digits[k++] = c - '0';
@@ -37,6 +48,29 @@ bool isoDate(const QVariant &value, RowDate *out)
     out->month = digits[4] * 10 + digits[5];
     out->day = digits[6] * 10 + digits[7];
     return out->year >= 1000 && QDate::isValid(out->year, out->month, out->day);
+}
+
+bool isoDate(const QVariant &value, RowDate *out)
+{
+    if (value.typeId() != QMetaType::QString)
+        return false;
+    const QString text = value.toString();
+    return isoDate(text.constData(), text.size(), out);
+}
+
+// UTF-8 from SQLite into `out`, whose memory is kept from row to row.
+void assignUtf8(const char *bytes, qsizetype size, QString *out)
+{
+    out->resize(size);
+    QChar *to = out->data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto c = uchar(bytes[i]);
+        if (c >= 0x80) {
+            *out = QString::fromUtf8(bytes, size);
+            return;
+        }
+        to[i] = QChar(c);
+    }
 }
 
 // The first `count` columns, Col01 to ColNN.
@@ -77,8 +111,45 @@ WorkTableReader::WorkTableReader(const QString &connection, TariffMaster *master
 {
 }
 
+WorkTableReader::~WorkTableReader()
+{
+    close();
+}
+
+void WorkTableReader::close()
+{
+    sqlite3_finalize(m_statement);
+    m_statement = nullptr;
+    m_pending = 0;
+    m_done = false;
+    m_query = QSqlQuery();
+}
+
+bool WorkTableReader::openStatement(const QString &sql, int columns)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &m_statement, nullptr) != SQLITE_OK)
+        return false;
+    const int count = sqlite3_column_count(m_statement);
+    m_indexes = {-1};
+    for (int i = 1; i <= columns; ++i) {
+        const QByteArray name = columnName(i).toLatin1();
+        int at = 0;
+        while (at < count && qstricmp(sqlite3_column_name(m_statement, at), name.constData()) != 0)
+            ++at;
+        if (at == count)
+            return false;
+        m_indexes << at;
+    }
+    // The first step reads (and for a sorted query sorts) the table, so a
+    // table that cannot be read fails here, as the query's failure.
+    m_pending = sqlite3_step(m_statement);
+    return m_pending == SQLITE_ROW || m_pending == SQLITE_DONE;
+}
+
 bool WorkTableReader::open(const QString &sql, const QString &table, int columns)
 {
+    close();
     m_sql = sql;
     m_table = table;
     m_error.clear();
@@ -87,6 +158,12 @@ bool WorkTableReader::open(const QString &sql, const QString &table, int columns
         m_error = QStringLiteral("The query failed: %1\r\nThe company's data are not open.").arg(sql);
         return false;
     }
+    m_db = SqliteHandle(db);
+    if (m_db && openStatement(sql, columns))
+        return true;
+    // Other drivers, and a query that fails at its start, take Qt's road,
+    // which says what went wrong in the words the user knows.
+    close();
     m_query = QSqlQuery(db);
     m_query.setForwardOnly(true);
     if (!m_query.exec(sql)) {
@@ -116,11 +193,48 @@ bool WorkTableReader::openSupplierDocuments()
     return open(kDocumentSql, QStringLiteral("PTEMP5"), 14);
 }
 
-bool WorkTableReader::endOfRows()
+bool WorkTableReader::step()
 {
-    if (m_query.lastError().isValid())
-        m_error = QStringLiteral("The query failed: %1\r\n%2").arg(m_sql, m_query.lastError().text());
+    if (!m_statement) {
+        if (m_query.next())
+            return true;
+        if (m_query.lastError().isValid())
+            m_error = QStringLiteral("The query failed: %1\r\n%2").arg(m_sql, m_query.lastError().text());
+        return false;
+    }
+    if (m_done)
+        return false; // a finished statement would start over
+    const int rc = m_pending ? std::exchange(m_pending, 0) : sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    m_done = true;
+    if (rc != SQLITE_DONE)
+        m_error = QStringLiteral("The query failed: %1\r\n%2")
+                      .arg(m_sql, QSqlError(QStringLiteral("Unable to fetch row"),
+                                            QString::fromUtf8(sqlite3_errmsg(m_db)), QSqlError::ConnectionError)
+                                      .text());
     return false;
+}
+
+QVariant WorkTableReader::value(int column) const
+{
+    const int at = m_indexes.at(column);
+    if (!m_statement)
+        return m_query.value(at);
+    switch (sqlite3_column_type(m_statement, at)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_column_int64(m_statement, at));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, at);
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_statement, at)),
+                          sqlite3_column_bytes(m_statement, at));
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
+                                 sqlite3_column_bytes(m_statement, at));
+    }
 }
 
 const RowProblem *WorkTableReader::stop() const
@@ -150,17 +264,23 @@ void WorkTableReader::add(RowProblem::Kind kind, const QString &column, const QS
 // XML cannot carry is a problem; false when there is one.
 bool WorkTableReader::text(int column, QString *out)
 {
-    const QVariant v = value(column);
-    if (IsDamagedValue(v)) {
-        *out = DamagedValueText(v);
-        add(RowProblem::DamagedNumber, columnName(column), *out);
-        return false;
+    const int at = m_statement ? m_indexes.at(column) : -1;
+    if (at >= 0 && sqlite3_column_type(m_statement, at) == SQLITE_TEXT) {
+        assignUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
+                   sqlite3_column_bytes(m_statement, at), out);
+    } else {
+        const QVariant v = value(column);
+        if (IsDamagedValue(v)) {
+            *out = DamagedValueText(v);
+            add(RowProblem::DamagedNumber, columnName(column), *out);
+            return false;
+        }
+        *out = ValueText(v);
     }
-    *out = ValueText(v);
-    const qsizetype at = FindCharacterNotInXml(*out);
-    if (at < 0)
+    const qsizetype bad = FindCharacterNotInXml(*out);
+    if (bad < 0)
         return true;
-    add(RowProblem::BadCharacter, columnName(column), *out, QString(), out->at(at).unicode());
+    add(RowProblem::BadCharacter, columnName(column), *out, QString(), out->at(bad).unicode());
     return false;
 }
 
@@ -179,6 +299,13 @@ void WorkTableReader::serial(QVariant *out)
 
 void WorkTableReader::date(int column, RowDate *out)
 {
+    const int at = m_statement ? m_indexes.at(column) : -1;
+    if (at >= 0 && sqlite3_column_type(m_statement, at) == SQLITE_TEXT
+        && isoDate(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
+                   sqlite3_column_bytes(m_statement, at), out)) {
+        out->iso = true;
+        return;
+    }
     const QVariant v = value(column);
     out->iso = isoDate(v, out);
     if (out->iso)
@@ -224,10 +351,9 @@ bool WorkTableReader::tariff(bool invoiceLine, const QString &tariff, QString *c
     return true;
 }
 
-void WorkTableReader::fits(const QString &column, const QString &shown, const QString &carried)
+bool WorkTableReader::fits(const QString &carried) const
 {
-    if (m_mode == Mode::Everything && !FitsSchemaDecimal(carried))
-        add(RowProblem::NumberNotFitting, column, shown, carried);
+    return m_mode == Mode::StopAtFirst || FitsSchemaDecimal(carried);
 }
 
 // A quantity: integers and finite doubles exactly, other values from their text.
@@ -235,8 +361,8 @@ void WorkTableReader::quantity(int column, Decimal *out)
 {
     const QVariant v = value(column);
     if (!IsDamagedValue(v) && NumberWithoutText(v, out)) {
-        if (m_mode == Mode::Everything)
-            fits(columnName(column), ValueText(v), out->toText(2));
+        if (m_mode == Mode::Everything && !fits(out->toText(2)))
+            add(RowProblem::NumberNotFitting, columnName(column), ValueText(v), out->toText(2));
         return;
     }
     QString t;
@@ -244,8 +370,8 @@ void WorkTableReader::quantity(int column, Decimal *out)
         return;
     if (!Decimal::fromLeadingText(t, out))
         add(RowProblem::NumberOutOfRange, columnName(column), t);
-    else
-        fits(columnName(column), t, out->toText(2));
+    else if (!fits(out->toText(2)))
+        add(RowProblem::NumberNotFitting, columnName(column), t, out->toText(2));
 }
 
 // A supplier document's quantity: a number as "0.00", other text unchanged.
@@ -257,13 +383,15 @@ void WorkTableReader::documentQuantity(int column, QString *out)
         return;
     if (!DocumentQuantityText(v, out))
         add(RowProblem::NumberOutOfRange, columnName(column), *out);
-    else
-        fits(columnName(column), IsNumericValue(v) ? ValueText(v) : t, *out);
+    else if (!fits(*out))
+        add(RowProblem::NumberNotFitting, columnName(column), IsNumericValue(v) ? ValueText(v) : t, *out);
 }
 
 // The sum of four columns, rounded to whole rupees.
 void WorkTableReader::duty(int first, Decimal *out)
 {
+    if (m_statement && quickDuty(first, out))
+        return;
     Decimal sum;
     bool inRange = true;
     for (int column = first; column < first + 4 && going(); ++column) {
@@ -283,16 +411,47 @@ void WorkTableReader::duty(int first, Decimal *out)
     if (!inRange)
         return;
     *out = sum.rounded(0);
-    if (m_mode == Mode::Everything) {
-        const QString carried = out->toText(2);
-        fits(columnName(first) + QLatin1Char('-') + columnName(first + 3), carried, carried);
+    dutyFits(first, *out);
+}
+
+void WorkTableReader::dutyFits(int first, const Decimal &duty)
+{
+    if (m_mode == Mode::Everything && !fits(duty.toText(2)))
+        add(RowProblem::NumberNotFitting, columnName(first) + QLatin1Char('-') + columnName(first + 3), duty.toText(2),
+            duty.toText(2));
+}
+
+// The common case, numbers that fromDouble reads, summed without a Decimal for each.
+bool WorkTableReader::quickDuty(int first, Decimal *out)
+{
+    qint64 whole[4];
+    int scale[4];
+    for (int i = 0; i < 4; ++i) {
+        const int at = m_indexes.at(first + i);
+        switch (sqlite3_column_type(m_statement, at)) {
+        case SQLITE_FLOAT:
+            if (!Decimal::doubleParts(sqlite3_column_double(m_statement, at), &whole[i], &scale[i]))
+                return false;
+            break;
+        case SQLITE_INTEGER:
+            whole[i] = sqlite3_column_int64(m_statement, at);
+            scale[i] = 0;
+            if (whole[i] <= -1000000000000000LL || whole[i] >= 1000000000000000LL)
+                return false;
+            break;
+        default:
+            return false;
+        }
     }
+    *out = Decimal::roundedSum(whole, scale, 4);
+    dutyFits(first, *out);
+    return true;
 }
 
 bool WorkTableReader::next(InvoiceLine *line)
 {
-    if (!m_query.next())
-        return endOfRows();
+    if (!step())
+        return false;
     m_problems.clear();
     m_stopped = false;
     m_stage = BeforeInvoiceLine;
@@ -317,8 +476,8 @@ bool WorkTableReader::next(InvoiceLine *line)
 
 bool WorkTableReader::next(SupplierDocument *document)
 {
-    if (!m_query.next())
-        return endOfRows();
+    if (!step())
+        return false;
     SupplierDocument &d = *document;
     m_problems.clear();
     m_stopped = false;

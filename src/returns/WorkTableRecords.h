@@ -11,6 +11,8 @@
 #include <optional>
 
 class TariffMaster;
+struct sqlite3;
+struct sqlite3_stmt;
 
 // What is wrong with one value of a work table row. The writer and the data
 // check find it by the same rules and each says it in its own words.
@@ -99,6 +101,9 @@ public:
     enum class Mode { StopAtFirst, Everything };
 
     WorkTableReader(const QString &connection, TariffMaster *master, Mode mode);
+    ~WorkTableReader();
+    WorkTableReader(const WorkTableReader &) = delete;
+    WorkTableReader &operator=(const WorkTableReader &) = delete;
 
     // Runs the table's query; false with errorString().
     bool openInvoiceLines();
@@ -117,8 +122,11 @@ public:
 
 private:
     bool open(const QString &sql, const QString &table, int columns);
-    bool endOfRows();
-    QVariant value(int column) const { return m_query.value(m_indexes.at(column)); }
+    bool openStatement(const QString &sql, int columns);
+    void close();
+    bool step();
+    // A column of the current row as the Qt driver would hand it.
+    QVariant value(int column) const;
     bool going() const { return m_mode == Mode::Everything || !m_stopped; }
     void add(RowProblem::Kind kind, const QString &column, const QString &value, const QString &detail = QString(),
              char16_t code = 0);
@@ -129,12 +137,21 @@ private:
     void quantity(int column, Decimal *out);
     void documentQuantity(int column, QString *out);
     void duty(int first, Decimal *out);
-    void fits(const QString &column, const QString &shown, const QString &carried);
+    bool quickDuty(int first, Decimal *out);
+    void dutyFits(int first, const Decimal &duty);
+    // Whether an amount as the return carries it fits the schema (looked at by the data check only).
+    bool fits(const QString &carried) const;
 
     QString m_connection;
     TariffMaster *m_master;
     Mode m_mode;
-    QSqlQuery m_query;
+    // On a SQLite connection the rows are stepped on SQLite's own handle:
+    // the Qt driver would turn every text into UTF-16 and a QVariant first.
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_statement = nullptr;
+    int m_pending = 0; // the first step's result, taken when the query opened
+    bool m_done = false;
+    QSqlQuery m_query; // any other driver
     QString m_sql;
     QString m_table;
     QList<int> m_indexes;

@@ -130,6 +130,8 @@ bool XmlOutput::flush()
         m_error = QStringLiteral("Could not write the file %1: %2").arg(name, m_device->errorString());
         return false;
     }
+    if (m_tap)
+        m_tap(m_buffer.get(), m_used);
     m_used = 0;
     return true;
 }

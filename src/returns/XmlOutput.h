@@ -4,6 +4,7 @@
 #include <QStringView>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 class QIODevice;
@@ -47,6 +48,10 @@ public:
     // without overlaps), escaped, </tag>.
     void elementWithout(const char *tag, QStringView text, QStringView removed);
 
+    // Also hands every batch, once the device took it, to `tap` (a validator
+    // reading the document as it is written).
+    void setTap(std::function<void(const char *, qsizetype)> tap) { m_tap = std::move(tap); }
+
     qsizetype pending() const { return m_used; }
     // Writes what is gathered once a batch is full.
     bool flushIfFull() { return m_used < kBatch || flush(); }
@@ -58,6 +63,7 @@ private:
     char *grow(qsizetype bytes);
 
     QIODevice *m_device = nullptr;
+    std::function<void(const char *, qsizetype)> m_tap;
     QString m_name;
     std::unique_ptr<char[]> m_buffer;
     qsizetype m_capacity = 0;

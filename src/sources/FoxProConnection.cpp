@@ -10,16 +10,6 @@
 
 #include <sqlite3.h>
 
-namespace {
-sqlite3 *sqliteHandle(const QSqlDatabase &db)
-{
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(v.data());
-}
-} // namespace
-
 bool OpenFoxProConnection(const QString &name, const QString &folder, QString *error)
 {
     CloseConnection(name);
@@ -31,7 +21,7 @@ bool OpenFoxProConnection(const QString &name, const QString &folder, QString *e
     db.setDatabaseName(QStringLiteral(":memory:"));
     db.setUserName(folder); // remembered for RefreshFoxProConnection
     sqlite3 *handle = nullptr;
-    if (!db.open() || !(handle = sqliteHandle(db))) {
+    if (!db.open() || !(handle = SqliteHandle(db))) {
         *error = db.lastError().text();
         CloseConnection(name);
         return false;
@@ -46,7 +36,7 @@ bool OpenFoxProConnection(const QString &name, const QString &folder, QString *e
 bool RefreshFoxProConnection(const QString &name, QString *error)
 {
     QSqlDatabase db = QSqlDatabase::database(name, false);
-    sqlite3 *handle = db.isOpen() ? sqliteHandle(db) : nullptr;
+    sqlite3 *handle = db.isOpen() ? SqliteHandle(db) : nullptr;
     if (!handle) {
         *error = QStringLiteral("The connection %1 is not open").arg(name);
         return false;

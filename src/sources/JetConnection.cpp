@@ -20,10 +20,7 @@ bool OpenJetConnection(const QString &name, const QString &mdbFile, QString *err
         CloseConnection(name);
         return false;
     }
-    const QVariant handle = db.driver()->handle();
-    sqlite3 *sqlite = nullptr;
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        sqlite = *static_cast<sqlite3 *const *>(handle.data());
+    sqlite3 *sqlite = SqliteHandle(db);
     if (!sqlite) {
         *error = QStringLiteral("The SQLite driver gives no handle to attach %1 to").arg(mdbFile);
         db = QSqlDatabase();

@@ -26,13 +26,18 @@ class AppFolderTest : public QObject
         return path;
     }
 
-private slots:
-    void init()
+    static void forget()
     {
         SetAppFolderOverride(QString());
         SetSettledAppFolder(QString());
-        qunsetenv("QUORVANT_HOME");
         UserSettings().clear();
+    }
+
+private slots:
+    void init()
+    {
+        forget();
+        qunsetenv("QUORVANT_HOME");
         rec.clear();
         InstallUserInterface(&rec);
     }
@@ -40,9 +45,7 @@ private slots:
     void cleanup()
     {
         InstallUserInterface(nullptr);
-        SetAppFolderOverride(QString());
-        SetSettledAppFolder(QString());
-        UserSettings().clear();
+        forget();
     }
 
     // First match wins: --app-dir, QUORVANT_HOME, the folder chosen before.

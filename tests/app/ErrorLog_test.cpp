@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(rec.messages[1].text, QStringLiteral("Error in Main\r\n5\r\nInvalid procedure call"));
     }
 
-    void makeFolder()
+    void folders()
     {
         TestHome home;
         const QString aces = home.app() + QStringLiteral("/ACES");
@@ -90,13 +90,8 @@ private slots:
         QVERIFY(MakeFolder(aces + QStringLiteral("/007")));
         QVERIFY(!MakeFolder(home.app() + QStringLiteral("/missing/parent")));
         QVERIFY(!QDir(home.app() + QStringLiteral("/missing")).exists());
-    }
-
-    void windowsDirHasNoTrailingSeparator()
-    {
-        TestHome home;
         qputenv("QUORVANT_SYSTEM_DIR", QByteArray("/etc/somewhere/"));
-        QCOMPARE(GetWindowsDir(), QStringLiteral("/etc/somewhere"));
+        QCOMPARE(GetWindowsDir(), QStringLiteral("/etc/somewhere")); // no trailing separator
     }
 
 private:

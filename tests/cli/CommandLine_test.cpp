@@ -1,49 +1,12 @@
+#include "CliRun.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-struct Result
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs a program of the build as a user would, without QUORVANT_HOME and
-// with a settings folder of its own; standard output to `outFile` if named.
-Result run(const QString &program, const QStringList &args, const QString &settings, const QString &outFile = {})
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QUORVANT_HOME"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), settings);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    if (!outFile.isEmpty())
-        p.setStandardOutputFile(outFile);
-    p.start(program, args);
-    Result r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r; // a program still running (say, blocked on a FIFO) is killed with `p`
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-bool succeeds(const QString &program, const QStringList &args)
-{
-    return QProcess::execute(program, args) == 0;
-}
-
-const QString kCli = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli");
 const QString kDesktop = QStringLiteral(QV_BINARY_DIR "/src/quorvant");
 } // namespace
 
@@ -56,7 +19,6 @@ class CommandLineTest : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir settings;
     TestHome *home = nullptr;
 
 private slots:
@@ -108,7 +70,7 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, err);
         args.replaceInStrings(QStringLiteral("@"), home->app());
-        const Result r = run(program, args, settings.path());
+        const Run r = run(args, program);
         QTEST(r.exitCode, "exitCode");
         QVERIFY2(out.isEmpty() ? r.out.isEmpty() : r.out.startsWith(out), qPrintable(r.out));
         QString errors = r.err;
@@ -120,10 +82,7 @@ private slots:
     // folder works there without being told.
     void ownFolderHoldingTheData()
     {
-        const QString program = home->app() + QStringLiteral("/quorvant-cli");
-        QVERIFY(QFile::copy(kCli, program));
-        QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
-        const Result r = run(program, {QStringLiteral("companies")}, settings.path());
+        const Run r = run({QStringLiteral("companies")}, installedCopy(home->app()));
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.startsWith(QStringLiteral("001\tA & B TRADERS\n")), qPrintable(r.out + r.err));
     }
@@ -186,17 +145,15 @@ private slots:
         QByteArray master;
         if (setup.endsWith("Data"))
             QVERIFY(QFile::rename(database, saved));
-        if (mount
-            && (!QDir().mkpath(mounted) || !succeeds("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mounted})))
+        if (mount && (!QDir().mkpath(mounted) || !mountTmpfs(mounted, QStringLiteral("size=64k"))))
             QSKIP("mounting a tmpfs is not permitted here");
-        const auto unmount = qScopeGuard([&] {
+        const auto unmounted = qScopeGuard([&] {
             if (mount)
-                succeeds("umount", {"-l", mounted});
+                unmount(mounted);
         });
         if (setup.endsWith("Data")) {
-            QFile db(saved);
-            QVERIFY(db.open(QIODevice::ReadOnly) && QFile::copy(saved, database));
-            master = db.readAll();
+            master = readAll(saved);
+            QVERIFY(!master.isEmpty() && QFile::copy(saved, database));
         }
         if (setup == "full Data") {
             QFile filler(mounted + QStringLiteral("/filler"));
@@ -213,10 +170,10 @@ private slots:
             QVERIFY(succeeds("mkfifo", {app + QStringLiteral("/W.xls")}));
         args.replaceInStrings(QStringLiteral("APP"), app);
         errEnd.replace(QStringLiteral("APP"), app);
-        QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), app + "/ACES_DLR.xsd");
+        QFile::copy(schemaPath(), app + "/ACES_DLR.xsd");
         const QStringList before = QDir(app).entryList();
 
-        const Result r = run(kCli, args, settings.path(), setup == "full stdout" ? "/dev/full" : "");
+        const Run r = run(args, kCli, setup == "full stdout" ? "/dev/full" : "");
         QTEST(r.exitCode, "exitCode");
         QVERIFY2(r.err.endsWith(errEnd), qPrintable(r.err));
         if (setup == "full stdout" && args.contains("export")) // the return is not lost unseen
@@ -226,11 +183,8 @@ private slots:
             QCOMPARE(QDir(app).entryList(), before);
         QVERIFY(!QFileInfo::exists(QStringLiteral(QV_BINARY_DIR "/src/Data")));
         QVERIFY(!QFileInfo::exists(app + QStringLiteral("/../evil")));
-        if (!master.isEmpty()) { // the master as it was, byte for byte
-            QFile db(database);
-            QVERIFY(db.open(QIODevice::ReadOnly));
-            QCOMPARE(db.readAll(), master);
-        }
+        if (!master.isEmpty()) // the master as it was, byte for byte
+            QCOMPARE(readAll(database), master);
     }
 };
 

@@ -3,25 +3,16 @@
 int RecordingUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
                                         bool defaultNegative)
 {
-    Entry e;
-    e.text = text;
-    e.title = title;
-    e.boxType = boxType;
-    e.buttonStyle = buttonStyle;
-    e.defaultNegative = defaultNegative;
-    messages.append(e);
+    if (onMessage)
+        onMessage(text);
+    messages.append({false, text, title, boxType, buttonStyle, defaultNegative});
     return answers.isEmpty() ? 0 : answers.takeFirst();
 }
 
 StdResult RecordingUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons,
                                                   StdResult defaultButton)
 {
-    Entry e;
-    e.standard = true;
-    e.text = text;
-    e.title = title;
-    e.icon = icon;
-    messages.append(e);
+    messages.append({true, text, title, 0, 0, false, icon});
     return standardAnswers.isEmpty() ? defaultButton : standardAnswers.takeFirst();
 }
 

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Stands in for the windows behind the seam: keeps every message and
 // question, and answers from a script.
 class RecordingUserInterface : public UserInterface
@@ -35,6 +37,7 @@ public:
 
     QList<Entry> messages;
     QList<int> answers; // next answers for showMessage; default 0
+    std::function<void(const QString &)> onMessage; // runs while each showMessage is up; clear() drops it
     QList<StdResult> standardAnswers; // next answers for standardMessage; default: the default button
     bool pleaseWaitVisible = false;
     int pleaseWaitShows = 0;

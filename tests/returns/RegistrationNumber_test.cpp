@@ -59,7 +59,6 @@ private slots:
     {
         QTest::addColumn<QString>("number");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("regular") << "AAACB1234CXM001" << false;
         QTest::newRow("slash") << "AAACB1234CXM/001" << true;
         QTest::newRow("typed symbols") << "AAACB1234CXM(1)-&,. " << false;
         QTest::newRow("dots") << "..AAACB1234CXM001" << true;

@@ -7,6 +7,7 @@
 #include "context/frmDataCheck.h"
 #include "returns/DataCheck.h"
 #include "returns/ExportCommand.h"
+#include "returns/XmlOutput.h"
 
 #include <QDir>
 #include <QLabel>
@@ -253,7 +254,8 @@ private slots:
             QVERIFY2(text.contains(lines), lines);
     }
 
-    // A device failing part-way: reported, never taken for a document.
+    // A device failing part-way: reported by the file's name, never taken for
+    // a document, and nothing more sent to it.
     void deviceFailsPartWay_data()
     {
         QTest::addColumn<qint64>("shortBy"); // bytes short of the whole document
@@ -276,6 +278,7 @@ private slots:
         QCOMPARE(writer.errorString(),
                  QStringLiteral("Could not write the file %1: No space left on device").arg(output()));
         QVERIFY(whole.startsWith(device.data()));
+        QCOMPARE_LE(device.writes, device.data().size() / XmlOutput::kBatch + 1); // whole batches, then the failure
     }
 
     // Every way an export can fail: a message, never a success. The checks

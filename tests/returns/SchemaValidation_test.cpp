@@ -18,7 +18,6 @@ private slots:
         QTest::addColumn<QString>("schema");
         QTest::addColumn<QString>("expected");
         const QString real = QStringLiteral("../../../data/ACES_DLR.xsd");
-        QTest::newRow("complete") << "worked-example.xml" << real << "";
         QTest::newRow("empty supplier registration") << "empty-supplier-registration.xml" << real << "";
         QTest::newRow("ended early")
             << "bad/truncated.xml" << real

@@ -11,6 +11,8 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 inline QByteArray bytesOf(const QString &path)
 {
     QFile f(path);
@@ -29,7 +31,9 @@ struct FolderQuery
     QString error; // empty when every step succeeded
 };
 
-inline FolderQuery RunFolderQuery(const QString &folder, const char *sql)
+// `afterTenRows` runs once the tenth row was read, as a table changes under a scan.
+inline FolderQuery RunFolderQuery(const QString &folder, const char *sql,
+                                  const std::function<void()> &afterTenRows = {})
 {
     FolderQuery result;
     sqlite3 *db = nullptr;
@@ -46,6 +50,8 @@ inline FolderQuery RunFolderQuery(const QString &folder, const char *sql)
             while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
                 const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
                 result.rows << (text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
+                if (result.rows.size() == 10 && afterTenRows)
+                    afterTenRows();
             }
             if (rc != SQLITE_DONE)
                 result.error = QString::fromUtf8(sqlite3_errmsg(db));

@@ -187,7 +187,6 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
         QTest::newRow("epoch") << 0.0 << "1899-12-30";
-        QTest::newRow("quarter start") << 41730.0 << "2014-04-01";
         QTest::newRow("noon") << 41730.5 << "2014-04-01 12:00:00";
         QTest::newRow("a second before midnight rounds up") << 41730.99999999 << "2014-04-02";
         QTest::newRow("before 1900: fraction counts forward") << -1.25 << "1899-12-29 06:00:00";
@@ -211,7 +210,6 @@ private slots:
         QTest::addColumn<qint64>("value");
         QTest::addColumn<QString>("text");
         QTest::newRow("zero") << qint64(0) << "0.0000";
-        QTest::newRow("cents") << qint64(127500) << "12.7500";
         QTest::newRow("negative fraction") << qint64(-5) << "-0.0005";
         QTest::newRow("largest") << std::numeric_limits<qint64>::max() << "922337203685477.5807";
         QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << "-922337203685477.5808";
@@ -275,13 +273,17 @@ private slots:
         QVERIFY2(error.contains(message), qPrintable(error));
     }
 
-    // Jet 3 text is Windows-1252; the bytes it leaves undefined keep their own value.
-    void jet3TextIsWindows1252()
+    // Jet 3 text is Windows-1252, the bytes it leaves undefined keeping their
+    // own value; a damaged table definition (page 449 is the table Orders')
+    // leaves the other tables readable.
+    void jet3TextAndADamagedTable()
     {
         QByteArray bytes = bytesOf(jetFixture(QStringLiteral("nwind.mdb")));
         QVERIFY(bytes.contains("Speedy Express"));
         bytes.replace("Speedy Express", "\x80\x81\x9F\xE9"
                                         "dy Express");
+        QCOMPARE(bytes.at(449 * 2048), char(2));
+        bytes[449 * 2048] = char(0xA5);
         QTemporaryDir dir;
         OPEN_JET(writeInto(dir, QStringLiteral("nKolvSet.mdb"), bytes));
         QSqlQuery q(NamedConnection(kConnection));
@@ -289,21 +291,6 @@ private slots:
                  qPrintable(q.lastError().text()));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toString(), QString::fromUtf16(u"\u20AC\u0081\u0178\u00E9dy Express"));
-    }
-
-    // Page 449 of the Jet 3 file is the definition of the table Orders.
-    void damagedTableLeavesOthersReadable()
-    {
-        QByteArray bytes = bytesOf(jetFixture(QStringLiteral("nwind.mdb")));
-        QCOMPARE(bytes.at(449 * 2048), char(2));
-        bytes[449 * 2048] = char(0xA5);
-        QTemporaryDir dir;
-        OPEN_JET(writeInto(dir, QStringLiteral("nKolvSet.mdb"), bytes));
-        QSqlQuery q(NamedConnection(kConnection));
-        QVERIFY2(q.exec(QStringLiteral("SELECT CompanyName FROM Shippers ORDER BY ShipperID")),
-                 qPrintable(q.lastError().text()));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("Speedy Express"));
         QVERIFY(!q.exec(QStringLiteral("SELECT * FROM Orders")));
         QVERIFY2(q.lastError().text().contains(QStringLiteral("The table Orders of")),
                  qPrintable(q.lastError().text()));

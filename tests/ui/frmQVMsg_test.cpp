@@ -38,7 +38,6 @@ private slots:
                       yesNo = QStringLiteral("&Yes &No");
         QTest::newRow("yes/no default-negative, Enter answers No")
             << MsgButtons::YesNo << true << QList<int>{enter} << 1 << yesNo;
-        QTest::newRow("yes/no, Enter answers Yes") << MsgButtons::YesNo << false << QList<int>{enter} << 0 << yesNo;
         QTest::newRow("default-negative, Space answers No")
             << MsgButtons::YesNo << true << QList<int>{int(Qt::Key_Space)} << 1 << yesNo;
         QTest::newRow("default-negative, Tab then Enter answers Yes")

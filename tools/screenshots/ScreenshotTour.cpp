@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -248,6 +249,30 @@ void StartScreenshotTour(const QString &folder)
                [tour] {
                    tour->save(QStringLiteral("export-done"));
                    key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
+               });
+    // The quarter summary, then the return just written as a workbook (not opened).
+    tour->step([] { return !QApplication::activeModalWidget(); },
+               [] { MDIForm1::instance()->mnuQuarterSummary->trigger(); });
+    tour->step(
+        [] {
+            QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuQuarterSummary"));
+            return w && w->isVisible();
+        },
+        [tour] {
+            tour->save(QStringLiteral("quarter-summary"));
+            QMetaObject::invokeMethod(MDIForm1::instance()->mnuExporttoExcel, &QAction::trigger, Qt::QueuedConnection);
+        });
+    tour->step([] { return modal<QInputDialog>() != nullptr; },
+               [tour] {
+                   tour->save(QStringLiteral("export-to-excel"));
+                   modal<QInputDialog>()->accept();
+               });
+    tour->step([] { return modal<frmQVMsg>() != nullptr; },
+               [tour] {
+                   tour->save(QStringLiteral("excel-written"));
+                   frmQVMsg *box = modal<frmQVMsg>();
+                   key(focusIn(box), Qt::Key_Tab);
+                   key(focusIn(box), Qt::Key_Return);
                });
     tour->step([] { return !QApplication::activeModalWidget(); },
                [] { MDIForm1::instance()->mnuExcelImport->trigger(); });

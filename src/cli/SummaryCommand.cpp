@@ -1,0 +1,46 @@
+#include "CliCompany.h"
+
+#include "reports/QuarterSummary.h"
+
+#include <cstdio>
+
+namespace {
+const QString kUsage = QStringLiteral(
+    "summary --company CODE --period YYMMYYMM [--format text|csv|json]\n"
+    "         the quarter by tariff number: invoice lines and supplier documents, quantities and duty on each\n"
+    "         side, the difference and flags; rows the return cannot carry are left out and make it exit 1");
+
+int runSummary(const QStringList &args)
+{
+    const CliOptions options(args,
+                             {QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--format")});
+    if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period")});
+        !problem.isEmpty())
+        return cliUsageError(problem, kUsage);
+    const QString name = options.value(QStringLiteral("--format"), QStringLiteral("text"));
+    const QHash<QString, SummaryFormat> formats{{QStringLiteral("text"), SummaryFormat::Text},
+                                                {QStringLiteral("csv"), SummaryFormat::Csv},
+                                                {QStringLiteral("json"), SummaryFormat::Json}};
+    if (!formats.contains(name))
+        return cliUsageError(QStringLiteral("--format must be text, csv or json, not %1").arg(name), kUsage);
+    if (const int chosen = SelectCliCompany(options); chosen != CliOk)
+        return chosen;
+
+    const QuarterSummary summary = SummariseQuarter();
+    if (!summary.read) {
+        cliErr(summary.reason);
+        return CliFailed;
+    }
+    QString text = FormatSummary(summary.entries, summary.total, formats.value(name));
+    text.chop(1); // cliOut ends the last line
+    if (!cliOut(text))
+        return CliFailed;
+    if (const QString leftOut = LeftOutText(summary); !leftOut.isEmpty()) {
+        cliErr(leftOut);
+        return CliFailed;
+    }
+    return CliOk;
+}
+} // namespace
+
+QV_CLI_COMMAND(QStringLiteral("summary"), kUsage, runSummary)

@@ -1,0 +1,273 @@
+#include "QuarterSummary.h"
+
+#include "returns/DataCheck.h"
+#include "returns/WorkTableRecords.h"
+#include "returns/WorkTables.h"
+#include "app/AppSettings.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlDatabase>
+
+namespace {
+const QStringList kCsvHeader{"cetsh",     "unit",        "invoice_lines", "quantity_out",    "duty_out",
+                             "documents", "quantity_in", "duty_in",       "duty_difference", "flags"};
+
+// The record fields may hold text as QString or as UTF-8 bytes.
+QString textOf(const QString &text)
+{
+    return text;
+}
+[[maybe_unused]] QString textOf(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes);
+}
+
+// An amount as the return writes it: two decimals.
+bool amountOf(const Decimal &value, Decimal *out)
+{
+    *out = value.rounded(2);
+    return true;
+}
+bool amountOf(const QString &text, Decimal *out)
+{
+    return Decimal::fromWholeText(text, out);
+}
+[[maybe_unused]] bool amountOf(const QByteArray &text, Decimal *out)
+{
+    return amountOf(QString::fromUtf8(text), out);
+}
+
+// A registration number that fails the check is still written; everything
+// else the data check finds keeps the row out of a valid return.
+bool written(const QList<RowProblem> &problems)
+{
+    for (const RowProblem &p : problems)
+        if (p.kind != RowProblem::RegistrationFault)
+            return false;
+    return true;
+}
+
+template <typename Record>
+bool readTable(WorkTableReader &reader, bool invoiceLines, SummaryBuilder *builder, int *leftOut, QString *reason)
+{
+    if (!(invoiceLines ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
+        *reason = reader.errorString();
+        return false;
+    }
+    Record row;
+    while (reader.next(&row)) {
+        Decimal quantity, duty;
+        if (!written(reader.problems()) || !amountOf(row.quantity, &quantity) || !amountOf(row.duty, &duty)) {
+            ++*leftOut;
+            continue;
+        }
+        if (invoiceLines)
+            builder->addInvoiceLine(textOf(row.cleaned), textOf(row.unit), quantity, duty);
+        else
+            builder->addDocument(textOf(row.cleaned), textOf(row.unit), quantity, duty);
+    }
+    *reason = reader.errorString();
+    return !reader.failed();
+}
+
+QString count(int n, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+QStringList fields(const SummaryEntry &e)
+{
+    return {e.cetsh,
+            e.unit,
+            QString::number(e.invoiceLines),
+            e.quantityOut.toText(2),
+            e.dutyOut.toText(2),
+            QString::number(e.documents),
+            e.quantityIn.toText(2),
+            e.dutyIn.toText(2),
+            e.dutyDifference().toText(2),
+            e.flags().join(QLatin1Char(';'))};
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\r'))
+        && !text.contains(QLatin1Char('\n')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QJsonObject jsonEntry(const SummaryEntry &e)
+{
+    const QStringList values = fields(e);
+    QJsonObject o;
+    for (int i = 0; i < kCsvHeader.size(); ++i) {
+        if (kCsvHeader[i] == QLatin1String("invoice_lines") || kCsvHeader[i] == QLatin1String("documents"))
+            o.insert(kCsvHeader[i], values[i].toInt());
+        else
+            o.insert(kCsvHeader[i], values[i]);
+    }
+    return o;
+}
+
+QString textTable(const QList<SummaryEntry> &entries, const SummaryEntry &total)
+{
+    QList<QStringList> rows{
+        {"CETSH", "Unit", "Lines", "Qty out", "Duty out", "Docs", "Qty in", "Duty in", "Difference", "Flags"}};
+    for (const SummaryEntry &e : entries)
+        rows << fields(e);
+    rows << fields(total);
+    QList<qsizetype> widths(rows.first().size(), 0);
+    for (const QStringList &row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = qMax(widths[i], row[i].size());
+    QString out;
+    for (const QStringList &row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            // Names to the left, counts and amounts to the right.
+            const bool left = i < 2 || i == row.size() - 1;
+            line += left ? row[i].leftJustified(widths[i]) : row[i].rightJustified(widths[i]);
+            line += QStringLiteral("  ");
+        }
+        out += line.trimmed() + QLatin1Char('\n');
+    }
+    return out;
+}
+} // namespace
+
+QStringList SummaryEntry::flags() const
+{
+    QStringList f;
+    if ((dutyOut - dutyIn).sign() > 0)
+        f << QStringLiteral("duty-exceeds-received");
+    if ((quantityOut - quantityIn).sign() > 0)
+        f << QStringLiteral("quantity-exceeds-received");
+    return f;
+}
+
+SummaryEntry &SummaryBuilder::entry(const QString &cetsh, const QString &unit)
+{
+    SummaryEntry &e = m_entries[cetsh];
+    if (e.cetsh.isEmpty()) {
+        e.cetsh = cetsh;
+        e.unit = unit;
+    }
+    return e;
+}
+
+void SummaryBuilder::addInvoiceLine(const QString &cetsh, const QString &unit, const Decimal &quantity,
+                                    const Decimal &duty)
+{
+    for (SummaryEntry *e : {&entry(cetsh, unit), &m_total}) {
+        ++e->invoiceLines;
+        e->quantityOut = e->quantityOut + quantity;
+        e->dutyOut = e->dutyOut + duty;
+    }
+}
+
+void SummaryBuilder::addDocument(const QString &cetsh, const QString &unit, const Decimal &quantity,
+                                 const Decimal &duty)
+{
+    for (SummaryEntry *e : {&entry(cetsh, unit), &m_total}) {
+        ++e->documents;
+        e->quantityIn = e->quantityIn + quantity;
+        e->dutyIn = e->dutyIn + duty;
+    }
+}
+
+QList<SummaryEntry> SummaryBuilder::entries() const
+{
+    QList<SummaryEntry> list;
+    list.reserve(qsizetype(m_entries.size()));
+    for (const auto &[cetsh, e] : m_entries)
+        list.append(e);
+    return list;
+}
+
+QuarterSummary SummariseQuarter(const QString &companyConnection, const QString &programConnection)
+{
+    QuarterSummary s;
+    if (!QSqlDatabase::database(companyConnection, false).isOpen()) {
+        s.reason = QStringLiteral("No company is chosen: the company's data are not open.");
+        return s;
+    }
+    TariffMaster master(programConnection);
+    WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
+    SummaryBuilder builder;
+    s.read = readTable<InvoiceLine>(reader, true, &builder, &s.leftOutInvoiceLines, &s.reason)
+             && readTable<SupplierDocument>(reader, false, &builder, &s.leftOutDocuments, &s.reason);
+    if (!s.read) {
+        s.leftOutInvoiceLines = s.leftOutDocuments = 0;
+        return s;
+    }
+    s.entries = builder.entries();
+    s.total = builder.total();
+    return s;
+}
+
+QuarterSummary SummariseQuarter()
+{
+    QuarterSummary s;
+    if (!PrepareWorkTables(&s.reason))
+        return s;
+    return SummariseQuarter(Settings().cnCompany, Settings().cnProgram);
+}
+
+QString LeftOutText(const QuarterSummary &summary)
+{
+    if (summary.leftOutInvoiceLines == 0 && summary.leftOutDocuments == 0)
+        return QString();
+    return QStringLiteral("Left out of the figures, as the return cannot carry them: %1 and %2 (the data check lists "
+                          "their problems).")
+        .arg(count(summary.leftOutInvoiceLines, "invoice line (STEMP4)", "invoice lines (STEMP4)"),
+             count(summary.leftOutDocuments, "supplier document (PTEMP5)", "supplier documents (PTEMP5)"));
+}
+
+QString FormatSummary(const QList<SummaryEntry> &entries, const SummaryEntry &total, SummaryFormat format)
+{
+    switch (format) {
+    case SummaryFormat::Text:
+        return textTable(entries, total);
+    case SummaryFormat::Csv: {
+        QString out = kCsvHeader.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+        auto line = [&out](const SummaryEntry &e) {
+            QStringList values = fields(e);
+            for (QString &v : values)
+                v = csvField(v);
+            out += values.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+        };
+        for (const SummaryEntry &e : entries)
+            line(e);
+        line(total);
+        return out;
+    }
+    case SummaryFormat::Json: {
+        QJsonArray list;
+        for (const SummaryEntry &e : entries)
+            list.append(jsonEntry(e));
+        const QJsonObject root{{QStringLiteral("entries"), list}, {QStringLiteral("total"), jsonEntry(total)}};
+        return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    }
+    }
+    return QString();
+}
+
+QList<ChapterDuty> DutyByChapter(const QList<SummaryEntry> &entries)
+{
+    std::map<QString, ChapterDuty> chapters;
+    for (const SummaryEntry &e : entries) {
+        ChapterDuty &c = chapters[e.cetsh.left(4)];
+        c.chapter = e.cetsh.left(4);
+        c.dutyIn = c.dutyIn + e.dutyIn;
+        c.dutyOut = c.dutyOut + e.dutyOut;
+    }
+    QList<ChapterDuty> list;
+    for (const auto &[chapter, c] : chapters)
+        list.append(c);
+    return list;
+}

@@ -1,0 +1,234 @@
+#include "frmQuarterSummary.h"
+
+#include "app/AppSettings.h"
+#include "app/UserInterface.h"
+#include "ui/WindowKit.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+namespace {
+const QStringList kColumns{QStringLiteral("CETSH No."),     QStringLiteral("Unit"),
+                           QStringLiteral("Invoice lines"), QStringLiteral("Qty out"),
+                           QStringLiteral("Duty out"),      QStringLiteral("Documents"),
+                           QStringLiteral("Qty in"),        QStringLiteral("Duty in"),
+                           QStringLiteral("Difference"),    QStringLiteral("Exceeds received")};
+const QColor kFlagged(255, 214, 204);
+
+// The flags in short: what was passed on beyond what came in.
+QString exceeds(const SummaryEntry &e)
+{
+    QStringList what;
+    for (const QString &flag : e.flags())
+        what << flag.section(QLatin1Char('-'), 0, 0);
+    return what.join(QStringLiteral(", "));
+}
+
+QStringList cells(const SummaryEntry &e)
+{
+    return {e.cetsh,
+            e.unit,
+            QString::number(e.invoiceLines),
+            e.quantityOut.toText(2),
+            e.dutyOut.toText(2),
+            QString::number(e.documents),
+            e.quantityIn.toText(2),
+            e.dutyIn.toText(2),
+            e.dutyDifference().toText(2),
+            exceeds(e)};
+}
+} // namespace
+
+frmQuarterSummary::frmQuarterSummary(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmQuarterSummary"));
+    setWindowTitle(QStringLiteral("Quarter Summary"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(TwipsRect(0, 0, 15000, 10800).size());
+    PaintBackground(this, kFormPale, Qt::black);
+
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setWordWrap(true);
+    lblStatus->setTextFormat(Qt::PlainText);
+    QFont bold = lblStatus->font();
+    bold.setBold(true);
+    lblStatus->setFont(bold);
+    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
+    cmdSaveCsv = new QPushButton(QStringLiteral("Save as CSV…"), this);
+    cmdSaveCsv->setObjectName(QStringLiteral("cmdSaveCsv"));
+
+    grdSummary = new QTableWidget(this);
+    grdSummary->setObjectName(QStringLiteral("grdSummary"));
+    grdSummary->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdSummary->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdSummary->setColumnCount(int(kColumns.size()));
+    grdSummary->setHorizontalHeaderLabels(kColumns);
+    grdSummary->verticalHeader()->hide();
+    grdSummary->horizontalHeader()->setStretchLastSection(true);
+    grdSummary->setWordWrap(false);
+    grdSummary->verticalHeader()->setDefaultSectionSize(grdSummary->fontMetrics().height() + 6);
+
+    lblTotals = new QLabel(this);
+    lblTotals->setObjectName(QStringLiteral("lblTotals"));
+    lblTotals->setTextFormat(Qt::PlainText);
+    lblTotals->setWordWrap(true);
+
+    chtDuty = new QChartView(this);
+    chtDuty->setObjectName(QStringLiteral("chtDuty"));
+    chtDuty->setRenderHint(QPainter::Antialiasing);
+    chtDuty->setMinimumHeight(TwipsRect(0, 0, 100, 4200).height());
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(lblStatus, 1);
+    top->addWidget(cmdRefresh, 0, Qt::AlignTop);
+    top->addWidget(cmdSaveCsv, 0, Qt::AlignTop);
+    auto *split = new QSplitter(Qt::Vertical, this);
+    auto *upper = new QWidget(split);
+    auto *upperLayout = new QVBoxLayout(upper);
+    upperLayout->setContentsMargins(0, 0, 0, 0);
+    upperLayout->addWidget(grdSummary, 1);
+    upperLayout->addWidget(lblTotals);
+    split->addWidget(upper);
+    split->addWidget(chtDuty);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(split, 1);
+
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmQuarterSummary::Refresh);
+    connect(cmdSaveCsv, &QPushButton::clicked, this, &frmQuarterSummary::chooseCsvFile);
+    Refresh();
+}
+
+void frmQuarterSummary::Refresh()
+{
+    ShowPleaseWait();
+    m_summary = SummariseQuarter();
+    HidePleaseWait();
+    fill();
+}
+
+void frmQuarterSummary::fill()
+{
+    const QuarterSummary &s = m_summary;
+    grdSummary->clearContents();
+    grdSummary->setRowCount(0);
+    cmdSaveCsv->setEnabled(s.read);
+    if (!s.read) {
+        lblStatus->setText(s.reason);
+        lblTotals->clear();
+        chtDuty->setChart(new QChart);
+        return;
+    }
+    int flagged = 0;
+    QList<SummaryEntry> rows = s.entries;
+    rows.append(s.total);
+    for (const SummaryEntry &e : rows) {
+        const int row = grdSummary->rowCount();
+        const bool isTotal = row == s.entries.size();
+        const bool marked = !e.flags().isEmpty();
+        flagged += marked && !isTotal;
+        grdSummary->insertRow(row);
+        const QStringList values = cells(e);
+        for (int column = 0; column < values.size(); ++column) {
+            auto *item = new QTableWidgetItem(values[column]);
+            if (column >= 2 && column <= 8)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (marked)
+                item->setBackground(kFlagged);
+            if (isTotal) {
+                QFont font = item->font();
+                font.setBold(true);
+                item->setFont(font);
+            }
+            grdSummary->setItem(row, column, item);
+        }
+    }
+    grdSummary->resizeColumnsToContents();
+
+    QString status = s.entries.isEmpty()
+                         ? QStringLiteral("The work tables hold no rows the return can carry.")
+                         : QStringLiteral("%1 tariff numbers, %2 flagged: more passed on than received.")
+                               .arg(s.entries.size())
+                               .arg(flagged);
+    if (const QString leftOut = LeftOutText(s); !leftOut.isEmpty())
+        status += QLatin1Char(' ') + leftOut;
+    lblStatus->setText(status);
+    lblTotals->setText(
+        QStringLiteral("Duty received %1, passed on %2, difference %3.")
+            .arg(s.total.dutyIn.toText(2), s.total.dutyOut.toText(2), s.total.dutyDifference().toText(2)));
+
+    // The chart only draws: its bars may round what the table shows exactly.
+    auto *received = new QBarSet(QStringLiteral("Duty received"));
+    auto *passedOn = new QBarSet(QStringLiteral("Duty passed on"));
+    QStringList chapters;
+    double top = 0;
+    for (const ChapterDuty &c : DutyByChapter(s.entries)) {
+        chapters << c.chapter;
+        const double in = c.dutyIn.toText(2).toDouble();
+        const double out = c.dutyOut.toText(2).toDouble();
+        *received << in;
+        *passedOn << out;
+        top = qMax(top, qMax(in, out));
+    }
+    auto *series = new QBarSeries;
+    series->append(received);
+    series->append(passedOn);
+    auto *chart = new QChart;
+    chart->setTitle(QStringLiteral("Duty per chapter"));
+    chart->addSeries(series);
+    auto *axisX = new QBarCategoryAxis;
+    axisX->append(chapters);
+    chart->addAxis(axisX, Qt::AlignBottom);
+    series->attachAxis(axisX);
+    auto *axisY = new QValueAxis;
+    axisY->setRange(0, top > 0 ? top : 1);
+    axisY->applyNiceNumbers();
+    axisY->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(axisY, Qt::AlignLeft);
+    series->attachAxis(axisY);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    QChart *old = chtDuty->chart();
+    chtDuty->setChart(chart);
+    delete old;
+}
+
+bool frmQuarterSummary::saveCsv(const QString &path)
+{
+    QSaveFile file(path);
+    const QByteArray csv = FormatSummary(m_summary.entries, m_summary.total, SummaryFormat::Csv).toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
+        ShowMessage(QStringLiteral("Could not save %1: %2").arg(path, file.errorString()), kAppTitle,
+                    MsgBoxType::Critical, MsgButtons::Ok, true);
+        return false;
+    }
+    return true;
+}
+
+void frmQuarterSummary::chooseCsvFile()
+{
+    const QString suggested = AppFolder()
+                              + QStringLiteral("/Summary_%1_%2%3.csv")
+                                    .arg(Settings().strCompCode, Settings().strPeriodFrom, Settings().strPeriodTo);
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as CSV"), suggested,
+                                                      QStringLiteral("CSV files (*.csv)"));
+    if (!path.isEmpty())
+        saveCsv(path);
+}

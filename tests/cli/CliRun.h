@@ -1,0 +1,86 @@
+#pragma once
+
+// The built programs run as a user runs them, and the surroundings the
+// command-line tests make for them: a small file system of their own, a FIFO,
+// a copy of the tool installed elsewhere.
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+inline const QString kCli = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli");
+
+// Without QUORVANT_HOME and with a settings folder of its own; standard output
+// to `outFile` if named. A program still running after two minutes (say,
+// blocked on a FIFO) is killed and gives the exit code -1.
+inline Run run(const QStringList &args, const QString &program = kCli, const QString &outFile = {})
+{
+    static QTemporaryDir settings;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QUORVANT_HOME"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), settings.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    if (!outFile.isEmpty())
+        p.setStandardOutputFile(outFile);
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+inline Run cli(const QString &app, const QStringList &args, const QString &program = kCli)
+{
+    return run(QStringList{QStringLiteral("--app-dir"), app} + args, program);
+}
+
+inline bool succeeds(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, args);
+    return p.waitForFinished() && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// Only root can mount; elsewhere the tests that need it are skipped.
+inline bool mountTmpfs(const QString &folder, const QString &options)
+{
+    return succeeds(QStringLiteral("mount"), {"-t", "tmpfs", "-o", options, "tmpfs", folder});
+}
+
+inline void unmount(const QString &folder)
+{
+    succeeds(QStringLiteral("umount"), {"-l", folder});
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline QString schemaPath()
+{
+    return QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd");
+}
+
+// quorvant-cli copied into `folder`, as an installation puts it there.
+inline QString installedCopy(const QString &folder)
+{
+    const QString program = folder + QStringLiteral("/quorvant-cli");
+    QFile::copy(kCli, program);
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+    return program;
+}

@@ -1,0 +1,76 @@
+#include "WindowTestHelpers.h"
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+
+#include "app/AppSettings.h"
+#include "app/Connections.h"
+#include "app/Startup.h"
+#include "app/UserInterface.h"
+#include "context/CompanySelection.h"
+#include "context/MDIForm1.h"
+#include "reports/frmQuarterSummary.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QTableWidget>
+
+// The summary window on the demo company, opened from the menu; what it saves
+// is what the command line prints for the same quarter.
+class frmQuarterSummaryTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsAndSavesTheQuarter()
+    {
+        TestHome home;
+        QVERIFY(copyDemoInto(home));
+        StartupFailure startup;
+        QVERIFY(OpenStartupConnections(&startup));
+        QList<PeriodEntry> periods;
+        SelectionFailure failure;
+        QVERIFY(ListPeriods(QStringLiteral("001"), &periods, &failure));
+        QVERIFY(SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure));
+        RecordingUserInterface rec;
+        InstallUserInterface(&rec);
+        const auto restore = qScopeGuard([] {
+            InstallUserInterface(nullptr);
+            for (const QString &name : QSqlDatabase::connectionNames())
+                CloseConnection(name);
+            ResetSettings();
+        });
+
+        auto main = std::make_unique<MDIForm1>();
+        main->resize(1200, 800);
+        SHOW_ACTIVE(main.get());
+        main->mnuQuarterSummary->trigger();
+        auto *w = qobject_cast<frmQuarterSummary *>(main->workingWindow(QStringLiteral("mnuQuarterSummary")));
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->grdSummary->rowCount(), 16 + 1);
+        QCOMPARE(w->lblStatus->text(), QStringLiteral("16 tariff numbers, 13 flagged: more passed on than received."));
+        const auto row = [w](const QString &cetsh) {
+            return w->grdSummary->findItems(cetsh, Qt::MatchExactly).value(0);
+        };
+        QVERIFY(row("73181500") && row("74082100") && row("TOTAL"));
+        QCOMPARE(w->grdSummary->item(row("74082100")->row(), 9)->text(), QStringLiteral("duty, quantity"));
+        QVERIFY(row("74082100")->background() != row("73181500")->background());
+        QVERIFY(row("TOTAL")->font().bold());
+
+        const QString saved = home.app() + QStringLiteral("/summary.csv");
+        QVERIFY(w->saveCsv(saved));
+        QProcess cli;
+        cli.start(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"),
+                  {"--app-dir", home.app(), "summary", "--company", "1", "--period", "14041503", "--format", "csv"});
+        QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), cli.readAllStandardOutput());
+        QVERIFY(!w->saveCsv(home.app() + QStringLiteral("/no-such-folder/summary.csv")));
+        QCOMPARE(rec.messages.size(), 1);
+    }
+};
+
+QV_REGISTER_TEST(frmQuarterSummaryTest)
+#include "frmQuarterSummary_test.moc"
