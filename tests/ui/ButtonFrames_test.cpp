@@ -15,34 +15,25 @@ class ButtonFramesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void messageBoxButtonsCentredAndWhole_data()
-    {
-        QTest::addColumn<int>("style");
-        QTest::newRow("ok") << MsgButtons::Ok;
-        QTest::newRow("yes/no") << MsgButtons::YesNo;
-    }
     void messageBoxButtonsCentredAndWhole()
     {
-        QFETCH(int, style);
-        frmQVMsg box;
-        QFont large = box.font();
-        large.setPointSizeF(large.pointSizeF() * 1.5); // the type at scale 1.5 in twips laid out for 96 DPI
-        box.setFont(large);
-        box.setMsgButtons(style);
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        const int middle = box.gpbMain->width() / 2;
-        for (QPushButton *b : {box.cmdOk, box.cmdCancel}) {
-            if (!b->isVisible())
-                continue;
-            QVERIFY(b->width() >= b->sizeHint().width());
-            QVERIFY(b->geometry().bottom() < box.gpbMain->height());
+        for (int style : {MsgButtons::Ok, MsgButtons::YesNo}) {
+            frmQVMsg box;
+            QFont large = box.font();
+            large.setPointSizeF(large.pointSizeF() * 1.5); // type grown as at scale 1.5
+            box.setFont(large);
+            box.setMsgButtons(style);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            const int middle = box.gpbMain->width() / 2;
+            for (QPushButton *b : {box.cmdOk, box.cmdCancel})
+                QVERIFY(!b->isVisible()
+                        || (b->width() >= b->sizeHint().width() && b->geometry().bottom() < box.gpbMain->height()));
+            if (style == MsgButtons::Ok)
+                QVERIFY(qAbs(box.cmdOk->geometry().center().x() - middle) <= 1);
+            else
+                QVERIFY(box.cmdOk->geometry().right() < middle && box.cmdCancel->x() >= middle);
         }
-        if (style == MsgButtons::Ok)
-            QVERIFY(qAbs(box.cmdOk->geometry().center().x() - middle) <= 1);
-        else
-            QVERIFY(box.cmdOk->geometry().right() < middle && box.cmdCancel->x() >= middle);
-        box.close();
     }
 
     // Focus set by the program, not by Tab, still shows.
@@ -58,10 +49,9 @@ private slots:
         layout->addWidget(second);
         SHOW_ACTIVE(&window);
         FOCUS(first);
-        const QImage focused = first->grab().toImage();
-        const QImage plain = second->grab().toImage();
+        const bool differ = first->grab().toImage() != second->grab().toImage();
         QApplication::setStyle(before);
-        QVERIFY(focused != plain);
+        QVERIFY(differ);
     }
 };
 
