@@ -55,7 +55,9 @@ int runExport(const QStringList &args)
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;
 
-    const ExportResult result = ExportReturn(form);
+    // What the window would ask about is said, and the export goes on.
+    const ExportResult result = ExportReturn(form, {}, ExportDoubts::Warn,
+                                             [](const QString &text) { cliErr(QStringLiteral("Warning: ") + text); });
     if (!result.success)
         return CliFailed;
     // Said on standard error too when standard output fails, so the file is not lost.

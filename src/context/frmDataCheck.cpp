@@ -1,9 +1,11 @@
 #include "frmDataCheck.h"
 
+#include "context/MDIForm1.h"
 #include "returns/DataCheck.h"
 #include "ui/WindowKit.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,6 +14,20 @@
 #include <QVBoxLayout>
 
 namespace {
+// The quarter of an open return window, whose rows the check then also holds against it.
+std::optional<ReturnQuarter> openReturnQuarter()
+{
+    MDIForm1 *main = MDIForm1::instance();
+    QWidget *window = main ? main->workingWindow(QStringLiteral("mnuExporttoXML")) : nullptr;
+    if (!window)
+        return std::nullopt;
+    const auto *year = window->findChild<QComboBox *>(QStringLiteral("CmbYear"));
+    const auto *quarter = window->findChild<QComboBox *>(QStringLiteral("CmbMonth"));
+    if (!year || !quarter)
+        return std::nullopt;
+    return ReturnQuarterOf(year->currentText(), quarter->currentText());
+}
+
 const QStringList kColumns{QStringLiteral("SL-NO"), QStringLiteral("Number"), QStringLiteral("Column"),
                            QStringLiteral("Value"), QStringLiteral("Problem")};
 } // namespace
@@ -35,11 +51,11 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
 
-    lblInvoiceLines = new QLabel(QStringLiteral("Invoice lines (STEMP4) :"), this);
+    lblInvoiceLines = new QLabel(QStringLiteral("Invoice lines :"), this);
     lblInvoiceLines->setObjectName(QStringLiteral("lblInvoiceLines"));
     flx = new QTableWidget(this);
     flx->setObjectName(QStringLiteral("flx"));
-    lblSupplierDocuments = new QLabel(QStringLiteral("Supplier documents (PTEMP5) :"), this);
+    lblSupplierDocuments = new QLabel(QStringLiteral("Supplier documents :"), this);
     lblSupplierDocuments->setObjectName(QStringLiteral("lblSupplierDocuments"));
     MSFlexGrid1 = new QTableWidget(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
@@ -66,13 +82,14 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     layout->addWidget(MSFlexGrid1, 1);
 
     connect(cmdRefresh, &QPushButton::clicked, this, &frmDataCheck::Refresh);
+    CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
     Refresh();
 }
 
 void frmDataCheck::Refresh()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const DataCheckResult result = CheckQuarterData();
+    const DataCheckResult result = CheckQuarterData(openReturnQuarter());
     QApplication::restoreOverrideCursor();
     fill(result);
 }
@@ -88,7 +105,8 @@ void frmDataCheck::fill(const DataCheckResult &result)
         QTableWidget *grid = p.table == DataProblem::InvoiceLines ? flx : MSFlexGrid1;
         const int row = grid->rowCount();
         grid->insertRow(row);
-        const QString cells[] = {p.serial, p.number, p.column, p.value, p.problem};
+        const QString cells[] = {p.serial, p.number, WorkTableColumnTitle(p.table, p.column),
+                                 DataProblemValueText(p.value), p.problem};
         for (int column = 0; column < 5; ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
             item->setToolTip(cells[column]);

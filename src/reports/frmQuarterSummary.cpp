@@ -54,6 +54,8 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     resize(TwipsRect(0, 0, 15000, 10800).size());
     PaintBackground(this, kFormPale, Qt::black);
+    // Esc closes it, as it closes the other working windows.
+    CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
 
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
