@@ -46,8 +46,9 @@ private slots:
         // The first time in the application folder, its folders by name.
         QCOMPARE(form->dirPath(), app);
         const QAbstractItemModel *dirs = form->Dir2->model();
-        const QModelIndex appIndex = form->Dir2->currentIndex();
+        // Asked afresh each time: the folders arrive, and are sorted, while this waits.
         const auto listed = [&] {
+            const QModelIndex appIndex = form->Dir2->currentIndex();
             QStringList n;
             for (int r = 0; r < dirs->rowCount(appIndex); ++r)
                 n << dirs->index(r, 0, appIndex).data().toString();
