@@ -41,13 +41,7 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     resize(TwipsRect(0, 0, 11900, 6900).size());
     PaintBackground(this, kFormPale, Qt::black);
 
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setWordWrap(true);
-    lblStatus->setTextFormat(Qt::PlainText);
-    QFont bold = lblStatus->font();
-    bold.setBold(true);
-    lblStatus->setFont(bold);
+    lblStatus = ReportStatusLabel(this);
     cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
 
@@ -59,15 +53,8 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     lblSupplierDocuments->setObjectName(QStringLiteral("lblSupplierDocuments"));
     MSFlexGrid1 = new QTableWidget(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    for (QTableWidget *grid : {flx, MSFlexGrid1}) {
-        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-        grid->setColumnCount(int(kColumns.size()));
-        grid->setHorizontalHeaderLabels(kColumns);
-        grid->verticalHeader()->hide();
-        grid->horizontalHeader()->setStretchLastSection(true);
-        grid->setWordWrap(false);
-    }
+    for (QTableWidget *grid : {flx, MSFlexGrid1})
+        SetUpReportGrid(grid, kColumns);
     lblInvoiceLines->setBuddy(flx);
     lblSupplierDocuments->setBuddy(MSFlexGrid1);
 

@@ -57,13 +57,7 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     // Esc closes it, as it closes the other working windows.
     CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
 
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setWordWrap(true);
-    lblStatus->setTextFormat(Qt::PlainText);
-    QFont bold = lblStatus->font();
-    bold.setBold(true);
-    lblStatus->setFont(bold);
+    lblStatus = ReportStatusLabel(this);
     cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
     cmdSaveCsv = new QPushButton(QStringLiteral("Save as CSV…"), this);
@@ -71,13 +65,7 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
 
     grdSummary = new QTableWidget(this);
     grdSummary->setObjectName(QStringLiteral("grdSummary"));
-    grdSummary->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdSummary->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grdSummary->setColumnCount(int(kColumns.size()));
-    grdSummary->setHorizontalHeaderLabels(kColumns);
-    grdSummary->verticalHeader()->hide();
-    grdSummary->horizontalHeader()->setStretchLastSection(true);
-    grdSummary->setWordWrap(false);
+    SetUpReportGrid(grdSummary, kColumns);
     grdSummary->verticalHeader()->setDefaultSectionSize(grdSummary->fontMetrics().height() + 6);
 
     lblTotals = new QLabel(this);

@@ -1,6 +1,9 @@
 #include "WindowKit.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProxyStyle>
@@ -84,4 +87,27 @@ void ShowReadOnly(QLineEdit *box)
     QPalette p = box->palette();
     p.setColor(QPalette::Base, p.color(QPalette::Window));
     box->setPalette(p);
+}
+
+QLabel *ReportStatusLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("lblStatus"));
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+void SetUpReportGrid(QTableWidget *grid, const QStringList &titles)
+{
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setColumnCount(int(titles.size()));
+    grid->setHorizontalHeaderLabels(titles);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setWordWrap(false);
 }
