@@ -59,22 +59,18 @@ bool isoDate(const QVariant &value, RowDate *out)
 }
 
 // UTF-8 from SQLite into `out`, whose memory is kept from row to row. True
-// when every character is printable ASCII (or tab, CR, LF), which XML carries.
+// when every character is printable ASCII, which XML carries as it is.
 bool assignUtf8(const char *bytes, qsizetype size, QString *out)
 {
-    out->resize(size);
-    QChar *to = out->data();
-    bool printable = true;
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto c = uchar(bytes[i]);
-        if (c >= 0x80) {
-            *out = QString::fromUtf8(bytes, size);
-            return false;
-        }
-        printable = printable && (c >= 0x20 || c == 0x9 || c == 0xA || c == 0xD);
-        to[i] = QChar(c);
+    bool other = false;
+    for (qsizetype i = 0; i < size; ++i)
+        other |= quint8(bytes[i] - 0x20) >= 0x60;
+    if (other) {
+        *out = QString::fromUtf8(bytes, size);
+        return false;
     }
-    return printable;
+    *out = QLatin1StringView(bytes, size); // into the capacity `out` already has
+    return true;
 }
 
 // The first `count` columns, Col01 to ColNN.
