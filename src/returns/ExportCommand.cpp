@@ -6,6 +6,7 @@
 #include "WorkTables.h"
 #include "app/AppSettings.h"
 #include "app/Clock.h"
+#include "app/Progress.h"
 #include "app/UserInterface.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,9 @@ QString ReturnSchemaPath()
     return JoinPath(AppFolder(), name);
 }
 
+const QString kExportCancelled =
+    QStringLiteral("The export was cancelled: no return was written, an earlier one stays as it was.");
+
 ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath)
 {
     ExportResult result;
@@ -92,10 +96,32 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     StreamValidator validator(ReturnSchemaPath());
     validator.start();
     // An ended document still goes to validation, which reports it as incomplete.
+    auto cancelled = [&] {
+        validator.abandon();
+        file.discard();
+        HidePleaseWait();
+        ShowMessage(kExportCancelled, kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
+        result.cancelled = true;
+        return result;
+    };
     const WriteOutcome outcome = WriteReturnDocument(inputs, &file, &validator);
+    if (outcome == WriteOutcome::Cancelled)
+        return cancelled();
     if (outcome == WriteOutcome::Failed) {
         validator.abandon();
         return result;
+    }
+    // What the validator still has queued; Cancel stops it too.
+    validator.close();
+    {
+        ProgressPhase validating(QStringLiteral("Validating"), validator.bytesFed(), false);
+        while (!validator.waitFor(int(ProgressPhase::kInterval.count())))
+            if (!validating.set(validator.bytesRead()))
+                return cancelled();
+        validating.finish();
+        // Heard up to the last moment before the file takes its name.
+        if (CancelRequested())
+            return cancelled();
     }
     QString reason;
     const bool valid = validator.finish(&reason);

@@ -5,6 +5,7 @@
 #include "TextRules.h"
 #include "WorkTables.h"
 #include "app/Connections.h"
+#include "app/Progress.h"
 #include "app/Values.h"
 
 #include <QSqlDatabase>
@@ -142,9 +143,45 @@ bool WorkTableReader::openStatement(const QString &sql, int columns)
         m_indexes << at;
     }
     // The first step reads (and for a sorted query sorts) the table, so a
-    // table that cannot be read fails here, as the query's failure.
+    // table that cannot be read fails here, as the query's failure. That takes
+    // a while on a large table: the window repaints and Cancel is heard meanwhile.
+    if (m_progress)
+        sqlite3_progress_handler(m_db, 20000, progressHandler, this);
     m_pending = sqlite3_step(m_statement);
+    if (m_progress)
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
     return m_pending == SQLITE_ROW || m_pending == SQLITE_DONE;
+}
+
+int WorkTableReader::progressHandler(void *context)
+{
+    auto *self = static_cast<WorkTableReader *>(context);
+    if (self->m_progress->look())
+        return 0;
+    self->m_cancelled = true;
+    return 1; // interrupts the statement
+}
+
+qint64 WorkTableReader::count(const QString &table)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.isOpen())
+        return -1;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("Select count(*) from ") + table) || !query.next())
+        return -1;
+    return query.value(0).toLongLong();
+}
+
+qint64 WorkTableReader::countInvoiceLines()
+{
+    return count(QStringLiteral("STEMP4"));
+}
+
+qint64 WorkTableReader::countSupplierDocuments()
+{
+    return count(QStringLiteral("PTEMP5"));
 }
 
 bool WorkTableReader::open(const QString &sql, const QString &table, int columns)
@@ -159,8 +196,14 @@ bool WorkTableReader::open(const QString &sql, const QString &table, int columns
         return false;
     }
     m_db = SqliteHandle(db);
+    m_cancelled = false;
     if (m_db && openStatement(sql, columns))
         return true;
+    if (m_cancelled) {
+        close();
+        m_error = QStringLiteral("Cancelled.");
+        return false;
+    }
     // Other drivers, and a query that fails at its start, take Qt's road,
     // which says what went wrong in the words the user knows.
     close();
