@@ -1,5 +1,6 @@
 #include "frmDataCheck.h"
 
+#include "app/UserInterface.h"
 #include "returns/DataCheck.h"
 #include "ui/WindowKit.h"
 
@@ -72,7 +73,9 @@ frmDataCheck::frmDataCheck(QWidget *parent)
 void frmDataCheck::Refresh()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowPleaseWait();
     const DataCheckResult result = CheckQuarterData();
+    HidePleaseWait();
     QApplication::restoreOverrideCursor();
     fill(result);
 }

@@ -4,6 +4,7 @@
 #include "WorkTableRecords.h"
 #include "WorkTables.h"
 #include "app/AppSettings.h"
+#include "app/Progress.h"
 #include "sources/DataConnections.h"
 #include "app/Values.h"
 
@@ -55,13 +56,27 @@ template <typename Record>
 bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table table, int *rows)
 {
     const bool invoiceLine = table == DataProblem::InvoiceLines;
+    ProgressPhase progress(invoiceLine ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
+                           invoiceLine ? reader.countInvoiceLines() : reader.countSupplierDocuments());
+    reader.setProgress(&progress);
+    auto cancelled = [r] {
+        r->cancelled = true;
+        r->reason = QStringLiteral("The data check was cancelled.");
+        return false;
+    };
     if (!(invoiceLine ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
+        if (reader.cancelled())
+            return cancelled();
         r->reason = reader.errorString();
         return false;
     }
+    if (!progress.look())
+        return cancelled();
     Record row;
     while (reader.next(&row)) {
         ++*rows;
+        if (!progress.step())
+            return cancelled();
         if (reader.problems().isEmpty())
             continue;
         const QString serial = printable(ValueText(row.serial));
@@ -71,7 +86,10 @@ bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table 
                 DataProblem{table, serial, number, p.column, printable(p.value), checkText(p, invoiceLine)});
     }
     r->reason = reader.errorString();
-    return !reader.failed();
+    if (reader.failed())
+        return false;
+    progress.finish();
+    return true;
 }
 } // namespace
 

@@ -18,6 +18,7 @@ struct DataProblem
 struct DataCheckResult
 {
     bool checked = false; // false: the tables could not be read, `reason` says why
+    bool cancelled = false; // the user stopped it (then not checked either)
     QString reason;
     int invoiceLines = 0;
     int supplierDocuments = 0;
@@ -30,7 +31,8 @@ struct DataCheckResult
 // row to the end: what would stop the writer (tariff numbers, values XML
 // cannot carry, numbers out of range), what its supplier registration check
 // would report, and what would leave the return invalid (serial numbers,
-// dates, quantities and amounts). Reads only; shows nothing.
+// dates, quantities and amounts). Reads only; shows nothing but its progress,
+// and stops when the user cancels.
 DataCheckResult CheckQuarterData(const QString &companyConnection, const QString &programConnection);
 
 // What the export does before it reads the work tables: both work table
