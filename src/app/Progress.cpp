@@ -58,17 +58,20 @@ bool ProgressPhase::look()
     return !CancelRequested();
 }
 
-void ProgressPhase::finish()
+bool ProgressPhase::finish()
 {
-    if (m_finished)
-        return;
-    m_finished = true;
-    if (m_state.total >= 0)
-        m_state.done = m_state.total;
-    report();
+    if (!m_finished) {
+        m_finished = true;
+        if (m_state.total >= 0)
+            m_state.done = m_state.total;
+        if (m_reported != m_state.done || m_state.total < 0)
+            report();
+    }
+    return !CancelRequested();
 }
 
 void ProgressPhase::report()
 {
+    m_reported = m_state.done;
     CurrentUserInterface().showProgress(m_state);
 }

@@ -52,8 +52,9 @@ public:
     }
     // Tells the front end now if it is due; false once the user asked to stop.
     bool look();
-    // The phase ran to its end: reports done == total (once).
-    void finish();
+    // The phase ran to its end: reports done == total (once). False when the
+    // user asked to stop meanwhile, which a short phase may not have looked at.
+    bool finish();
     qint64 done() const { return m_state.done; }
 
     // Time between two reports, and rows between two looks at the clock.
@@ -66,5 +67,6 @@ private:
     ProgressState m_state;
     qint64 m_nextLook = 0;
     std::chrono::steady_clock::time_point m_lastReport;
+    qint64 m_reported = -1; // done as last reported
     bool m_finished = false;
 };

@@ -88,8 +88,7 @@ bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table 
     r->reason = reader.errorString();
     if (reader.failed())
         return false;
-    progress.finish();
-    return true;
+    return progress.finish() || cancelled();
 }
 } // namespace
 

@@ -118,9 +118,8 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
         while (!validator.waitFor(int(ProgressPhase::kInterval.count())))
             if (!validating.set(validator.bytesRead()))
                 return cancelled();
-        validating.finish();
         // Heard up to the last moment before the file takes its name.
-        if (CancelRequested())
+        if (!validating.finish())
             return cancelled();
     }
     QString reason;

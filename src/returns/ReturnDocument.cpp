@@ -281,8 +281,8 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
     m_error = reader.errorString();
     if (reader.failed())
         return false;
-    progress.finish();
-    return true;
+    m_cancelled = !progress.finish();
+    return !m_cancelled;
 }
 
 bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
@@ -335,8 +335,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     m_error = reader.errorString();
     if (reader.failed())
         return false;
-    progress.finish();
-    return true;
+    m_cancelled = !progress.finish();
+    return !m_cancelled;
 }
 
 WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)

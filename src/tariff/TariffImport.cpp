@@ -48,7 +48,11 @@ bool ReadTariffSheet(const QString &filePath, const QString &sheetName, QList<Ta
             return false;
         }
     }
-    progress.finish();
+    if (!progress.finish()) {
+        rows->clear();
+        *error = kImportCancelled;
+        return false;
+    }
     return true;
 }
 
@@ -91,7 +95,11 @@ bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString 
                 return false;
             }
         }
-        progress.finish();
+        if (!progress.finish()) {
+            *error = kImportCancelled;
+            db.rollback();
+            return false;
+        }
         // Committed here rather than through the driver, which drops the
         // database's error code (a full disk shows up at this point).
         if (!query.exec(QStringLiteral("Commit")))
