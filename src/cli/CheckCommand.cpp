@@ -47,4 +47,4 @@ int runCheck(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("check"), kUsage, runCheck)
+QV_CLI_STOPPABLE_COMMAND(QStringLiteral("check"), kUsage, runCheck)

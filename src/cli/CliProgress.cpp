@@ -84,10 +84,20 @@ void StartCliProgress(const CliOptions &options)
     else if (isatty(STDERR_FILENO))
         mode = CliUserInterface::Mode::Line;
     CliInterface().setMode(mode);
+}
 
+void CatchInterrupt()
+{
     struct sigaction action = {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND | SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
+}
+
+void DefaultInterrupt()
+{
+    std::signal(SIGINT, SIG_DFL);
+    if (CancelRequested())
+        std::raise(SIGINT);
 }

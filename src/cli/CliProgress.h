@@ -43,7 +43,10 @@ private:
 // The tool's one instance, installed by main.
 CliUserInterface &CliInterface();
 
-// For a command doing long work: its progress as --progress / --quiet / a
-// terminal on standard error ask, and Ctrl+C as its Cancel (a second Ctrl+C
-// ends the process at once).
+// From the start of the process, Ctrl+C asks the work to stop (a second one
+// ends the process at once); a command that does no long work hands it back
+// with DefaultInterrupt(), which ends the process if it came meanwhile.
+void CatchInterrupt();
+void DefaultInterrupt();
+// Its progress, as --progress / --quiet / a terminal on standard error ask.
 void StartCliProgress(const CliOptions &options);

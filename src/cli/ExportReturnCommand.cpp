@@ -79,4 +79,4 @@ int runExport(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("export"), kUsage, runExport)
+QV_CLI_STOPPABLE_COMMAND(QStringLiteral("export"), kUsage, runExport)

@@ -55,4 +55,4 @@ int importTariff(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("import-tariff"), kUsage, importTariff)
+QV_CLI_STOPPABLE_COMMAND(QStringLiteral("import-tariff"), kUsage, importTariff)

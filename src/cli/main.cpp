@@ -127,6 +127,7 @@ void cliErr(const QString &line)
 
 int main(int argc, char **argv)
 {
+    CatchInterrupt();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quorvant"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
@@ -179,6 +180,8 @@ int main(int argc, char **argv)
         return CliUsage;
     }
     InstallUserInterface(&CliInterface());
+    if (!it->second.stoppable)
+        DefaultInterrupt();
     const int status = it->second.run(args);
     // What a command printed is its result: unseen, the command has not done its job.
     if (g_outputError != 0) {
