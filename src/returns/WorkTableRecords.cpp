@@ -14,6 +14,9 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -145,21 +148,33 @@ bool WorkTableReader::openStatement(const QString &sql, int columns)
     // The first step reads (and for a sorted query sorts) the table, so a
     // table that cannot be read fails here, as the query's failure. That takes
     // a while on a large table: the window repaints and Cancel is heard meanwhile.
-    if (m_progress)
+    if (!m_progress) {
+        m_pending = sqlite3_step(m_statement);
+    } else {
+        // A window that waits here keeps painting; the sort's last merge is
+        // one long step SQLite cannot break up, so the step runs on a second
+        // thread (the connection is not touched meanwhile: the window's
+        // input is held back) and the handler only listens for Cancel.
         sqlite3_progress_handler(m_db, 20000, progressHandler, this);
-    m_pending = sqlite3_step(m_statement);
-    if (m_progress)
+        std::atomic<bool> stepped{false};
+        std::thread worker([this, &stepped] {
+            m_pending = sqlite3_step(m_statement);
+            stepped = true;
+        });
+        while (!stepped) {
+            m_progress->look();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        worker.join();
         sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        m_cancelled = m_pending == SQLITE_INTERRUPT && CancelRequested();
+    }
     return m_pending == SQLITE_ROW || m_pending == SQLITE_DONE;
 }
 
-int WorkTableReader::progressHandler(void *context)
+int WorkTableReader::progressHandler(void *)
 {
-    auto *self = static_cast<WorkTableReader *>(context);
-    if (self->m_progress->look())
-        return 0;
-    self->m_cancelled = true;
-    return 1; // interrupts the statement
+    return CancelRequested() ? 1 : 0; // 1 interrupts the statement
 }
 
 qint64 WorkTableReader::count(const QString &table)
