@@ -13,9 +13,11 @@
 #include "ui/FrmImages.h"
 #include "ui/EndProgram.h"
 #include "ui/FormDisplay.h"
+#include "ui/WindowKit.h"
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 bool g_askForAppFolder = false;
@@ -55,14 +57,27 @@ int Main()
     // Working windows of the menu; each is made once, on its first use.
     MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [] { return new frmSelectFile; });
     MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
+    InstallFocusFrames();
 
     QApplication::setWindowIcon(FrmImages::icon(QStringLiteral("ImgXML")));
     auto *mainWindow = new MDIForm1;
     mainWindow->setAttribute(Qt::WA_DeleteOnClose);
-    // The whole screen also where no window manager maximizes windows.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        mainWindow->setGeometry(screen->availableGeometry());
+    // Restored from maximised, the window takes most of the screen, its title
+    // bar on it (move() places the frame, not the client area).
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        const QSize size = (free.size() * 0.85).expandedTo(mainWindow->minimumSize()).boundedTo(free.size());
+        mainWindow->resize(size);
+        mainWindow->move(free.topLeft()
+                         + QPoint((free.width() - size.width()) / 2, (free.height() - size.height()) / 2));
+    }
     mainWindow->showMaximized();
+    // Where no window manager maximizes windows, the whole screen all the same.
+    QTimer::singleShot(500, mainWindow, [mainWindow] {
+        const QScreen *screen = mainWindow->screen();
+        if (screen && mainWindow->frameGeometry().width() < screen->availableGeometry().width() * 95 / 100)
+            mainWindow->setGeometry(screen->availableGeometry());
+    });
     // The client area must have its final size before anything is centred over it.
     QApplication::processEvents();
 

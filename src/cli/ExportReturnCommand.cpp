@@ -59,7 +59,9 @@ int runExport(const QStringList &args)
         return chosen;
 
     StartCliProgress(options);
-    const ExportResult result = ExportReturn(form);
+    // What the window would ask about is said, and the export goes on.
+    const ExportResult result = ExportReturn(form, {}, ExportDoubts::Warn,
+                                             [](const QString &text) { cliErr(QStringLiteral("Warning: ") + text); });
     if (result.cancelled)
         return CliCancelled;
     if (!result.success)

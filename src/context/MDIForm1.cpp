@@ -113,6 +113,9 @@ MDIForm1::MDIForm1(QWidget *parent)
     }
     m_panels[5]->setText(kStatusLine);
 
+    // Smaller than this, the menu and the status bar would no longer show.
+    setMinimumSize(std::max(menuBar()->sizeHint().width(), TwipsToPixelsX(7200)), TwipsToPixelsY(4320));
+
     refreshStatus();
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &MDIForm1::refreshStatus);

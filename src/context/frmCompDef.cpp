@@ -188,7 +188,17 @@ void frmCompDef::closeClicked()
         != 0)
         return;
     EndProgram();
-    reject();
+    m_leaving = true;
+    QDialog::reject();
+}
+
+void frmCompDef::reject()
+{
+    if (m_leaving || ProgramEnding()) {
+        QDialog::reject();
+        return;
+    }
+    closeClicked();
 }
 
 bool frmCompDef::eventFilter(QObject *watched, QEvent *event)

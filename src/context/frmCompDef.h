@@ -30,6 +30,10 @@ public:
     QPushButton *cmdSelect;
     QPushButton *cmdClose;
 
+    // The title bar's close box and Esc ask the exit question as "&Close" does:
+    // the program never goes on without a company.
+    void reject() override;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -42,4 +46,5 @@ private:
 
     // The periods behind the grid's rows, row for row.
     QList<PeriodEntry> m_periods;
+    bool m_leaving = false; // the exit was confirmed; the window may go
 };

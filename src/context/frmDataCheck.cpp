@@ -1,10 +1,12 @@
 #include "frmDataCheck.h"
 
 #include "app/UserInterface.h"
+#include "context/MDIForm1.h"
 #include "returns/DataCheck.h"
 #include "ui/WindowKit.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +15,20 @@
 #include <QVBoxLayout>
 
 namespace {
+// The quarter of an open return window, whose rows the check then also holds against it.
+std::optional<ReturnQuarter> openReturnQuarter()
+{
+    MDIForm1 *main = MDIForm1::instance();
+    QWidget *window = main ? main->workingWindow(QStringLiteral("mnuExporttoXML")) : nullptr;
+    if (!window)
+        return std::nullopt;
+    const auto *year = window->findChild<QComboBox *>(QStringLiteral("CmbYear"));
+    const auto *quarter = window->findChild<QComboBox *>(QStringLiteral("CmbMonth"));
+    if (!year || !quarter)
+        return std::nullopt;
+    return ReturnQuarterOf(year->currentText(), quarter->currentText());
+}
+
 const QStringList kColumns{QStringLiteral("SL-NO"), QStringLiteral("Number"), QStringLiteral("Column"),
                            QStringLiteral("Value"), QStringLiteral("Problem")};
 } // namespace
@@ -26,33 +42,20 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     resize(TwipsRect(0, 0, 11900, 6900).size());
     PaintBackground(this, kFormPale, Qt::black);
 
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setWordWrap(true);
-    lblStatus->setTextFormat(Qt::PlainText);
-    QFont bold = lblStatus->font();
-    bold.setBold(true);
-    lblStatus->setFont(bold);
+    lblStatus = ReportStatusLabel(this);
     cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
 
-    lblInvoiceLines = new QLabel(QStringLiteral("Invoice lines (STEMP4) :"), this);
+    lblInvoiceLines = new QLabel(QStringLiteral("Invoice lines :"), this);
     lblInvoiceLines->setObjectName(QStringLiteral("lblInvoiceLines"));
     flx = new QTableWidget(this);
     flx->setObjectName(QStringLiteral("flx"));
-    lblSupplierDocuments = new QLabel(QStringLiteral("Supplier documents (PTEMP5) :"), this);
+    lblSupplierDocuments = new QLabel(QStringLiteral("Supplier documents :"), this);
     lblSupplierDocuments->setObjectName(QStringLiteral("lblSupplierDocuments"));
     MSFlexGrid1 = new QTableWidget(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    for (QTableWidget *grid : {flx, MSFlexGrid1}) {
-        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-        grid->setColumnCount(int(kColumns.size()));
-        grid->setHorizontalHeaderLabels(kColumns);
-        grid->verticalHeader()->hide();
-        grid->horizontalHeader()->setStretchLastSection(true);
-        grid->setWordWrap(false);
-    }
+    for (QTableWidget *grid : {flx, MSFlexGrid1})
+        SetUpReportGrid(grid, kColumns);
     lblInvoiceLines->setBuddy(flx);
     lblSupplierDocuments->setBuddy(MSFlexGrid1);
 
@@ -67,6 +70,7 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     layout->addWidget(MSFlexGrid1, 1);
 
     connect(cmdRefresh, &QPushButton::clicked, this, &frmDataCheck::Refresh);
+    CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
     Refresh();
 }
 
@@ -74,7 +78,7 @@ void frmDataCheck::Refresh()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ShowPleaseWait();
-    const DataCheckResult result = CheckQuarterData();
+    const DataCheckResult result = CheckQuarterData(openReturnQuarter());
     HidePleaseWait();
     QApplication::restoreOverrideCursor();
     fill(result);
@@ -91,7 +95,8 @@ void frmDataCheck::fill(const DataCheckResult &result)
         QTableWidget *grid = p.table == DataProblem::InvoiceLines ? flx : MSFlexGrid1;
         const int row = grid->rowCount();
         grid->insertRow(row);
-        const QString cells[] = {p.serial, p.number, p.column, p.value, p.problem};
+        const QString cells[] = {p.serial, p.number, WorkTableColumnTitle(p.table, p.column),
+                                 DataProblemValueText(p.value), p.problem};
         for (int column = 0; column < 5; ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
             item->setToolTip(cells[column]);

@@ -9,7 +9,8 @@ struct DataCheckResult;
 
 // The data check window: the problems the return would meet in the quarter's
 // work tables, invoice lines (STEMP4) in `flx`, supplier documents (PTEMP5)
-// in `MSFlexGrid1`, one row per problem. It only reads.
+// in `MSFlexGrid1`, one row per problem, in the user's words. While a return
+// window is open, rows dated outside its quarter are listed too. It only reads.
 class frmDataCheck : public QWidget
 {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 #include <QWindow>
 
@@ -22,11 +23,12 @@ bool SkipsValidation(const QWidget *widget)
     return false;
 }
 
-LeaveGuard::LeaveGuard(QWidget *box, std::function<bool()> check, QWidget *owner)
+LeaveGuard::LeaveGuard(QWidget *box, std::function<bool()> check, QWidget *owner, std::function<void()> refused)
     : QObject(box)
     , m_box(box)
     , m_owner(owner ? owner : box)
     , m_check(std::move(check))
+    , m_refused(std::move(refused))
 {
     box->installEventFilter(this);
 }
@@ -45,6 +47,25 @@ void LeaveGuard::watchApplication(bool on)
         qApp->installEventFilter(this);
     else
         qApp->removeEventFilter(this);
+}
+
+bool LeaveGuard::mayLeave()
+{
+    if (m_check())
+        return true;
+    showHint();
+    // The release of the refused key or click hides any tooltip: show it again after that.
+    m_hintPending = true;
+    if (m_refused)
+        m_refused();
+    return false;
+}
+
+void LeaveGuard::showHint()
+{
+    // The box's own tooltip is the hint, shown where the user looks.
+    if (m_box && m_box->isVisible() && !m_box->toolTip().isEmpty())
+        QToolTip::showText(m_box->mapToGlobal(QPoint(0, m_box->height())), m_box->toolTip(), m_box);
 }
 
 bool LeaveGuard::eventFilter(QObject *watched, QEvent *event)
@@ -68,7 +89,7 @@ bool LeaveGuard::onBoxEvent(QEvent *event)
     const Qt::FocusReason reason = focus->reason();
     const bool otherWindow = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
     QWidget *next = QApplication::focusWidget();
-    if (otherWindow || !m_box->isVisible() || SkipsValidation(next) || (next && !isElsewhere(next)) || m_check()) {
+    if (otherWindow || !m_box->isVisible() || SkipsValidation(next) || (next && !isElsewhere(next)) || mayLeave()) {
         watchApplication(false);
         return false;
     }
@@ -104,6 +125,10 @@ bool LeaveGuard::mayTakeFocus(QWidget *widget) const
 
 bool LeaveGuard::onApplicationEvent(QObject *watched, QEvent *event)
 {
+    if (m_hintPending && (event->type() == QEvent::KeyRelease || event->type() == QEvent::MouseButtonRelease)) {
+        m_hintPending = false;
+        QTimer::singleShot(0, this, [this] { showHint(); });
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
@@ -118,15 +143,14 @@ bool LeaveGuard::onApplicationEvent(QObject *watched, QEvent *event)
                 return false;
             target = top->childAt(mouse->position().toPoint());
         }
-        if (!target || !isElsewhere(target) || SkipsValidation(target))
+        // The window's own frame (title bar, close box) never waits for the box.
+        if (!target || !isElsewhere(target) || SkipsValidation(target) || target == FormScope(m_box))
             return false;
         if (m_refusing)
             return true;
         if (event->type() == QEvent::MouseButtonRelease || !mayTakeFocus(target))
             return false;
-        if (m_check())
-            return false;
-        return true;
+        return !mayLeave();
     }
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
@@ -137,7 +161,7 @@ bool LeaveGuard::onApplicationEvent(QObject *watched, QEvent *event)
         auto *target = qobject_cast<QWidget *>(watched);
         if (!target || FormScope(target) != FormScope(m_box) || m_box != QApplication::focusWidget())
             return false;
-        return !m_check();
+        return !mayLeave();
     }
     default:
         return false;

@@ -175,6 +175,24 @@ frmCalQV::frmCalQV(QWidget *parent)
     cmdToday = makeButton(this, "cmdToday", QString(), kTodayButtonColour);
     cmdToday->setGeometry(TwipsRect(2235, 3090, 1050, 375));
 
+    // Every month name whole, whatever the font's widths: the top row and the
+    // window widen by what the list needs beyond its design width.
+    cmbMonth->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    if (const int extra = cmbMonth->sizeHint().width() - cmbMonth->width(); extra > 0) {
+        cmbMonth->resize(cmbMonth->width() + extra, cmbMonth->height());
+        for (QWidget *w :
+             {static_cast<QWidget *>(txtYear), static_cast<QWidget *>(cmdUp), static_cast<QWidget *>(cmdDown),
+              static_cast<QWidget *>(cmdClose), static_cast<QWidget *>(cmdToday)})
+            w->move(w->x() + extra, w->y());
+        flx->move(flx->x() + extra / 2, flx->y());
+        setFixedSize(width() + extra, height());
+    }
+    cmdUp->setToolTip(QStringLiteral("Next year"));
+    cmdDown->setToolTip(QStringLiteral("Previous year"));
+    cmdToday->setToolTip(QStringLiteral("Go to today"));
+    cmdClose->setToolTip(QStringLiteral("Close without taking a date (Esc)"));
+    flx->setToolTip(QStringLiteral("Double-click a day, or press Enter, to take it"));
+
     setTabOrder(cmbMonth, txtYear);
     setTabOrder(txtYear, cmdClose);
     setTabOrder(cmdClose, cmdToday);

@@ -96,7 +96,17 @@ ucDate::ucDate(QWidget *parent)
 
     connect(cmdCal, &QToolButton::clicked, this, &ucDate::ShowCalendar);
     new LeaveGuard(
-        txtDate, [this] { return leaveBox(); }, this);
+        txtDate, [this] { return leaveBox(); }, this,
+        [this] {
+            m_refused = true;
+            markInvalid(true);
+        });
+    // Once a date was refused, the frame follows the text until the box is left.
+    connect(txtDate, &QLineEdit::textChanged, this, [this] {
+        QString output;
+        if (m_refused)
+            markInvalid(!CompleteDateText(WithoutSlashes(txtDate->text()).trimmed(), output));
+    });
 
     resize(sizeHint());
 }
@@ -132,6 +142,12 @@ bool ucDate::Locked() const
 void ucDate::setLocked(bool locked)
 {
     txtDate->setReadOnly(locked);
+    // A locked date is only shown: Tab passes it by, and it looks read-only.
+    setFocusPolicy(locked ? Qt::NoFocus : Qt::TabFocus);
+    txtDate->setFocusPolicy(locked ? Qt::ClickFocus : Qt::StrongFocus);
+    QPalette p = txtDate->palette();
+    p.setColor(QPalette::Base, locked ? palette().color(QPalette::Window) : QColor(Qt::white));
+    txtDate->setPalette(p);
 }
 
 void ucDate::resizeEvent(QResizeEvent *event)
@@ -158,9 +174,22 @@ bool ucDate::leaveBox()
     QString output;
     if (!CompleteDateText(WithoutSlashes(txtDate->text()).trimmed(), output))
         return false;
+    m_refused = false;
     if (txtDate->text() != output)
         txtDate->setText(output);
+    markInvalid(false);
     return true;
+}
+
+void ucDate::markInvalid(bool invalid)
+{
+    if (invalid == m_invalid)
+        return;
+    m_invalid = invalid;
+    txtDate->setProperty("Invalid", invalid);
+    // Only the frame changes: the box keeps its white background and its font.
+    txtDate->setStyleSheet(
+        invalid ? QStringLiteral("QLineEdit { border: 2px solid rgb(210, 0, 0); background: white; }") : QString());
 }
 
 bool ucDate::eventFilter(QObject *watched, QEvent *event)

@@ -9,7 +9,8 @@ class QToolButton;
 // The date field: a box showing "DD/MM/YYYY" while the focus is elsewhere and
 // the bare digits while it is edited, and a button (or F2) that opens the
 // calendar below the box. A date that does not complete keeps the focus in the
-// box. The control's value is the text of its box.
+// box, which is framed in red while its text does not complete. The control's value is
+// the text of its box.
 class ucDate : public QWidget
 {
     Q_OBJECT
@@ -44,5 +45,10 @@ protected:
 
 private:
     bool leaveBox();
+    // The red frame (and the box's "Invalid" property) while a refused text stands.
+    void markInvalid(bool invalid);
     void openCalendar(bool fromButton);
+
+    bool m_invalid = false;
+    bool m_refused = false; // a text was refused and the box not left since
 };

@@ -77,7 +77,9 @@ QString count(int n, const char *one, const char *many)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
-QStringList fields(const SummaryEntry &e)
+} // namespace
+
+QStringList SummaryFields(const SummaryEntry &e)
 {
     return {e.cetsh,
             e.unit,
@@ -91,6 +93,8 @@ QStringList fields(const SummaryEntry &e)
             e.flags().join(QLatin1Char(';'))};
 }
 
+namespace {
+
 QString csvField(const QString &text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\r'))
@@ -103,7 +107,7 @@ QString csvField(const QString &text)
 
 QJsonObject jsonEntry(const SummaryEntry &e)
 {
-    const QStringList values = fields(e);
+    const QStringList values = SummaryFields(e);
     QJsonObject o;
     for (int i = 0; i < kCsvHeader.size(); ++i) {
         if (kCsvHeader[i] == QLatin1String("invoice_lines") || kCsvHeader[i] == QLatin1String("documents"))
@@ -119,8 +123,8 @@ QString textTable(const QList<SummaryEntry> &entries, const SummaryEntry &total)
     QList<QStringList> rows{
         {"CETSH", "Unit", "Lines", "Qty out", "Duty out", "Docs", "Qty in", "Duty in", "Difference", "Flags"}};
     for (const SummaryEntry &e : entries)
-        rows << fields(e);
-    rows << fields(total);
+        rows << SummaryFields(e);
+    rows << SummaryFields(total);
     QList<qsizetype> widths(rows.first().size(), 0);
     for (const QStringList &row : rows)
         for (qsizetype i = 0; i < row.size(); ++i)
@@ -236,7 +240,7 @@ QString FormatSummary(const QList<SummaryEntry> &entries, const SummaryEntry &to
     case SummaryFormat::Csv: {
         QString out = kCsvHeader.join(QLatin1Char(',')) + QStringLiteral("\r\n");
         auto line = [&out](const SummaryEntry &e) {
-            QStringList values = fields(e);
+            QStringList values = SummaryFields(e);
             for (QString &v : values)
                 v = csvField(v);
             out += values.join(QLatin1Char(',')) + QStringLiteral("\r\n");

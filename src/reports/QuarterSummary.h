@@ -65,6 +65,10 @@ QuarterSummary SummariseQuarter();
 // What was left out, in one sentence; empty when nothing was.
 QString LeftOutText(const QuarterSummary &summary);
 
+// An entry's fields as text, in the order of the CSV columns; the flags
+// joined by ";".
+QStringList SummaryFields(const SummaryEntry &entry);
+
 enum class SummaryFormat { Text, Csv, Json };
 
 // The entries and the total. CSV lines end in CR LF, fields quoted where

@@ -37,18 +37,12 @@ QString exceeds(const SummaryEntry &e)
     return what.join(QStringLiteral(", "));
 }
 
+// The CSV's fields, the flags in short.
 QStringList cells(const SummaryEntry &e)
 {
-    return {e.cetsh,
-            e.unit,
-            QString::number(e.invoiceLines),
-            e.quantityOut.toText(2),
-            e.dutyOut.toText(2),
-            QString::number(e.documents),
-            e.quantityIn.toText(2),
-            e.dutyIn.toText(2),
-            e.dutyDifference().toText(2),
-            exceeds(e)};
+    QStringList values = SummaryFields(e);
+    values.last() = exceeds(e);
+    return values;
 }
 } // namespace
 
@@ -60,14 +54,10 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     resize(TwipsRect(0, 0, 15000, 10800).size());
     PaintBackground(this, kFormPale, Qt::black);
+    // Esc closes it, as it closes the other working windows.
+    CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
 
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setWordWrap(true);
-    lblStatus->setTextFormat(Qt::PlainText);
-    QFont bold = lblStatus->font();
-    bold.setBold(true);
-    lblStatus->setFont(bold);
+    lblStatus = ReportStatusLabel(this);
     cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
     cmdSaveCsv = new QPushButton(QStringLiteral("Save as CSV…"), this);
@@ -75,13 +65,7 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
 
     grdSummary = new QTableWidget(this);
     grdSummary->setObjectName(QStringLiteral("grdSummary"));
-    grdSummary->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grdSummary->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grdSummary->setColumnCount(int(kColumns.size()));
-    grdSummary->setHorizontalHeaderLabels(kColumns);
-    grdSummary->verticalHeader()->hide();
-    grdSummary->horizontalHeader()->setStretchLastSection(true);
-    grdSummary->setWordWrap(false);
+    SetUpReportGrid(grdSummary, kColumns);
     grdSummary->verticalHeader()->setDefaultSectionSize(grdSummary->fontMetrics().height() + 6);
 
     lblTotals = new QLabel(this);

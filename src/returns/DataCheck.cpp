@@ -9,6 +9,8 @@
 #include "app/Values.h"
 
 #include <QDir>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 
 namespace {
@@ -53,7 +55,8 @@ QString checkText(const RowProblem &p, bool invoiceLine)
 
 // Every row of one table, every problem of each, in the order the writer meets them.
 template <typename Record>
-bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table table, int *rows)
+bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table table, int *rows,
+                const std::optional<ReturnQuarter> &quarter)
 {
     const bool invoiceLine = table == DataProblem::InvoiceLines;
     ProgressPhase progress(invoiceLine ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
@@ -77,13 +80,19 @@ bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table 
         ++*rows;
         if (!progress.step())
             return cancelled();
-        if (reader.problems().isEmpty())
+        const std::optional<QDate> date = quarter ? RowDateValue(row.date) : std::nullopt;
+        const bool outside = date && !quarter->contains(*date);
+        if (reader.problems().isEmpty() && !outside)
             continue;
         const QString serial = printable(ValueText(row.serial));
         const QString number = printable(row.number);
         for (const RowProblem &p : reader.problems())
             r->problems.append(
                 DataProblem{table, serial, number, p.column, printable(p.value), checkText(p, invoiceLine)});
+        if (outside)
+            r->problems.append(DataProblem{table, serial, number, WorkTableColumn(invoiceLine ? 3 : 12),
+                                           CanonicalDateText(*date),
+                                           QStringLiteral("Dated outside %1").arg(quarter->name())});
     }
     r->reason = reader.errorString();
     if (reader.failed())
@@ -97,7 +106,8 @@ QString DataProblemTableName(DataProblem::Table table)
     return table == DataProblem::InvoiceLines ? QStringLiteral("STEMP4") : QStringLiteral("PTEMP5");
 }
 
-DataCheckResult CheckQuarterData(const QString &companyConnection, const QString &programConnection)
+DataCheckResult CheckQuarterData(const QString &companyConnection, const QString &programConnection,
+                                 const std::optional<ReturnQuarter> &quarter)
 {
     DataCheckResult r;
     if (!QSqlDatabase::database(companyConnection, false).isOpen()) {
@@ -106,8 +116,9 @@ DataCheckResult CheckQuarterData(const QString &companyConnection, const QString
     }
     TariffMaster master(programConnection);
     WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
-    r.checked = checkTable<InvoiceLine>(&r, reader, DataProblem::InvoiceLines, &r.invoiceLines)
-                && checkTable<SupplierDocument>(&r, reader, DataProblem::SupplierDocuments, &r.supplierDocuments);
+    r.checked =
+        checkTable<InvoiceLine>(&r, reader, DataProblem::InvoiceLines, &r.invoiceLines, quarter)
+        && checkTable<SupplierDocument>(&r, reader, DataProblem::SupplierDocuments, &r.supplierDocuments, quarter);
     if (!r.checked) {
         r.invoiceLines = r.supplierDocuments = 0;
         r.problems.clear();
@@ -129,12 +140,12 @@ bool PrepareWorkTables(QString *reason)
              && !RefreshFoxProConnection(s.cnCompany, reason));
 }
 
-DataCheckResult CheckQuarterData()
+DataCheckResult CheckQuarterData(const std::optional<ReturnQuarter> &quarter)
 {
     DataCheckResult r;
     if (!PrepareWorkTables(&r.reason))
         return r;
-    return CheckQuarterData(Settings().cnCompany, Settings().cnProgram);
+    return CheckQuarterData(Settings().cnCompany, Settings().cnProgram, quarter);
 }
 
 QString DataCheckSummary(const DataCheckResult &result)
@@ -152,4 +163,50 @@ QString DataCheckSummary(const DataCheckResult &result)
     if (result.problems.isEmpty())
         return QStringLiteral("No problems in %1.").arg(rows);
     return QStringLiteral("%1 in %2.").arg(count(result.problems.size(), "problem", "problems"), rows);
+}
+
+QString WorkTableColumnTitle(DataProblem::Table table, const QString &column)
+{
+    static const QHash<QString, QString> invoiceLines{
+        {QStringLiteral("Col01"), QStringLiteral("Serial number")},
+        {QStringLiteral("Col02"), QStringLiteral("Invoice number")},
+        {QStringLiteral("Col03"), QStringLiteral("Invoice date")},
+        {QStringLiteral("Col04"), QStringLiteral("Product name")},
+        {QStringLiteral("Col05"), QStringLiteral("Tariff number")},
+        {QStringLiteral("Col06"), QStringLiteral("Quantity")},
+        {QStringLiteral("Col07"), QStringLiteral("Duty")},
+        {QStringLiteral("Col08"), QStringLiteral("Duty")},
+        {QStringLiteral("Col09"), QStringLiteral("Duty")},
+        {QStringLiteral("Col10"), QStringLiteral("Duty")},
+        {QStringLiteral("Col07-Col10"), QStringLiteral("Duty")},
+    };
+    static const QHash<QString, QString> supplierDocuments{
+        {QStringLiteral("Col01"), QStringLiteral("Serial number")},
+        {QStringLiteral("Col02"), QStringLiteral("Document number")},
+        {QStringLiteral("Col03"), QStringLiteral("Supplier name")},
+        {QStringLiteral("Col04"), QStringLiteral("Product name")},
+        {QStringLiteral("Col05"), QStringLiteral("Tariff number")},
+        {QStringLiteral("Col06"), QStringLiteral("Duty")},
+        {QStringLiteral("Col07"), QStringLiteral("Duty")},
+        {QStringLiteral("Col08"), QStringLiteral("Duty")},
+        {QStringLiteral("Col09"), QStringLiteral("Duty")},
+        {QStringLiteral("Col06-Col09"), QStringLiteral("Duty")},
+        {QStringLiteral("Col10"), QStringLiteral("Registration number")},
+        {QStringLiteral("Col11"), QStringLiteral("Quantity")},
+        {QStringLiteral("Col12"), QStringLiteral("Document date")},
+        {QStringLiteral("Col13"), QStringLiteral("Issued by")},
+        {QStringLiteral("Col14"), QStringLiteral("Supplier address")},
+    };
+    const QString title = (table == DataProblem::InvoiceLines ? invoiceLines : supplierDocuments).value(column);
+    return title.isEmpty() ? column : QStringLiteral("%1 (%2)").arg(title, column);
+}
+
+QString DataProblemValueText(const QString &value)
+{
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})(?:[T ]00:00(?::00(?:\\.0+)?)?)?$"));
+    const QRegularExpressionMatch m = iso.match(value);
+    if (!m.hasMatch())
+        return value;
+    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    return date.isValid() ? CanonicalDateText(date) : value;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "ReturnQuarter.h"
+
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // One problem in one row of a work table.
 struct DataProblem
@@ -31,9 +35,10 @@ struct DataCheckResult
 // row to the end: what would stop the writer (tariff numbers, values XML
 // cannot carry, numbers out of range), what its supplier registration check
 // would report, and what would leave the return invalid (serial numbers,
-// dates, quantities and amounts). Reads only; shows nothing but its progress,
-// and stops when the user cancels.
-DataCheckResult CheckQuarterData(const QString &companyConnection, const QString &programConnection);
+// dates, quantities and amounts). With a quarter, also the rows dated outside
+// it. Reads only; shows nothing but its progress, and stops when the user cancels.
+DataCheckResult CheckQuarterData(const QString &companyConnection, const QString &programConnection,
+                                 const std::optional<ReturnQuarter> &quarter = std::nullopt);
 
 // What the export does before it reads the work tables: both work table
 // files in the application folder, and a FoxPro connection that sees files
@@ -41,7 +46,7 @@ DataCheckResult CheckQuarterData(const QString &companyConnection, const QString
 bool PrepareWorkTables(QString *reason);
 
 // The same over the chosen company's connections, after PrepareWorkTables.
-DataCheckResult CheckQuarterData();
+DataCheckResult CheckQuarterData(const std::optional<ReturnQuarter> &quarter = std::nullopt);
 
 // One line on the outcome: why nothing was checked, an empty quarter, or the
 // number of problems among the rows read.
@@ -49,3 +54,9 @@ QString DataCheckSummary(const DataCheckResult &result);
 
 // "STEMP4" or "PTEMP5".
 QString DataProblemTableName(DataProblem::Table table);
+
+// A column as the user knows it: "Tariff number (Col05)"; "Duty (Col07-Col10)".
+QString WorkTableColumnTitle(DataProblem::Table table, const QString &column);
+
+// A value for the user's eyes: a date read as "yyyy-mm-dd" becomes "DD/MM/YYYY".
+QString DataProblemValueText(const QString &value);

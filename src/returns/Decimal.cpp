@@ -199,7 +199,7 @@ bool Decimal::fromWholeText(QStringView text, Decimal *out)
     return true;
 }
 
-bool Decimal::fromDouble(double value, Decimal *out)
+bool Decimal::doubleParts(double value, qint64 *whole, int *scale)
 {
     // Below 1e15 and with s decimals such that no more than 15 digits are in
     // play, decimals s apart are wider than the double's spacing: at most one
@@ -215,21 +215,55 @@ bool Decimal::fromDouble(double value, Decimal *out)
     int integerDigits = 0;
     while (integerDigits < 15 && magnitude >= kPowers[integerDigits])
         ++integerDigits;
-    for (int scale = 0; integerDigits + scale <= 15; ++scale) {
-        const double whole = std::nearbyint(magnitude * kPowers[scale]);
-        if (whole / kPowers[scale] != magnitude)
+    for (int s = 0; integerDigits + s <= 15; ++s) {
+        const double w = std::nearbyint(magnitude * kPowers[s]);
+        if (w / kPowers[s] != magnitude)
             continue;
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, qint64(whole)).ptr;
-        Decimal d;
-        d.m_negative = value < 0;
-        d.m_digits.assign(digits, end);
-        d.m_scale = scale;
-        d.normalise();
-        *out = d;
+        *whole = value < 0 ? -qint64(w) : qint64(w);
+        *scale = s;
         return true;
     }
     return false;
+}
+
+bool Decimal::fromDouble(double value, Decimal *out)
+{
+    qint64 whole = 0;
+    int scale = 0;
+    if (!doubleParts(value, &whole, &scale))
+        return false;
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, whole < 0 ? -whole : whole).ptr;
+    Decimal d;
+    d.m_negative = whole < 0;
+    d.m_digits.assign(digits, end);
+    d.m_scale = scale;
+    d.normalise();
+    *out = d;
+    return true;
+}
+
+Decimal Decimal::roundedSum(const qint64 *whole, const int *scale, int count)
+{
+    // Exact in 128 bits: each term is below 1e15 at a scale of at most 15.
+    int common = 0;
+    for (int i = 0; i < count; ++i)
+        common = std::max(common, scale[i]);
+    __int128 unit = 1;
+    for (int i = 0; i < common; ++i)
+        unit *= 10;
+    __int128 sum = 0;
+    for (int i = 0; i < count; ++i) {
+        __int128 term = whole[i];
+        for (int k = scale[i]; k < common; ++k)
+            term *= 10;
+        sum += term;
+    }
+    const bool negative = sum < 0;
+    const __int128 magnitude = negative ? -sum : sum;
+    // Halves away from zero, on the magnitude.
+    const __int128 units = (magnitude + (common > 0 ? unit / 2 : 0)) / unit;
+    return fromInteger(negative ? -qint64(units) : qint64(units));
 }
 
 Decimal Decimal::fromInteger(qint64 value)

@@ -30,6 +30,11 @@ public:
     // above, infinities): read their text instead.
     static bool fromDouble(double value, Decimal *out);
     static Decimal fromInteger(qint64 value);
+    // What fromDouble reads `value` as, `whole` / 10^`scale`, under the same limits.
+    static bool doubleParts(double value, qint64 *whole, int *scale);
+    // The sum of `count` numbers `whole[i]` / 10^`scale[i]` (scales up to 15)
+    // rounded to whole units as rounded(0) rounds, without a Decimal for each.
+    static Decimal roundedSum(const qint64 *whole, const int *scale, int count);
 
     Decimal operator+(const Decimal &other) const;
     Decimal operator-() const

@@ -1,6 +1,7 @@
 #include "ExportCommand.h"
 
 #include "RegistrationNumber.h"
+#include "ReturnQuarter.h"
 #include "SchemaValidation.h"
 #include "StagedFile.h"
 #include "WorkTables.h"
@@ -56,7 +57,8 @@ QString ReturnSchemaPath()
 const QString kExportCancelled =
     QStringLiteral("The export was cancelled: no return was written, an earlier one stays as it was.");
 
-ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath)
+ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath,
+                          ExportDoubts doubts, const std::function<void(const QString &)> &warn)
 {
     ExportResult result;
     result.outputPath = ReturnOutputPath(form.registrationNumber, Clock::now());
@@ -85,6 +87,34 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
         return stop(fileNameProblem, ExportFocus::RegisterNo);
     if (!CheckWorkTables())
         return result;
+
+    // True when the export goes on; `goingOn` tells the command line's reader what happens.
+    const auto doubt = [&](const QString &fact, const QString &question, const QString &goingOn = QString()) {
+        if (doubts == ExportDoubts::Warn) {
+            if (warn)
+                warn(goingOn.isEmpty() ? fact : fact + QLatin1Char(' ') + goingOn);
+            return true;
+        }
+        return ShowMessage(fact + QLatin1Char(' ') + question, kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo,
+                           true)
+               == 0;
+    };
+    // A year left at its default easily names another quarter than the tables hold.
+    const std::optional<ReturnQuarter> quarter =
+        doubts == ExportDoubts::Ignore ? std::nullopt : ReturnQuarterOf(form.year, form.quarter);
+    if (quarter) {
+        const RowsOutsideQuarter outside = FindRowsOutsideQuarter(Settings().cnCompany, Settings().cnProgram, *quarter);
+        if (outside.any()
+            && !doubt(RowsOutsideQuarterText(outside, *quarter), QStringLiteral("Write the return anyway?")))
+            return result;
+    }
+    // Two exports in the same minute get the same name.
+    if (doubts != ExportDoubts::Ignore && QFileInfo::exists(result.outputPath)) {
+        const QString name = QFileInfo(result.outputPath).fileName();
+        if (!doubt(QStringLiteral("A return named %1 already exists.").arg(name), QStringLiteral("Replace it?"),
+                   QStringLiteral("It is replaced.")))
+            return result;
+    }
 
     ShowPleaseWait();
     ReturnInputs inputs = form;

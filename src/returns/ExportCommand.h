@@ -36,10 +36,21 @@ QString ReturnSchemaPath();
 // What the export says when the user stopped it.
 extern const QString kExportCancelled;
 
+// What the export does when something looks wrong but need not stop it: rows
+// dated outside the chosen quarter, a return of the same name already there.
+enum class ExportDoubts {
+    Ignore, // not looked for: the rows are written, a file of the same name replaced
+    Ask, // the window asks (Yes/No, No the default); No stops the export
+    Warn, // the command line says so through `warn` and goes on
+};
+
 // The export command: output path, the three required fields, the dealer's
 // registration number, the work tables, then write and validate under the
 // please-wait indicator. Only a complete, valid return replaces a file at the
 // output path; anything else written is kept as RejectedReturnPath. Every message goes through the seam. The dealer
 // name and output path of `form` are ignored: they come from the chosen company and the clock. `showPath`, when given,
 // receives the output path as soon as it is built, so a window shows it while the checks' messages are up.
-ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath = {});
+// Before writing, the doubts are met as `doubts` says.
+ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath = {},
+                          ExportDoubts doubts = ExportDoubts::Ignore,
+                          const std::function<void(const QString &)> &warn = {});

@@ -62,19 +62,23 @@ bool isoDate(const QVariant &value, RowDate *out)
     return isoDate(text.constData(), text.size(), out);
 }
 
-// UTF-8 from SQLite into `out`, whose memory is kept from row to row.
-void assignUtf8(const char *bytes, qsizetype size, QString *out)
+// UTF-8 from SQLite into `out`, whose memory is kept from row to row. True
+// when every character is printable ASCII (or tab, CR, LF), which XML carries.
+bool assignUtf8(const char *bytes, qsizetype size, QString *out)
 {
     out->resize(size);
     QChar *to = out->data();
+    bool printable = true;
     for (qsizetype i = 0; i < size; ++i) {
         const auto c = uchar(bytes[i]);
         if (c >= 0x80) {
             *out = QString::fromUtf8(bytes, size);
-            return;
+            return false;
         }
+        printable = printable && (c >= 0x20 || c == 0x9 || c == 0xA || c == 0xD);
         to[i] = QChar(c);
     }
+    return printable;
 }
 
 // The first `count` columns, Col01 to ColNN.
@@ -324,8 +328,9 @@ bool WorkTableReader::text(int column, QString *out)
 {
     const int at = m_statement ? m_indexes.at(column) : -1;
     if (at >= 0 && sqlite3_column_type(m_statement, at) == SQLITE_TEXT) {
-        assignUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
-                   sqlite3_column_bytes(m_statement, at), out);
+        if (assignUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
+                       sqlite3_column_bytes(m_statement, at), out))
+            return true;
     } else {
         const QVariant v = value(column);
         if (IsDamagedValue(v)) {
@@ -448,6 +453,8 @@ void WorkTableReader::documentQuantity(int column, QString *out)
 // The sum of four columns, rounded to whole rupees.
 void WorkTableReader::duty(int first, Decimal *out)
 {
+    if (m_statement && quickDuty(first, out))
+        return;
     Decimal sum;
     bool inRange = true;
     for (int column = first; column < first + 4 && going(); ++column) {
@@ -467,9 +474,41 @@ void WorkTableReader::duty(int first, Decimal *out)
     if (!inRange)
         return;
     *out = sum.rounded(0);
-    if (m_mode == Mode::Everything && !fits(out->toText(2)))
-        add(RowProblem::NumberNotFitting, columnName(first) + QLatin1Char('-') + columnName(first + 3), out->toText(2),
-            out->toText(2));
+    dutyFits(first, *out);
+}
+
+void WorkTableReader::dutyFits(int first, const Decimal &duty)
+{
+    if (m_mode == Mode::Everything && !fits(duty.toText(2)))
+        add(RowProblem::NumberNotFitting, columnName(first) + QLatin1Char('-') + columnName(first + 3), duty.toText(2),
+            duty.toText(2));
+}
+
+// The common case, numbers that fromDouble reads, summed without a Decimal for each.
+bool WorkTableReader::quickDuty(int first, Decimal *out)
+{
+    qint64 whole[4];
+    int scale[4];
+    for (int i = 0; i < 4; ++i) {
+        const int at = m_indexes.at(first + i);
+        switch (sqlite3_column_type(m_statement, at)) {
+        case SQLITE_FLOAT:
+            if (!Decimal::doubleParts(sqlite3_column_double(m_statement, at), &whole[i], &scale[i]))
+                return false;
+            break;
+        case SQLITE_INTEGER:
+            whole[i] = sqlite3_column_int64(m_statement, at);
+            scale[i] = 0;
+            if (whole[i] <= -1000000000000000LL || whole[i] >= 1000000000000000LL)
+                return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    *out = Decimal::roundedSum(whole, scale, 4);
+    dutyFits(first, *out);
+    return true;
 }
 
 bool WorkTableReader::next(InvoiceLine *line)

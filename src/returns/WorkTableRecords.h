@@ -148,6 +148,8 @@ private:
     void quantity(int column, Decimal *out);
     void documentQuantity(int column, QString *out);
     void duty(int first, Decimal *out);
+    bool quickDuty(int first, Decimal *out);
+    void dutyFits(int first, const Decimal &duty);
     // Whether an amount as the return carries it fits the schema (looked at by the data check only).
     bool fits(const QString &carried) const;
 

@@ -10,6 +10,7 @@
 #include "ui/FrmImages.h"
 #include "ui/WindowKit.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -90,6 +91,8 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     CmdExit->setIcon(FrmImages::icon(QStringLiteral("ImgExit")));
     CmdExit->setIconSize(CmdExit->size() - QSize(8, 8));
     CmdExit->setToolTip(QStringLiteral("Close"));
+    // Closing never waits for a date being typed: the half-typed date is dropped.
+    CmdExit->setProperty("CausesValidation", false);
 
     Fm = PlaceTwips<QFrame>(this, "Fm", kPanelLeft, kPanelTop, kWidth - 2 * kPanelLeft, kHeight - kPanelTop - 60);
     Fm->setProperty("Tag", QStringLiteral("XYRB"));
@@ -137,7 +140,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     txtRemarks->setTabChangesFocus(true);
     txtRemarks->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // The path is rebuilt by every export; the box only shows it.
-    TxtFileName->setReadOnly(true);
+    ShowReadOnly(TxtFileName);
 
     Frame2 = PlaceTwips<QFrame>(Fm, "Frame2", 0, 5175, 3600, 600);
     Frame2->setProperty("Tag", QStringLiteral("X__B"));
@@ -164,6 +167,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     Fm->installEventFilter(this);
     m_fields->installEventFilter(this);
     new KeyPreview(this);
+    CloseOnEscape(this, [this] { CmdExit_Click(); });
 
     Form_Load();
     placeFields();
@@ -201,10 +205,13 @@ void frmExportToXML::CmdExport_Click()
     form.date = ucDt->Text();
     form.place = txtPlace->text();
     form.remarks = txtRemarks->toPlainText();
-    const ExportResult result = ExportReturn(form, [this](const QString &path) {
-        TxtFileName->setText(QDir::toNativeSeparators(path));
-        TxtFileName->setToolTip(TxtFileName->text());
-    });
+    const ExportResult result = ExportReturn(
+        form,
+        [this](const QString &path) {
+            TxtFileName->setText(QDir::toNativeSeparators(path));
+            TxtFileName->setToolTip(TxtFileName->text());
+        },
+        ExportDoubts::Ask);
     switch (result.focus) {
     case ExportFocus::RegisterNo:
         txtRegisterNo->setFocus();
@@ -225,10 +232,17 @@ void frmExportToXML::CmdExit_Click()
     if (m_exporting)
         return;
     HidePleaseWait();
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    CloseWorkingWindow(this);
+}
+
+void frmExportToXML::closeEvent(QCloseEvent *event)
+{
+    // The export runs inside this window's controls: the window stays until it ends.
+    if (m_exporting) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 // At most 200 characters, typed or pasted: what goes past the limit is the

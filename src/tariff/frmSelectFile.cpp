@@ -20,6 +20,8 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSettings>
+#include <QSortFilterProxyModel>
 #include <QStorageInfo>
 #include <QTreeView>
 
@@ -37,6 +39,8 @@ QLabel *label(QWidget *parent, const char *name, double left, double top, const 
     l->adjustSize();
     return l;
 }
+
+const QString kLastFolderKey = QStringLiteral("TariffImport/LastFolder");
 
 // A volume can be read when its root is there and the system reports it ready;
 // a drive without a medium fails here.
@@ -128,16 +132,29 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     PaintBackground(Frame1, kFormTeal);
     PaintBackground(FrmBack, kFormPale);
     HidePleaseWait();
-    TxtFileName->setReadOnly(true);
+    ShowReadOnly(TxtFileName);
     new KeyPreview(this); // the window sees every key first
+    CloseOnEscape(this, [this] { closeWindow(); });
 
     m_dirModel = new QFileSystemModel(this);
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_dirModel->setReadOnly(true);
-    Dir2->setModel(m_dirModel);
+    // Sorted by name through a proxy: the file system model leaves the folders
+    // met on the way to the start folder in the order it found them.
+    m_dirSort = new QSortFilterProxyModel(this);
+    m_dirSort->setSourceModel(m_dirModel);
+    m_dirSort->setSortCaseSensitivity(Qt::CaseInsensitive);
+    Dir2->setModel(m_dirSort);
     for (int column = 1; column < m_dirModel->columnCount(); ++column)
         Dir2->hideColumn(column);
     Dir2->setHeaderHidden(true);
+    Dir2->setSortingEnabled(true);
+    Dir2->sortByColumn(0, Qt::AscendingOrder);
+    // The folders around the chosen one arrive, and sort, after it was shown: keep it in view meanwhile.
+    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (m_revealing.isValid() && m_revealing.elapsed() < 2000)
+            Dir2->scrollTo(Dir2->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
 
     m_fileModel = new QFileSystemModel(this);
     m_fileModel->setFilter(QDir::Files);
@@ -147,6 +164,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     File2->setModel(m_fileModel);
     File2->setSelectionMode(QAbstractItemView::SingleSelection);
     File2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_fileModel->sort(0, Qt::AscendingOrder);
 
     fillDrives();
 
@@ -154,7 +172,7 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     connect(Dir2->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
         if (!current.isValid())
             return;
-        const QString path = m_dirModel->filePath(current);
+        const QString path = m_dirModel->filePath(m_dirSort->mapToSource(current));
         if (path == m_dirPath)
             return;
         m_dirPath = path;
@@ -171,8 +189,10 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     connect(CmdClose, &QPushButton::clicked, this, [this] { closeWindow(); });
     connect(CmdExit, &QPushButton::clicked, this, [this] { closeWindow(); });
 
-    // The lists start on the current drive and folder.
-    const QString current = QDir::currentPath();
+    // The lists start where the last workbook was chosen, the first time in the application folder.
+    QString current = UserSettings().value(kLastFolderKey).toString();
+    if (current.isEmpty() || !QFileInfo(current).isDir())
+        current = QFileInfo(AppFolder()).isDir() ? AppFolder() : QDir::currentPath();
     const int drive = Drive2->findData(driveOf(current));
     if (drive >= 0) {
         const QSignalBlocker block(Drive2);
@@ -208,13 +228,14 @@ void frmSelectFile::setDirPath(const QString &path)
 {
     const QString clean = QDir::cleanPath(QDir(path).absolutePath());
     // The model lists (and watches) the folder it is rooted at; the view still shows the whole tree.
-    const QModelIndex index = m_dirModel->setRootPath(clean);
+    const QModelIndex index = m_dirSort->mapFromSource(m_dirModel->setRootPath(clean));
     m_dirPath = clean;
     if (index.isValid()) {
         // The current-folder handler sees the path it already has and stays out.
         Dir2->setCurrentIndex(index);
-        Dir2->scrollTo(index);
+        Dir2->scrollTo(index, QAbstractItemView::PositionAtCenter);
         Dir2->expand(index);
+        m_revealing.start();
     }
     Dir2_Change();
 }
@@ -234,6 +255,8 @@ void frmSelectFile::Drive2_Change()
 void frmSelectFile::Dir2_Change()
 {
     LstFile->clear();
+    // A name from another folder would say a workbook is chosen here.
+    TxtFileName->clear();
     // The folder list shows every volume's tree; the drive list follows it.
     if (QFileInfo(m_dirPath).isDir()) {
         const int drive = Drive2->findData(driveOf(m_dirPath));
@@ -297,6 +320,8 @@ void frmSelectFile::File2_Click(const QString &fileName)
     QString error;
     if (ListWorkbookSheets(FilePath, &names, &error)) {
         LstFile->addItems(names);
+        QSettings settings = UserSettings();
+        settings.setValue(kLastFolderKey, m_filePath);
     } else {
         ShowMessage(error, kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
         HidePleaseWait();
@@ -304,6 +329,9 @@ void frmSelectFile::File2_Click(const QString &fileName)
     FrmBack->setEnabled(true);
     if (focus)
         focus->setFocus();
+    // The only sheet needs no choosing.
+    if (LstFile->count() == 1)
+        LstFile->setCurrentRow(0);
 }
 
 void frmSelectFile::LstFile_Click()
@@ -346,8 +374,5 @@ void frmSelectFile::CmdGenerateData_Click()
 
 void frmSelectFile::closeWindow()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    CloseWorkingWindow(this);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -11,6 +12,7 @@ class QLineEdit;
 class QListView;
 class QListWidget;
 class QPushButton;
+class QSortFilterProxyModel;
 class QTreeView;
 
 // The tariff import window: pick a workbook on any volume and one of its
@@ -69,6 +71,8 @@ private:
     void fillDrives();
 
     QFileSystemModel *m_dirModel;
+    QSortFilterProxyModel *m_dirSort;
+    QElapsedTimer m_revealing; // since the folder list was moved to a folder
     QFileSystemModel *m_fileModel;
     QString m_dirPath;
     QString m_filePath;

@@ -1,5 +1,16 @@
 #include "WindowKit.h"
 
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
+#include <QMdiSubWindow>
+#include <QShortcut>
+
 QFont ArialFont(double points, bool bold)
 {
     QFont font;
@@ -25,4 +36,78 @@ void PaintText(QWidget *widget, const QColor &text)
     QPalette p = widget->palette();
     p.setColor(QPalette::WindowText, text);
     widget->setPalette(p);
+}
+
+namespace {
+// Some styles frame a focused button only after a Tab in its window, so a
+// fresh dialog or a clicked button shows no focus at all.
+class FocusFrameStyle : public QProxyStyle
+{
+public:
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element != CE_PushButton || !(option->state & State_HasFocus))
+            return;
+        painter->save();
+        painter->setPen(QPen(option->palette.color(QPalette::ButtonText), 1, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option->rect.adjusted(3, 3, -4, -4));
+        painter->restore();
+    }
+};
+} // namespace
+
+void InstallFocusFrames()
+{
+    if (!dynamic_cast<FocusFrameStyle *>(QApplication::style()))
+        QApplication::setStyle(new FocusFrameStyle);
+}
+
+void CloseWorkingWindow(QWidget *form)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget()))
+        sub->close();
+    else
+        form->close();
+}
+
+void CloseOnEscape(QWidget *form, std::function<void()> close)
+{
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), form);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(escape, &QShortcut::activated, form, std::move(close));
+}
+
+void ShowReadOnly(QLineEdit *box)
+{
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::ClickFocus);
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Window));
+    box->setPalette(p);
+}
+
+QLabel *ReportStatusLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("lblStatus"));
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+void SetUpReportGrid(QTableWidget *grid, const QStringList &titles)
+{
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setColumnCount(int(titles.size()));
+    grid->setHorizontalHeaderLabels(titles);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setWordWrap(false);
 }

@@ -6,6 +6,13 @@
 #include <QFont>
 #include <QWidget>
 
+#include <functional>
+
+class QLabel;
+class QTableWidget;
+
+class QLineEdit;
+
 // What the program's windows share in their look: colours, the Arial font,
 // painted backgrounds and controls placed in twips.
 
@@ -37,3 +44,19 @@ W *PlaceTwips(QWidget *parent, const char *name, double left, double top, double
         w->resize(r.size());
     return w;
 }
+
+// Closes a working window: its sub-window inside the main window, or itself.
+void CloseWorkingWindow(QWidget *form);
+// Esc anywhere in the form closes it the way `close` does (its own close button).
+void CloseOnEscape(QWidget *form, std::function<void()> close);
+// A box that shows text the user does not type: no Tab stop (a click still
+// selects, for copying) and the window's colour behind the text.
+void ShowReadOnly(QLineEdit *box);
+// The bold line of plain text a report window opens with ("lblStatus").
+QLabel *ReportStatusLabel(QWidget *parent);
+// A report's grid: read-only, whole rows selected, `titles` over the columns,
+// no row numbers, the last column to the edge, one line a row.
+void SetUpReportGrid(QTableWidget *grid, const QStringList &titles);
+// Installs the program's style: the platform's, with a focus frame drawn in
+// every button that has the focus, however the focus got there.
+void InstallFocusFrames();

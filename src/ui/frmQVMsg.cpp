@@ -122,6 +122,18 @@ void frmQVMsg::load()
         picture = QStringLiteral("ImgCritical");
     showPicture(picture);
 
+    // A lone Ok stands in the middle, wide enough for its caption however large the type.
+    const QRect design = TwipsRect(1665, 1875, 855, 375);
+    for (QPushButton *b : {cmdOk, cmdCancel})
+        b->resize(std::max(design.width(), b->sizeHint().width()), std::max(design.height(), b->sizeHint().height()));
+    const int top = design.bottom() + 1 - cmdOk->height();
+    if (cmdCancel->isVisibleTo(this)) {
+        cmdOk->move(gpbMain->width() / 2 - cmdOk->width(), top);
+        cmdCancel->move(gpbMain->width() / 2, top);
+    } else {
+        cmdOk->move((gpbMain->width() - cmdOk->width()) / 2, top);
+    }
+
     QPushButton *second = (first == cmdOk) ? cmdCancel : cmdOk;
     setTabOrder(first, second);
     first->setDefault(false);
@@ -137,9 +149,11 @@ void frmQVMsg::showEvent(QShowEvent *event)
 
 void frmQVMsg::keyPressEvent(QKeyEvent *event)
 {
-    // Esc has no binding here: only the two buttons and the title bar close the box.
-    if (event->key() == Qt::Key_Escape) {
+    // Esc answers as the right-hand button would (Cancel or No); a box with Ok
+    // alone is simply closed. Either way the result is 1.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        reject();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -295,7 +295,7 @@ private slots:
         QTEST(r.exitCode, "exitCode");
         QTEST(r.out, "out");
         err.replace(QStringLiteral("APP"), app);
-        QVERIFY2(err.isEmpty() || r.err.startsWith(err), qPrintable(r.err));
+        QVERIFY2(err.isEmpty() || r.err.contains(err), qPrintable(r.err)); // after a warning on the quarter
         const QStringList written = returnsWritten();
         QCOMPARE(written.size(), kept.isEmpty() ? 0 : 1);
         QVERIFY(kept.isEmpty() || written.first().endsWith(kept));

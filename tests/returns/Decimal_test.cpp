@@ -3,6 +3,7 @@
 #include "returns/Decimal.h"
 
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <limits>
@@ -61,6 +62,27 @@ private slots:
             QVERIFY(Decimal::fromLeadingText(QString::number(value, 'g', QLocale::FloatingPointShortest), &viaText));
             for (int places : {0, 2, 9, 20})
                 QCOMPARE(direct.toText(places), viaText.toText(places));
+        }
+    }
+
+    // The duty's quick sum agrees with summing Decimals and rounding them, on
+    // halves of both signs, mixed scales and the largest terms it takes.
+    void roundedSumAsDecimals()
+    {
+        const double values[] = {0.5,  -0.5, 2.5,  -2.5,  0.1,  0.2,  1.005, 480.0,  9.6,  4.8,
+                                 -7.0, 0.0,  1e-9, 0.125, 33.3, 1e14, -1e14, 99.995, 0.05, 12345678.49};
+        QRandomGenerator random(2014);
+        for (int round = 0; round < 5000; ++round) {
+            qint64 whole[4];
+            int scale[4];
+            Decimal sum;
+            for (int i = 0; i < 4; ++i) {
+                const double v = values[random.bounded(int(std::size(values)))];
+                Decimal d;
+                QVERIFY(Decimal::doubleParts(v, &whole[i], &scale[i]) && Decimal::fromDouble(v, &d));
+                sum = sum + d;
+            }
+            QCOMPARE(Decimal::roundedSum(whole, scale, 4).toText(2), sum.rounded(0).toText(2));
         }
     }
 

@@ -408,7 +408,7 @@ private slots:
             QStringList expected, listed;
             for (const Case &c : cases())
                 if (c.table == table)
-                    expected << c.serial + QLatin1Char(' ') + c.column;
+                    expected << c.serial + QLatin1Char(' ') + WorkTableColumnTitle(table, c.column);
             for (int row = 0; row < grid->rowCount(); ++row)
                 listed << grid->item(row, 0)->text() + QLatin1Char(' ') + grid->item(row, 2)->text();
             expected.sort();

@@ -48,8 +48,7 @@ private slots:
         QTest::newRow("default-negative has no effect on ok/cancel")
             << MsgButtons::OkCancel << true << QList<int>{enter} << 0 << okCancel;
         QTest::newRow("another style is ok/cancel") << 7 << false << QList<int>{enter} << 0 << okCancel;
-        QTest::newRow("Esc does not close")
-            << MsgButtons::YesNo << false << QList<int>{int(Qt::Key_Escape), enter} << 0 << yesNo;
+        QTest::newRow("Esc answers No") << MsgButtons::YesNo << false << QList<int>{int(Qt::Key_Escape)} << 1 << yesNo;
         QTest::newRow("closing an ok box answers 1") << MsgButtons::Ok << false << QList<int>{0} << 1 << ok;
     }
     void answers()

@@ -238,6 +238,13 @@ void StartScreenshotTour(const QString &folder)
                    QWidget *w = MDIForm1::instance()->workingWindow(QStringLiteral("mnuExporttoXML"));
                    queueClick(w->findChild<QPushButton *>(QStringLiteral("CmdExport")));
                });
+    // The demo holds rows of another quarter: the question first, answered Yes.
+    tour->step([] { return modal<frmQVMsg>() != nullptr; },
+               [tour] {
+                   tour->save(QStringLiteral("export-question"));
+                   key(focusIn(modal<frmQVMsg>()), Qt::Key_Tab);
+                   key(focusIn(modal<frmQVMsg>()), Qt::Key_Return);
+               });
     tour->step([] { return modal<frmQVMsg>() != nullptr; },
                [tour] {
                    tour->save(QStringLiteral("export-done"));

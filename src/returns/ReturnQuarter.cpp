@@ -1,0 +1,76 @@
+#include "ReturnQuarter.h"
+
+#include "TextRules.h"
+#include "WorkTableRecords.h"
+#include "WorkTables.h"
+#include "app/Values.h"
+
+#include <QStringList>
+
+std::optional<ReturnQuarter> ReturnQuarterOf(const QString &year, const QString &quarter)
+{
+    static const QStringList quarters{QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
+                                      QStringLiteral("Jan-Mar")};
+    const qsizetype index = quarters.indexOf(quarter);
+    bool ok = false;
+    const int y = year.toInt(&ok);
+    if (index < 0 || !ok || year.size() != 4)
+        return std::nullopt;
+    // Quarters of the financial year that starts in April: Jan-Mar belongs to the year before.
+    const QDate first = index == 3 ? QDate(y + 1, 1, 1) : QDate(y, 4 + 3 * int(index), 1);
+    return ReturnQuarter{quarter, year, first, first.addMonths(3).addDays(-1)};
+}
+
+std::optional<QDate> RowDateValue(const RowDate &date)
+{
+    const QDate d =
+        date.iso ? QDate(date.year, date.month, date.day) : QDate::fromString(date.text, QStringLiteral("dd/MM/yyyy"));
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
+namespace {
+template <typename Record>
+bool countTable(WorkTableReader &reader, bool opened, const ReturnQuarter &quarter, int *count,
+                RowsOutsideQuarter *rows)
+{
+    if (!opened) {
+        rows->error = reader.errorString();
+        return false;
+    }
+    Record row;
+    while (reader.next(&row)) {
+        const std::optional<QDate> date = RowDateValue(row.date);
+        if (!date || quarter.contains(*date))
+            continue;
+        if (!rows->any()) {
+            rows->firstNumber = PrintableText(TrimBlanks(row.number));
+            rows->firstDate = *date;
+        }
+        ++*count;
+    }
+    rows->error = reader.errorString();
+    return !reader.failed();
+}
+} // namespace
+
+RowsOutsideQuarter FindRowsOutsideQuarter(const QString &connection, const QString &programConnection,
+                                          const ReturnQuarter &quarter)
+{
+    RowsOutsideQuarter rows;
+    TariffMaster master(programConnection);
+    // Every column read, so a row the writer would stop in still shows its date.
+    WorkTableReader reader(connection, &master, WorkTableReader::Mode::Everything);
+    if (countTable<InvoiceLine>(reader, reader.openInvoiceLines(), quarter, &rows.invoiceLines, &rows))
+        countTable<SupplierDocument>(reader, reader.openSupplierDocuments(), quarter, &rows.supplierDocuments, &rows);
+    return rows;
+}
+
+QString RowsOutsideQuarterText(const RowsOutsideQuarter &rows, const ReturnQuarter &quarter)
+{
+    return QStringLiteral("%1 invoice lines and %2 supplier documents are dated outside %3 (first: %4 of %5).")
+        .arg(rows.invoiceLines)
+        .arg(rows.supplierDocuments)
+        .arg(quarter.name(), rows.firstNumber, CanonicalDateText(rows.firstDate));
+}

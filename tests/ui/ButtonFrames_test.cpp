@@ -1,0 +1,59 @@
+#include "WindowTestHelpers.h"
+#include "TestRegistry.h"
+
+#include "ui/WindowKit.h"
+#include "ui/frmQVMsg.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+// The message box's buttons stand in the middle, whole; a focused button shows it.
+class ButtonFramesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void messageBoxButtonsCentredAndWhole()
+    {
+        for (int style : {MsgButtons::Ok, MsgButtons::YesNo}) {
+            frmQVMsg box;
+            QFont large = box.font();
+            large.setPointSizeF(large.pointSizeF() * 1.5); // type grown as at scale 1.5
+            box.setFont(large);
+            box.setMsgButtons(style);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            const int middle = box.gpbMain->width() / 2;
+            for (QPushButton *b : {box.cmdOk, box.cmdCancel})
+                QVERIFY(!b->isVisible()
+                        || (b->width() >= b->sizeHint().width() && b->geometry().bottom() < box.gpbMain->height()));
+            if (style == MsgButtons::Ok)
+                QVERIFY(qAbs(box.cmdOk->geometry().center().x() - middle) <= 1);
+            else
+                QVERIFY(box.cmdOk->geometry().right() < middle && box.cmdCancel->x() >= middle);
+        }
+    }
+
+    // Focus set by the program, not by Tab, still shows.
+    void focusedButtonShowsAFrame()
+    {
+        const QString before = QApplication::style()->name();
+        InstallFocusFrames();
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *first = new QPushButton(QStringLiteral("&Yes"), &window);
+        auto *second = new QPushButton(QStringLiteral("&Yes"), &window);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        SHOW_ACTIVE(&window);
+        FOCUS(first);
+        const bool differ = first->grab().toImage() != second->grab().toImage();
+        QApplication::setStyle(before);
+        QVERIFY(differ);
+    }
+};
+
+QV_REGISTER_TEST(ButtonFramesTest)
+#include "ButtonFrames_test.moc"
