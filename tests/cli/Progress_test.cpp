@@ -63,7 +63,7 @@ private slots:
             QVERIFY2(p.exitCode() == 130 || p.exitCode() == uninterrupted, qPrintable(err));
             if (p.exitCode() == 130) {
                 ++cancelled;
-                QCOMPARE(err, message + '\n'); // no progress, one line
+                QVERIFY2(err.endsWith(message + '\n') && !err.contains(" of 30000"), qPrintable(err)); // no progress
             }
             QVERIFY(!earlierText.isEmpty() && readAll(earlier) == earlierText);
             QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QFileInfo(earlier).fileName()});
