@@ -102,21 +102,35 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     // A year left at its default easily names another quarter than the tables hold.
     const std::optional<ReturnQuarter> quarter =
         doubts == ExportDoubts::Ignore ? std::nullopt : ReturnQuarterOf(form.year, form.quarter);
+    // The indicator stays up from the date check (a full pass over both
+    // tables, which Cancel stops) to the end; a question shows over it.
     if (quarter) {
+        ShowPleaseWait();
         const RowsOutsideQuarter outside = FindRowsOutsideQuarter(Settings().cnCompany, Settings().cnProgram, *quarter);
-        if (outside.any()
-            && !doubt(RowsOutsideQuarterText(outside, *quarter), QStringLiteral("Write the return anyway?")))
+        if (outside.cancelled) {
+            HidePleaseWait();
+            ShowMessage(kExportCancelled, kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
+            result.cancelled = true;
             return result;
+        }
+        if (outside.any()
+            && !doubt(RowsOutsideQuarterText(outside, *quarter), QStringLiteral("Write the return anyway?"))) {
+            HidePleaseWait();
+            return result;
+        }
     }
     // Two exports in the same minute get the same name.
     if (doubts != ExportDoubts::Ignore && QFileInfo::exists(result.outputPath)) {
         const QString name = QFileInfo(result.outputPath).fileName();
         if (!doubt(QStringLiteral("A return named %1 already exists.").arg(name), QStringLiteral("Replace it?"),
-                   QStringLiteral("It is replaced.")))
+                   QStringLiteral("It is replaced."))) {
+            HidePleaseWait();
             return result;
+        }
     }
 
-    ShowPleaseWait();
+    if (!quarter)
+        ShowPleaseWait();
     ReturnInputs inputs = form;
     inputs.dealerName = Settings().strCompName;
     inputs.outputPath = result.outputPath;
