@@ -92,9 +92,11 @@ def written_return(app):
     return path
 
 
-def measure_export(cli, app, rows, runs, env, extra):
+def measure_export(cli, app, rows, runs, env, extra, baseline=None):
     schema = os.path.join(app, 'ACES_DLR.xsd')
     figures = {'export': [], 'xmllint': [], 'check': [], 'validate': []}
+    if baseline:
+        figures['baseline'] = []
     size = 0
     for run in range(runs):
         shutil.rmtree(os.path.join(app, 'ACES'), ignore_errors=True)
@@ -109,6 +111,10 @@ def measure_export(cli, app, rows, runs, env, extra):
         figures['xmllint'].append((wall, rss, cpu))
         figures['check'].append(timed([cli, '--app-dir', app] + CHECK_ARGS, env, 'check of %d rows' % rows)[:3])
         figures['validate'].append(timed([cli, '--app-dir', app, 'validate', path], env, 'validate')[:3])
+        if baseline:
+            shutil.rmtree(os.path.join(app, 'ACES'), ignore_errors=True)
+            figures['baseline'].append(timed([baseline, '--app-dir', app] + EXPORT_ARGS + extra, env,
+                                             'baseline export of %d rows' % rows)[:3])
         print('  %9d rows, run %d: ' % (rows, run + 1)
               + ' | '.join('%s %6.2f s (cpu %6.2f s) %6.1f MiB' % (name, r[-1][0], r[-1][2], r[-1][1] / MiB)
                            for name, r in figures.items()), flush=True)
@@ -164,6 +170,11 @@ def report(exports, tariff):
             '{:,}'.format(e['rows']), e['runs'], ' | '.join('%-22s' % c for c in cells),
             e['export_wall'] / e['xmllint_wall'], e['export_cpu'] / e['xmllint_cpu'], e['return_bytes'] / 1e6))
     print('(wall, cpu: export / xmllint --stream on the same file)')
+    for e in exports:
+        if 'baseline_cpu' in e:
+            print('export of %s rows against --baseline-cli: wall %+.1f %%, cpu %+.1f %%' % (
+                '{:,}'.format(e['rows']), 100.0 * (e['export_wall'] / e['baseline_wall'] - 1),
+                100.0 * (e['export_cpu'] / e['baseline_cpu'] - 1)))
     if tariff:
         print('\nimport-tariff of %s rows: %.3f s (cpu %.3f s), %.1f MiB (median of %d)' % (
             '{:,}'.format(tariff['rows']), tariff['wall'], tariff['cpu'], tariff['rss'] / MiB, tariff['runs']))
@@ -214,6 +225,8 @@ def main():
     p.add_argument('--schema', default=os.path.join(REPO, 'data', 'ACES_DLR.xsd'))
     p.add_argument('--json', help='also write the figures to this file')
     p.add_argument('--export-arg', action='append', default=[], help='one more word for the export command')
+    p.add_argument('--baseline-cli', help='another quorvant-cli whose export runs interleaved, for comparison '
+                   '(the build before a change, such as progress reporting)')
     a = p.parse_args()
 
     cli = os.path.abspath(a.cli)
@@ -244,7 +257,8 @@ def main():
                 if took:
                     print('  generated %d rows per table in %.1f s' % (rows, took), flush=True)
                 runs = a.large_runs if rows >= 1000000 else a.runs
-                exports.append(measure_export(cli, app, rows, runs, env, a.export_arg))
+                exports.append(measure_export(cli, app, rows, runs, env, a.export_arg,
+                                              a.baseline_cli and os.path.abspath(a.baseline_cli)))
         if not a.no_tariff:
             tariff = measure_tariff(cli, workdir, schema, a.tariff_runs, env)
     finally:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Progress.h"
 #include "ui/MsgBoxCodes.h" // the box types and buttons ShowMessage takes
 
 #include <QList>
@@ -29,6 +30,9 @@ public:
     virtual void hidePleaseWait() = 0;
     // Let pending window events run.
     virtual void processEvents() = 0;
+    // How far long work is, a few times a second while it runs (see
+    // ProgressPhase); the desktop lets its windows repaint here.
+    virtual void showProgress(const ProgressState &state) { Q_UNUSED(state); }
     // Back to the normal arrow pointer (a failed routine may have left the hourglass).
     virtual void restoreCursor() {}
     // The platform's folder chooser with `question` as its caption, opened at

@@ -1,10 +1,11 @@
 #include "CliCompany.h"
+#include "CliProgress.h"
 
 #include "returns/DataCheck.h"
 
 namespace {
 const QString kUsage = QStringLiteral(
-    "check --company CODE --period YYMMYYMM\n"
+    "check --company CODE --period YYMMYYMM [--progress | --quiet]\n"
     "         check the quarter's work tables as the return would read them; prints one line per problem\n"
     "         (table, SL-NO, number, column, value, problem, tab-separated) and exits 1 when there is any");
 
@@ -24,21 +25,26 @@ QString field(QString text)
 
 int runCheck(const QStringList &args)
 {
-    const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--period")});
+    const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--period")},
+                             {QStringLiteral("--progress"), QStringLiteral("--quiet")});
     if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period")});
         !problem.isEmpty())
         return usageError(problem);
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;
 
+    StartCliProgress(options);
     const DataCheckResult result = CheckQuarterData();
+    CliInterface().clearLine();
     for (const DataProblem &p : result.problems)
         cliOut(QStringList{DataProblemTableName(p.table), field(p.serial), field(p.number), p.column, field(p.value),
                            p.problem}
                    .join(QLatin1Char('\t')));
     cliErr(DataCheckSummary(result));
+    if (result.cancelled)
+        return CliCancelled;
     return result.checked && result.problems.isEmpty() ? CliOk : CliFailed;
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("check"), kUsage, runCheck)
+QV_CLI_STOPPABLE_COMMAND(QStringLiteral("check"), kUsage, runCheck)

@@ -16,6 +16,7 @@ struct CliCommand
     QString name;
     QString usage;
     std::function<int(const QStringList &args)> run;
+    bool stoppable = false; // Ctrl+C cancels its work (see CliProgress.h) rather than ending the process
 };
 
 int registerCliCommand(const CliCommand &command);
@@ -24,6 +25,8 @@ int registerCliCommand(const CliCommand &command);
 #define QV_CLI_CONCAT(a, b) QV_CLI_CONCAT2(a, b)
 #define QV_CLI_COMMAND(name, usage, fn)                                                                                \
     static const int QV_CLI_CONCAT(qv_cli_command_, __LINE__) = registerCliCommand(CliCommand{name, usage, fn});
+#define QV_CLI_STOPPABLE_COMMAND(name, usage, fn)                                                                      \
+    static const int QV_CLI_CONCAT(qv_cli_command_, __LINE__) = registerCliCommand(CliCommand{name, usage, fn, true});
 
 // Small option reader: "--name value" pairs and "--flag" switches.
 class CliOptions

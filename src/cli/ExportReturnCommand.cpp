@@ -1,4 +1,5 @@
 #include "CliCompany.h"
+#include "CliProgress.h"
 
 #include "app/Clock.h"
 #include "app/Values.h"
@@ -12,6 +13,7 @@ const QString kUsage = QStringLiteral(
     "export --company CODE --period YYMMYYMM --registration NUMBER [--year YYYY]\n"
     "         [--quarter Apr-Jun|Jul-Sep|Oct-Dec|Jan-Mar] [--date DD/MM/YYYY] [--place TEXT] [--remarks TEXT] "
     "[--xlsx]\n"
+    "         [--progress | --quiet]\n"
     "         write and validate the quarter's return; prints the file's path (and the workbook's, with --xlsx)");
 
 int usageError(const QString &why)
@@ -24,7 +26,8 @@ int runExport(const QStringList &args)
     const QStringList valued{QStringLiteral("--company"), QStringLiteral("--period"),  QStringLiteral("--registration"),
                              QStringLiteral("--year"),    QStringLiteral("--quarter"), QStringLiteral("--date"),
                              QStringLiteral("--place"),   QStringLiteral("--remarks")};
-    const CliOptions options(args, valued, {QStringLiteral("--xlsx")});
+    const CliOptions options(args, valued,
+                             {QStringLiteral("--xlsx"), QStringLiteral("--progress"), QStringLiteral("--quiet")});
     if (const QString problem = options.problem(
             {QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--registration")});
         !problem.isEmpty())
@@ -55,9 +58,12 @@ int runExport(const QStringList &args)
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;
 
+    StartCliProgress(options);
     // What the window would ask about is said, and the export goes on.
     const ExportResult result = ExportReturn(form, {}, ExportDoubts::Warn,
                                              [](const QString &text) { cliErr(QStringLiteral("Warning: ") + text); });
+    if (result.cancelled)
+        return CliCancelled;
     if (!result.success)
         return CliFailed;
     // Said on standard error too when standard output fails, so the file is not lost.
@@ -75,4 +81,4 @@ int runExport(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("export"), kUsage, runExport)
+QV_CLI_STOPPABLE_COMMAND(QStringLiteral("export"), kUsage, runExport)

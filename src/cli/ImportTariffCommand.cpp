@@ -1,4 +1,5 @@
 #include "CliCommand.h"
+#include "CliProgress.h"
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
@@ -7,13 +8,14 @@
 
 namespace {
 const QString kUsage =
-    QStringLiteral("import-tariff --workbook FILE (--sheet NAME | --list-sheets)\n"
+    QStringLiteral("import-tariff --workbook FILE (--sheet NAME | --list-sheets) [--progress | --quiet]\n"
                    "         replace the tariff master with a sheet's rows (TariffNo, Unit), or list the sheets");
 
 int importTariff(const QStringList &args)
 {
-    const CliOptions options(args, {QStringLiteral("--workbook"), QStringLiteral("--sheet")},
-                             {QStringLiteral("--list-sheets")});
+    const CliOptions options(
+        args, {QStringLiteral("--workbook"), QStringLiteral("--sheet")},
+        {QStringLiteral("--list-sheets"), QStringLiteral("--progress"), QStringLiteral("--quiet")});
     if (!options.ok())
         return cliUsageError(options.error(), kUsage);
     const QString workbook = options.value(QStringLiteral("--workbook"));
@@ -41,13 +43,16 @@ int importTariff(const QStringList &args)
         cliErr(error + QStringLiteral("\nThe tariff master has not been changed."));
         return CliFailed;
     }
+    StartCliProgress(options);
     const TariffImportResult result = ImportTariff(workbook, options.value(QStringLiteral("--sheet")));
     if (result.ok)
         cliOut(
             QStringLiteral("Excel Records : %1\nTransfer Records : %2").arg(result.sheetRows).arg(result.rowsCopied));
     CloseConnection(Settings().cnProgram);
+    if (result.cancelled)
+        return CliCancelled;
     return result.ok ? CliOk : CliFailed;
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("import-tariff"), kUsage, importTariff)
+QV_CLI_STOPPABLE_COMMAND(QStringLiteral("import-tariff"), kUsage, importTariff)

@@ -1,4 +1,5 @@
 #include "CliCommand.h"
+#include "CliProgress.h"
 
 #include "app/AppFolder.h"
 #include "app/AppSettings.h"
@@ -40,7 +41,8 @@ template <typename Print> int usage(Print print)
                        "commands:");
     for (const auto &[name, command] : commands())
         text += QStringLiteral("\n  ") + command.usage;
-    text += QStringLiteral("\nexit status: 0 success, 1 failure, 2 usage error or no application folder");
+    text += QStringLiteral("\nexit status: 0 success, 1 failure, 2 usage error or no application folder,\n"
+                           "             130 stopped by Ctrl+C (export, check, import-tariff)");
     print(text);
     return CliUsage;
 }
@@ -105,6 +107,7 @@ int cliUsageError(const QString &why, const QString &usage)
 
 bool cliOut(const QString &line)
 {
+    CliInterface().clearLine();
     const QByteArray bytes = line.toUtf8() + '\n';
     errno = 0;
     const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
@@ -116,6 +119,7 @@ bool cliOut(const QString &line)
 
 void cliErr(const QString &line)
 {
+    CliInterface().clearLine();
     const QByteArray bytes = line.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
@@ -123,6 +127,7 @@ void cliErr(const QString &line)
 
 int main(int argc, char **argv)
 {
+    CatchInterrupt();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quorvant"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
@@ -174,8 +179,9 @@ int main(int argc, char **argv)
         cliErr(problem);
         return CliUsage;
     }
-    ConsoleUserInterface console;
-    InstallUserInterface(&console);
+    InstallUserInterface(&CliInterface());
+    if (!it->second.stoppable)
+        DefaultInterrupt();
     const int status = it->second.run(args);
     // What a command printed is its result: unseen, the command has not done its job.
     if (g_outputError != 0) {

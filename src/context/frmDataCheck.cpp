@@ -1,5 +1,6 @@
 #include "frmDataCheck.h"
 
+#include "app/UserInterface.h"
 #include "context/MDIForm1.h"
 #include "returns/DataCheck.h"
 #include "ui/WindowKit.h"
@@ -76,7 +77,9 @@ frmDataCheck::frmDataCheck(QWidget *parent)
 void frmDataCheck::Refresh()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowPleaseWait();
     const DataCheckResult result = CheckQuarterData(openReturnQuarter());
+    HidePleaseWait();
     QApplication::restoreOverrideCursor();
     fill(result);
 }

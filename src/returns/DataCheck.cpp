@@ -4,6 +4,7 @@
 #include "WorkTableRecords.h"
 #include "WorkTables.h"
 #include "app/AppSettings.h"
+#include "app/Progress.h"
 #include "sources/DataConnections.h"
 #include "app/Values.h"
 
@@ -58,13 +59,27 @@ bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table 
                 const std::optional<ReturnQuarter> &quarter)
 {
     const bool invoiceLine = table == DataProblem::InvoiceLines;
+    ProgressPhase progress(invoiceLine ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
+                           invoiceLine ? reader.countInvoiceLines() : reader.countSupplierDocuments());
+    reader.setProgress(&progress);
+    auto cancelled = [r] {
+        r->cancelled = true;
+        r->reason = QStringLiteral("The data check was cancelled.");
+        return false;
+    };
     if (!(invoiceLine ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
+        if (reader.cancelled())
+            return cancelled();
         r->reason = reader.errorString();
         return false;
     }
+    if (!progress.look())
+        return cancelled();
     Record row;
     while (reader.next(&row)) {
         ++*rows;
+        if (!progress.step())
+            return cancelled();
         const std::optional<QDate> date = quarter ? RowDateValue(row.date) : std::nullopt;
         const bool outside = date && !quarter->contains(*date);
         if (reader.problems().isEmpty() && !outside)
@@ -80,7 +95,9 @@ bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table 
                                            QStringLiteral("Dated outside %1").arg(quarter->name())});
     }
     r->reason = reader.errorString();
-    return !reader.failed();
+    if (reader.failed())
+        return false;
+    return progress.finish() || cancelled();
 }
 } // namespace
 

@@ -22,6 +22,7 @@ struct DataProblem
 struct DataCheckResult
 {
     bool checked = false; // false: the tables could not be read, `reason` says why
+    bool cancelled = false; // the user stopped it (then not checked either)
     QString reason;
     int invoiceLines = 0;
     int supplierDocuments = 0;
@@ -35,7 +36,7 @@ struct DataCheckResult
 // cannot carry, numbers out of range), what its supplier registration check
 // would report, and what would leave the return invalid (serial numbers,
 // dates, quantities and amounts). With a quarter, also the rows dated outside
-// it. Reads only; shows nothing.
+// it. Reads only; shows nothing but its progress, and stops when the user cancels.
 DataCheckResult CheckQuarterData(const QString &companyConnection, const QString &programConnection,
                                  const std::optional<ReturnQuarter> &quarter = std::nullopt);
 

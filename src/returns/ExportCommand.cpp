@@ -7,6 +7,7 @@
 #include "WorkTables.h"
 #include "app/AppSettings.h"
 #include "app/Clock.h"
+#include "app/Progress.h"
 #include "app/UserInterface.h"
 
 #include <QCoreApplication>
@@ -53,6 +54,9 @@ QString ReturnSchemaPath()
     return JoinPath(AppFolder(), name);
 }
 
+const QString kExportCancelled =
+    QStringLiteral("The export was cancelled: no return was written, an earlier one stays as it was.");
+
 ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath,
                           ExportDoubts doubts, const std::function<void(const QString &)> &warn)
 {
@@ -98,21 +102,35 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     // A year left at its default easily names another quarter than the tables hold.
     const std::optional<ReturnQuarter> quarter =
         doubts == ExportDoubts::Ignore ? std::nullopt : ReturnQuarterOf(form.year, form.quarter);
+    // The indicator stays up from the date check (a full pass over both
+    // tables, which Cancel stops) to the end; a question shows over it.
     if (quarter) {
+        ShowPleaseWait();
         const RowsOutsideQuarter outside = FindRowsOutsideQuarter(Settings().cnCompany, Settings().cnProgram, *quarter);
-        if (outside.any()
-            && !doubt(RowsOutsideQuarterText(outside, *quarter), QStringLiteral("Write the return anyway?")))
+        if (outside.cancelled) {
+            HidePleaseWait();
+            ShowMessage(kExportCancelled, kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
+            result.cancelled = true;
             return result;
+        }
+        if (outside.any()
+            && !doubt(RowsOutsideQuarterText(outside, *quarter), QStringLiteral("Write the return anyway?"))) {
+            HidePleaseWait();
+            return result;
+        }
     }
     // Two exports in the same minute get the same name.
     if (doubts != ExportDoubts::Ignore && QFileInfo::exists(result.outputPath)) {
         const QString name = QFileInfo(result.outputPath).fileName();
         if (!doubt(QStringLiteral("A return named %1 already exists.").arg(name), QStringLiteral("Replace it?"),
-                   QStringLiteral("It is replaced.")))
+                   QStringLiteral("It is replaced."))) {
+            HidePleaseWait();
             return result;
+        }
     }
 
-    ShowPleaseWait();
+    if (!quarter)
+        ShowPleaseWait();
     ReturnInputs inputs = form;
     inputs.dealerName = Settings().strCompName;
     inputs.outputPath = result.outputPath;
@@ -122,10 +140,31 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     StreamValidator validator(ReturnSchemaPath());
     validator.start();
     // An ended document still goes to validation, which reports it as incomplete.
+    auto cancelled = [&] {
+        validator.abandon();
+        file.discard();
+        HidePleaseWait();
+        ShowMessage(kExportCancelled, kAppTitle, MsgBoxType::Information, MsgButtons::Ok, true);
+        result.cancelled = true;
+        return result;
+    };
     const WriteOutcome outcome = WriteReturnDocument(inputs, &file, &validator);
+    if (outcome == WriteOutcome::Cancelled)
+        return cancelled();
     if (outcome == WriteOutcome::Failed) {
         validator.abandon();
         return result;
+    }
+    // What the validator still has queued; Cancel stops it too.
+    validator.close();
+    {
+        ProgressPhase validating(QStringLiteral("Validating"), validator.bytesFed(), false);
+        while (!validator.waitFor(int(ProgressPhase::kInterval.count())))
+            if (!validating.set(validator.bytesRead()))
+                return cancelled();
+        // Heard up to the last moment before the file takes its name.
+        if (!validating.finish())
+            return cancelled();
     }
     QString reason;
     const bool valid = validator.finish(&reason);

@@ -13,6 +13,7 @@ enum class ExportFocus { None, RegisterNo, Place, Remarks };
 struct ExportResult
 {
     bool success = false; // a valid return is on disk and the user was told so
+    bool cancelled = false; // the user stopped it: nothing under the return's name changed
     ExportFocus focus = ExportFocus::None;
     QString outputPath; // built first, shown in the window even when a check stops the export
 };
@@ -31,6 +32,9 @@ QString RejectedReturnPath(const QString &outputPath);
 // folder, otherwise the one installed in share/quorvant beside the program's
 // bin folder; when neither exists, the application folder's (missing) one.
 QString ReturnSchemaPath();
+
+// What the export says when the user stopped it.
+extern const QString kExportCancelled;
 
 // What the export does when something looks wrong but need not stop it: rows
 // dated outside the chosen quarter, a return of the same name already there.

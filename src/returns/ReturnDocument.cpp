@@ -9,6 +9,7 @@
 #include "WorkTables.h"
 #include "XmlOutput.h"
 #include "app/AppSettings.h"
+#include "app/Progress.h"
 #include "sources/DataConnections.h"
 #include "app/UserInterface.h"
 #include "app/Values.h"
@@ -244,7 +245,10 @@ void ReturnWriter::goods(QStringView product, QStringView cleaned, QStringView u
 bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
 {
     WorkTableReader reader(m_companyConnection, &master, WorkTableReader::Mode::StopAtFirst);
-    if (!reader.openInvoiceLines()) {
+    ProgressPhase progress(QStringLiteral("Invoice lines"), reader.countInvoiceLines());
+    reader.setProgress(&progress);
+    if (!reader.openInvoiceLines() || !progress.look()) {
+        m_cancelled = reader.cancelled() || CancelRequested();
         m_error = reader.errorString();
         return false;
     }
@@ -269,15 +273,25 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
         m_out.raw("</INVOICE-PARTICULARS>");
         if (!m_out.flushIfFull())
             return false;
+        if (!progress.step()) {
+            m_cancelled = true;
+            return false;
+        }
     }
     m_error = reader.errorString();
-    return !reader.failed();
+    if (reader.failed())
+        return false;
+    m_cancelled = !progress.finish();
+    return !m_cancelled;
 }
 
 bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
 {
     WorkTableReader reader(m_companyConnection, &master, WorkTableReader::Mode::StopAtFirst);
-    if (!reader.openSupplierDocuments()) {
+    ProgressPhase progress(QStringLiteral("Supplier documents"), reader.countSupplierDocuments());
+    reader.setProgress(&progress);
+    if (!reader.openSupplierDocuments() || !progress.look()) {
+        m_cancelled = reader.cancelled() || CancelRequested();
         m_error = reader.errorString();
         return false;
     }
@@ -313,9 +327,16 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         m_out.raw("</DOCUMENT-DETAIL>");
         if (!m_out.flushIfFull())
             return false;
+        if (!progress.step()) {
+            m_cancelled = true;
+            return false;
+        }
     }
     m_error = reader.errorString();
-    return !reader.failed();
+    if (reader.failed())
+        return false;
+    m_cancelled = !progress.finish();
+    return !m_cancelled;
 }
 
 WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
@@ -329,6 +350,7 @@ WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
     m_notices.clear();
     m_endMessage.clear();
     m_ended = false;
+    m_cancelled = false;
     if (!checkInputs())
         return WriteOutcome::Failed;
 
@@ -362,6 +384,8 @@ WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
         m_out.raw("</RETURN>");
         m_out.raw("</ACES>");
     }
+    if (m_cancelled)
+        return WriteOutcome::Cancelled;
     if (!done && !m_ended)
         return WriteOutcome::Failed;
     // An ended document keeps every line written so far, the failing row's first lines included.
@@ -399,6 +423,10 @@ WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file, S
     if (!file->create(&error))
         return fail(error);
     const WriteOutcome outcome = writer.write(file, validator);
+    if (outcome == WriteOutcome::Cancelled) {
+        file->discard();
+        return outcome;
+    }
     if (outcome == WriteOutcome::Failed)
         return fail(writer.errorString());
     if (!file->finish(&error))

@@ -31,6 +31,7 @@ enum class WriteOutcome {
     Complete, // the whole document is written
     Ended, // a row failed a check: its message was shown and the document stops there, unclosed
     Failed, // nothing usable was written (file, device, query or input problem); see errorString()
+    Cancelled, // the user stopped it (CancelRequested) between two batches
 };
 
 // The tariff number of a row as the return carries it: every blank removed,
@@ -103,6 +104,7 @@ private:
     QStringList m_notices;
     QString m_endMessage;
     bool m_ended = false;
+    bool m_cancelled = false;
     QString m_table; // where a bad value is reported from
     QVariant m_serial; // the row's Col01, named in messages
 };
@@ -111,6 +113,7 @@ private:
 // staging file beside the output path and flushes it to disk (also when a row
 // check ended it early, so validation can report the incomplete file). The
 // caller decides where the staging file goes. On Failed the message has been
-// shown, the please-wait indicator hidden and the staging file removed.
+// shown, the please-wait indicator hidden and the staging file removed; on
+// Cancelled the staging file is removed and nothing shown.
 // `validator`, when given, validates the document while it is written.
 WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file, StreamValidator *validator = nullptr);

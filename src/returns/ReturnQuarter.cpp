@@ -3,6 +3,7 @@
 #include "TextRules.h"
 #include "WorkTableRecords.h"
 #include "WorkTables.h"
+#include "app/Progress.h"
 #include "app/Values.h"
 
 #include <QStringList>
@@ -32,15 +33,23 @@ std::optional<QDate> RowDateValue(const RowDate &date)
 
 namespace {
 template <typename Record>
-bool countTable(WorkTableReader &reader, bool opened, const ReturnQuarter &quarter, int *count,
+bool countTable(WorkTableReader &reader, bool invoiceLines, const ReturnQuarter &quarter, int *count,
                 RowsOutsideQuarter *rows)
 {
-    if (!opened) {
+    ProgressPhase progress(QStringLiteral("Checking dates"),
+                           invoiceLines ? reader.countInvoiceLines() : reader.countSupplierDocuments());
+    reader.setProgress(&progress);
+    if (!(invoiceLines ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
+        rows->cancelled = reader.cancelled();
         rows->error = reader.errorString();
         return false;
     }
     Record row;
     while (reader.next(&row)) {
+        if (!progress.step()) {
+            rows->cancelled = true;
+            return false;
+        }
         const std::optional<QDate> date = RowDateValue(row.date);
         if (!date || quarter.contains(*date))
             continue;
@@ -51,7 +60,10 @@ bool countTable(WorkTableReader &reader, bool opened, const ReturnQuarter &quart
         ++*count;
     }
     rows->error = reader.errorString();
-    return !reader.failed();
+    if (reader.failed())
+        return false;
+    rows->cancelled = !progress.finish();
+    return !rows->cancelled;
 }
 } // namespace
 
@@ -62,8 +74,8 @@ RowsOutsideQuarter FindRowsOutsideQuarter(const QString &connection, const QStri
     TariffMaster master(programConnection);
     // Every column read, so a row the writer would stop in still shows its date.
     WorkTableReader reader(connection, &master, WorkTableReader::Mode::Everything);
-    if (countTable<InvoiceLine>(reader, reader.openInvoiceLines(), quarter, &rows.invoiceLines, &rows))
-        countTable<SupplierDocument>(reader, reader.openSupplierDocuments(), quarter, &rows.supplierDocuments, &rows);
+    if (countTable<InvoiceLine>(reader, true, quarter, &rows.invoiceLines, &rows))
+        countTable<SupplierDocument>(reader, false, quarter, &rows.supplierDocuments, &rows);
     return rows;
 }
 

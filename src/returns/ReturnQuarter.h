@@ -35,6 +35,7 @@ struct RowsOutsideQuarter
     QString firstNumber; // Col02 of the first such row, invoice lines first
     QDate firstDate;
     QString error; // the tables could not be read
+    bool cancelled = false; // the user stopped the look (it reports its progress)
 
     bool any() const { return invoiceLines + supplierDocuments > 0; }
 };

@@ -294,6 +294,7 @@ void StreamValidator::feed(const char *data, qsizetype size)
 {
     if (size <= 0)
         return;
+    m_fed += size;
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_finished || m_queued < kQueueBytes; });
     if (m_finished || m_closed)
@@ -309,13 +310,28 @@ void StreamValidator::feed(const char *data, qsizetype size)
     m_changed.notify_all();
 }
 
+void StreamValidator::close()
+{
+    std::lock_guard lock(m_mutex);
+    m_closed = true;
+    m_changed.notify_all();
+}
+
+bool StreamValidator::waitFor(int ms)
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_finished; });
+}
+
+qint64 StreamValidator::bytesRead()
+{
+    std::lock_guard lock(m_mutex);
+    return m_finished ? m_fed : m_read;
+}
+
 bool StreamValidator::finish(QString *reason)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_closed = true;
-        m_changed.notify_all();
-    }
+    close();
     if (m_thread.joinable())
         m_thread.join();
     if (!m_finished) {
@@ -351,6 +367,7 @@ int StreamValidator::readFromQueue(void *context, char *buffer, int length)
     const size_t n = std::min(size_t(length), front.size() - self->m_offset);
     memcpy(buffer, front.data() + self->m_offset, n);
     self->m_offset += n;
+    self->m_read += qint64(n);
     if (self->m_offset == front.size()) {
         self->m_queued -= qsizetype(front.size());
         self->m_offset = 0;

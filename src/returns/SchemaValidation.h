@@ -42,6 +42,13 @@ public:
     // The next bytes of the document. Once the validator has its answer
     // (the first error that ends parsing), the rest is dropped unread.
     void feed(const char *data, qsizetype size);
+    // The document is complete: no more feed(). waitFor() then gives whether
+    // the answer is there, waiting at most `ms` for it; bytesRead() says how far
+    // the validation is, of bytesFed().
+    void close();
+    bool waitFor(int ms);
+    qint64 bytesFed() const { return m_fed; }
+    qint64 bytesRead();
     // The document is complete: waits for the answer.
     bool finish(QString *reason);
     // The document will not be completed: stops the validation and waits for the thread.
@@ -58,6 +65,8 @@ private:
     std::vector<std::vector<char>> m_spare; // batches read, kept for reuse
     size_t m_offset = 0; // into the front batch
     qsizetype m_queued = 0;
+    qint64 m_fed = 0; // the writer's side
+    qint64 m_read = 0;
     bool m_closed = false;
     bool m_abandoned = false;
     bool m_finished = false;

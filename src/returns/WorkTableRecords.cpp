@@ -5,6 +5,7 @@
 #include "TextRules.h"
 #include "WorkTables.h"
 #include "app/Connections.h"
+#include "app/Progress.h"
 #include "app/Values.h"
 
 #include <QSqlDatabase>
@@ -13,6 +14,9 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -142,9 +146,57 @@ bool WorkTableReader::openStatement(const QString &sql, int columns)
         m_indexes << at;
     }
     // The first step reads (and for a sorted query sorts) the table, so a
-    // table that cannot be read fails here, as the query's failure.
-    m_pending = sqlite3_step(m_statement);
+    // table that cannot be read fails here, as the query's failure. That takes
+    // a while on a large table: the window repaints and Cancel is heard meanwhile.
+    if (!m_progress) {
+        m_pending = sqlite3_step(m_statement);
+    } else {
+        // A window that waits here keeps painting; the sort's last merge is
+        // one long step SQLite cannot break up, so the step runs on a second
+        // thread (the connection is not touched meanwhile: the window's
+        // input is held back) and the handler only listens for Cancel.
+        sqlite3_progress_handler(m_db, 20000, progressHandler, this);
+        std::atomic<bool> stepped{false};
+        std::thread worker([this, &stepped] {
+            m_pending = sqlite3_step(m_statement);
+            stepped = true;
+        });
+        while (!stepped) {
+            m_progress->look();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        worker.join();
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        m_cancelled = m_pending == SQLITE_INTERRUPT && CancelRequested();
+    }
     return m_pending == SQLITE_ROW || m_pending == SQLITE_DONE;
+}
+
+int WorkTableReader::progressHandler(void *)
+{
+    return CancelRequested() ? 1 : 0; // 1 interrupts the statement
+}
+
+qint64 WorkTableReader::count(const QString &table)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.isOpen())
+        return -1;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("Select count(*) from ") + table) || !query.next())
+        return -1;
+    return query.value(0).toLongLong();
+}
+
+qint64 WorkTableReader::countInvoiceLines()
+{
+    return count(QStringLiteral("STEMP4"));
+}
+
+qint64 WorkTableReader::countSupplierDocuments()
+{
+    return count(QStringLiteral("PTEMP5"));
 }
 
 bool WorkTableReader::open(const QString &sql, const QString &table, int columns)
@@ -159,8 +211,14 @@ bool WorkTableReader::open(const QString &sql, const QString &table, int columns
         return false;
     }
     m_db = SqliteHandle(db);
+    m_cancelled = false;
     if (m_db && openStatement(sql, columns))
         return true;
+    if (m_cancelled) {
+        close();
+        m_error = QStringLiteral("Cancelled.");
+        return false;
+    }
     // Other drivers, and a query that fails at its start, take Qt's road,
     // which says what went wrong in the words the user knows.
     close();

@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class ProgressPhase;
 class TariffMaster;
 struct sqlite3;
 struct sqlite3_stmt;
@@ -105,6 +106,14 @@ public:
     WorkTableReader(const WorkTableReader &) = delete;
     WorkTableReader &operator=(const WorkTableReader &) = delete;
 
+    // The table's number of rows, -1 when it cannot be counted.
+    qint64 countInvoiceLines();
+    qint64 countSupplierDocuments();
+    // Told while a query opens (a sorted one reads the whole table first) and
+    // stopped when the user asks; cancelled() then says so.
+    void setProgress(ProgressPhase *phase) { m_progress = phase; }
+    bool cancelled() const { return m_cancelled; }
+
     // Runs the table's query; false with errorString().
     bool openInvoiceLines();
     bool openSupplierDocuments();
@@ -122,6 +131,8 @@ public:
 
 private:
     bool open(const QString &sql, const QString &table, int columns);
+    qint64 count(const QString &table);
+    static int progressHandler(void *context);
     bool openStatement(const QString &sql, int columns);
     void close();
     bool step();
@@ -158,6 +169,8 @@ private:
     QList<RowProblem> m_problems;
     int m_stage = 0;
     bool m_stopped = false;
+    ProgressPhase *m_progress = nullptr;
+    bool m_cancelled = false;
     QString m_error;
 };
 

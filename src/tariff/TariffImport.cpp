@@ -3,10 +3,13 @@
 #include "WorkbookReader.h"
 #include "app/AppSettings.h"
 #include "app/Connections.h"
+#include "app/Progress.h"
 #include "app/UserInterface.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+
+const QString kImportCancelled = QStringLiteral("The import was cancelled.");
 
 QString &SheetName()
 {
@@ -34,10 +37,21 @@ bool ReadTariffSheet(const QString &filePath, const QString &sheetName, QList<Ta
     }
     *sheetRows = reader.rowCount();
     rows->reserve(reader.rowCount());
+    ProgressPhase progress(QStringLiteral("Reading the sheet"), reader.rowCount());
     for (qint64 r = 0; r < reader.rowCount(); ++r) {
         TariffRow row{reader.value(r, tariffColumn), reader.value(r, unitColumn)};
         if (!row.tariffNo.isNull())
             rows->append(row);
+        if (!progress.step()) {
+            rows->clear();
+            *error = kImportCancelled;
+            return false;
+        }
+    }
+    if (!progress.finish()) {
+        rows->clear();
+        *error = kImportCancelled;
+        return false;
     }
     return true;
 }
@@ -69,11 +83,22 @@ bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString 
         // One statement prepared once and reused: tens of thousands of rows in well under a second.
         if (!query.prepare(QStringLiteral("Insert into Import (TariffNo, Unit) values (?, ?)")))
             return fail(query.lastError());
+        ProgressPhase progress(QStringLiteral("Importing rows"), rows.size());
         for (const TariffRow &row : rows) {
             query.bindValue(0, row.tariffNo);
             query.bindValue(1, row.unit.isNull() ? QVariant(QMetaType::fromType<QString>()) : row.unit);
             if (!query.exec())
                 return fail(query.lastError());
+            if (!progress.step()) {
+                *error = kImportCancelled;
+                db.rollback();
+                return false;
+            }
+        }
+        if (!progress.finish()) {
+            *error = kImportCancelled;
+            db.rollback();
+            return false;
         }
         // Committed here rather than through the driver, which drops the
         // database's error code (a full disk shows up at this point).
@@ -94,8 +119,11 @@ TariffImportResult ImportTariff(const QString &filePath, const QString &sheetNam
         ok = ReplaceTariffMaster(QSqlDatabase::database(Settings().cnProgram, false), rows, &result.error);
     }
     if (!ok) {
-        ShowMessage(result.error + QStringLiteral("\nThe tariff master has not been changed."), kAppTitle,
-                    MsgBoxType::Critical, MsgButtons::Ok, true);
+        // Said on one line when the user stopped it: the command line prints it as it is.
+        result.cancelled = result.error == kImportCancelled;
+        ShowMessage(result.error + (result.cancelled ? QStringLiteral(" ") : QStringLiteral("\n"))
+                        + QStringLiteral("The tariff master has not been changed."),
+                    kAppTitle, result.cancelled ? MsgBoxType::Information : MsgBoxType::Critical, MsgButtons::Ok, true);
         return result;
     }
     result.ok = true;

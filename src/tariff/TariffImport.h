@@ -24,8 +24,12 @@ struct TariffRow
 bool ReadTariffSheet(const QString &filePath, const QString &sheetName, QList<TariffRow> *rows, qint64 *sheetRows,
                      QString *error);
 
+// Both steps show their progress and stop when the user cancels; `error` then
+// holds kImportCancelled.
+extern const QString kImportCancelled;
+
 // Replaces every row of the table Import with `rows` in one transaction: on
-// failure the previous master is left exactly as it was. Another program's lock
+// failure or cancel the previous master is left exactly as it was. Another program's lock
 // is waited for once, at most kProgramDatabaseWaitSeconds.
 bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString *error);
 
@@ -40,6 +44,7 @@ struct TariffImportProgress
 struct TariffImportResult
 {
     bool ok = false;
+    bool cancelled = false; // the user stopped it; the master is unchanged
     qint64 sheetRows = 0;
     qint64 rowsCopied = 0;
     QString error;

@@ -4,8 +4,57 @@
 #include "ui/frmQVMsg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+
+namespace {
+// While the work lets events run, the user's input elsewhere would start a
+// second run inside the first or close its window: it is dropped, and Esc
+// anywhere asks to cancel.
+class RunInputGuard : public QObject
+{
+public:
+    explicit RunInputGuard(QWidget *indicator)
+        : m_indicator(indicator)
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+            if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && event->type() == QEvent::KeyPress)
+                RequestCancel();
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::ContextMenu:
+            return !inIndicator(watched);
+        case QEvent::Close:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    bool inIndicator(QObject *watched) const
+    {
+        const QWidget *w = qobject_cast<const QWidget *>(watched);
+        return w && m_indicator && (w == m_indicator || m_indicator->isAncestorOf(w));
+    }
+
+    QWidget *m_indicator;
+};
+} // namespace
 
 int DesktopUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
                                       bool defaultNegative)
@@ -85,7 +134,22 @@ StdResult DesktopUserInterface::standardMessage(const QString &text, const QStri
 
 void DesktopUserInterface::showPleaseWait()
 {
+    // A new run: a Cancel pressed for an earlier one does not stop it.
+    if (!frmPleaseWait::isShown())
+        ClearCancel();
     ShowPleaseWaitWindow();
+}
+
+void DesktopUserInterface::showProgress(const ProgressState &state)
+{
+    if (!frmPleaseWait::isShown())
+        return; // the run already said why it ends
+    frmPleaseWait *w = frmPleaseWait::shared();
+    w->setProgress(state);
+    RunInputGuard guard(w);
+    qApp->installEventFilter(&guard);
+    QApplication::processEvents();
+    qApp->removeEventFilter(&guard);
 }
 
 void DesktopUserInterface::hidePleaseWait()

@@ -13,6 +13,9 @@ public:
     void showPleaseWait() override;
     void hidePleaseWait() override;
     void processEvents() override;
+    // Lets the windows repaint and the clock tick; of the user's input only
+    // the indicator's Cancel and Esc get through while the work runs.
+    void showProgress(const ProgressState &state) override;
     void restoreCursor() override;
     QString chooseFolder(const QString &question, const QString &start) override;
 };

@@ -1,0 +1,103 @@
+#include "CliProgress.h"
+
+#include "CliCommand.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+void writeErr(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+void onInterrupt(int)
+{
+    RequestCancel();
+}
+} // namespace
+
+CliUserInterface &CliInterface()
+{
+    static CliUserInterface ui;
+    return ui;
+}
+
+int CliUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+                                  bool defaultNegative)
+{
+    clearLine();
+    return ConsoleUserInterface::showMessage(text, title, boxType, buttonStyle, defaultNegative);
+}
+
+StdResult CliUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
+                                            StdResult defaultButton)
+{
+    clearLine();
+    return ConsoleUserInterface::standardMessage(text, title, icon, buttons, defaultButton);
+}
+
+void CliUserInterface::setMode(Mode mode)
+{
+    m_mode = mode;
+    m_started.start();
+    m_lastMs = 0;
+}
+
+void CliUserInterface::showProgress(const ProgressState &state)
+{
+    if (m_mode == Mode::None)
+        return;
+    const qint64 now = m_started.elapsed();
+    const bool line = m_mode == Mode::Line;
+    const bool last = state.total >= 0 && state.done == state.total; // a phase's end shows on a terminal at once
+    if (now < (line ? kLineDelayMs : kPlainEveryMs)
+        || (!(line && last) && now - m_lastMs < (line ? kLineEveryMs : kPlainEveryMs)))
+        return;
+    m_lastMs = now;
+    const QByteArray text = ProgressText(state).toUtf8();
+    if (line) {
+        writeErr("\r" + text + "\x1b[K");
+        m_lineShown = true;
+    } else {
+        writeErr(text + '\n');
+    }
+}
+
+void CliUserInterface::clearLine()
+{
+    if (!m_lineShown)
+        return;
+    m_lineShown = false;
+    writeErr("\r\x1b[K");
+}
+
+void StartCliProgress(const CliOptions &options)
+{
+    CliUserInterface::Mode mode = CliUserInterface::Mode::None;
+    if (options.has(QStringLiteral("--quiet")))
+        mode = CliUserInterface::Mode::None;
+    else if (options.has(QStringLiteral("--progress")))
+        mode = CliUserInterface::Mode::Plain;
+    else if (isatty(STDERR_FILENO))
+        mode = CliUserInterface::Mode::Line;
+    CliInterface().setMode(mode);
+}
+
+void CatchInterrupt()
+{
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+void DefaultInterrupt()
+{
+    std::signal(SIGINT, SIG_DFL);
+    if (CancelRequested())
+        std::raise(SIGINT);
+}

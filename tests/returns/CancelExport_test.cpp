@@ -1,0 +1,183 @@
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+#include "WindowTestHelpers.h"
+
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/Connections.h"
+#include "app/DateFormat.h"
+#include "app/Startup.h"
+#include "context/CompanySelection.h"
+#include "returns/ExportCommand.h"
+#include "ui/DesktopUserInterface.h"
+#include "ui/frmPleaseWait.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSqlDatabase>
+
+namespace {
+// Asks to cancel at the first report of `phase` with at least `after` done.
+struct CancelAt : RecordingUserInterface
+{
+    QString phase;
+    qint64 after = 0;
+    QList<ProgressState> reports;
+    void showProgress(const ProgressState &s) override
+    {
+        reports << s;
+        if (s.what == phase && s.done >= after)
+            RequestCancel();
+    }
+};
+
+// The desktop indicator, messages recorded; Esc typed into `typeInto` at the first report.
+struct EscDuringRun : DesktopUserInterface
+{
+    QStringList texts;
+    QWidget *typeInto = nullptr;
+    int showMessage(const QString &text, const QString &, int, int, bool) override
+    {
+        texts << text;
+        return 0;
+    }
+    void showProgress(const ProgressState &s) override
+    {
+        if (QWidget *w = std::exchange(typeInto, nullptr)) // arrives while the work lets events run
+            QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+        DesktopUserInterface::showProgress(s);
+    }
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+// The export stopped at several points of a generated quarter large enough
+// for each phase to report part-way; an earlier return of the same name waits.
+class CancelExportTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir generated;
+    std::unique_ptr<TestHome> home;
+    ReturnInputs form{"2014", "Apr-Jun", "AAACB1234CXM001", "15/07/2014", "MUMBAI", "EXCISE RETURN", {}, {}};
+
+    QString target() const { return ReturnOutputPath(form.registrationNumber, Clock::now()); }
+    void verifyUntouched()
+    {
+        QCOMPARE(readFile(target()), QByteArray("an earlier return"));
+        QCOMPARE(QDir(QFileInfo(target()).path()).entryList(QDir::Files), QStringList{QFileInfo(target()).fileName()});
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(
+            QProcess::execute("python3", {QV_SOURCE_DIR "/bench/make_quarter.py", "--rows", "30000", "--out",
+                                          generated.path() + "/q", "--schema", QV_SOURCE_DIR "/data/ACES_DLR.xsd"}),
+            0);
+    }
+
+    void init()
+    {
+        home = std::make_unique<TestHome>();
+        QCOMPARE(QProcess::execute("cp", {"-r", generated.path() + "/q/.", home->app()}), 0);
+        StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
+        StartupFailure startup;
+        QList<CompanyEntry> companies;
+        QList<PeriodEntry> periods;
+        SelectionFailure failure;
+        QVERIFY(OpenStartupConnections(&startup) && ListCompanies(&companies, &failure)
+                && ListPeriods(companies.at(0).code, &periods, &failure)
+                && SelectCompany(companies.at(0).code, companies.at(0).name, periods.at(0), &failure));
+        FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
+        home->writeFile(QDir(home->app()).relativeFilePath(target()), "an earlier return");
+        ClearCancel();
+    }
+
+    void cleanup()
+    {
+        InstallUserInterface(nullptr);
+        ClearCancel();
+        FixedClock::reset();
+        for (const QString &name : QSqlDatabase::connectionNames())
+            CloseConnection(name);
+        ClearStoredShortDateFormat();
+        ResetSettings();
+        home.reset();
+    }
+
+    void cancelled_data()
+    {
+        QTest::addColumn<QString>("phase");
+        QTest::addColumn<qint64>("after");
+        QTest::newRow("before the first row") << "Invoice lines" << qint64(0);
+        QTest::newRow("in the invoice lines") << "Invoice lines" << qint64(1);
+        QTest::newRow("in the supplier documents") << "Supplier documents" << qint64(1);
+        QTest::newRow("during validation") << "Validating" << qint64(0);
+    }
+
+    void cancelled()
+    {
+        QFETCH(QString, phase);
+        QFETCH(qint64, after);
+        CancelAt ui;
+        ui.phase = phase;
+        ui.after = after;
+        InstallUserInterface(&ui);
+        const ExportResult r = ExportReturn(form);
+        QVERIFY(r.cancelled && !r.success && !ui.pleaseWaitVisible);
+        QCOMPARE(ui.texts(), QStringList{kExportCancelled});
+        QCOMPARE(ui.reports.last().what, phase); // heard in the phase it was asked in
+        verifyUntouched();
+
+        // The next run goes through, each phase reaching its total once.
+        ClearCancel();
+        ui = CancelAt();
+        QVERIFY(ExportReturn(form).success);
+        QVERIFY(readFile(target()).size() > 1000000);
+        QStringList ends;
+        for (const ProgressState &s : ui.reports)
+            if (s.done == s.total && s.total > 0)
+                ends << s.what;
+        QCOMPARE(ends, (QStringList{"Invoice lines", "Supplier documents", "Validating"}));
+    }
+
+    // Offscreen, through the desktop indicator: short runs leave it as it was,
+    // longer ones show how far and Cancel; Esc anywhere stops the export.
+    void indicatorAndEsc()
+    {
+        QWidget window;
+        SHOW_ACTIVE(&window);
+        EscDuringRun ui;
+        InstallUserInterface(&ui);
+        ShowPleaseWait();
+        frmPleaseWait *w = frmPleaseWait::shared();
+        const QSize plain = w->size();
+        ui.showProgress({"Invoice lines", 5, 10});
+        QVERIFY(!w->cmdCancel->isVisible() && w->size() == plain);
+        QTest::qWait(int(frmPleaseWait::kPlainMs) + 50);
+        ui.showProgress({"Invoice lines", 5, 10});
+        QCOMPARE(w->lblProgress->text(), QStringLiteral("Invoice lines: 5 of 10 (50%)"));
+        QVERIFY(w->cmdCancel->isVisible() && w->size().height() > plain.height());
+        QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+        QVERIFY(CancelRequested());
+        HidePleaseWait();
+        QVERIFY(w->size() == plain);
+
+        ui.typeInto = &window;
+        QVERIFY(ExportReturn(form).cancelled); // the Cancel before was forgotten as the indicator showed
+        QCOMPARE(ui.texts, QStringList{kExportCancelled});
+        verifyUntouched();
+    }
+};
+
+QV_REGISTER_TEST(CancelExportTest)
+#include "CancelExport_test.moc"
