@@ -32,29 +32,29 @@ std::optional<QDate> RowDateValue(const RowDate &date)
 }
 
 namespace {
-template <typename Record>
 bool countTable(WorkTableReader &reader, bool invoiceLines, const ReturnQuarter &quarter, int *count,
                 RowsOutsideQuarter *rows)
 {
     ProgressPhase progress(QStringLiteral("Checking dates"),
                            invoiceLines ? reader.countInvoiceLines() : reader.countSupplierDocuments());
     reader.setProgress(&progress);
-    if (!(invoiceLines ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
+    if (!reader.openDates(invoiceLines)) {
         rows->cancelled = reader.cancelled();
         rows->error = reader.errorString();
         return false;
     }
-    Record row;
-    while (reader.next(&row)) {
+    QString number;
+    RowDate rowDate;
+    while (reader.nextDate(&number, &rowDate)) {
         if (!progress.step()) {
             rows->cancelled = true;
             return false;
         }
-        const std::optional<QDate> date = RowDateValue(row.date);
+        const std::optional<QDate> date = RowDateValue(rowDate);
         if (!date || quarter.contains(*date))
             continue;
         if (!rows->any()) {
-            rows->firstNumber = PrintableText(TrimBlanks(row.number));
+            rows->firstNumber = PrintableText(TrimBlanks(number));
             rows->firstDate = *date;
         }
         ++*count;
@@ -72,10 +72,10 @@ RowsOutsideQuarter FindRowsOutsideQuarter(const QString &connection, const QStri
 {
     RowsOutsideQuarter rows;
     TariffMaster master(programConnection);
-    // Every column read, so a row the writer would stop in still shows its date.
+    // Every date read, also of a row the writer would stop in.
     WorkTableReader reader(connection, &master, WorkTableReader::Mode::Everything);
-    if (countTable<InvoiceLine>(reader, true, quarter, &rows.invoiceLines, &rows))
-        countTable<SupplierDocument>(reader, false, quarter, &rows.supplierDocuments, &rows);
+    if (countTable(reader, true, quarter, &rows.invoiceLines, &rows))
+        countTable(reader, false, quarter, &rows.supplierDocuments, &rows);
     return rows;
 }
 

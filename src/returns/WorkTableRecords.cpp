@@ -129,21 +129,21 @@ void WorkTableReader::close()
     m_query = QSqlQuery();
 }
 
-bool WorkTableReader::openStatement(const QString &sql, int columns)
+bool WorkTableReader::openStatement(const QString &sql, const QList<int> &columns)
 {
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &m_statement, nullptr) != SQLITE_OK)
         return false;
     const int count = sqlite3_column_count(m_statement);
-    m_indexes = {-1};
-    for (int i = 1; i <= columns; ++i) {
+    m_indexes = QList<int>(columns.last() + 1, -1);
+    for (int i : columns) {
         const QByteArray name = columnName(i).toLatin1();
         int at = 0;
         while (at < count && qstricmp(sqlite3_column_name(m_statement, at), name.constData()) != 0)
             ++at;
         if (at == count)
             return false;
-        m_indexes << at;
+        m_indexes[i] = at;
     }
     // The first step reads (and for a sorted query sorts) the table, so a
     // table that cannot be read fails here, as the query's failure. That takes
@@ -199,7 +199,7 @@ qint64 WorkTableReader::countSupplierDocuments()
     return count(QStringLiteral("PTEMP5"));
 }
 
-bool WorkTableReader::open(const QString &sql, const QString &table, int columns)
+bool WorkTableReader::open(const QString &sql, const QString &table, const QList<int> &columns)
 {
     close();
     m_sql = sql;
@@ -229,26 +229,37 @@ bool WorkTableReader::open(const QString &sql, const QString &table, int columns
         return false;
     }
     const QSqlRecord record = m_query.record();
-    m_indexes = {-1};
-    for (int i = 1; i <= columns; ++i) {
+    m_indexes = QList<int>(columns.last() + 1, -1);
+    for (int i : columns) {
         const int at = record.indexOf(columnName(i)); // letter case ignored
         if (at < 0) {
             m_error = QStringLiteral("The table %1 has no column %2.").arg(table, columnName(i));
             return false;
         }
-        m_indexes << at;
+        m_indexes[i] = at;
     }
     return true;
 }
 
+namespace {
+// Col01 to ColNN.
+QList<int> firstColumns(int count)
+{
+    QList<int> columns;
+    for (int i = 1; i <= count; ++i)
+        columns << i;
+    return columns;
+}
+} // namespace
+
 bool WorkTableReader::openInvoiceLines()
 {
-    return open(kInvoiceSql, QStringLiteral("STEMP4"), 10);
+    return open(kInvoiceSql, QStringLiteral("STEMP4"), firstColumns(10));
 }
 
 bool WorkTableReader::openSupplierDocuments()
 {
-    return open(kDocumentSql, QStringLiteral("PTEMP5"), 14);
+    return open(kDocumentSql, QStringLiteral("PTEMP5"), firstColumns(14));
 }
 
 bool WorkTableReader::step()
@@ -504,6 +515,28 @@ bool WorkTableReader::quickDuty(int first, Decimal *out)
     }
     *out = Decimal::roundedSum(whole, scale, 4);
     dutyFits(first, *out);
+    return true;
+}
+
+bool WorkTableReader::openDates(bool invoiceLines)
+{
+    // In the return's order, but only the two columns: sorting and decoding
+    // whole rows would cost as much as the export itself.
+    m_dateColumn = invoiceLines ? 3 : 12;
+    return invoiceLines ? open(QStringLiteral("Select Col02, Col03 from STEMP4 Order by Col02"),
+                               QStringLiteral("STEMP4"), {2, 3})
+                        : open(QStringLiteral("Select COL02, COL12 from PTEMP5 ORDER BY COL01"),
+                               QStringLiteral("PTEMP5"), {2, 12});
+}
+
+bool WorkTableReader::nextDate(QString *number, RowDate *date)
+{
+    if (!step())
+        return false;
+    m_problems.clear();
+    m_stopped = false;
+    text(2, number);
+    this->date(m_dateColumn, date);
     return true;
 }
 

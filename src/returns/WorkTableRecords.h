@@ -119,6 +119,11 @@ public:
     bool openSupplierDocuments();
     QString table() const { return m_table; }
 
+    // Only each row's number (Col02) and date, in the order the return
+    // writes the rows, read with the same rules: for a look at the dates.
+    bool openDates(bool invoiceLines);
+    bool nextDate(QString *number, RowDate *date);
+
     // The next row; false at the end or on a failure (failed()).
     bool next(InvoiceLine *line);
     bool next(SupplierDocument *document);
@@ -130,10 +135,10 @@ public:
     QString errorString() const { return m_error; }
 
 private:
-    bool open(const QString &sql, const QString &table, int columns);
+    bool open(const QString &sql, const QString &table, const QList<int> &columns);
     qint64 count(const QString &table);
     static int progressHandler(void *context);
-    bool openStatement(const QString &sql, int columns);
+    bool openStatement(const QString &sql, const QList<int> &columns);
     void close();
     bool step();
     // A column of the current row as the Qt driver would hand it.
@@ -165,7 +170,8 @@ private:
     QSqlQuery m_query; // any other driver
     QString m_sql;
     QString m_table;
-    QList<int> m_indexes;
+    QList<int> m_indexes; // by column number; -1 where a column is not read
+    int m_dateColumn = 0;
     QList<RowProblem> m_problems;
     int m_stage = 0;
     bool m_stopped = false;
