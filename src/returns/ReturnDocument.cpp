@@ -240,6 +240,38 @@ void ReturnWriter::goods(QStringView product, QStringView cleaned, QStringView u
     m_out.raw("</INVOICE-ITEMS>");
 }
 
+// The table's query, opened under its progress phase; false when it failed
+// or the user cancelled meanwhile.
+bool ReturnWriter::openedTable(const WorkTableReader &reader, ProgressPhase &progress, bool opened)
+{
+    if (opened && progress.look()) {
+        m_table = reader.table();
+        return true;
+    }
+    m_cancelled = reader.cancelled() || CancelRequested();
+    m_error = reader.errorString();
+    return false;
+}
+
+// After each row: the batch goes out once full, and a Cancel is heard.
+bool ReturnWriter::rowWritten(ProgressPhase &progress)
+{
+    if (!m_out.flushIfFull())
+        return false;
+    m_cancelled = !progress.step();
+    return !m_cancelled;
+}
+
+// After the last row: the reader's failure, or the phase's end (which hears a late Cancel).
+bool ReturnWriter::tableDone(const WorkTableReader &reader, ProgressPhase &progress)
+{
+    m_error = reader.errorString();
+    if (reader.failed())
+        return false;
+    m_cancelled = !progress.finish();
+    return !m_cancelled;
+}
+
 // A row that stops the document keeps the lines written before its problem
 // was met (its SL-NO, number and date as far as they were read).
 bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
@@ -247,12 +279,8 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
     WorkTableReader reader(m_companyConnection, &master, WorkTableReader::Mode::StopAtFirst);
     ProgressPhase progress(QStringLiteral("Invoice lines"), reader.countInvoiceLines());
     reader.setProgress(&progress);
-    if (!reader.openInvoiceLines() || !progress.look()) {
-        m_cancelled = reader.cancelled() || CancelRequested();
-        m_error = reader.errorString();
+    if (!openedTable(reader, progress, reader.openInvoiceLines()))
         return false;
-    }
-    m_table = reader.table();
     const QString label = QStringLiteral("Excise Invoice No. : ");
     InvoiceLine line;
     while (reader.next(&line)) {
@@ -271,18 +299,10 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
             return endDocument(*stop, label, line.number, line.product);
         goods(line.product, line.cleaned, line.unit, line.quantity.toText(2), line.duty.toText(2));
         m_out.raw("</INVOICE-PARTICULARS>");
-        if (!m_out.flushIfFull())
+        if (!rowWritten(progress))
             return false;
-        if (!progress.step()) {
-            m_cancelled = true;
-            return false;
-        }
     }
-    m_error = reader.errorString();
-    if (reader.failed())
-        return false;
-    m_cancelled = !progress.finish();
-    return !m_cancelled;
+    return tableDone(reader, progress);
 }
 
 bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
@@ -290,12 +310,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     WorkTableReader reader(m_companyConnection, &master, WorkTableReader::Mode::StopAtFirst);
     ProgressPhase progress(QStringLiteral("Supplier documents"), reader.countSupplierDocuments());
     reader.setProgress(&progress);
-    if (!reader.openSupplierDocuments() || !progress.look()) {
-        m_cancelled = reader.cancelled() || CancelRequested();
-        m_error = reader.errorString();
+    if (!openedTable(reader, progress, reader.openSupplierDocuments()))
         return false;
-    }
-    m_table = reader.table();
     const QString label = QStringLiteral("Supplier Name : ");
     SupplierDocument d;
     QString needle;
@@ -325,18 +341,10 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
         m_out.elementWithout("ADDRESS", d.address, needle);
         goods(d.product, d.cleaned, d.unit, d.quantity, d.duty.toText(2));
         m_out.raw("</DOCUMENT-DETAIL>");
-        if (!m_out.flushIfFull())
+        if (!rowWritten(progress))
             return false;
-        if (!progress.step()) {
-            m_cancelled = true;
-            return false;
-        }
     }
-    m_error = reader.errorString();
-    if (reader.failed())
-        return false;
-    m_cancelled = !progress.finish();
-    return !m_cancelled;
+    return tableDone(reader, progress);
 }
 
 WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)

@@ -12,7 +12,9 @@ class StagedFile;
 class StreamValidator;
 struct RowDate;
 struct RowProblem;
+class ProgressPhase;
 class TariffMaster;
+class WorkTableReader;
 
 // What the return window (or the command line) hands the writer.
 struct ReturnInputs
@@ -86,6 +88,9 @@ public:
     QString endMessage() const { return m_endMessage; }
 
 private:
+    bool openedTable(const WorkTableReader &reader, ProgressPhase &progress, bool opened);
+    bool rowWritten(ProgressPhase &progress);
+    bool tableDone(const WorkTableReader &reader, ProgressPhase &progress);
     bool writeInvoiceLines(TariffMaster &master);
     bool writeSupplierDocuments(TariffMaster &master);
     void putSerial(const char *opening, qsizetype openingLength);
