@@ -1,12 +1,16 @@
 #include "TestHelpers.h"
 
 #include "app/AppSettings.h"
+#include "app/Connections.h"
+#include "app/Startup.h"
+#include "context/CompanySelection.h"
 #include "app/Clock.h"
 #include "app/DateFormat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
 
 TestHome::TestHome()
     : m_oldHome(qgetenv("QUORVANT_HOME"))
@@ -77,6 +81,34 @@ void ClearStoredShortDateFormat()
 void FixedClock::set(const QDateTime &moment)
 {
     Clock::setSource([moment] { return moment; });
+}
+
+bool openDemoCompany(const TestHome &home, QString *error)
+{
+    if (!copyDemoInto(home)) {
+        *error = QStringLiteral("The demo could not be copied.");
+        return false;
+    }
+    StartupFailure startup;
+    if (!OpenStartupConnections(&startup)) {
+        *error = startup.description;
+        return false;
+    }
+    QList<PeriodEntry> periods;
+    SelectionFailure failure;
+    if (!ListPeriods(QStringLiteral("001"), &periods, &failure) || periods.size() < 2
+        || !SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure)) {
+        *error =
+            failure.description.isEmpty() ? QStringLiteral("The demo has no 2014-15 period.") : failure.description;
+        return false;
+    }
+    return true;
+}
+
+void closeAllConnections()
+{
+    for (const QString &name : QSqlDatabase::connectionNames())
+        CloseConnection(name);
 }
 
 void FixedClock::reset()

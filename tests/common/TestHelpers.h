@@ -31,6 +31,13 @@ QString fixturePath(const QString &relative = QString());
 // Copies the demo application folder (data/demo) into `home`'s application folder.
 bool copyDemoInto(const TestHome &home);
 
+// The demo copied into `home` and its company "001" chosen for its 2014-15
+// period, as the login and the company selection leave it; false with `error`.
+bool openDemoCompany(const TestHome &home, QString *error);
+
+// Closes every database connection a test opened.
+void closeAllConnections();
+
 // Forgets the short-date format the user accepted, so the system's applies again.
 void ClearStoredShortDateFormat();
 

@@ -30,8 +30,7 @@ private slots:
     }
     void cleanup()
     {
-        for (const QString &name : QSqlDatabase::connectionNames())
-            CloseConnection(name);
+        closeAllConnections();
         ClearStoredShortDateFormat();
         InstallUserInterface(nullptr);
     }

@@ -5,8 +5,6 @@
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
-#include "app/Startup.h"
-#include "context/CompanySelection.h"
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmDataCheck.h"
@@ -24,7 +22,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSqlDatabase>
 #include <QStatusBar>
 #include <QStyleOptionTitleBar>
 #include <QTableWidget>
@@ -63,15 +60,10 @@ private slots:
     void init()
     {
         home = std::make_unique<TestHome>();
-        QVERIFY(copyDemoInto(*home));
-        QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), home->app() + "/ACES_DLR.xsd"));
         StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
-        StartupFailure startup;
-        QVERIFY(OpenStartupConnections(&startup));
-        QList<PeriodEntry> periods;
-        SelectionFailure failure;
-        QVERIFY(ListPeriods(QStringLiteral("001"), &periods, &failure));
-        QVERIFY(SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure));
+        QString error;
+        QVERIFY2(openDemoCompany(*home, &error), qPrintable(error));
+        QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), home->app() + "/ACES_DLR.xsd"));
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         rec.clear();
         InstallUserInterface(&rec);
@@ -86,8 +78,7 @@ private slots:
     {
         main.reset();
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {});
-        for (const QString &name : QSqlDatabase::connectionNames())
-            CloseConnection(name);
+        closeAllConnections();
         SetEndProgramHandler({});
         InstallUserInterface(nullptr);
         FixedClock::reset();

@@ -23,7 +23,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QSqlDatabase>
 #include <QTableWidget>
 
 #include <memory>
@@ -92,8 +91,7 @@ private slots:
         delete MDIForm1::instance();
         MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), {});
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {}); // Main wires it
-        for (const QString &name : QSqlDatabase::connectionNames())
-            CloseConnection(name);
+        closeAllConnections();
         home.reset();
         SetEndProgramHandler({});
         InstallUserInterface(nullptr);

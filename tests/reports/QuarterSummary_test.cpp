@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "TableBytes.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
@@ -15,26 +16,6 @@
 #include <map>
 
 namespace {
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run cli(const QString &app, const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"), QStringList{"--app-dir", app} + args);
-    Run r;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.exitCode = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
 const QStringList kQuarter{"--company", "1", "--period", "14041503"};
 const QStringList kExport =
     QStringList{"export"} + kQuarter

@@ -1,19 +1,16 @@
 #include "WindowTestHelpers.h"
+#include "CliRun.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
-#include "app/Startup.h"
 #include "app/UserInterface.h"
-#include "context/CompanySelection.h"
 #include "context/MDIForm1.h"
 #include "reports/frmQuarterSummary.h"
 
 #include <QFile>
 #include <QLabel>
-#include <QProcess>
-#include <QSqlDatabase>
 #include <QTableWidget>
 
 // The summary window on the demo company, opened from the menu; what it saves
@@ -26,19 +23,13 @@ private slots:
     void showsAndSavesTheQuarter()
     {
         TestHome home;
-        QVERIFY(copyDemoInto(home));
-        StartupFailure startup;
-        QVERIFY(OpenStartupConnections(&startup));
-        QList<PeriodEntry> periods;
-        SelectionFailure failure;
-        QVERIFY(ListPeriods(QStringLiteral("001"), &periods, &failure));
-        QVERIFY(SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure));
+        QString error;
+        QVERIFY2(openDemoCompany(home, &error), qPrintable(error));
         RecordingUserInterface rec;
         InstallUserInterface(&rec);
         const auto restore = qScopeGuard([] {
             InstallUserInterface(nullptr);
-            for (const QString &name : QSqlDatabase::connectionNames())
-                CloseConnection(name);
+            closeAllConnections();
             ResetSettings();
         });
 
@@ -60,13 +51,11 @@ private slots:
 
         const QString saved = home.app() + QStringLiteral("/summary.csv");
         QVERIFY(w->saveCsv(saved));
-        QProcess cli;
-        cli.start(QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli"),
-                  {"--app-dir", home.app(), "summary", "--company", "1", "--period", "14041503", "--format", "csv"});
-        QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+        const Run printed = cli(home.app(), {"summary", "--company", "1", "--period", "14041503", "--format", "csv"});
+        QCOMPARE(printed.exitCode, 0);
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), cli.readAllStandardOutput());
+        QCOMPARE(QString::fromUtf8(file.readAll()), printed.out);
         QVERIFY(!w->saveCsv(home.app() + QStringLiteral("/no-such-folder/summary.csv")));
         QCOMPARE(rec.messages.size(), 1);
     }

@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlDatabase>
 
 namespace {
 // Asks to cancel at the first report of `phase` with at least `after` done.
@@ -107,8 +106,7 @@ private slots:
         InstallUserInterface(nullptr);
         ClearCancel();
         FixedClock::reset();
-        for (const QString &name : QSqlDatabase::connectionNames())
-            CloseConnection(name);
+        closeAllConnections();
         ClearStoredShortDateFormat();
         ResetSettings();
         home.reset();

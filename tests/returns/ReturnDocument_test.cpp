@@ -114,8 +114,7 @@ private slots:
         InstallUserInterface(nullptr);
         FixedClock::reset();
         Settings().blnFoxPro = false;
-        for (const QString &name : QSqlDatabase::connectionNames())
-            CloseConnection(name);
+        closeAllConnections();
         delete home;
     }
 

@@ -123,8 +123,7 @@ private slots:
         }
         // Started and never fed: the destructor ends the thread.
         StreamValidator(schemaPath()).start();
-        for (const QString &name : QSqlDatabase::connectionNames())
-            CloseConnection(name);
+        closeAllConnections();
     }
 };
 

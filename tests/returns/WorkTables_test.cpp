@@ -13,11 +13,7 @@ class WorkTablesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        for (const QString &name : QSqlDatabase::connectionNames())
-            CloseConnection(name);
-    }
+    void cleanup() { closeAllConnections(); }
 
     // A return reads one snapshot of the master; once written, the master is
     // free again for the tariff import, and a transaction the caller opened

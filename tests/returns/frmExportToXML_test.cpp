@@ -5,9 +5,7 @@
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
-#include "app/Startup.h"
 #include "app/UserInterface.h"
-#include "context/CompanySelection.h"
 #include "context/MDIForm1.h"
 #include "dates/ucDate.h"
 #include "returns/frmExportToXML.h"
@@ -19,7 +17,6 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSqlDatabase>
 
 namespace {
 // Keeps what the path box showed while each message was up, and lets the
@@ -67,15 +64,10 @@ private slots:
     void init()
     {
         home = std::make_unique<TestHome>();
-        QVERIFY(copyDemoInto(*home));
-        QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), home->app() + "/ACES_DLR.xsd"));
         StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
-        StartupFailure startup;
-        QVERIFY(OpenStartupConnections(&startup));
-        QList<PeriodEntry> periods;
-        SelectionFailure failure;
-        QVERIFY(ListPeriods(QStringLiteral("001"), &periods, &failure));
-        QVERIFY(SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure));
+        QString error;
+        QVERIFY2(openDemoCompany(*home, &error), qPrintable(error));
+        QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), home->app() + "/ACES_DLR.xsd"));
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         rec = Recorder();
         InstallUserInterface(&rec);
@@ -91,8 +83,7 @@ private slots:
         MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {});
         InstallUserInterface(nullptr);
         FixedClock::reset();
-        for (const QString &name : QSqlDatabase::connectionNames())
-            CloseConnection(name);
+        closeAllConnections();
         ClearStoredShortDateFormat();
         ResetSettings();
         home.reset();
