@@ -102,8 +102,8 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     // A year left at its default easily names another quarter than the tables hold.
     const std::optional<ReturnQuarter> quarter =
         doubts == ExportDoubts::Ignore ? std::nullopt : ReturnQuarterOf(form.year, form.quarter);
-    // The indicator stays up from the date check (a full pass over both
-    // tables, which Cancel stops) to the end; a question shows over it.
+    // The indicator stays up from the date check (a pass over both tables'
+    // numbers and dates, which Cancel stops) to the end; a question shows over it.
     if (quarter) {
         ShowPleaseWait();
         const RowsOutsideQuarter outside = FindRowsOutsideQuarter(Settings().cnCompany, Settings().cnProgram, *quarter);
