@@ -52,7 +52,6 @@ public:
     // reading the document as it is written).
     void setTap(std::function<void(const char *, qsizetype)> tap) { m_tap = std::move(tap); }
 
-    qsizetype pending() const { return m_used; }
     // Writes what is gathered once a batch is full.
     bool flushIfFull() { return m_used < kBatch || flush(); }
     bool flush();
