@@ -48,6 +48,9 @@ public:
     // -1, 0 or 1.
     int sign() const { return m_digits.empty() ? 0 : (m_negative ? -1 : 1); }
 
+    // Digits before the point (0 for zero and for fractions below 1).
+    int integerDigits() const { return m_digits.size() > size_t(m_scale) ? int(m_digits.size()) - m_scale : 0; }
+
     // Rounded to `places` decimals, halves away from zero.
     Decimal rounded(int places) const;
 
