@@ -219,14 +219,21 @@ private slots:
             << ""
             << "";
         const QStringList check{"check", "--company", "001", "--period", "14041503"};
-        QTest::newRow("check, clean demo quarter") << check << "" << 0 << ""
-                                                   << "No problems in 22 invoice lines and 12 supplier documents.\n"
-                                                   << "";
+        // The demo's 84818030 has no unit in the master: a warning, which alone leaves the check passed.
+        const QString noUnit = QStringLiteral("STEMP4\t16\tINV/9\tCol05\t84818030\tWarning: Chapter No. 84818030 has "
+                                              "no unit in the tariff master; unit written as U\n");
+        QTest::newRow("check, clean demo quarter")
+            << check << "" << 0 << noUnit
+            << "No problems in 22 invoice lines and 12 supplier documents; 1 warning (warnings: the export writes "
+               "those rows as shown).\n"
+            << "";
         QTest::newRow("check, tariff gone from the master")
             << check << "drop tariff" << 1
-            << "STEMP4\t1\tINV/1\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n"
-               "STEMP4\t17\tINV/9\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n"
-            << "2 problems in 22 invoice lines and 12 supplier documents.\n"
+            << "STEMP4\t1\tINV/1\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n" + noUnit
+                   + "STEMP4\t17\tINV/9\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n"
+                     "PTEMP5\t1\tBE-77\tCol05\t74081110\tWarning: Chapter No. 74081110 is not in the tariff master; "
+                     "unit written as U\n"
+            << "2 problems and 2 warnings in 22 invoice lines and 12 supplier documents"
             << "";
         const QStringList base{"export", "--company", "1", "--period", "14041503"};
         QTest::newRow("bad registration") << base + QStringList{"--registration", "AAACB1234CXA001"} << "" << 1 << ""
@@ -255,6 +262,7 @@ private slots:
             << check << "no number" << 1
             << "STEMP4\t1\tINV/1\tCol07\t**********\tNot a number: the numeric field is damaged\n"
                "STEMP4\t2\tINV/2\tCol08\t0x1A\tNot a number: the numeric field is damaged\n"
+                   + noUnit
             << ""
             << "";
         QTest::newRow("export, numeric field holding no number")
