@@ -12,17 +12,12 @@ class Decimal
 public:
     Decimal() = default;
 
-    // The number at the start of `text`, read the way the accounting data has
-    // always been read: blanks, tabs and line feeds ignored anywhere, an
-    // optional sign, digits with "." as decimal point, an optional exponent;
-    // reading stops at the first character that cannot continue the number,
-    // and text without a leading number gives 0. False only when the exponent
-    // is beyond any real quantity (|exponent| > 400).
-    static bool fromLeadingText(QStringView text, Decimal *out);
-
-    // True when the whole of `text` (blanks around it allowed) is one number;
-    // `out` then holds it.
-    static bool fromWholeText(QStringView text, Decimal *out);
+    // True when the whole of `text` (blanks around it allowed) is one number:
+    // an optional sign, digits with "." as decimal point, an optional
+    // exponent; `out` then holds it. "1,234.50", "(250.00)" or "12 kg" are no
+    // number. `outOfRange`, when given, tells a number whose exponent is
+    // beyond any real quantity (|exponent| > 400) from text that is no number.
+    static bool fromWholeText(QStringView text, Decimal *out, bool *outOfRange = nullptr);
 
     // The number the shortest text that reads back as `value` stands for (what
     // reading the value's text gives), found without making the text. False

@@ -463,10 +463,10 @@ bool WorkTableReader::numberPart(int column, Decimal *out)
         return false;
     if (t.trimmed().isEmpty())
         return true;
-    if (Decimal::fromWholeText(t, out))
+    bool outOfRange = false;
+    if (Decimal::fromWholeText(t, out, &outOfRange))
         return true;
-    add(Decimal::fromLeadingText(t, out) ? RowProblem::NotANumber : RowProblem::NumberOutOfRange, columnName(column),
-        t);
+    add(outOfRange ? RowProblem::NumberOutOfRange : RowProblem::NotANumber, columnName(column), t);
     *out = Decimal();
     return false;
 }
