@@ -1,5 +1,4 @@
 #include "CliRun.h"
-#include "TableBytes.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
@@ -200,13 +199,12 @@ private slots:
 
     // Each command's result on the demo, as it is or with one fault put in:
     // no return is written, or only one kept beside its name as rejected.
-    // Damaged tables get the reader's own reason, not the query's; a numeric
-    // field holding no number is never read as 26 or 0; a FIFO where a file is
-    // read would block for ever, and is refused at once.
+    // Damaged tables get the reader's own reason, not the query's; a FIFO
+    // where a file is read would block for ever, and is refused at once.
     void commands_data()
     {
         QTest::addColumn<QStringList>("args"); // "APP" stands for the application folder
-        QTest::addColumn<QString>("setup"); // "drop tariff", "damaged table", "no number", "fifo"
+        QTest::addColumn<QString>("setup"); // "drop tariff", "damaged table", "fifo"
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err"); // how standard error starts
@@ -258,17 +256,6 @@ private slots:
             QTest::newRow(qPrintable(args.first() + ", damaged table")) << args << "damaged table" << 1 << ""
                                                                         << "stemp4.DBF is damaged: "
                                                                         << "";
-        QTest::newRow("check, numeric field holding no number")
-            << check << "no number" << 1
-            << "STEMP4\t1\tINV/1\tCol07\t**********\tNot a number: the numeric field is damaged\n"
-               "STEMP4\t2\tINV/2\tCol08\t0x1A\tNot a number: the numeric field is damaged\n"
-                   + noUnit
-            << ""
-            << "";
-        QTest::newRow("export, numeric field holding no number")
-            << kExport << "no number" << 1 << ""
-            << "Not a number (**********) in table STEMP4, SL-NO 1, column Col07: the numeric field is damaged\n"
-            << ".xml.rejected";
         QTest::newRow("export, FIFO for the schema") << kExport << "fifo" << 1 << ""
                                                      << "Load XSD failed: APP/ACES_DLR.xsd is not a regular file"
                                                      << ".xml.rejected";
@@ -289,12 +276,6 @@ private slots:
             QVERIFY(deleteFromMaster(app, QStringLiteral("TariffNo = '74081110'")));
         if (setup == "damaged table")
             home->writeFile(QStringLiteral("stemp4.DBF"), QByteArray("\x03\x72\x01\x01\xff\xff\xff\x7f", 8));
-        if (setup == "no number") {
-            TableBytes table(app + QStringLiteral("/stemp4.DBF"));
-            table.setField(0, "col07", "**********");
-            table.setField(1, "col08", "0x1A");
-            QVERIFY(table.write(app + QStringLiteral("/stemp4.DBF")));
-        }
         if (setup == "fifo") {
             QVERIFY(QFile::remove(app + QStringLiteral("/ACES_DLR.xsd")));
             QVERIFY(succeeds(QStringLiteral("mkfifo"), {app + "/ACES_DLR.xsd", app + "/return.xml"}));
