@@ -517,10 +517,11 @@ bool DbfTable::value(int index, DbfValue &out) const
         const QDate date = QDate::fromJulianDay(day);
         if (!date.isValid() || ms < 0 || ms >= 86400000)
             return true;
-        const int seconds = (ms + 500) / 1000;
+        // Rounded to the second within its day: 23:59:59.5 is still that day.
+        const int seconds = std::min((ms + 500) / 1000, 86399);
         const QString text = date.toString(Qt::ISODate)
                              + QStringLiteral("T%1:%2:%3")
-                                   .arg(std::min(seconds / 3600, 23), 2, 10, QLatin1Char('0'))
+                                   .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
                                    .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
                                    .arg(seconds % 60, 2, 10, QLatin1Char('0'));
         out.kind = DbfValue::Text;

@@ -205,6 +205,22 @@ private slots:
         QCOMPARE(query.rows, QStringList());
     }
 
+    // A Visual FoxPro date-time is dated the day it falls on, to its last millisecond.
+    void dateTimeNearMidnight()
+    {
+        TableBytes t(fixturePath(QStringLiteral("sources/vfp_types.dbf")));
+        QTemporaryDir dir;
+        QVERIFY(
+            QFile::copy(fixturePath(QStringLiteral("sources/vfp_types.fpt")), dir.filePath(QStringLiteral("t.fpt"))));
+        QStringList read;
+        for (qint32 ms : {86399499, 86399500, 86399999}) {
+            qToLittleEndian(ms, t.bytes.data() + t.headerLength() + t.fieldOffset("stamp") + 4);
+            QVERIFY(t.write(dir.filePath(QStringLiteral("t.dbf"))));
+            read << RunFolderQuery(dir.path(), "select stamp from t where rowid = 1").rows;
+        }
+        QCOMPARE(read, QStringList(3, QStringLiteral("2014-07-11T23:59:59")));
+    }
+
     // A file that cannot be opened at all gets the system's reason.
     void danglingLink()
     {
