@@ -499,7 +499,8 @@ void WorkTableReader::documentQuantity(int column, QString *out)
         if (!text(column, out))
             return;
         if (out->trimmed().isEmpty()) {
-            add(RowProblem::NumberNotFitting, columnName(column), *out, *out);
+            if (m_mode == Mode::Everything) // the writer leaves it to the validation, as ever
+                add(RowProblem::NumberNotFitting, columnName(column), *out, *out);
             return;
         }
     }
