@@ -54,10 +54,17 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     lblSupplierDocuments->setObjectName(QStringLiteral("lblSupplierDocuments"));
     MSFlexGrid1 = new QTableWidget(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    // Warnings stand apart: their rows are written all the same.
+    lblWarnings = new QLabel(QStringLiteral("Warnings (the export writes these rows as shown) :"), this);
+    lblWarnings->setObjectName(QStringLiteral("lblWarnings"));
+    grdWarnings = new QTableWidget(this);
+    grdWarnings->setObjectName(QStringLiteral("grdWarnings"));
     for (QTableWidget *grid : {flx, MSFlexGrid1})
         SetUpReportGrid(grid, kColumns);
+    SetUpReportGrid(grdWarnings, QStringList{QStringLiteral("Table")} + kColumns);
     lblInvoiceLines->setBuddy(flx);
     lblSupplierDocuments->setBuddy(MSFlexGrid1);
+    lblWarnings->setBuddy(grdWarnings);
 
     auto *top = new QHBoxLayout;
     top->addWidget(lblStatus, 1);
@@ -68,6 +75,8 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     layout->addWidget(flx, 1);
     layout->addWidget(lblSupplierDocuments);
     layout->addWidget(MSFlexGrid1, 1);
+    layout->addWidget(lblWarnings);
+    layout->addWidget(grdWarnings, 1);
 
     connect(cmdRefresh, &QPushButton::clicked, this, &frmDataCheck::Refresh);
     CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
@@ -87,22 +96,24 @@ void frmDataCheck::Refresh()
 void frmDataCheck::fill(const DataCheckResult &result)
 {
     lblStatus->setText(DataCheckSummary(result));
-    for (QTableWidget *grid : {flx, MSFlexGrid1}) {
+    for (QTableWidget *grid : {flx, MSFlexGrid1, grdWarnings}) {
         grid->clearContents();
         grid->setRowCount(0);
     }
     for (const DataProblem &p : result.problems) {
-        QTableWidget *grid = p.table == DataProblem::InvoiceLines ? flx : MSFlexGrid1;
+        QTableWidget *grid = p.warning ? grdWarnings : p.table == DataProblem::InvoiceLines ? flx : MSFlexGrid1;
         const int row = grid->rowCount();
         grid->insertRow(row);
-        const QString cells[] = {p.serial, p.number, WorkTableColumnTitle(p.table, p.column),
-                                 DataProblemValueText(p.value), p.problem};
-        for (int column = 0; column < 5; ++column) {
+        QStringList cells{p.serial, p.number, WorkTableColumnTitle(p.table, p.column), DataProblemValueText(p.value),
+                          p.problem};
+        if (p.warning)
+            cells.prepend(DataProblemTableName(p.table));
+        for (int column = 0; column < cells.size(); ++column) {
             auto *item = new QTableWidgetItem(cells[column]);
             item->setToolTip(cells[column]);
             grid->setItem(row, column, item);
         }
     }
-    for (QTableWidget *grid : {flx, MSFlexGrid1})
+    for (QTableWidget *grid : {flx, MSFlexGrid1, grdWarnings})
         grid->resizeColumnsToContents();
 }

@@ -9,7 +9,7 @@ struct DataCheckResult;
 
 // The data check window: the problems the return would meet in the quarter's
 // work tables, invoice lines (STEMP4) in `flx`, supplier documents (PTEMP5)
-// in `MSFlexGrid1`, one row per problem, in the user's words. While a return
+// in `MSFlexGrid1`, one row per problem, in the user's words; warnings of both apart. While a return
 // window is open, rows dated outside its quarter are listed too. It only reads.
 class frmDataCheck : public QWidget
 {
@@ -26,6 +26,8 @@ public:
     QTableWidget *flx;
     QLabel *lblSupplierDocuments;
     QTableWidget *MSFlexGrid1;
+    QLabel *lblWarnings; // warnings of both tables, in `grdWarnings`
+    QTableWidget *grdWarnings;
 
 private:
     void fill(const DataCheckResult &result);

@@ -39,12 +39,12 @@ bool amountOf(const QString &text, Decimal *out)
     return amountOf(QString::fromUtf8(text), out);
 }
 
-// A registration number that fails the check is still written; everything
-// else the data check finds keeps the row out of a valid return.
+// A registration number that fails the check and the warnings are still
+// written; everything else the data check finds keeps the row out of a valid return.
 bool written(const QList<RowProblem> &problems)
 {
     for (const RowProblem &p : problems)
-        if (p.kind != RowProblem::RegistrationFault)
+        if (p.kind != RowProblem::RegistrationFault && !p.warning())
             return false;
     return true;
 }

@@ -13,6 +13,7 @@
 #include <libxml/xmlreader.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -75,9 +76,13 @@ public:
         const QByteArray bytes = value.toUtf8();
         put(worksheet_write_string(m_sheet, m_row, m_column, bytes.constData(), format));
     }
+    // An amount Excel holds exactly (15 digits) as a number; longer ones as text, not another figure.
     void amount(const QString &value)
     {
-        put(worksheet_write_number(m_sheet, m_row, m_column, value.toDouble(), m_amount));
+        if (std::count_if(value.begin(), value.end(), [](QChar c) { return c.isDigit(); }) > 15)
+            text(value);
+        else
+            put(worksheet_write_number(m_sheet, m_row, m_column, value.toDouble(), m_amount));
     }
     void amount(const Decimal &value) { amount(value.toText(2)); }
     void count(qint64 value) { put(worksheet_write_number(m_sheet, m_row, m_column, double(value), nullptr)); }

@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 
+#include <algorithm>
+
 namespace {
 QString printable(const QString &text)
 {
@@ -29,6 +31,8 @@ QString checkText(const RowProblem &p, bool invoiceLine)
         return QStringLiteral("Holds a character a return cannot carry (code %1)").arg(CharacterCodeText(p.code));
     case RowProblem::NumberOutOfRange:
         return QStringLiteral("Number out of range");
+    case RowProblem::NotANumber:
+        return QStringLiteral("Not a number: the text must be one number and nothing else");
     case RowProblem::TariffLength:
         return QStringLiteral("Invalid Chapter No.: %1 characters without blanks%2, not 8")
             .arg(p.detail.size())
@@ -49,6 +53,18 @@ QString checkText(const RowProblem &p, bool invoiceLine)
     case RowProblem::RegistrationTooLong:
         return QStringLiteral("The registration number has %1 characters; the return takes at most 15")
             .arg(p.value.size());
+    case RowProblem::NoValue:
+        return QStringLiteral("Warning: no value; written as 0.00");
+    case RowProblem::UnitMissing:
+        return QStringLiteral("Warning: Chapter No. %1 has no unit in the tariff master; unit written as U")
+            .arg(p.detail);
+    case RowProblem::DocumentNotInMaster:
+        return QStringLiteral("Warning: Chapter No. %1 is not in the tariff master; unit written as U").arg(p.detail);
+    case RowProblem::BlankNumber:
+        return invoiceLine ? QStringLiteral("Warning: the invoice number is blank")
+                           : QStringLiteral("Warning: the document number is blank");
+    case RowProblem::Negative:
+        return QStringLiteral("Warning: a negative number (%1)").arg(p.detail);
     }
     return QString();
 }
@@ -87,8 +103,8 @@ bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table 
         const QString serial = printable(ValueText(row.serial));
         const QString number = printable(row.number);
         for (const RowProblem &p : reader.problems())
-            r->problems.append(
-                DataProblem{table, serial, number, p.column, printable(p.value), checkText(p, invoiceLine)});
+            r->problems.append(DataProblem{table, serial, number, p.column, printable(p.value),
+                                           checkText(p, invoiceLine), p.warning()});
         if (outside)
             r->problems.append(DataProblem{table, serial, number, WorkTableColumn(invoiceLine ? 3 : 12),
                                            CanonicalDateText(*date),
@@ -160,9 +176,22 @@ QString DataCheckSummary(const DataCheckResult &result)
     const QString rows = QStringLiteral("%1 and %2")
                              .arg(count(result.invoiceLines, "invoice line", "invoice lines"),
                                   count(result.supplierDocuments, "supplier document", "supplier documents"));
-    if (result.problems.isEmpty())
+    const qsizetype problems = result.problemCount();
+    const qsizetype warnings = result.warningCount();
+    if (problems == 0 && warnings == 0)
         return QStringLiteral("No problems in %1.").arg(rows);
-    return QStringLiteral("%1 in %2.").arg(count(result.problems.size(), "problem", "problems"), rows);
+    const QString written = QStringLiteral(" (warnings: the export writes those rows as shown)");
+    if (problems == 0)
+        return QStringLiteral("No problems in %1; %2%3.").arg(rows, count(warnings, "warning", "warnings"), written);
+    if (warnings == 0)
+        return QStringLiteral("%1 in %2.").arg(count(problems, "problem", "problems"), rows);
+    return QStringLiteral("%1 and %2 in %3%4.")
+        .arg(count(problems, "problem", "problems"), count(warnings, "warning", "warnings"), rows, written);
+}
+
+qsizetype DataCheckResult::problemCount() const
+{
+    return std::count_if(problems.begin(), problems.end(), [](const DataProblem &p) { return !p.warning; });
 }
 
 QString WorkTableColumnTitle(DataProblem::Table table, const QString &column)

@@ -17,6 +17,7 @@ struct DataProblem
     QString column; // "Col05"
     QString value; // as read, blanks trimmed; characters that cannot be shown become "?"
     QString problem; // in words
+    bool warning = false; // the export writes the row all the same
 };
 
 struct DataCheckResult
@@ -26,8 +27,11 @@ struct DataCheckResult
     QString reason;
     int invoiceLines = 0;
     int supplierDocuments = 0;
-    QList<DataProblem> problems;
+    QList<DataProblem> problems; // warnings among them, in the order the rows give them
 
+    // Those that are not warnings: they stop the export or leave the return invalid.
+    qsizetype problemCount() const;
+    qsizetype warningCount() const { return problems.size() - problemCount(); }
     bool empty() const { return checked && invoiceLines == 0 && supplierDocuments == 0; }
 };
 
@@ -49,7 +53,7 @@ bool PrepareWorkTables(QString *reason);
 DataCheckResult CheckQuarterData(const std::optional<ReturnQuarter> &quarter = std::nullopt);
 
 // One line on the outcome: why nothing was checked, an empty quarter, or the
-// number of problems among the rows read.
+// number of problems and of warnings among the rows read.
 QString DataCheckSummary(const DataCheckResult &result);
 
 // "STEMP4" or "PTEMP5".

@@ -167,19 +167,10 @@ void Decimal::rescale(int scale)
     }
 }
 
-bool Decimal::fromLeadingText(QStringView text, Decimal *out)
+bool Decimal::fromWholeText(QStringView text, Decimal *out, bool *outOfRange)
 {
-    Decimal d;
-    const Parsed p = parse(text, &d.m_negative, &d.m_digits, &d.m_scale);
-    if (!p.ok)
-        return false;
-    d.normalise();
-    *out = d;
-    return true;
-}
-
-bool Decimal::fromWholeText(QStringView text, Decimal *out)
-{
+    if (outOfRange)
+        *outOfRange = false;
     // Blanks may surround the number but not split it here: "1 2" is not one number.
     qsizetype begin = 0, end = text.size();
     while (begin < end && text.at(begin).isSpace())
@@ -192,6 +183,8 @@ bool Decimal::fromWholeText(QStringView text, Decimal *out)
             return false;
     Decimal d;
     const Parsed p = parse(core, &d.m_negative, &d.m_digits, &d.m_scale);
+    if (outOfRange)
+        *outOfRange = !p.ok && p.any && p.end == core.size();
     if (!p.ok || !p.any || p.end != core.size())
         return false;
     d.normalise();

@@ -12,17 +12,12 @@ class Decimal
 public:
     Decimal() = default;
 
-    // The number at the start of `text`, read the way the accounting data has
-    // always been read: blanks, tabs and line feeds ignored anywhere, an
-    // optional sign, digits with "." as decimal point, an optional exponent;
-    // reading stops at the first character that cannot continue the number,
-    // and text without a leading number gives 0. False only when the exponent
-    // is beyond any real quantity (|exponent| > 400).
-    static bool fromLeadingText(QStringView text, Decimal *out);
-
-    // True when the whole of `text` (blanks around it allowed) is one number;
-    // `out` then holds it.
-    static bool fromWholeText(QStringView text, Decimal *out);
+    // True when the whole of `text` (blanks around it allowed) is one number:
+    // an optional sign, digits with "." as decimal point, an optional
+    // exponent; `out` then holds it. "1,234.50", "(250.00)" or "12 kg" are no
+    // number. `outOfRange`, when given, tells a number whose exponent is
+    // beyond any real quantity (|exponent| > 400) from text that is no number.
+    static bool fromWholeText(QStringView text, Decimal *out, bool *outOfRange = nullptr);
 
     // The number the shortest text that reads back as `value` stands for (what
     // reading the value's text gives), found without making the text. False
@@ -47,6 +42,9 @@ public:
     bool isZero() const { return m_digits.empty(); }
     // -1, 0 or 1.
     int sign() const { return m_digits.empty() ? 0 : (m_negative ? -1 : 1); }
+
+    // Digits before the point (0 for zero and for fractions below 1).
+    int integerDigits() const { return m_digits.size() > size_t(m_scale) ? int(m_digits.size()) - m_scale : 0; }
 
     // Rounded to `places` decimals, halves away from zero.
     Decimal rounded(int places) const;

@@ -75,28 +75,6 @@ QString DamagedValueText(const QVariant &value)
     return TrimBlanks(QString::fromLatin1(value.toByteArray()));
 }
 
-bool ReturnNumber(const QVariant &value, Decimal *out)
-{
-    return NumberWithoutText(value, out) || Decimal::fromLeadingText(ValueText(value), out);
-}
-
-bool DocumentQuantityText(const QVariant &value, QString *text)
-{
-    Decimal parsed;
-    if (IsNumericValue(value)) {
-        if (!ReturnNumber(value, &parsed)) {
-            *text = ValueText(value);
-            return false;
-        }
-        *text = parsed.toText(2);
-        return true;
-    }
-    *text = ValueText(value);
-    if (Decimal::fromWholeText(*text, &parsed))
-        *text = parsed.toText(2);
-    return true;
-}
-
 QString CleanedTariffNumber(const QString &col05, bool invoiceLine)
 {
     QString cleaned;
@@ -164,6 +142,17 @@ bool ReturnWriter::endDocument(const RowProblem &problem, const QString &label, 
         break;
     case RowProblem::NumberOutOfRange:
         m_endMessage = QStringLiteral("Number out of range (%1)").arg(PrintableText(problem.value)) + where;
+        break;
+    case RowProblem::NotANumber:
+        m_endMessage = QStringLiteral("Not a number (%1)").arg(PrintableText(TrimBlanks(problem.value))) + where;
+        break;
+    case RowProblem::NotADate:
+        m_endMessage = QStringLiteral("Not a date (%1)").arg(PrintableText(TrimBlanks(problem.value))) + where
+                       + QStringLiteral(": the return needs a day that exists, DD/MM/YYYY");
+        break;
+    case RowProblem::NumberNotFitting:
+        m_endMessage =
+            QStringLiteral("Number too large for the return (%1)").arg(PrintableText(problem.detail)) + where;
         break;
     case RowProblem::TariffLength:
     case RowProblem::NotInMaster:

@@ -54,16 +54,6 @@ bool IsIntegerValue(const QVariant &value);
 // Integers and finite doubles exactly, without their text; false for anything else.
 bool NumberWithoutText(const QVariant &value, Decimal *out);
 
-// A quantity or duty column as the return reads it: integers and finite
-// doubles exactly, any other value from its text (Decimal::fromLeadingText).
-// False when the text's number is out of range.
-bool ReturnNumber(const QVariant &value, Decimal *out);
-
-// A supplier document's quantity (Col11) as the return carries it: a numeric
-// value, or text that is one number, as "0.00"; other text unchanged. False
-// when a numeric value is out of range; `text` then holds the value's text.
-bool DocumentQuantityText(const QVariant &value, QString *text);
-
 // Writes the return, line by line, from STEMP4 and PTEMP5 over the company
 // connection, checking tariff numbers against Import over the program
 // connection. Every line ends in CR LF; the text is UTF-8 without a byte-order

@@ -24,11 +24,9 @@ std::optional<ReturnQuarter> ReturnQuarterOf(const QString &year, const QString 
 
 std::optional<QDate> RowDateValue(const RowDate &date)
 {
-    const QDate d =
-        date.iso ? QDate(date.year, date.month, date.day) : QDate::fromString(date.text, QStringLiteral("dd/MM/yyyy"));
-    if (!d.isValid())
+    if (!date.valid)
         return std::nullopt;
-    return d;
+    return QDate(date.year, date.month, date.day);
 }
 
 namespace {

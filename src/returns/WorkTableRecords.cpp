@@ -367,30 +367,44 @@ void WorkTableReader::serial(QVariant *out)
         add(RowProblem::SerialNotPositive, columnName(1), t);
 }
 
+// Every reader takes a date by one rule (ValueDate); the first test is only
+// its quick road for the "yyyy-mm-dd" the table readers hand out.
 void WorkTableReader::date(int column, RowDate *out)
 {
     const int at = m_statement ? m_indexes.at(column) : -1;
     if (at >= 0 && sqlite3_column_type(m_statement, at) == SQLITE_TEXT
         && isoDate(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
                    sqlite3_column_bytes(m_statement, at), out)) {
-        out->iso = true;
+        out->iso = out->valid = true;
         return;
     }
     const QVariant v = value(column);
-    out->iso = isoDate(v, out);
+    out->iso = out->valid = isoDate(v, out);
     if (out->iso)
         return;
     QString t;
     if (!text(column, &t))
         return;
     const QDate d = ValueDate(v);
-    out->text = TrimBlanks(d.isValid() ? CanonicalDateText(d) : t);
-    if (!d.isValid() && m_mode == Mode::Everything)
+    out->valid = d.isValid();
+    if (out->valid)
+        d.getDate(&out->year, &out->month, &out->day);
+    out->text = TrimBlanks(out->valid ? CanonicalDateText(d) : t);
+    // The schema's pattern lets 29 February of any year through: the date is
+    // checked here, for the writer as for the data check.
+    if (!out->valid)
         add(RowProblem::NotADate, columnName(column), t);
 }
 
-// Invoice lines are also looked up in the master; supplier documents only for
-// their unit. False when the master cannot be read.
+void WorkTableReader::number(int column, QString *out)
+{
+    if (text(column, out) && m_mode == Mode::Everything && TrimBlanksView(*out).isEmpty())
+        add(RowProblem::BlankNumber, columnName(column), *out);
+}
+
+// Invoice lines must be in the master; a supplier document that is not, or
+// a number without a unit, is written with the unit "U", which the data
+// check warns of. False when the master cannot be read.
 bool WorkTableReader::tariff(bool invoiceLine, const QString &tariff, QString *cleaned, QString *unit)
 {
     CleanedTariffNumber(tariff, invoiceLine, cleaned);
@@ -398,22 +412,25 @@ bool WorkTableReader::tariff(bool invoiceLine, const QString &tariff, QString *c
         add(RowProblem::TariffLength, columnName(5), tariff, *cleaned);
         return true;
     }
-    if (invoiceLine) {
-        bool known = false;
+    bool known = true;
+    if (invoiceLine || m_mode == Mode::Everything) {
         if (!m_master->contains(*cleaned, &known)) {
             m_error = QStringLiteral("The query failed: ") + m_master->errorString();
             return false;
         }
-        if (!known) {
+        if (!known && invoiceLine) {
             add(RowProblem::NotInMaster, columnName(5), tariff, *cleaned);
             return true;
         }
     }
     // The unit comes from the same cleaned number that passed the master check.
-    if (!GetUnitForTariff(*m_master, *cleaned, unit)) {
+    bool defaulted = false;
+    if (!m_master->unitFor(*cleaned, unit, &defaulted)) {
         m_error = QStringLiteral("The query failed: ") + m_master->errorString();
         return false;
     }
+    if (m_mode == Mode::Everything && (!known || defaulted))
+        add(known ? RowProblem::UnitMissing : RowProblem::DocumentNotInMaster, columnName(5), tariff, *cleaned);
     // The unit comes from the master, which is filled from a workbook.
     const qsizetype at = FindCharacterNotInXml(*unit);
     if (at >= 0)
@@ -421,74 +438,95 @@ bool WorkTableReader::tariff(bool invoiceLine, const QString &tariff, QString *c
     return true;
 }
 
-bool WorkTableReader::fits(const QString &carried) const
+// One number of the row, exactly: a null is 0 (a warning), integers and
+// doubles as they are, text only when it is wholly one number (blanks around
+// it aside; empty text is 0). False when the value is a problem.
+bool WorkTableReader::numberPart(int column, Decimal *out)
 {
-    return m_mode == Mode::StopAtFirst || FitsSchemaDecimal(carried);
+    *out = Decimal();
+    const QVariant v = value(column);
+    if (IsDamagedValue(v)) {
+        add(RowProblem::DamagedNumber, columnName(column), DamagedValueText(v));
+        return false;
+    }
+    if (v.isNull()) {
+        if (m_mode == Mode::Everything)
+            add(RowProblem::NoValue, columnName(column), QString());
+        return true;
+    }
+    if (NumberWithoutText(v, out))
+        return true;
+    QString t;
+    if (IsNumericValue(v))
+        t = ValueText(v); // a double fromDouble leaves alone: its shortest text
+    else if (!text(column, &t))
+        return false;
+    if (t.trimmed().isEmpty())
+        return true;
+    bool outOfRange = false;
+    if (Decimal::fromWholeText(t, out, &outOfRange))
+        return true;
+    add(outOfRange ? RowProblem::NumberOutOfRange : RowProblem::NotANumber, columnName(column), t);
+    *out = Decimal();
+    return false;
 }
 
-// A quantity: integers and finite doubles exactly, other values from their text.
-void WorkTableReader::quantity(int column, Decimal *out)
+void WorkTableReader::carried(const QString &column, int readColumn, const Decimal &number)
 {
-    const QVariant v = value(column);
-    if (!IsDamagedValue(v) && NumberWithoutText(v, out)) {
-        if (m_mode == Mode::Everything && !fits(out->toText(2)))
-            add(RowProblem::NumberNotFitting, columnName(column), ValueText(v), out->toText(2));
+    // 16 integer digits and two decimals fit any decimal the schema takes.
+    if (number.integerDigits() > 16 && !FitsSchemaDecimal(number.toText(2))) {
+        add(RowProblem::NumberNotFitting, column, readColumn > 0 ? ValueText(value(readColumn)) : number.toText(2),
+            number.toText(2));
         return;
     }
-    QString t;
-    if (!text(column, &t) && (m_mode == Mode::StopAtFirst || IsDamagedValue(v)))
-        return;
-    if (!Decimal::fromLeadingText(t, out))
-        add(RowProblem::NumberOutOfRange, columnName(column), t);
-    else if (!fits(out->toText(2)))
-        add(RowProblem::NumberNotFitting, columnName(column), t, out->toText(2));
+    if (m_mode == Mode::Everything && number.rounded(2).sign() < 0)
+        add(RowProblem::Negative, column, readColumn > 0 ? ValueText(value(readColumn)) : number.toText(2),
+            number.toText(2));
 }
 
-// A supplier document's quantity: a number as "0.00", other text unchanged.
+void WorkTableReader::quantity(int column, Decimal *out)
+{
+    if (numberPart(column, out))
+        carried(columnName(column), column, *out);
+}
+
+// A supplier document's quantity: a number as "0.00"; empty text is written
+// as it is (and the return cannot carry it).
 void WorkTableReader::documentQuantity(int column, QString *out)
 {
     const QVariant v = value(column);
-    QString t;
-    if (!IsNumericValue(v) && !text(column, &t) && (m_mode == Mode::StopAtFirst || IsDamagedValue(v)))
+    if (!v.isNull() && !IsNumericValue(v) && !IsDamagedValue(v)) {
+        if (!text(column, out))
+            return;
+        if (out->trimmed().isEmpty()) {
+            if (m_mode == Mode::Everything) // the writer leaves it to the validation, as ever
+                add(RowProblem::NumberNotFitting, columnName(column), *out, *out);
+            return;
+        }
+    }
+    Decimal q;
+    if (!numberPart(column, &q))
         return;
-    if (!DocumentQuantityText(v, out))
-        add(RowProblem::NumberOutOfRange, columnName(column), *out);
-    else if (!fits(*out))
-        add(RowProblem::NumberNotFitting, columnName(column), IsNumericValue(v) ? ValueText(v) : t, *out);
+    *out = q.toText(2);
+    carried(columnName(column), column, q);
 }
 
-// The sum of four columns, rounded to whole rupees.
+// The sum of four columns, rounded once to whole rupees.
 void WorkTableReader::duty(int first, Decimal *out)
 {
     if (m_statement && quickDuty(first, out))
         return;
     Decimal sum;
-    bool inRange = true;
+    bool read = true;
     for (int column = first; column < first + 4 && going(); ++column) {
-        const QVariant v = value(column);
         Decimal part;
-        if (IsDamagedValue(v)) {
-            add(RowProblem::DamagedNumber, columnName(column), DamagedValueText(v));
-            inRange = false;
-            continue;
-        }
-        if (!ReturnNumber(v, &part)) {
-            add(RowProblem::NumberOutOfRange, columnName(column), ValueText(v));
-            inRange = false;
-        }
+        read = numberPart(column, &part) && read;
         sum = sum + part;
     }
-    if (!inRange)
+    if (!read)
         return;
     *out = sum.rounded(0);
-    dutyFits(first, *out);
-}
-
-void WorkTableReader::dutyFits(int first, const Decimal &duty)
-{
-    if (m_mode == Mode::Everything && !fits(duty.toText(2)))
-        add(RowProblem::NumberNotFitting, columnName(first) + QLatin1Char('-') + columnName(first + 3), duty.toText(2),
-            duty.toText(2));
+    carried(columnName(first) + QLatin1Char('-') + columnName(first + 3), 0, *out);
 }
 
 // The common case, numbers that fromDouble reads, summed without a Decimal for each.
@@ -514,7 +552,7 @@ bool WorkTableReader::quickDuty(int first, Decimal *out)
         }
     }
     *out = Decimal::roundedSum(whole, scale, 4);
-    dutyFits(first, *out);
+    carried(columnName(first) + QLatin1Char('-') + columnName(first + 3), 0, *out);
     return true;
 }
 
@@ -550,7 +588,7 @@ bool WorkTableReader::next(InvoiceLine *line)
     serial(&line->serial);
     m_stage = AfterSerial;
     if (going())
-        text(2, &line->number);
+        number(2, &line->number);
     m_stage = AfterNumber;
     if (going())
         date(3, &line->date);
@@ -577,7 +615,7 @@ bool WorkTableReader::next(SupplierDocument *document)
     serial(&d.serial);
     m_stage = AfterDocumentSerial;
     if (going())
-        text(2, &d.number);
+        number(2, &d.number);
     m_stage = AfterDocumentNumber;
     if (going())
         date(12, &d.date);

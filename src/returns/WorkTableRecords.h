@@ -24,15 +24,22 @@ struct RowProblem
         DamagedNumber, // a numeric field that holds no number
         BadCharacter, // a character XML cannot carry (`code`) in `value`
         NumberOutOfRange, // `value` reads as no number a return can hold
+        NotANumber, // text in a number's place that is not wholly a number
+        NotADate, // no date, or one that does not exist ("29/02/2015")
+        NumberNotFitting, // `detail`: the number as the return would carry it, beyond what it holds
         TariffLength, // `detail`: the cleaned tariff number, not 8 characters
         NotInMaster, // `detail`: the cleaned tariff number
         UnitCharacter, // the master's unit for `detail` holds `code`; `value` is Col05
         // Only the data check looks for these; validation finds them in the return.
         SerialNotPositive,
-        NotADate,
-        NumberNotFitting, // `detail`: the number as the return would carry it
         RegistrationFault, // `detail`: the fault in words
         RegistrationTooLong,
+        // Warnings: the row is written as it is, but the user should look at it.
+        NoValue, // a null number, written as 0.00
+        UnitMissing, // `detail`: the cleaned tariff number, whose unit is written as U
+        DocumentNotInMaster, // `detail`: the cleaned tariff number, whose unit is written as U
+        BlankNumber, // the invoice or document number is blank
+        Negative, // `detail`: the number as written
     };
     Kind kind = BadCharacter;
     QString column; // "Col05", or "Col07-Col10" for a duty
@@ -42,13 +49,15 @@ struct RowProblem
     int stage = 0; // lines of the row the writer has written when it meets the problem
 
     bool stopsWriter() const { return kind <= UnitCharacter; }
+    bool warning() const { return kind >= NoValue; }
 };
 
 // A date column: "yyyy-mm-dd" as the table readers hand dates out, or the
 // text the return carries for any other value.
 struct RowDate
 {
-    bool iso = false;
+    bool iso = false; // read as "yyyy-mm-dd": the fields below say it all
+    bool valid = false; // a day that exists; `year`, `month` and `day` hold it
     int year = 0;
     int month = 0;
     int day = 0;
@@ -87,7 +96,7 @@ struct SupplierDocument
     QString cleaned; // CleanedTariffNumber of Col05, blanks removed (dots stay)
     QString unit;
     QString address; // Col14
-    QString quantity; // Col11 as the return carries it
+    QString quantity; // Col11 as the return carries it ("0.00" when it holds no value)
     Decimal duty; // Col06 to Col09, summed and rounded to whole rupees
 };
 
@@ -150,13 +159,15 @@ private:
     void serial(QVariant *out);
     void date(int column, RowDate *out);
     bool tariff(bool invoiceLine, const QString &tariff, QString *cleaned, QString *unit);
+    void number(int column, QString *out);
+    bool numberPart(int column, Decimal *out);
     void quantity(int column, Decimal *out);
     void documentQuantity(int column, QString *out);
     void duty(int first, Decimal *out);
     bool quickDuty(int first, Decimal *out);
-    void dutyFits(int first, const Decimal &duty);
-    // Whether an amount as the return carries it fits the schema (looked at by the data check only).
-    bool fits(const QString &carried) const;
+    // A quantity or duty the row carries: one the schema cannot hold is a
+    // problem, a negative one a warning. `readColumn` holds it as read (0: a sum).
+    void carried(const QString &column, int readColumn, const Decimal &number);
 
     QString m_connection;
     TariffMaster *m_master;

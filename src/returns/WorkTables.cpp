@@ -54,8 +54,8 @@ TariffMaster::TariffMaster(const QString &connectionName)
 
 TariffMaster::~TariffMaster()
 {
-    m_known = QSqlQuery();
-    m_unit = QSqlQuery();
+    m_exact = QSqlQuery();
+    m_cleaned = QSqlQuery();
     if (m_snapshot)
         QSqlDatabase::database(m_connection, false).rollback(); // it only read
 }
@@ -92,52 +92,83 @@ bool TariffMaster::run(QSqlQuery *query, const QString &tariffNo)
     return true;
 }
 
-bool TariffMaster::contains(const QString &tariffNo, bool *known)
+namespace {
+// A tariff number as the lookups compare it: without blanks and dots, on
+// either side, whichever way it was typed.
+QString lookupKey(const QString &tariffNo)
 {
-    const auto cached = m_knownCache.constFind(tariffNo);
-    if (cached != m_knownCache.constEnd()) {
-        *known = cached.value();
-        return true;
-    }
-    if (!m_knownReady) {
-        if (!prepare(&m_known, kMasterCheckSql))
+    QString key;
+    key.reserve(tariffNo.size());
+    for (QChar c : tariffNo)
+        if (c != QLatin1Char(' ') && c != QLatin1Char('.'))
+            key.append(c);
+    return key;
+}
+} // namespace
+
+// The rows of Import for `key`: those stored as it is, through the index,
+// else those stored with blanks or dots (a scan, once per number).
+bool TariffMaster::select(const QString &key, QSqlQuery **rows)
+{
+    QSqlQuery *queries[] = {&m_exact, &m_cleaned};
+    const QString sqls[] = {kUnitSql, kCleanedUnitSql};
+    for (int i = 0; i < 2; ++i) {
+        QSqlQuery *q = queries[i];
+        if (!q->isValid() && q->lastQuery().isEmpty() && !prepare(q, sqls[i]))
             return false;
-        m_knownReady = true;
+        if (!run(q, key))
+            return false;
+        if (q->next() || i == 1) {
+            *rows = q;
+            return true;
+        }
+        q->finish();
     }
-    if (!run(&m_known, tariffNo))
-        return false;
-    *known = m_known.next();
-    m_known.finish();
-    if (m_knownCache.size() >= kCacheLimit)
-        m_knownCache.clear();
-    m_knownCache.insert(tariffNo, *known);
     return true;
 }
 
-bool TariffMaster::unitFor(const QString &tariffNo, QString *unit)
+bool TariffMaster::find(const QString &tariffNo, Entry *entry)
 {
-    const auto cached = m_unitCache.constFind(tariffNo);
-    if (cached != m_unitCache.constEnd()) {
-        *unit = cached.value();
+    const QString key = lookupKey(tariffNo);
+    const auto cached = m_cache.constFind(key);
+    if (cached != m_cache.constEnd()) {
+        *entry = cached.value();
         return true;
     }
-    if (!m_unitReady) {
-        if (!prepare(&m_unit, kUnitSql))
-            return false;
-        m_unitReady = true;
-    }
-    if (!run(&m_unit, tariffNo))
+    QSqlQuery *rows = nullptr;
+    if (!select(key, &rows))
         return false;
-    QString result;
-    while (m_unit.next())
-        result = ValueText(m_unit.value(0));
-    m_unit.finish();
-    if (result.isEmpty())
-        result = QStringLiteral("U");
-    if (m_unitCache.size() >= kCacheLimit)
-        m_unitCache.clear();
-    m_unitCache.insert(tariffNo, result);
-    *unit = result;
+    Entry e;
+    // The last row's unit wins.
+    for (bool row = rows->isValid(); row; row = rows->next()) {
+        e.known = true;
+        e.unit = ValueText(rows->value(0));
+    }
+    rows->finish();
+    if (m_cache.size() >= kCacheLimit)
+        m_cache.clear();
+    m_cache.insert(key, e);
+    *entry = e;
+    return true;
+}
+
+bool TariffMaster::contains(const QString &tariffNo, bool *known)
+{
+    Entry e;
+    if (!find(tariffNo, &e))
+        return false;
+    *known = e.known;
+    return true;
+}
+
+bool TariffMaster::unitFor(const QString &tariffNo, QString *unit, bool *defaulted)
+{
+    Entry e;
+    if (!find(tariffNo, &e))
+        return false;
+    *unit = e.unit.isEmpty() ? QStringLiteral("U") : e.unit;
+    if (defaulted)
+        *defaulted = e.unit.isEmpty();
     return true;
 }
 

@@ -21,9 +21,11 @@ QString MissingWorkTable();
 QString WorkTableQueryFailure(const QString &connection, const QString &table, const QString &sql,
                               const QSqlError &error);
 
-// The tariff master `Import` over one connection (cnProgram). Both statements
+// The tariff master `Import` over one connection (cnProgram). The statements
 // are prepared once and take the tariff number as a bound value, so any text,
-// apostrophes included, is looked up as it is. Answers are kept for the run:
+// apostrophes included, is looked up as it is. A number matches a master
+// entry when both are the same without blanks and dots ("7408.21.00" is
+// 74082100); what is stored is not changed. Answers are kept for the run:
 // the master does not change while a return is written.
 class TariffMaster
 {
@@ -36,30 +38,35 @@ public:
     // Master check: at least one row of Import has this TariffNo.
     bool contains(const QString &tariffNo, bool *known);
     // The last row's Unit for this TariffNo; "U" when there is none or it is
-    // null or empty. Never empty on success.
-    bool unitFor(const QString &tariffNo, QString *unit);
+    // null or empty (then `defaulted`). Never empty on success.
+    bool unitFor(const QString &tariffNo, QString *unit, bool *defaulted = nullptr);
 
     // The failing statement and the database's reason.
     QString errorString() const { return m_error; }
 
 private:
+    struct Entry
+    {
+        bool known = false;
+        QString unit; // as stored, empty when null
+    };
     bool prepare(QSqlQuery *query, const QString &sql);
     bool run(QSqlQuery *query, const QString &tariffNo);
+    bool select(const QString &key, QSqlQuery **rows);
+    bool find(const QString &tariffNo, Entry *entry);
 
     QString m_connection;
-    QSqlQuery m_known;
-    QSqlQuery m_unit;
-    bool m_knownReady = false;
-    bool m_unitReady = false;
+    QSqlQuery m_exact;
+    QSqlQuery m_cleaned;
     bool m_triedSnapshot = false;
     bool m_snapshot = false; // a read transaction of ours is open
-    QHash<QString, bool> m_knownCache;
-    QHash<QString, QString> m_unitCache;
+    QHash<QString, Entry> m_cache;
     QString m_error;
 };
 
-inline const QString kMasterCheckSql = QStringLiteral("Select TariffNo from IMport Where Tariffno =?");
 inline const QString kUnitSql = QStringLiteral("Select Unit from Import Where TariffNo=? ");
+inline const QString kCleanedUnitSql =
+    QStringLiteral("Select Unit from Import Where replace(replace(TariffNo, ' ', ''), '.', '') = ?");
 
 // One unit lookup over cnProgram. On a failing query gives the empty text and
 // fills `error`.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -101,8 +102,10 @@ constexpr size_t kMostFields = 255; // dBase and FoxPro allow no more
 //
 // Up to 15 digits the whole number and the power of ten below it are exact
 // doubles, so one division gives the correctly rounded value, the very double
-// strtod gives, at a fraction of its cost; integers of up to 18 digits are
-// exact as they are.
+// strtod gives, at a fraction of its cost, and its shortest text is the
+// field's number again; integers of up to 18 digits are exact as they are.
+// A longer number has no double that stands for it: it is handed out as the
+// field's text, which the readers take as exactly that decimal.
 bool readNumber(const char *p, size_t n, DbfValue &out)
 {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -165,9 +168,34 @@ bool readNumber(const char *p, size_t n, DbfValue &out)
             return true;
         }
     }
+    if (!exponent) {
+        out.kind = DbfValue::Text;
+        out.text.assign(p, n);
+        return true;
+    }
     out.kind = DbfValue::Real;
     out.real = strtod(buf, &end);
     return true;
+}
+
+// A Currency field, ten-thousandths in 64 bits: a double while it stands for
+// the amount exactly (15 digits or fewer), otherwise the amount as text.
+void readCurrency(qint64 units, DbfValue &out)
+{
+    constexpr qint64 kExactBelow = 1000000000000000LL; // 10^15
+    if (units > -kExactBelow && units < kExactBelow) {
+        out.kind = DbfValue::Real;
+        out.real = double(units) / 10000.0;
+        return;
+    }
+    const bool negative = units < 0;
+    const quint64 magnitude = negative ? quint64(0) - quint64(units) : quint64(units);
+    char digits[32];
+    const int length = snprintf(digits, sizeof digits, "%s%llu.%04llu", negative ? "-" : "",
+                                static_cast<unsigned long long>(magnitude / 10000),
+                                static_cast<unsigned long long>(magnitude % 10000));
+    out.kind = DbfValue::Text;
+    out.text.assign(digits, size_t(length));
 }
 } // namespace
 
@@ -277,8 +305,17 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
             f.nullBit = -1;
     }
 
+    // Past the records may come the end-of-file mark and the start of a
+    // record a crash left half written, never a whole record: records the
+    // header does not count would be left out of every figure without a word.
     const qint64 needed = qint64(m_headerLength) + qint64(m_recordCount) * qint64(m_recordLength);
-    if (needed > size) {
+    qint64 beyond = size - needed;
+    if (beyond > 0) {
+        char mark = 0;
+        if (m_file.seek(needed) && m_file.getChar(&mark) && mark == 0x1A)
+            --beyond;
+    }
+    if (needed > size || beyond >= qint64(m_recordLength)) {
         const qint64 held = (size - m_headerLength) / m_recordLength;
         return damaged(
             error, QStringLiteral("the header promises %1 records but the file holds %2").arg(m_recordCount).arg(held));
@@ -458,8 +495,7 @@ bool DbfTable::value(int index, DbfValue &out) const
     case 'Y':
         if (n != 8)
             return true;
-        out.kind = DbfValue::Real;
-        out.real = double(le64(u)) / 10000.0;
+        readCurrency(le64(u), out);
         return true;
     case 'B': {
         if (n != 8)
@@ -481,10 +517,11 @@ bool DbfTable::value(int index, DbfValue &out) const
         const QDate date = QDate::fromJulianDay(day);
         if (!date.isValid() || ms < 0 || ms >= 86400000)
             return true;
-        const int seconds = (ms + 500) / 1000;
+        // Rounded to the second within its day: 23:59:59.5 is still that day.
+        const int seconds = std::min((ms + 500) / 1000, 86399);
         const QString text = date.toString(Qt::ISODate)
                              + QStringLiteral("T%1:%2:%3")
-                                   .arg(std::min(seconds / 3600, 23), 2, 10, QLatin1Char('0'))
+                                   .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
                                    .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
                                    .arg(seconds % 60, 2, 10, QLatin1Char('0'));
         out.kind = DbfValue::Text;

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -261,12 +262,10 @@ QString JetDateTimeText(double value)
     if (!std::isfinite(value) || value < -657434.0 || value >= 2958466.0)
         return QString();
     const double whole = std::trunc(value);
-    qint64 day = qint64(whole);
-    qint64 seconds = qRound64(std::fabs(value - whole) * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        ++day;
-    }
+    const qint64 day = qint64(whole);
+    // The day is the one the value falls on: a time that rounds up to
+    // midnight stays the last second of its day, as the FoxPro reader keeps it.
+    const qint64 seconds = std::min<qint64>(qRound64(std::fabs(value - whole) * 86400.0), 86399);
     const QDate date = QDate(1899, 12, 30).addDays(day);
     if (!date.isValid() || date.year() < 100 || date.year() > 9999)
         return QString();

@@ -252,6 +252,16 @@ NumberShown NumberFormatShows(const QString &code)
                         : NumberShown::Number;
 }
 
+int ZeroPaddedWidth(const QString &code)
+{
+    if (code.isEmpty() || code.size() > 30)
+        return 0;
+    for (QChar c : code)
+        if (c != QLatin1Char('0'))
+            return 0;
+    return int(code.size());
+}
+
 QString SerialDateText(double serial, NumberShown shown, bool date1904)
 {
     if (shown == NumberShown::Number || !std::isfinite(serial) || serial < 0 || serial >= 2958466)
@@ -322,6 +332,8 @@ bool BiffWorkbook::open(const QByteArray &stream)
             const quint16 index = in.u16();
             const QString code = in.text(in.u16());
             m_formats.insert(index, NumberFormatShows(code));
+            if (const int zeros = ZeroPaddedWidth(code); zeros > 0)
+                m_zeroPadded.insert(index, zeros);
             break;
         }
         case kBoundSheet: {
@@ -449,6 +461,12 @@ NumberShown BiffWorkbook::formatOf(quint16 xf) const
 
 QString BiffWorkbook::numberText(double value, quint16 xf) const
 {
+    // A tariff number kept as a number shows its leading zeros through its format.
+    if (xf < m_xfFormats.size()) {
+        const int zeros = m_zeroPadded.value(m_xfFormats.at(xf));
+        if (zeros > 0 && value >= 0 && value < 9007199254740992.0 && value == std::floor(value))
+            return NumberText(value).rightJustified(zeros, QLatin1Char('0'));
+    }
     const QString date = SerialDateText(value, formatOf(xf), m_date1904);
     return date.isEmpty() ? NumberText(value) : date;
 }

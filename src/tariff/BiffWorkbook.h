@@ -95,12 +95,15 @@ private:
     QList<QString> m_sharedTexts;
     QList<quint16> m_xfFormats;
     QHash<quint16, NumberShown> m_formats;
+    QHash<quint16, int> m_zeroPadded; // formats that are a run of zeros, by their length
     QString m_error;
 };
 
 // What a format code shows; quoted text, escaped characters and [colours]
 // do not count, "m" alone (month or minute) neither.
 NumberShown NumberFormatShows(const QString &code);
+// The number of digits a format of zeros alone ("00000000") pads a whole number to; 0 for any other format.
+int ZeroPaddedWidth(const QString &code);
 
 // A serial day number as ISO text ("2014-03-20", "10:30:00",
 // "2014-03-20 10:30:00"); empty when it is no day of the years 1900-9999.

@@ -66,6 +66,8 @@ def agree(expected, cell):
     kind, value = expected
     if kind == 'text':
         return cell == ('text', value) or (value == '' and cell is None)
+    if kind == 'amount' and sum(c.isdigit() for c in value) > 15:
+        return cell == ('text', value)  # beyond what a number cell holds exactly
     if cell is None or cell[0] != 'number':
         return False
     _, got, fmt = cell

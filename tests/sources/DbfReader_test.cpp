@@ -90,7 +90,9 @@ private slots:
         QTest::newRow("blank") << QByteArray() << "NULL";
         QTest::newRow("integer") << QByteArray("42") << "integer 42";
         QTest::newRow("19 digits") << QByteArray("1234567890123456789") << "integer 1234567890123456789";
-        QTest::newRow("past 64 bits") << QByteArray("9999999999999999999") << "real 1.0e+19";
+        // Past what a double holds exactly: the decimal itself, as text.
+        QTest::newRow("past 64 bits") << QByteArray("9999999999999999999") << "text 9999999999999999999";
+        QTest::newRow("18 digits") << QByteArray("123456789012345.678") << "text 123456789012345.678";
         QTest::newRow("decimal") << QByteArray("-2.675") << "real -2.675";
         QTest::newRow("trailing point") << QByteArray("1.") << "real 1.0";
         QTest::newRow("float's exponent") << QByteArray("1.5E+10") << "real 15000000000.0";
@@ -134,6 +136,19 @@ private slots:
         QTest::newRow("2^31 records") << patched([](TableBytes &t) { t.setRecordCount(0x80000000u); })
                                       << "the header promises 2147483648 records but the file holds 4";
         QTest::newRow("truncated") << good.bytes.left(378) << "the header promises 4 records but the file holds 3";
+        // Records past the count would be left out of every figure.
+        QTest::newRow("undercount") << patched([](TableBytes &t) { t.setRecordCount(3); })
+                                    << "the header promises 3 records but the file holds 4";
+        QTest::newRow("undercount, no end mark") << patched([](TableBytes &t) {
+            t.setRecordCount(2);
+            t.bytes.chop(1);
+        }) << "the header promises 2 records but the file holds 4";
+        // What a crash leaves past the counted records, the end mark or part
+        // of a record being appended, is no damage (no reason).
+        const QByteArray record = good.bytes.mid(good.headerLength(), good.recordLength());
+        QTest::newRow("records without the end-of-file mark") << good.bytes.chopped(1) << QString();
+        QTest::newRow("part of a record") << good.bytes + record.left(47) << QString();
+        QTest::newRow("part of a record, no end-of-file mark") << good.bytes.chopped(1) + record.left(47) << QString();
         QTest::newRow("records of 0 bytes")
             << patched([](TableBytes &t) { t.setRecordLength(0); }) << "the header gives records of 0 bytes";
         QTest::newRow("records of 65535 bytes")
@@ -177,12 +192,33 @@ private slots:
 
         DbfTable table;
         QString error;
+        if (reason.isEmpty()) {
+            QVERIFY2(table.open(file, &error), qPrintable(error));
+            QCOMPARE(RunFolderQuery(dir.path(), "SELECT count(*) FROM stemp4").rows, QStringList{"3"}); // one deleted
+            return;
+        }
         QVERIFY(!table.open(file, &error));
         QCOMPARE(error, expected);
         // The table exists; reading it fails at once with the reason.
         const FolderQuery query = RunFolderQuery(dir.path(), "SELECT * FROM stemp4");
         QCOMPARE(query.error, expected);
         QCOMPARE(query.rows, QStringList());
+    }
+
+    // A Visual FoxPro date-time is dated the day it falls on, to its last millisecond.
+    void dateTimeNearMidnight()
+    {
+        TableBytes t(fixturePath(QStringLiteral("sources/vfp_types.dbf")));
+        QTemporaryDir dir;
+        QVERIFY(
+            QFile::copy(fixturePath(QStringLiteral("sources/vfp_types.fpt")), dir.filePath(QStringLiteral("t.fpt"))));
+        QStringList read;
+        for (qint32 ms : {86399499, 86399500, 86399999}) {
+            qToLittleEndian(ms, t.bytes.data() + t.headerLength() + t.fieldOffset("stamp") + 4);
+            QVERIFY(t.write(dir.filePath(QStringLiteral("t.dbf"))));
+            read << RunFolderQuery(dir.path(), "select stamp from t where rowid = 1").rows;
+        }
+        QCOMPARE(read, QStringList(3, QStringLiteral("2014-07-11T23:59:59")));
     }
 
     // A file that cannot be opened at all gets the system's reason.

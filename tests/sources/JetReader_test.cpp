@@ -188,7 +188,13 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("epoch") << 0.0 << "1899-12-30";
         QTest::newRow("noon") << 41730.5 << "2014-04-01 12:00:00";
-        QTest::newRow("a second before midnight rounds up") << 41730.99999999 << "2014-04-02";
+        // A value is dated the day it falls on, however near midnight.
+        QTest::newRow("23:59:59.5") << 41730.0 + 86399.5 / 86400.0 << "2014-04-01 23:59:59";
+        QTest::newRow("last double of the day") << std::nextafter(41731.0, 0.0) << "2014-04-01 23:59:59";
+        QTest::newRow("midnight") << 41731.0 << "2014-04-02";
+        QTest::newRow("before 1900, 23:59:59.5") << -1.0 - 86399.5 / 86400.0 << "1899-12-29 23:59:59";
+        QTest::newRow("before 1900, last double") << std::nextafter(-2.0, 0.0) << "1899-12-29 23:59:59";
+        QTest::newRow("before 1900, midnight") << -2.0 << "1899-12-28";
         QTest::newRow("before 1900: fraction counts forward") << -1.25 << "1899-12-29 06:00:00";
         QTest::newRow("negative zero day") << -0.5 << "1899-12-30 12:00:00";
         QTest::newRow("first day") << -657434.0 << "0100-01-01";

@@ -51,6 +51,9 @@ private slots:
                                  "<null>|true|1",        QString::fromUtf8("<null>|wide text|Größe ₹")};
         QTest::newRow("xlwt") << "values.xls" << QStringList{"Values$"} << "Values$" << values;
         QTest::newRow("LibreOffice") << "libreoffice/values.xls" << QStringList{"Values$"} << "Values$" << values;
+        QTest::newRow("format of zeros") << "padded.xls" << QStringList{"Padded$"} << "Padded$"
+                                         << QStringList{"TariffNo|Unit", "01012100|KGS", "74081110|NOS",
+                                                        "1012100|LTR",   "12.5|MTR",     "0007|SQM"};
         const QString computed = QStringLiteral("libreoffice/computed.xls");
         const QStringList computedSheets{"Formulas$", "Rates$", "Tariffs"};
         QTest::newRow("formulas") << computed << computedSheets << "Formulas$"
