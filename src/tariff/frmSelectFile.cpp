@@ -254,6 +254,7 @@ void frmSelectFile::Drive2_Change()
 
 void frmSelectFile::Dir2_Change()
 {
+    SheetName().clear();
     LstFile->clear();
     // A name from another folder would say a workbook is chosen here.
     TxtFileName->clear();
@@ -310,6 +311,8 @@ void frmSelectFile::returnToProgramDrive()
 void frmSelectFile::File2_Click(const QString &fileName)
 {
     QWidget *focus = focusWidget();
+    // A sheet chosen in the last workbook is no choice in this one, even where a sheet has the same name.
+    SheetName().clear();
     LstFile->clear();
     FrmBack->setEnabled(false);
     DoEvents();
@@ -368,7 +371,7 @@ void frmSelectFile::CmdGenerateData_Click()
         LblRecord->clear();
     };
     ShowPleaseWait();
-    ImportTariff(FilePath, SheetName(), progress);
+    ImportTariff(FilePath, SheetName(), progress, TariffReplace::Ask);
     HidePleaseWait();
 }
 

@@ -96,10 +96,24 @@ private slots:
                         .arg(form.LblTemps->text(), form.LblRecord->text(), text)
                         .arg(ui.pleaseWaitVisible);
         };
-        QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
-        QCOMPARE(seen, QStringList{"7/5/Imported Successfully/1"});
+        // Asked first, No the default: No leaves the master; Yes imports.
+        const QString question = QStringLiteral("7//Replace the tariff master (%1) with 5 rows from tariff.xls, "
+                                                "sheet Mixed$?/0");
+        ui.answers = {1};
+        sendClick(form.CmdGenerateData);
+        QCOMPARE(seen, QStringList{question.arg("0 tariff numbers")});
+        QVERIFY(ui.messages.last().defaultNegative);
+        seen.clear();
+        sendClick(form.CmdGenerateData);
+        QCOMPARE(seen, (QStringList{question.arg("0 tariff numbers"), "7/5/Imported Successfully/1"}));
         QCOMPARE(form.LblTemps->text() + form.LblRecord->text(), QString());
         QVERIFY(!ui.pleaseWaitVisible);
+
+        // The sheet chosen in the last workbook is no choice in another one.
+        clickFile(QStringLiteral("COPY.XLS"));
+        ui.clear();
+        sendClick(form.CmdGenerateData);
+        QCOMPARE(ui.texts(), QStringList{"Please select the Excel Sheet Name"});
     }
 
     void openedFromTheMenu_data()
