@@ -43,7 +43,7 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     PaintBackground(this, kFormPale, Qt::black);
 
     lblStatus = ReportStatusLabel(this);
-    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh = new QPushButton(QStringLiteral("Re&fresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
 
     lblInvoiceLines = new QLabel(QStringLiteral("Invoice lines :"), this);

@@ -58,9 +58,9 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
 
     lblStatus = ReportStatusLabel(this);
-    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh = new QPushButton(QStringLiteral("Re&fresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
-    cmdSaveCsv = new QPushButton(QStringLiteral("Save as CSV…"), this);
+    cmdSaveCsv = new QPushButton(QStringLiteral("&Save as CSV…"), this);
     cmdSaveCsv->setObjectName(QStringLiteral("cmdSaveCsv"));
 
     grdSummary = new QTableWidget(this);
@@ -76,7 +76,7 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     chtDuty = new QChartView(this);
     chtDuty->setObjectName(QStringLiteral("chtDuty"));
     chtDuty->setRenderHint(QPainter::Antialiasing);
-    chtDuty->setMinimumHeight(TwipsRect(0, 0, 100, 4200).height());
+    chtDuty->setMinimumHeight(TwipsRect(0, 0, 100, 3000).height());
 
     auto *top = new QHBoxLayout;
     top->addWidget(lblStatus, 1);

@@ -231,6 +231,16 @@ void ArrangeForm(QWidget *form)
             }
         }
         placed->setGeometry(target);
+        // A window that may be resized is made to fit the working area, with a
+        // little of the area around it, so its buttons are never out of reach.
+        if (sub && in.sizable && mdi) {
+            const QSize room = mdi->viewport()->size() - QSize(4, 4);
+            QRect g = placed->geometry();
+            g.setSize(g.size().boundedTo(room).expandedTo(placed->minimumSize()));
+            g.moveLeft(std::clamp(g.x(), 0, std::max(0, room.width() - g.width())));
+            g.moveTop(std::clamp(g.y(), 0, std::max(0, room.height() - g.height())));
+            placed->setGeometry(g);
+        }
 
         // Anchored controls follow the window's change of size; a control
         // that refuses a size simply keeps what it can.
