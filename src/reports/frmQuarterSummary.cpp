@@ -1,7 +1,9 @@
 #include "frmQuarterSummary.h"
 
 #include "app/AppSettings.h"
+#include "app/DateFormat.h"
 #include "app/UserInterface.h"
+#include "dates/DateText.h"
 #include "ui/WindowKit.h"
 
 #include <QBarCategoryAxis>
@@ -13,7 +15,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QTableWidget>
@@ -21,11 +25,16 @@
 #include <QVBoxLayout>
 
 namespace {
-const QStringList kColumns{QStringLiteral("CETSH No."),     QStringLiteral("Unit"),
-                           QStringLiteral("Invoice lines"), QStringLiteral("Qty out"),
-                           QStringLiteral("Duty out"),      QStringLiteral("Documents"),
-                           QStringLiteral("Qty in"),        QStringLiteral("Duty in"),
-                           QStringLiteral("Difference"),    QStringLiteral("Exceeds received")};
+const QStringList kColumns{QStringLiteral("Tariff number (CETSH)"),
+                           QStringLiteral("Unit"),
+                           QStringLiteral("Invoice lines"),
+                           QStringLiteral("Qty out"),
+                           QStringLiteral("Duty out"),
+                           QStringLiteral("Documents"),
+                           QStringLiteral("Qty in"),
+                           QStringLiteral("Duty in"),
+                           QStringLiteral("Difference"),
+                           QStringLiteral("Exceeds received")};
 const QColor kFlagged(255, 214, 204);
 
 // The flags in short: what was passed on beyond what came in.
@@ -50,7 +59,8 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmQuarterSummary"));
-    setWindowTitle(QStringLiteral("Quarter Summary"));
+    setWindowTitle(QStringLiteral("Quarter Summary - %1, %2 to %3")
+                       .arg(Settings().strCompName.trimmed(), Settings().strPeriodFrom, Settings().strPeriodTo));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(TwipsRect(0, 0, 15000, 10800).size());
     PaintBackground(this, kFormPale, Qt::black);
@@ -206,12 +216,25 @@ bool frmQuarterSummary::saveCsv(const QString &path)
     return true;
 }
 
+QString frmQuarterSummary::suggestedCsvPath() const
+{
+    // Dates as yyyymmdd: a "/" of a date would make the name a path.
+    const auto stamp = [](const QString &date) {
+        QDate d = QLocale::c().toDate(date, ShortDateFormat());
+        if (!d.isValid())
+            d = DateFromText(date);
+        return d.isValid() ? d.toString(QStringLiteral("yyyyMMdd")) : QString(date).remove(QRegularExpression("\\W"));
+    };
+    const QString company = QString(Settings().strCompCode).remove(QRegularExpression("\\W"));
+    const QString suggested = AppFolder()
+                              + QStringLiteral("/Summary_%1_%2-%3.csv")
+                                    .arg(company, stamp(Settings().strPeriodFrom), stamp(Settings().strPeriodTo));
+    return suggested;
+}
+
 void frmQuarterSummary::chooseCsvFile()
 {
-    const QString suggested = AppFolder()
-                              + QStringLiteral("/Summary_%1_%2%3.csv")
-                                    .arg(Settings().strCompCode, Settings().strPeriodFrom, Settings().strPeriodTo);
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as CSV"), suggested,
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as CSV"), suggestedCsvPath(),
                                                       QStringLiteral("CSV files (*.csv)"));
     if (!path.isEmpty())
         saveCsv(path);

@@ -153,11 +153,19 @@ private slots:
                                                "2014 (first: INV/1 of 11/07/2014). Write the return anyway?");
         const QString name = QStringLiteral("AAACB1234CXM001_201407150305PM.xml");
         const QString path = home->app() + QStringLiteral("/ACES/001/") + name;
+        // No date: refused before anything is read or written.
+        w->ucDt->setText(QString());
+        sendClick(w->CmdExport);
+        QCOMPARE(rec.texts(), QStringList{"Please enter the date"});
+        QCOMPARE(focusName(), QStringLiteral("txtDate"));
+        w->ucDt->setText(QStringLiteral("15/07/2014"));
+        rec.clear();
         rec.answers = {1};
-        QTest::mouseClick(w->CmdExport, Qt::LeftButton);
+        sendClick(w->CmdExport);
         QCOMPARE(rec.texts(), QStringList{outside});
         QVERIFY(rec.messages[0].defaultNegative && rec.messages[0].buttonStyle == MsgButtons::YesNo);
         QVERIFY(!QFile::exists(path));
+        QCOMPARE(w->TxtFileName->text(), QString()); // no file to name
 
         rec.clear();
         QTest::mouseClick(w->CmdExport, Qt::LeftButton); // Yes
@@ -185,6 +193,8 @@ private slots:
         for (int column = 0; column < check->flx->columnCount(); ++column)
             cells << check->flx->item(0, column)->text();
         QCOMPARE(cells.join('|'), QStringLiteral("1|INV/1|Invoice date (Col03)|11/07/2014|Dated outside Apr-Jun 2014"));
+        QCOMPARE(check->findChild<QLabel *>("lblQuarter")->text(),
+                 QStringLiteral("Dates checked against Apr-Jun 2014, as chosen in the return window."));
         // Esc and Ctrl+F4 close it, with the focus in it or on its frame.
         FOCUS(check->cmdRefresh);
         sendKey(check, Qt::Key_Escape);

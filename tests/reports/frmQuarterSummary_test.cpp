@@ -49,6 +49,9 @@ private slots:
         QVERIFY(row("74082100")->background() != row("73181500")->background());
         QVERIFY(row("TOTAL")->font().bold());
 
+        QCOMPARE(w->suggestedCsvPath(), home.app() + QStringLiteral("/Summary_001_20140401-20150331.csv"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quarter Summary - A & B TRADERS, %1 to %2")
+                                       .arg(Settings().strPeriodFrom, Settings().strPeriodTo));
         const QString saved = home.app() + QStringLiteral("/summary.csv");
         QVERIFY(w->saveCsv(saved));
         const Run printed = cli(home.app(), {"summary", "--company", "1", "--period", "14041503", "--format", "csv"});
