@@ -350,6 +350,21 @@ def demo_session(desk, home):
     check(len(written) == 1 and os.path.getsize(os.path.join(aces, written[0])) > 1000, 'the demo return is written')
     s.closes_by('Escape', 'the return window')
 
+    # The return as a workbook: chosen in a list, then said where it is; a second time asks first (No).
+    def to_excel(answers):
+        desk.run('xdotool', 'windowactivate', '--sync', str(desk.main))
+        desk.keys('alt+r', 'x')
+        for key in answers:
+            box = desk.wait_message()
+            desk.keys(key)
+            desk.wait_gone(box)
+    to_excel(['Return', 'Return'])
+    workbook = os.path.join(aces, written[0][:-4] + '.xlsx')
+    check(os.path.getsize(workbook) > 1000, 'the workbook is written')
+    stamp = os.stat(workbook).st_mtime_ns
+    to_excel(['Return', 'Return'])
+    check(os.stat(workbook).st_mtime_ns == stamp, 'a workbook is not written again unless the user says so')
+
     for keys, name in ((['alt+r', 'd'], 'data-check'), (['alt+r', 's'], 'quarter-summary'),
                        (['alt+r', 'e'], 'return-window'), (['alt+i', 'e'], 'import-window')):
         s.open_working(keys, name)
