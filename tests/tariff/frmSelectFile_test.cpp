@@ -68,9 +68,14 @@ private slots:
             QTest::mouseClick(form.File2->viewport(), Qt::LeftButton, {}, form.File2->visualRect(index).center());
         };
 
-        // The file list shows only 97-2003 workbooks, any letter case.
+        // The file list shows only 97-2003 workbooks, any letter case, also after a visit to a folder inside.
+        QVERIFY(QDir(work.path()).mkpath(QStringLiteral("inside")));
+        form.setDirPath(work.path() + QStringLiteral("/inside"));
+        QTRY_COMPARE(names(form.File2), QStringList());
         form.setDirPath(work.path());
         QTRY_COMPARE(names(form.File2), (QStringList{"COPY.XLS", "notaworkbook.xls", "tariff.xls"}));
+        QTest::qWait(200);
+        QCOMPARE(names(form.File2), (QStringList{"COPY.XLS", "notaworkbook.xls", "tariff.xls"}));
         QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
         clickFile(QStringLiteral("notaworkbook.xls")); // the reason, no sheets, the window usable
         QCOMPARE(form.LstFile->count(), 0);
