@@ -46,6 +46,34 @@ QString exceeds(const SummaryEntry &e)
     return what.join(QStringLiteral(", "));
 }
 
+// The ten chapters with the most duty (received and passed on) in their
+// order, the rest as one bar "other": more bars than that are a smear.
+QList<ChapterDuty> ChartedChapters(const QList<ChapterDuty> &chapters)
+{
+    constexpr int kShown = 10;
+    if (chapters.size() <= kShown + 1)
+        return chapters;
+    QList<const ChapterDuty *> ranked;
+    for (const ChapterDuty &c : chapters)
+        ranked << &c;
+    std::stable_sort(ranked.begin(), ranked.end(), [](const ChapterDuty *a, const ChapterDuty *b) {
+        return ((a->dutyIn + a->dutyOut) - (b->dutyIn + b->dutyOut)).sign() > 0;
+    });
+    ranked.resize(kShown);
+    QList<ChapterDuty> shown;
+    ChapterDuty other{QStringLiteral("other"), {}, {}};
+    for (const ChapterDuty &c : chapters) {
+        if (ranked.contains(&c)) {
+            shown << c;
+        } else {
+            other.dutyIn = other.dutyIn + c.dutyIn;
+            other.dutyOut = other.dutyOut + c.dutyOut;
+        }
+    }
+    shown << other;
+    return shown;
+}
+
 // The CSV's fields, the flags in short.
 QStringList cells(const SummaryEntry &e)
 {
@@ -142,8 +170,9 @@ void frmQuarterSummary::fill()
         grdSummary->insertRow(row);
         const QStringList values = cells(e);
         for (int column = 0; column < values.size(); ++column) {
-            auto *item = new QTableWidgetItem(values[column]);
-            if (column >= 2 && column <= 8)
+            const bool amount = column >= 2 && column <= 8;
+            auto *item = new QTableWidgetItem(amount ? LocaleAmount(values[column]) : values[column]);
+            if (amount)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (marked)
                 item->setBackground(kFlagged);
@@ -165,16 +194,16 @@ void frmQuarterSummary::fill()
     if (const QString leftOut = LeftOutText(s); !leftOut.isEmpty())
         status += QLatin1Char(' ') + leftOut;
     lblStatus->setText(status);
-    lblTotals->setText(
-        QStringLiteral("Duty received %1, passed on %2, difference %3.")
-            .arg(s.total.dutyIn.toText(2), s.total.dutyOut.toText(2), s.total.dutyDifference().toText(2)));
+    lblTotals->setText(QStringLiteral("Duty received %1, passed on %2, difference %3.")
+                           .arg(LocaleAmount(s.total.dutyIn.toText(2)), LocaleAmount(s.total.dutyOut.toText(2)),
+                                LocaleAmount(s.total.dutyDifference().toText(2))));
 
     // The chart only draws: its bars may round what the table shows exactly.
     auto *received = new QBarSet(QStringLiteral("Duty received"));
     auto *passedOn = new QBarSet(QStringLiteral("Duty passed on"));
     QStringList chapters;
     double top = 0;
-    for (const ChapterDuty &c : DutyByChapter(s.entries)) {
+    for (const ChapterDuty &c : ChartedChapters(DutyByChapter(s.entries))) {
         chapters << c.chapter;
         const double in = c.dutyIn.toText(2).toDouble();
         const double out = c.dutyOut.toText(2).toDouble();
