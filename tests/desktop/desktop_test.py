@@ -26,7 +26,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
-SCREEN = (1280, 1024)
+SCREEN = [1280, 1024]  # of the desktop running now
 PEACH = b'\xff\xe0\xc0'  # the indicator's "Please Wait" label
 REGISTRATION = 'AAACB1234CXM001'
 
@@ -99,9 +99,10 @@ class Screen:
 class Desktop:
     """Xvfb with openbox, and the program's windows on it."""
 
-    def __init__(self, out, scale):
+    def __init__(self, out, scale, screen=(1280, 1024)):
         self.out = out
         self.scale = scale
+        SCREEN[:] = screen
         self.procs = []
         self.display = None
         self.program = None
@@ -115,7 +116,7 @@ class Desktop:
                 break
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop('QT_QPA_PLATFORM', None)
-        xvfb = subprocess.Popen(['Xvfb', self.display, '-screen', '0', '%dx%dx24' % SCREEN, '-dpi', '96',
+        xvfb = subprocess.Popen(['Xvfb', self.display, '-screen', '0', '%dx%dx24' % tuple(SCREEN), '-dpi', '96',
                                  '-nolisten', 'tcp'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.procs.append(xvfb)
         self.until(lambda: os.path.exists('/tmp/.X11-unix/X' + self.display[1:]), 'Xvfb starts', 20)
@@ -313,7 +314,7 @@ class Session:
         d.keys(*keys)
         d.until(lambda: self.window_open(), '%s to open' % name)
         time.sleep(0.5)
-        screen = d.picture(name + '-scale%s' % d.scale)
+        screen = d.picture('%s-%dx%d-scale%s' % (name, SCREEN[0], SCREEN[1], d.scale))
         inside = screen.other_than(self.grey, self.area)
         ax, ay, aw, ah = self.area
         check(inside and inside[0] >= ax and inside[1] >= ay and inside[0] + inside[2] < ax + aw
@@ -371,6 +372,19 @@ def demo_session(desk, home):
         s.closes_by('Escape', name)
         s.open_working(keys, name)
         s.closes_by('ctrl+F4', name)
+
+
+def small_screen_session(desk, home):
+    """Each working window on a small screen: it fits, and Esc closes it."""
+    s = Session(desk, home)
+    desk.start(home, 'small-screen')
+    s.log_in(False)
+    for keys, name in ((['alt+r', 'e'], 'return-window'), (['alt+r', 'd'], 'data-check'),
+                       (['alt+r', 's'], 'quarter-summary'), (['alt+i', 'e'], 'import-window')):
+        s.open_working(keys, name)
+        s.closes_by('Escape', name)
+    desk.program.terminate()
+    desk.program.wait(20)
 
 
 def large_session(desk, home):
@@ -449,6 +463,9 @@ def main():
         generated = os.path.join(work, 'large')
         maker = subprocess.Popen([sys.executable, os.path.join(SOURCE, 'bench', 'make_quarter.py'), '--rows',
                                   str(args.rows), '--out', generated], stdout=subprocess.DEVNULL)
+        with Desktop(out, 1, (1024, 600)) as desk:
+            desk.binary = os.path.abspath(args.program)
+            small_screen_session(desk, home)
         with Desktop(out, 1.5) as desk:
             desk.binary = os.path.abspath(args.program)
             demo_session(desk, home)
