@@ -214,7 +214,18 @@ void ArrangeForm(QWidget *form)
         in.fontSize = form->font().pointSizeF();
         in.sizable = !IsFixedSizeForm(form);
         in.child = child;
-        const ArrangeResult r = ArrangeGeometry(in);
+        ArrangeResult r = ArrangeGeometry(in);
+        // A window of fixed design is never made smaller than it: its anchored
+        // controls would run into each other. The working area scrolls instead.
+        if (!in.sizable && (r.dw < 0 || r.dh < 0)) {
+            r.width = std::max(r.width, in.width);
+            r.height = std::max(r.height, in.height);
+            r.dw = std::max(r.dw, 0);
+            r.dh = std::max(r.dh, 0);
+            r.left = std::max(0.0, r.left);
+            r.top = std::max(0.0, r.top);
+            r.fontSize = std::max(r.fontSize, in.fontSize);
+        }
 
         const QRect target = TwipsRect(r.left, r.top, r.width, r.height);
         if (!in.sizable) {
