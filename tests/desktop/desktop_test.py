@@ -110,16 +110,26 @@ class Desktop:
         self.log = None
 
     def __enter__(self):
-        for n in range(90, 190):
-            if not os.path.exists('/tmp/.X11-unix/X%d' % n) and not os.path.exists('/tmp/.X%d-lock' % n):
-                self.display = ':%d' % n
-                break
+        try:
+            return self.start_desktop()
+        except BaseException:
+            self.__exit__(None)
+            raise
+
+    def start_desktop(self):
+        # Xvfb picks a free display itself and says which: tests running side by side never share one.
+        read, write = os.pipe()
+        xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '%dx%dx24' % tuple(SCREEN), '-dpi',
+                                 '96', '-nolisten', 'tcp'], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        self.procs.append(xvfb)
+        os.close(write)
+        with os.fdopen(read) as said:
+            number = said.readline().strip()
+        check(number.isdigit(), 'Xvfb starts')
+        self.display = ':' + number
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop('QT_QPA_PLATFORM', None)
-        xvfb = subprocess.Popen(['Xvfb', self.display, '-screen', '0', '%dx%dx24' % tuple(SCREEN), '-dpi', '96',
-                                 '-nolisten', 'tcp'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.procs.append(xvfb)
-        self.until(lambda: os.path.exists('/tmp/.X11-unix/X' + self.display[1:]), 'Xvfb starts', 20)
         self.procs.append(subprocess.Popen(['openbox', '--sm-disable'], env=self.env, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL))
         self.until(lambda: '_NET_SUPPORTING_WM_CHECK(WINDOW)' in self.run('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'),
@@ -436,7 +446,6 @@ def large_session(desk, home):
         desk.keys('Return')
         desk.wait_gone(said)
         check(snapshot(aces) == before, 'cancelled by %s: the earlier return and the folder as they were' % way)
-        check(not s.window_open() or True, '')
 
 
 def main():
@@ -453,6 +462,7 @@ def main():
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)
     work = tempfile.mkdtemp(prefix='quorvant-desktop-')
+    maker = None
     try:
         home = os.path.join(work, 'home')
         shutil.copytree(os.path.join(SOURCE, 'data', 'demo'), home)
@@ -489,6 +499,9 @@ def main():
         print('FAILED: %s (pictures and the program\'s output in %s)' % (e, out), file=sys.stderr)
         return 1
     finally:
+        if maker and maker.poll() is None:
+            maker.kill()
+            maker.wait()
         shutil.rmtree(work, ignore_errors=True)
 
 
