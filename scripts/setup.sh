@@ -12,7 +12,7 @@ packages=(
   unixodbc-dev unixodbc tdsodbc odbc-postgresql postgresql
   libclang-rt-dev llvm
   python3 python3-dbf python3-xlwt
-  xvfb xauth x11-apps imagemagick fonts-dejavu-core libx11-dev time
+  xvfb xauth x11-apps x11-utils openbox xdotool imagemagick fonts-dejavu-core libx11-dev time
   desktop-file-utils appstream lintian dpkg-dev
 )
 

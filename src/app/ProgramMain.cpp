@@ -15,6 +15,7 @@
 #include "ui/FormDisplay.h"
 #include "ui/WindowKit.h"
 
+#include <QFileInfo>
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
@@ -40,7 +41,12 @@ int Main()
     case AppFolderOutcome::Cancelled:
         return 0;
     case AppFolderOutcome::Failed:
-        LogError(ErrPathNotFound, problem, QStringLiteral("Error in Main"), QString(), true);
+        // The error log lives in that folder: without it, only the message.
+        if (QFileInfo(AppFolder()).isDir())
+            LogError(ErrPathNotFound, problem, QStringLiteral("Error in Main"), QString(), true);
+        else
+            StandardMessage(QStringLiteral("Error in Main\r\n%1\r\n%2").arg(ErrPathNotFound).arg(problem), kAppTitle,
+                            StdIcon::Exclamation, StdButtons::Ok);
         return 1;
     }
     if (!RunRegionalDateCheck())

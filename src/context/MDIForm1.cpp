@@ -17,7 +17,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QStatusBar>
 
 namespace {
@@ -74,7 +76,7 @@ MDIForm1::MDIForm1(QWidget *parent)
 
     mnuReports = menuBar()->addMenu(QStringLiteral("&Reports"));
     mnuReports->setObjectName(QStringLiteral("mnuReports"));
-    mnuDataCheck = mnuReports->addAction(QStringLiteral("Data Check"));
+    mnuDataCheck = mnuReports->addAction(QStringLiteral("&Data Check"));
     mnuDataCheck->setObjectName(QStringLiteral("mnuDataCheck"));
     mnuExporttoXML = mnuReports->addAction(QStringLiteral("&Export To XML"));
     mnuExporttoXML->setObjectName(QStringLiteral("mnuExporttoXML"));
@@ -206,6 +208,9 @@ void MDIForm1::closeEvent(QCloseEvent *event)
 
 bool MDIForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->window() == this && closeKey(static_cast<QKeyEvent *>(event)))
+        return true;
     // The lock panels follow the keys at once, not only on the next tick.
     if (event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent *>(event)->key();
@@ -213,4 +218,29 @@ bool MDIForm1::eventFilter(QObject *watched, QEvent *event)
             QTimer::singleShot(0, this, &MDIForm1::refreshStatus);
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// Ctrl+F4 closes the active working window on every desktop (some know only
+// Ctrl+W); Esc closes it also when the focus is on its frame rather than in it.
+bool MDIForm1::closeKey(QKeyEvent *event)
+{
+    QMdiSubWindow *active = mdiClient->activeSubWindow();
+    if (!active || !active->widget())
+        return false;
+    const bool ctrlF4 = event->key() == Qt::Key_F4 && event->modifiers() == Qt::ControlModifier;
+    if (!ctrlF4) {
+        // Inside the window its own Esc shortcut has answered before a key press arrives.
+        if (event->type() != QEvent::KeyPress || event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier)
+            return false;
+        for (QShortcut *own : active->widget()->findChildren<QShortcut *>(Qt::FindDirectChildrenOnly)) {
+            if (own->key() == QKeySequence(Qt::Key_Escape) && own->isEnabled()) {
+                emit own->activated();
+                return true;
+            }
+        }
+    }
+    event->accept();
+    if (event->type() == QEvent::KeyPress)
+        active->close(); // the window's own close checks still run
+    return true;
 }

@@ -11,6 +11,7 @@
 inline const QString kExitQuestion = QStringLiteral("Are You Sure Want Exit?...... ");
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -62,6 +63,7 @@ protected:
 private:
     void openWorkingWindow(const QString &menuEntry);
     void exitChosen();
+    bool closeKey(QKeyEvent *event);
 
     QList<QLabel *> m_panels;
     QHash<QString, QPointer<QWidget>> m_windows;

@@ -29,6 +29,16 @@ std::optional<ReturnQuarter> openReturnQuarter()
     return ReturnQuarterOf(year->currentText(), quarter->currentText());
 }
 
+// The open return window's quarter in words ("Apr-Jun 2014"); empty without one.
+QString openReturnQuarterText()
+{
+    MDIForm1 *main = MDIForm1::instance();
+    QWidget *window = main ? main->workingWindow(QStringLiteral("mnuExporttoXML")) : nullptr;
+    const auto *year = window ? window->findChild<QComboBox *>(QStringLiteral("CmbYear")) : nullptr;
+    const auto *quarter = window ? window->findChild<QComboBox *>(QStringLiteral("CmbMonth")) : nullptr;
+    return year && quarter ? quarter->currentText() + QLatin1Char(' ') + year->currentText() : QString();
+}
+
 const QStringList kColumns{QStringLiteral("SL-NO"), QStringLiteral("Number"), QStringLiteral("Column"),
                            QStringLiteral("Value"), QStringLiteral("Problem")};
 } // namespace
@@ -43,7 +53,7 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     PaintBackground(this, kFormPale, Qt::black);
 
     lblStatus = ReportStatusLabel(this);
-    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh = new QPushButton(QStringLiteral("Re&fresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
 
     lblInvoiceLines = new QLabel(QStringLiteral("Invoice lines :"), this);
@@ -71,6 +81,10 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     top->addWidget(cmdRefresh, 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    auto *quarterNote = new QLabel(this);
+    quarterNote->setObjectName(QStringLiteral("lblQuarter"));
+    quarterNote->setWordWrap(true);
+    layout->addWidget(quarterNote);
     layout->addWidget(lblInvoiceLines);
     layout->addWidget(flx, 1);
     layout->addWidget(lblSupplierDocuments);
@@ -91,6 +105,13 @@ void frmDataCheck::Refresh()
     HidePleaseWait();
     QApplication::restoreOverrideCursor();
     fill(result);
+    // Which quarter the dates were held against, beside the findings.
+    const QString quarter = openReturnQuarter() ? openReturnQuarterText() : QString();
+    findChild<QLabel *>(QStringLiteral("lblQuarter"))
+        ->setText(quarter.isEmpty()
+                      ? QStringLiteral("Dates not checked against a quarter: none is chosen (open "
+                                       "Export To XML and choose its year and quarter).")
+                      : QStringLiteral("Dates checked against %1, as chosen in the return window.").arg(quarter));
 }
 
 void frmDataCheck::fill(const DataCheckResult &result)

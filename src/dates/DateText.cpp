@@ -102,6 +102,36 @@ bool CompleteDateText(const QString &input, QString &output)
     return CompleteDateText(input, output, Clock::today());
 }
 
+QString DateRefusalText(const QString &input, const QDate &today)
+{
+    const QString text = input.trimmed();
+    QString shown = QLatin1Char('"') + text + QLatin1Char('"');
+    if (allDigits(text)) {
+        const QString thisMonth = padLeft(QString::number(today.month()), 2);
+        const QString thisYear = QString::number(today.year());
+        switch (text.size()) {
+        case 2:
+            shown = text + QLatin1Char('/') + thisMonth + QLatin1Char('/') + thisYear;
+            break;
+        case 3:
+            shown = text.left(2) + QStringLiteral("/0") + text.mid(2) + QLatin1Char('/') + thisYear;
+            break;
+        case 4:
+            shown = text.left(2) + QLatin1Char('/') + text.mid(2) + QLatin1Char('/') + thisYear;
+            break;
+        case 6:
+            shown = text.left(2) + QLatin1Char('/') + text.mid(2, 2) + QStringLiteral("/20") + text.mid(4);
+            break;
+        case 8:
+            shown = text.left(2) + QLatin1Char('/') + text.mid(2, 2) + QLatin1Char('/') + text.mid(4);
+            break;
+        default:
+            break;
+        }
+    }
+    return shown + QStringLiteral(" is not a date");
+}
+
 QDate DateFromText(const QString &text)
 {
     static const QRegularExpression dayFirst(QStringLiteral("^([0-9]{1,2})([/.-])([0-9]{1,2})\\2([0-9]{4})$"));

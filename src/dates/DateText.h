@@ -18,6 +18,10 @@ constexpr int kLastDateYear = 9999;
 bool CompleteDateText(const QString &input, QString &output, const QDate &today);
 bool CompleteDateText(const QString &input, QString &output); // today from Clock::today()
 
+// Why the digits typed in a date box are refused, the date as the user meant it
+// where the digits say one: "31/02/2014 is not a date".
+QString DateRefusalText(const QString &input, const QDate &today);
+
 // A day-first date text ("5/3/2014", "05/03/2014", "05-03-2014", "05.03.2014")
 // as a date; invalid for anything else, including digits without separators.
 QDate DateFromText(const QString &text);

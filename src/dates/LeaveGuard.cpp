@@ -53,11 +53,11 @@ bool LeaveGuard::mayLeave()
 {
     if (m_check())
         return true;
+    if (m_refused)
+        m_refused(); // may reword the hint
     showHint();
     // The release of the refused key or click hides any tooltip: show it again after that.
     m_hintPending = true;
-    if (m_refused)
-        m_refused();
     return false;
 }
 

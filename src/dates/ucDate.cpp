@@ -19,6 +19,8 @@
 
 namespace {
 
+const QString kCalendarHint = QStringLiteral("Press F2 to view Calander");
+
 // Design sizes in twips.
 constexpr double kDesignWidth = 1770;
 constexpr double kDesignHeight = 330;
@@ -73,7 +75,7 @@ ucDate::ucDate(QWidget *parent)
     txtDate->setObjectName(QStringLiteral("txtDate"));
     txtDate->setFont(ArialFont(9, true));
     txtDate->setMaxLength(10);
-    txtDate->setToolTip(QStringLiteral("Press F2 to view Calander"));
+    txtDate->setToolTip(kCalendarHint);
     QPalette white = txtDate->palette();
     white.setColor(QPalette::Base, Qt::white);
     txtDate->setPalette(white);
@@ -100,6 +102,8 @@ ucDate::ucDate(QWidget *parent)
         [this] {
             m_refused = true;
             markInvalid(true);
+            txtDate->setToolTip(DateRefusalText(WithoutSlashes(txtDate->text()), Clock::today()) + QLatin1Char('\n')
+                                + kCalendarHint);
         });
     // Once a date was refused, the frame follows the text until the box is left.
     connect(txtDate, &QLineEdit::textChanged, this, [this] {
@@ -175,6 +179,7 @@ bool ucDate::leaveBox()
     if (!CompleteDateText(WithoutSlashes(txtDate->text()).trimmed(), output))
         return false;
     m_refused = false;
+    txtDate->setToolTip(kCalendarHint);
     if (txtDate->text() != output)
         txtDate->setText(output);
     markInvalid(false);
@@ -225,6 +230,10 @@ bool ucDate::eventFilter(QObject *watched, QEvent *event)
             || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
             return false; // Backspace, Enter, editing and clipboard keys pass
         const QChar ch = text.at(0);
+        if (ch == QLatin1Char('/')) {
+            padDayOrMonth();
+            return true;
+        }
         if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
             return true;
         if (txtDate->text().size() >= 8 && !txtDate->hasSelectedText())
@@ -237,6 +246,19 @@ bool ucDate::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
+// "/" typed after one digit of the day or of the month: it had a leading zero
+// ("1/7/14" is 01/07/2014); the slash itself is not kept.
+void ucDate::padDayOrMonth()
+{
+    if (txtDate->hasSelectedText() || txtDate->cursorPosition() != txtDate->text().size())
+        return;
+    const QString digits = txtDate->text();
+    if (digits.size() == 1)
+        txtDate->setText(QLatin1Char('0') + digits);
+    else if (digits.size() == 3)
+        txtDate->setText(digits.left(2) + QLatin1Char('0') + digits.mid(2));
+}
+
 void ucDate::ShowCalendar()
 {
     openCalendar(true);
@@ -246,15 +268,13 @@ void ucDate::openCalendar(bool fromButton)
 {
     if (txtDate->isReadOnly())
         return;
-    // F2 while digits are being typed starts from today: the box holds no date
-    // text then. The button starts from the digits completed, as leaving the box
-    // for the button would have made them.
+    // F2 and the button start from the digits completed, as leaving the box
+    // would have made them; from today when they are no date.
+    Q_UNUSED(fromButton);
     QString initial = txtDate->text();
-    if (fromButton) {
-        QString completed;
-        if (CompleteDateText(WithoutSlashes(initial).trimmed(), completed))
-            initial = completed;
-    }
+    QString completed;
+    if (CompleteDateText(WithoutSlashes(initial).trimmed(), completed))
+        initial = completed;
     if (!IsDateText(initial))
         initial = CanonicalDateText(Clock::today());
 

@@ -44,6 +44,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void padDayOrMonth();
     bool leaveBox();
     // The red frame (and the box's "Invalid" property) while a refused text stands.
     void markInvalid(bool invalid);

@@ -1,7 +1,9 @@
 #include "frmQuarterSummary.h"
 
 #include "app/AppSettings.h"
+#include "app/DateFormat.h"
 #include "app/UserInterface.h"
+#include "dates/DateText.h"
 #include "ui/WindowKit.h"
 
 #include <QBarCategoryAxis>
@@ -13,7 +15,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QTableWidget>
@@ -21,11 +25,16 @@
 #include <QVBoxLayout>
 
 namespace {
-const QStringList kColumns{QStringLiteral("CETSH No."),     QStringLiteral("Unit"),
-                           QStringLiteral("Invoice lines"), QStringLiteral("Qty out"),
-                           QStringLiteral("Duty out"),      QStringLiteral("Documents"),
-                           QStringLiteral("Qty in"),        QStringLiteral("Duty in"),
-                           QStringLiteral("Difference"),    QStringLiteral("Exceeds received")};
+const QStringList kColumns{QStringLiteral("Tariff number (CETSH)"),
+                           QStringLiteral("Unit"),
+                           QStringLiteral("Invoice lines"),
+                           QStringLiteral("Qty out"),
+                           QStringLiteral("Duty out"),
+                           QStringLiteral("Documents"),
+                           QStringLiteral("Qty in"),
+                           QStringLiteral("Duty in"),
+                           QStringLiteral("Difference"),
+                           QStringLiteral("Exceeds received")};
 const QColor kFlagged(255, 214, 204);
 
 // The flags in short: what was passed on beyond what came in.
@@ -35,6 +44,34 @@ QString exceeds(const SummaryEntry &e)
     for (const QString &flag : e.flags())
         what << flag.section(QLatin1Char('-'), 0, 0);
     return what.join(QStringLiteral(", "));
+}
+
+// The ten chapters with the most duty (received and passed on) in their
+// order, the rest as one bar "other": more bars than that are a smear.
+QList<ChapterDuty> ChartedChapters(const QList<ChapterDuty> &chapters)
+{
+    constexpr int kShown = 10;
+    if (chapters.size() <= kShown + 1)
+        return chapters;
+    QList<const ChapterDuty *> ranked;
+    for (const ChapterDuty &c : chapters)
+        ranked << &c;
+    std::stable_sort(ranked.begin(), ranked.end(), [](const ChapterDuty *a, const ChapterDuty *b) {
+        return ((a->dutyIn + a->dutyOut) - (b->dutyIn + b->dutyOut)).sign() > 0;
+    });
+    ranked.resize(kShown);
+    QList<ChapterDuty> shown;
+    ChapterDuty other{QStringLiteral("other"), {}, {}};
+    for (const ChapterDuty &c : chapters) {
+        if (ranked.contains(&c)) {
+            shown << c;
+        } else {
+            other.dutyIn = other.dutyIn + c.dutyIn;
+            other.dutyOut = other.dutyOut + c.dutyOut;
+        }
+    }
+    shown << other;
+    return shown;
 }
 
 // The CSV's fields, the flags in short.
@@ -50,7 +87,8 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmQuarterSummary"));
-    setWindowTitle(QStringLiteral("Quarter Summary"));
+    setWindowTitle(QStringLiteral("Quarter Summary - %1, %2 to %3")
+                       .arg(Settings().strCompName.trimmed(), Settings().strPeriodFrom, Settings().strPeriodTo));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(TwipsRect(0, 0, 15000, 10800).size());
     PaintBackground(this, kFormPale, Qt::black);
@@ -58,9 +96,9 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
 
     lblStatus = ReportStatusLabel(this);
-    cmdRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    cmdRefresh = new QPushButton(QStringLiteral("Re&fresh"), this);
     cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
-    cmdSaveCsv = new QPushButton(QStringLiteral("Save as CSV…"), this);
+    cmdSaveCsv = new QPushButton(QStringLiteral("&Save as CSV…"), this);
     cmdSaveCsv->setObjectName(QStringLiteral("cmdSaveCsv"));
 
     grdSummary = new QTableWidget(this);
@@ -76,7 +114,7 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     chtDuty = new QChartView(this);
     chtDuty->setObjectName(QStringLiteral("chtDuty"));
     chtDuty->setRenderHint(QPainter::Antialiasing);
-    chtDuty->setMinimumHeight(TwipsRect(0, 0, 100, 4200).height());
+    chtDuty->setMinimumHeight(TwipsRect(0, 0, 100, 3000).height());
 
     auto *top = new QHBoxLayout;
     top->addWidget(lblStatus, 1);
@@ -132,8 +170,9 @@ void frmQuarterSummary::fill()
         grdSummary->insertRow(row);
         const QStringList values = cells(e);
         for (int column = 0; column < values.size(); ++column) {
-            auto *item = new QTableWidgetItem(values[column]);
-            if (column >= 2 && column <= 8)
+            const bool amount = column >= 2 && column <= 8;
+            auto *item = new QTableWidgetItem(amount ? LocaleAmount(values[column]) : values[column]);
+            if (amount)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (marked)
                 item->setBackground(kFlagged);
@@ -155,16 +194,16 @@ void frmQuarterSummary::fill()
     if (const QString leftOut = LeftOutText(s); !leftOut.isEmpty())
         status += QLatin1Char(' ') + leftOut;
     lblStatus->setText(status);
-    lblTotals->setText(
-        QStringLiteral("Duty received %1, passed on %2, difference %3.")
-            .arg(s.total.dutyIn.toText(2), s.total.dutyOut.toText(2), s.total.dutyDifference().toText(2)));
+    lblTotals->setText(QStringLiteral("Duty received %1, passed on %2, difference %3.")
+                           .arg(LocaleAmount(s.total.dutyIn.toText(2)), LocaleAmount(s.total.dutyOut.toText(2)),
+                                LocaleAmount(s.total.dutyDifference().toText(2))));
 
     // The chart only draws: its bars may round what the table shows exactly.
     auto *received = new QBarSet(QStringLiteral("Duty received"));
     auto *passedOn = new QBarSet(QStringLiteral("Duty passed on"));
     QStringList chapters;
     double top = 0;
-    for (const ChapterDuty &c : DutyByChapter(s.entries)) {
+    for (const ChapterDuty &c : ChartedChapters(DutyByChapter(s.entries))) {
         chapters << c.chapter;
         const double in = c.dutyIn.toText(2).toDouble();
         const double out = c.dutyOut.toText(2).toDouble();
@@ -206,12 +245,25 @@ bool frmQuarterSummary::saveCsv(const QString &path)
     return true;
 }
 
+QString frmQuarterSummary::suggestedCsvPath() const
+{
+    // Dates as yyyymmdd: a "/" of a date would make the name a path.
+    const auto stamp = [](const QString &date) {
+        QDate d = QLocale::c().toDate(date, ShortDateFormat());
+        if (!d.isValid())
+            d = DateFromText(date);
+        return d.isValid() ? d.toString(QStringLiteral("yyyyMMdd")) : QString(date).remove(QRegularExpression("\\W"));
+    };
+    const QString company = QString(Settings().strCompCode).remove(QRegularExpression("\\W"));
+    const QString suggested = AppFolder()
+                              + QStringLiteral("/Summary_%1_%2-%3.csv")
+                                    .arg(company, stamp(Settings().strPeriodFrom), stamp(Settings().strPeriodTo));
+    return suggested;
+}
+
 void frmQuarterSummary::chooseCsvFile()
 {
-    const QString suggested = AppFolder()
-                              + QStringLiteral("/Summary_%1_%2%3.csv")
-                                    .arg(Settings().strCompCode, Settings().strPeriodFrom, Settings().strPeriodTo);
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as CSV"), suggested,
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save as CSV"), suggestedCsvPath(),
                                                       QStringLiteral("CSV files (*.csv)"));
     if (!path.isEmpty())
         saveCsv(path);

@@ -22,6 +22,8 @@ public:
     void Refresh();
     // Writes the figures shown as CSV to `path`; false after saying why.
     bool saveCsv(const QString &path);
+    // What Save as CSV offers: Summary_<company>_<yyyymmdd>-<yyyymmdd>.csv in the application folder.
+    QString suggestedCsvPath() const;
 
     QLabel *lblStatus;
     QPushButton *cmdRefresh;

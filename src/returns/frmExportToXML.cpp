@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -145,7 +146,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     Frame2 = PlaceTwips<QFrame>(Fm, "Frame2", 0, 5175, 3600, 600);
     Frame2->setProperty("Tag", QStringLiteral("X__B"));
     CmdExport = new QPushButton(FrmImages::icon(QStringLiteral("ImgXML")),
-                                QStringLiteral("Create && Validate XML File "), Frame2);
+                                QStringLiteral("&Create && Validate XML File "), Frame2);
     CmdExport->setObjectName(QStringLiteral("CmdExport"));
     CmdExport->setIconSize(QSize(TwipsToPixelsX(360), TwipsToPixelsY(360)));
     auto *buttons = new QHBoxLayout(Frame2);
@@ -205,6 +206,13 @@ void frmExportToXML::CmdExport_Click()
     form.date = ucDt->Text();
     form.place = txtPlace->text();
     form.remarks = txtRemarks->toPlainText();
+    // The schema would refuse a return without its date, but only after the whole export.
+    if (form.date.trimmed().isEmpty()) {
+        ShowMessage(QStringLiteral("Please enter the date"), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
+        ucDt->setFocus();
+        return;
+    }
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
     const ExportResult result = ExportReturn(
         form,
         [this](const QString &path) {
@@ -212,6 +220,13 @@ void frmExportToXML::CmdExport_Click()
             TxtFileName->setToolTip(TxtFileName->text());
         },
         ExportDoubts::Ask);
+    // The box names a file that is there: the return, the copy kept of a rejected one, or none.
+    if (!result.success) {
+        const QFileInfo rejected(RejectedReturnPath(result.outputPath));
+        const bool kept = rejected.exists() && rejected.lastModified() >= started;
+        TxtFileName->setText(kept ? QDir::toNativeSeparators(rejected.filePath()) : QString());
+        TxtFileName->setToolTip(TxtFileName->text());
+    }
     switch (result.focus) {
     case ExportFocus::RegisterNo:
         txtRegisterNo->setFocus();

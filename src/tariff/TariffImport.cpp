@@ -6,6 +6,7 @@
 #include "app/Progress.h"
 #include "app/UserInterface.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -108,15 +109,44 @@ bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString 
     return true;
 }
 
-TariffImportResult ImportTariff(const QString &filePath, const QString &sheetName, const TariffImportProgress &progress)
+namespace {
+QString countText(qint64 n, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+// "Replace the tariff master (16 tariff numbers) with 2 rows from Tariff.xls, sheet Tariff?"
+bool confirmReplace(QSqlDatabase db, qint64 rows, const QString &filePath, const QString &sheetName)
+{
+    QSqlQuery query(db);
+    qint64 master = 0;
+    if (query.exec(QStringLiteral("Select count(*) from Import")) && query.next())
+        master = query.value(0).toLongLong();
+    const QString question = QStringLiteral("Replace the tariff master (%1) with %2 from %3, sheet %4?")
+                                 .arg(countText(master, "tariff number", "tariff numbers"),
+                                      countText(rows, "row", "rows"), QFileInfo(filePath).fileName(), sheetName);
+    return ShowMessage(question, kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) == 0;
+}
+} // namespace
+
+TariffImportResult ImportTariff(const QString &filePath, const QString &sheetName, const TariffImportProgress &progress,
+                                TariffReplace replace)
 {
     TariffImportResult result;
     QList<TariffRow> rows;
+    const QSqlDatabase db = QSqlDatabase::database(Settings().cnProgram, false);
     bool ok = ReadTariffSheet(filePath, sheetName, &rows, &result.sheetRows, &result.error);
     if (ok) {
         if (progress.sheetRows)
             progress.sheetRows(result.sheetRows);
-        ok = ReplaceTariffMaster(QSqlDatabase::database(Settings().cnProgram, false), rows, &result.error);
+        if (replace == TariffReplace::Ask) {
+            HidePleaseWait();
+            const bool yes = confirmReplace(db, rows.size(), filePath, sheetName);
+            if (!yes)
+                return result;
+            ShowPleaseWait();
+        }
+        ok = ReplaceTariffMaster(db, rows, &result.error);
     }
     if (!ok) {
         // Said on one line when the user stopped it: the command line prints it as it is.

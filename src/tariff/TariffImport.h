@@ -50,8 +50,12 @@ struct TariffImportResult
     QString error;
 };
 
+enum class TariffReplace { Ask, Always };
+
 // The whole import over the program database (Settings().cnProgram): read the
 // sheet, replace the master, then "Imported Successfully"; on failure the
-// reason through ShowMessage and the master untouched.
+// reason through ShowMessage and the master untouched. With TariffReplace::Ask the
+// sheet is read first and the user confirms the replacement (No the default).
 TariffImportResult ImportTariff(const QString &filePath, const QString &sheetName,
-                                const TariffImportProgress &progress = {});
+                                const TariffImportProgress &progress = {},
+                                TariffReplace replace = TariffReplace::Always);

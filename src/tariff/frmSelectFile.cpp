@@ -156,15 +156,9 @@ frmSelectFile::frmSelectFile(QWidget *parent)
             Dir2->scrollTo(Dir2->currentIndex(), QAbstractItemView::PositionAtCenter);
     });
 
-    m_fileModel = new QFileSystemModel(this);
-    m_fileModel->setFilter(QDir::Files);
-    m_fileModel->setNameFilters({QStringLiteral("*.xls")});
-    m_fileModel->setNameFilterDisables(false);
-    m_fileModel->setReadOnly(true);
-    File2->setModel(m_fileModel);
     File2->setSelectionMode(QAbstractItemView::SingleSelection);
     File2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_fileModel->sort(0, Qt::AscendingOrder);
+    m_fileModel = nullptr;
 
     fillDrives();
 
@@ -177,12 +171,6 @@ frmSelectFile::frmSelectFile(QWidget *parent)
             return;
         m_dirPath = path;
         Dir2_Change();
-    });
-    // A file is chosen by a click or by moving the selection with the keyboard.
-    connect(File2->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        const QModelIndexList chosen = File2->selectionModel()->selectedIndexes();
-        if (!chosen.isEmpty())
-            File2_Click(m_fileModel->fileName(chosen.first()));
     });
     connect(LstFile, &QListWidget::itemSelectionChanged, this, [this] { LstFile_Click(); });
     connect(CmdGenerateData, &QPushButton::clicked, this, [this] { CmdGenerateData_Click(); });
@@ -254,6 +242,7 @@ void frmSelectFile::Drive2_Change()
 
 void frmSelectFile::Dir2_Change()
 {
+    SheetName().clear();
     LstFile->clear();
     // A name from another folder would say a workbook is chosen here.
     TxtFileName->clear();
@@ -277,7 +266,30 @@ void frmSelectFile::Dir2_Change()
     if (!QFileInfo(m_dirPath).isDir())
         return;
     m_filePath = m_dirPath;
-    File2->selectionModel()->clear();
+    listFiles();
+}
+
+// A fresh list for each folder: a file system model once rooted in a folder
+// keeps showing it among the files of the folder around it.
+void frmSelectFile::listFiles()
+{
+    QFileSystemModel *old = m_fileModel;
+    QItemSelectionModel *oldSelection = File2->selectionModel();
+    m_fileModel = new QFileSystemModel(this);
+    m_fileModel->setFilter(QDir::Files);
+    m_fileModel->setNameFilters({QStringLiteral("*.xls")});
+    m_fileModel->setNameFilterDisables(false);
+    m_fileModel->setReadOnly(true);
+    File2->setModel(m_fileModel);
+    delete oldSelection;
+    delete old;
+    m_fileModel->sort(0, Qt::AscendingOrder);
+    // A file is chosen by a click or by moving the selection with the keyboard.
+    connect(File2->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList chosen = File2->selectionModel()->selectedIndexes();
+        if (!chosen.isEmpty())
+            File2_Click(m_fileModel->fileName(chosen.first()));
+    });
     m_fileModel->setRootPath(m_filePath);
     File2->setRootIndex(m_fileModel->index(m_filePath));
 }
@@ -310,6 +322,8 @@ void frmSelectFile::returnToProgramDrive()
 void frmSelectFile::File2_Click(const QString &fileName)
 {
     QWidget *focus = focusWidget();
+    // A sheet chosen in the last workbook is no choice in this one, even where a sheet has the same name.
+    SheetName().clear();
     LstFile->clear();
     FrmBack->setEnabled(false);
     DoEvents();
@@ -368,7 +382,7 @@ void frmSelectFile::CmdGenerateData_Click()
         LblRecord->clear();
     };
     ShowPleaseWait();
-    ImportTariff(FilePath, SheetName(), progress);
+    ImportTariff(FilePath, SheetName(), progress, TariffReplace::Ask);
     HidePleaseWait();
 }
 

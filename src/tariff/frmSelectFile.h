@@ -69,6 +69,7 @@ private:
     bool askDeviceNotReady();
     void returnToProgramDrive();
     void fillDrives();
+    void listFiles();
 
     QFileSystemModel *m_dirModel;
     QSortFilterProxyModel *m_dirSort;

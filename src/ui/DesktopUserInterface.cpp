@@ -8,11 +8,27 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QShortcutEvent>
 
 namespace {
+bool isEscape(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+        return static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+    case QEvent::Shortcut:
+        return static_cast<QShortcutEvent *>(event)->key() == QKeySequence(Qt::Key_Escape);
+    default:
+        return false;
+    }
+}
+
 // While the work lets events run, the user's input elsewhere would start a
 // second run inside the first or close its window: it is dropped, and Esc
-// anywhere asks to cancel.
+// anywhere asks to cancel. Input from the window system reaches the top-level
+// QWindow first and is passed on from there to the widget under the mouse or
+// with the focus; the guard decides at that widget.
 class RunInputGuard : public QObject
 {
 public:
@@ -23,20 +39,25 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::ShortcutOverride:
-            if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && event->type() == QEvent::KeyPress)
-                RequestCancel();
+        if (isEscape(event)) {
+            RequestCancel();
+            event->accept(); // an Esc shortcut of the work's window (it would close it) is not looked for
             return true;
+        }
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            event->accept(); // taken as typed text: no shortcut or accelerator runs
+            return true;
+        case QEvent::KeyPress:
         case QEvent::KeyRelease:
         case QEvent::Shortcut:
+            return true;
         case QEvent::Wheel:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
         case QEvent::ContextMenu:
-            return !inIndicator(watched);
+            return !watched->isWindowType() && !inIndicator(watched);
         case QEvent::Close:
             event->ignore();
             return true;

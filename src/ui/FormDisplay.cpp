@@ -214,7 +214,18 @@ void ArrangeForm(QWidget *form)
         in.fontSize = form->font().pointSizeF();
         in.sizable = !IsFixedSizeForm(form);
         in.child = child;
-        const ArrangeResult r = ArrangeGeometry(in);
+        ArrangeResult r = ArrangeGeometry(in);
+        // A window of fixed design is never made smaller than it: its anchored
+        // controls would run into each other. The working area scrolls instead.
+        if (!in.sizable && (r.dw < 0 || r.dh < 0)) {
+            r.width = std::max(r.width, in.width);
+            r.height = std::max(r.height, in.height);
+            r.dw = std::max(r.dw, 0);
+            r.dh = std::max(r.dh, 0);
+            r.left = std::max(0.0, r.left);
+            r.top = std::max(0.0, r.top);
+            r.fontSize = std::max(r.fontSize, in.fontSize);
+        }
 
         const QRect target = TwipsRect(r.left, r.top, r.width, r.height);
         if (!in.sizable) {
@@ -231,6 +242,16 @@ void ArrangeForm(QWidget *form)
             }
         }
         placed->setGeometry(target);
+        // A window that may be resized is made to fit the working area, with a
+        // little of the area around it, so its buttons are never out of reach.
+        if (sub && in.sizable && mdi) {
+            const QSize room = mdi->viewport()->size() - QSize(4, 4);
+            QRect g = placed->geometry();
+            g.setSize(g.size().boundedTo(room).expandedTo(placed->minimumSize()));
+            g.moveLeft(std::clamp(g.x(), 0, std::max(0, room.width() - g.width())));
+            g.moveTop(std::clamp(g.y(), 0, std::max(0, room.height() - g.height())));
+            placed->setGeometry(g);
+        }
 
         // Anchored controls follow the window's change of size; a control
         // that refuses a size simply keeps what it can.

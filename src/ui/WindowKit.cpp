@@ -111,3 +111,33 @@ void SetUpReportGrid(QTableWidget *grid, const QStringList &titles)
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setWordWrap(false);
 }
+
+QString LocaleAmount(const QString &plain, const QLocale &locale)
+{
+    QString digits = plain;
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    if (negative)
+        digits.remove(0, 1);
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    QString whole = point < 0 ? digits : digits.left(point);
+    const QString fraction = point < 0 ? QString() : digits.mid(point + 1);
+    for (const QChar c : whole + fraction)
+        if (!c.isDigit())
+            return plain; // not an amount: shown as it is
+    if (!(locale.numberOptions() & QLocale::OmitGroupSeparator)) {
+        // In India the groups above the thousands are of two digits (12,34,567).
+        const int later = locale.territory() == QLocale::India ? 2 : 3;
+        QString grouped;
+        int size = 3;
+        while (whole.size() > size) {
+            grouped.prepend(locale.groupSeparator() + whole.right(size));
+            whole.chop(size);
+            size = later;
+        }
+        whole += grouped;
+    }
+    QString text = negative ? locale.negativeSign() + whole : whole;
+    if (point >= 0)
+        text += locale.decimalPoint() + fraction;
+    return text;
+}

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLocale>
 #include <QWidget>
 
 #include <functional>
@@ -60,3 +61,7 @@ void SetUpReportGrid(QTableWidget *grid, const QStringList &titles);
 // Installs the program's style: the platform's, with a focus frame drawn in
 // every button that has the focus, however the focus got there.
 void InstallFocusFrames();
+
+// An amount written plainly ("-1234567.50") with the locale's digit grouping
+// and decimal point, for reading in a window; files keep the plain text.
+QString LocaleAmount(const QString &plain, const QLocale &locale = QLocale());

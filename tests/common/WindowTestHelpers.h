@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -66,4 +67,26 @@ inline void onNextModal(std::function<void(QWidget *)> action, bool *seen = null
             modal->close();
     });
     poll->start(5);
+}
+
+// Input as the window system delivers it: to the widget's top-level QWindow,
+// which passes keys on to the focus widget and clicks to the widget under the
+// mouse, through the shortcut map and every event filter on the way.
+inline QWindow *windowOf(QWidget *w)
+{
+    return w->window()->windowHandle();
+}
+inline void sendKey(QWidget *w, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(windowOf(w), key, modifiers);
+}
+inline void sendText(QWidget *w, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(windowOf(w), c.toLatin1());
+}
+inline void sendClick(QWidget *w, QPoint at = QPoint(-1, -1))
+{
+    const QPoint local = at == QPoint(-1, -1) ? w->rect().center() : at;
+    QTest::mouseClick(windowOf(w), Qt::LeftButton, {}, w->mapTo(w->window(), local));
 }

@@ -99,25 +99,25 @@ private slots:
         frmExportToXML *w = openReturn();
         QLineEdit *box = w->ucDt->txtDate;
         FOCUS(box);
-        QTest::keyClicks(box, QStringLiteral("31022014"));
-        // Tab and a click elsewhere are refused, each time with the hint at the box and a red frame.
+        sendText(box, QStringLiteral("31022014"));
+        // Tab and a click elsewhere are refused, each time with why at the box and a red frame.
         for (bool tab : {true, false}) {
             QToolTip::hideText();
             if (tab)
-                QTest::keyClick(box, Qt::Key_Tab);
+                sendKey(box, Qt::Key_Tab);
             else
-                QTest::mouseClick(w->txtPlace, Qt::LeftButton);
+                sendClick(w->txtPlace);
             QTRY_COMPARE(focusName(), QStringLiteral("txtDate"));
             QTRY_VERIFY(QToolTip::isVisible());
-            QCOMPARE(QToolTip::text(), QStringLiteral("Press F2 to view Calander"));
+            QCOMPARE(QToolTip::text(), QStringLiteral("31/02/2014 is not a date\nPress F2 to view Calander"));
             QVERIFY(box->property("Invalid").toBool());
         }
         if (way == QLatin1String("exit button"))
-            QTest::mouseClick(w->CmdExit, Qt::LeftButton);
+            sendClick(w->CmdExit);
         else if (way == QLatin1String("Esc"))
-            QTest::keyClick(box, Qt::Key_Escape);
+            sendKey(box, Qt::Key_Escape);
         else if (way == QLatin1String("Ctrl+F4"))
-            QTest::keyClick(box, Qt::Key_F4, Qt::ControlModifier);
+            sendKey(box, Qt::Key_F4, Qt::ControlModifier);
         else
             clickCloseBox(main->mdiClient->subWindowList().value(0));
         QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
@@ -153,11 +153,19 @@ private slots:
                                                "2014 (first: INV/1 of 11/07/2014). Write the return anyway?");
         const QString name = QStringLiteral("AAACB1234CXM001_201407150305PM.xml");
         const QString path = home->app() + QStringLiteral("/ACES/001/") + name;
+        // No date: refused before anything is read or written.
+        w->ucDt->setText(QString());
+        sendClick(w->CmdExport);
+        QCOMPARE(rec.texts(), QStringList{"Please enter the date"});
+        QCOMPARE(focusName(), QStringLiteral("txtDate"));
+        w->ucDt->setText(QStringLiteral("15/07/2014"));
+        rec.clear();
         rec.answers = {1};
-        QTest::mouseClick(w->CmdExport, Qt::LeftButton);
+        sendClick(w->CmdExport);
         QCOMPARE(rec.texts(), QStringList{outside});
         QVERIFY(rec.messages[0].defaultNegative && rec.messages[0].buttonStyle == MsgButtons::YesNo);
         QVERIFY(!QFile::exists(path));
+        QCOMPARE(w->TxtFileName->text(), QString()); // no file to name
 
         rec.clear();
         QTest::mouseClick(w->CmdExport, Qt::LeftButton); // Yes
@@ -185,9 +193,21 @@ private slots:
         for (int column = 0; column < check->flx->columnCount(); ++column)
             cells << check->flx->item(0, column)->text();
         QCOMPARE(cells.join('|'), QStringLiteral("1|INV/1|Invoice date (Col03)|11/07/2014|Dated outside Apr-Jun 2014"));
+        QCOMPARE(check->findChild<QLabel *>("lblQuarter")->text(),
+                 QStringLiteral("Dates checked against Apr-Jun 2014, as chosen in the return window."));
+        // Esc and Ctrl+F4 close it, with the focus in it or on its frame.
         FOCUS(check->cmdRefresh);
-        QTest::keyClick(check->cmdRefresh, Qt::Key_Escape);
+        sendKey(check, Qt::Key_Escape);
         QTRY_VERIFY(!check);
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_F4}) {
+            main->mnuDataCheck->trigger();
+            check = qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck")));
+            if (QWidget *focus = QApplication::focusWidget())
+                focus->clearFocus(); // as after a click on its frame
+            QVERIFY(!QApplication::focusWidget());
+            sendKey(main.get(), key, key == Qt::Key_F4 ? Qt::ControlModifier : Qt::NoModifier);
+            QTRY_VERIFY(!check);
+        }
     }
 
     // Leaving the company selection is leaving the program; the login's date is only shown.

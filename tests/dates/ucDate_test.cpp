@@ -71,10 +71,19 @@ private slots:
     void focusAndTyping()
     {
         QCOMPARE(form->box->selectedText(), QStringLiteral("05032014"));
-        QTest::keyClicks(form->box, QStringLiteral("1a/5- 0B.4"));
+        sendText(form->box, QStringLiteral("15- 0B.4"));
         QCOMPARE(form->box->text(), QStringLiteral("1504"));
-        QTest::keyClicks(form->box, QStringLiteral("20149"));
+        sendText(form->box, QStringLiteral("20149"));
         QCOMPARE(form->box->text(), QStringLiteral("15042014")); // no ninth digit
+        // A slash after one digit of the day or the month: a leading zero.
+        form->box->selectAll();
+        sendText(form->box, QStringLiteral("1a/7/14"));
+        QCOMPARE(form->box->text(), QStringLiteral("010714"));
+        sendKey(form->box, Qt::Key_Tab);
+        QCOMPARE(form->ucDt->Text(), QStringLiteral("01/07/2014"));
+        FOCUS(form->box);
+        sendText(form->box, QStringLiteral("15/04/2014"));
+        QCOMPARE(form->box->text(), QStringLiteral("15042014"));
         form->box->setSelection(0, 2);
         QTest::keyClicks(form->box, QStringLiteral("2"));
         QCOMPARE(form->box->text(), QStringLiteral("2042014"));
@@ -118,10 +127,10 @@ private slots:
 
         const QPoint go = form->cmdGo->mapTo(&form->area, form->cmdGo->rect().center());
         const QHash<QString, std::function<void()>> ways{
-            {"tab", [&] { QTest::keyClick(box, Qt::Key_Tab); }},
-            {"backtab", [&] { QTest::keyClick(box, Qt::Key_Backtab, Qt::ShiftModifier); }},
-            {"enter", [&] { QTest::keyClick(box, Qt::Key_Return); }},
-            {"click", [&] { QTest::mouseClick(form->after, Qt::LeftButton); }},
+            {"tab", [&] { sendKey(box, Qt::Key_Tab); }},
+            {"backtab", [&] { sendKey(box, Qt::Key_Backtab, Qt::ShiftModifier); }},
+            {"enter", [&] { sendKey(box, Qt::Key_Return); }},
+            {"click", [&] { sendClick(form->after); }},
             {"button", [&] { QTest::mouseClick(form->cmdGo, Qt::LeftButton); }},
             {"window", [&] { QTest::mouseClick(form->area.windowHandle(), Qt::LeftButton, {}, go); }},
             {"other form", [&] { QTest::mouseClick(form->other, Qt::LeftButton); }},
@@ -175,9 +184,10 @@ private slots:
         QTest::addColumn<QString>("shown"); // the date it opens on
         QTest::addColumn<bool>("pick"); // else Esc
         QTest::addColumn<QString>("text"); // in the box afterwards
-        QTest::newRow("F2 while typing starts from today") << "1504" << true << "20/03/2014" << false << "1504";
+        QTest::newRow("F2 starts from the digits completed") << "1504" << true << "15/04/2014" << false << "1504";
+        QTest::newRow("F2 on no date starts from today") << "3104" << true << "20/03/2014" << false << "3104";
         QTest::newRow("button starts from the digits completed") << "1504" << false << "15/04/2014" << false << "1504";
-        QTest::newRow("pick 18 March") << "" << true << "20/03/2014" << true << "18/03/2014";
+        QTest::newRow("pick 18 March") << "" << true << "05/03/2014" << true << "18/03/2014";
     }
     void calendar()
     {
@@ -199,9 +209,9 @@ private slots:
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centre);
         });
         if (byF2)
-            QTest::keyClick(form->box, Qt::Key_F2);
+            sendKey(form->box, Qt::Key_F2);
         else
-            QTest::mouseClick(form->ucDt->cmdCal, Qt::LeftButton);
+            sendClick(form->ucDt->cmdCal);
         QTEST(selDate, "shown");
         QCOMPARE(where, form->box->mapToGlobal(QPoint(0, form->box->height())));
         QTEST(form->box->text(), "text");

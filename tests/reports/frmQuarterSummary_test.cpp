@@ -9,6 +9,11 @@
 #include "context/MDIForm1.h"
 #include "reports/frmQuarterSummary.h"
 
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QFile>
 #include <QLabel>
 #include <QTableWidget>
@@ -48,7 +53,18 @@ private slots:
         QCOMPARE(w->grdSummary->item(row("74082100")->row(), 9)->text(), QStringLiteral("duty, quantity"));
         QVERIFY(row("74082100")->background() != row("73181500")->background());
         QVERIFY(row("TOTAL")->font().bold());
+        // The chart: the ten chapters with the most duty, the rest as "other", all of the duty in the bars.
+        auto *axis = qobject_cast<QBarCategoryAxis *>(w->chtDuty->chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(axis);
+        QCOMPARE(axis->categories().size(), 11);
+        QCOMPARE(axis->categories().last(), QStringLiteral("other"));
+        auto *series = qobject_cast<QBarSeries *>(w->chtDuty->chart()->series().value(0));
+        QCOMPARE(series->barSets().at(0)->sum(), 11899.0);
+        QCOMPARE(series->barSets().at(1)->sum(), 29724.0);
 
+        QCOMPARE(w->suggestedCsvPath(), home.app() + QStringLiteral("/Summary_001_20140401-20150331.csv"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quarter Summary - A & B TRADERS, %1 to %2")
+                                       .arg(Settings().strPeriodFrom, Settings().strPeriodTo));
         const QString saved = home.app() + QStringLiteral("/summary.csv");
         QVERIFY(w->saveCsv(saved));
         const Run printed = cli(home.app(), {"summary", "--company", "1", "--period", "14041503", "--format", "csv"});

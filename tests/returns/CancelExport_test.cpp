@@ -10,11 +10,13 @@
 #include "context/CompanySelection.h"
 #include "returns/ExportCommand.h"
 #include "ui/DesktopUserInterface.h"
+#include "ui/WindowKit.h"
 #include "ui/frmPleaseWait.h"
 
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 
@@ -33,7 +35,7 @@ struct CancelAt : RecordingUserInterface
     }
 };
 
-// The desktop indicator, messages recorded; Esc typed into `typeInto` at the first report.
+// The desktop indicator, messages recorded; Esc typed into `typeInto`'s window at the first report.
 struct EscDuringRun : DesktopUserInterface
 {
     QStringList texts;
@@ -46,7 +48,7 @@ struct EscDuringRun : DesktopUserInterface
     void showProgress(const ProgressState &s) override
     {
         if (QWidget *w = std::exchange(typeInto, nullptr)) // arrives while the work lets events run
-            QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+            QTimer::singleShot(0, w, [w] { sendKey(w, Qt::Key_Escape); });
         DesktopUserInterface::showProgress(s);
     }
 };
@@ -149,11 +151,16 @@ private slots:
     }
 
     // Offscreen, through the desktop indicator: short runs leave it as it was,
-    // longer ones show how far and Cancel; Esc anywhere stops the export.
+    // longer ones show how far and Cancel; Esc anywhere stops the export, also
+    // in a window that Esc would close. Input comes through the windows.
     void indicatorAndEsc()
     {
         QWidget window;
+        auto *field = new QLineEdit(&window);
+        bool closedByEsc = false;
+        CloseOnEscape(&window, [&] { closedByEsc = true; });
         SHOW_ACTIVE(&window);
+        FOCUS(field);
         EscDuringRun ui;
         InstallUserInterface(&ui);
         ShowPleaseWait();
@@ -165,7 +172,8 @@ private slots:
         ui.showProgress({"Invoice lines", 5, 10});
         QCOMPARE(w->lblProgress->text(), QStringLiteral("Invoice lines: 5 of 10 (50%)"));
         QVERIFY(w->cmdCancel->isVisible() && w->size().height() > plain.height());
-        QTest::mouseClick(w->cmdCancel, Qt::LeftButton);
+        QTimer::singleShot(0, w, [w] { sendClick(w->cmdCancel); });
+        ui.showProgress({"Invoice lines", 6, 10});
         QVERIFY(CancelRequested());
         HidePleaseWait();
         QVERIFY(w->size() == plain);
@@ -173,6 +181,7 @@ private slots:
         ui.typeInto = &window;
         QVERIFY(ExportReturn(form).cancelled); // the Cancel before was forgotten as the indicator showed
         QCOMPARE(ui.texts, QStringList{kExportCancelled});
+        QVERIFY(!closedByEsc);
         verifyUntouched();
     }
 };

@@ -68,9 +68,14 @@ private slots:
             QTest::mouseClick(form.File2->viewport(), Qt::LeftButton, {}, form.File2->visualRect(index).center());
         };
 
-        // The file list shows only 97-2003 workbooks, any letter case.
+        // The file list shows only 97-2003 workbooks, any letter case, also after a visit to a folder inside.
+        QVERIFY(QDir(work.path()).mkpath(QStringLiteral("inside")));
+        form.setDirPath(work.path() + QStringLiteral("/inside"));
+        QTRY_COMPARE(names(form.File2), QStringList());
         form.setDirPath(work.path());
         QTRY_COMPARE(names(form.File2), (QStringList{"COPY.XLS", "notaworkbook.xls", "tariff.xls"}));
+        QTest::qWait(200);
+        QCOMPARE(names(form.File2), (QStringList{"COPY.XLS", "notaworkbook.xls", "tariff.xls"}));
         QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
         clickFile(QStringLiteral("notaworkbook.xls")); // the reason, no sheets, the window usable
         QCOMPARE(form.LstFile->count(), 0);
@@ -96,10 +101,24 @@ private slots:
                         .arg(form.LblTemps->text(), form.LblRecord->text(), text)
                         .arg(ui.pleaseWaitVisible);
         };
-        QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
-        QCOMPARE(seen, QStringList{"7/5/Imported Successfully/1"});
+        // Asked first, No the default: No leaves the master; Yes imports.
+        const QString question = QStringLiteral("7//Replace the tariff master (%1) with 5 rows from tariff.xls, "
+                                                "sheet Mixed$?/0");
+        ui.answers = {1};
+        sendClick(form.CmdGenerateData);
+        QCOMPARE(seen, QStringList{question.arg("0 tariff numbers")});
+        QVERIFY(ui.messages.last().defaultNegative);
+        seen.clear();
+        sendClick(form.CmdGenerateData);
+        QCOMPARE(seen, (QStringList{question.arg("0 tariff numbers"), "7/5/Imported Successfully/1"}));
         QCOMPARE(form.LblTemps->text() + form.LblRecord->text(), QString());
         QVERIFY(!ui.pleaseWaitVisible);
+
+        // The sheet chosen in the last workbook is no choice in another one.
+        clickFile(QStringLiteral("COPY.XLS"));
+        ui.clear();
+        sendClick(form.CmdGenerateData);
+        QCOMPARE(ui.texts(), QStringList{"Please select the Excel Sheet Name"});
     }
 
     void openedFromTheMenu_data()

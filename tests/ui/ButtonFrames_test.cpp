@@ -53,6 +53,38 @@ private slots:
         QApplication::setStyle(before);
         QVERIFY(differ);
     }
+
+    // Amounts in windows: the locale's grouping (Indian above the thousands in India), plain where it has none.
+    void localeAmounts_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("India") << "en_IN"
+                               << "-12345678.50"
+                               << "-1,23,45,678.50";
+        QTest::newRow("Britain") << "en_GB"
+                                 << "12345678.50"
+                                 << "12,345,678.50";
+        QTest::newRow("Germany") << "de_DE"
+                                 << "1234.5"
+                                 << "1.234,5";
+        QTest::newRow("short") << "en_IN"
+                               << "999.00"
+                               << "999.00";
+        QTest::newRow("C") << "C"
+                           << "12345678.50"
+                           << "12345678.50";
+        QTest::newRow("no amount") << "en_IN"
+                                   << "TOTAL"
+                                   << "TOTAL";
+    }
+    void localeAmounts()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, plain);
+        QTEST(LocaleAmount(plain, QLocale(locale)), "shown");
+    }
 };
 
 QV_REGISTER_TEST(ButtonFramesTest)

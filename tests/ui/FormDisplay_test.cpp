@@ -82,6 +82,23 @@ private slots:
         QCOMPARE(stays->geometry(), QRect(10, 80, 60, 20));
     }
 
+    // A fixed window larger than the client area keeps its design size and its
+    // anchored button where it was (the area scrolls); a sizable one is made to fit.
+    void tooSmallAnArea()
+    {
+        Frame frame(QSize(300, 200));
+        QWidget *fixed = frame.fixedForm(QSize(400, 300)), *sizable = new QWidget;
+        auto *button = new QLabel(fixed);
+        button->setGeometry(150, 240, 60, 20);
+        SetWidgetTag(button, QStringLiteral("X__B"));
+        ArrangeForm(fixed);
+        QCOMPARE(HostSubWindow(fixed)->size(), QSize(400, 300));
+        QCOMPARE(button->geometry(), QRect(150, 240, 60, 20));
+        sizable->resize(500, 400);
+        ArrangeForm(sizable);
+        QVERIFY(QRect(QPoint(0, 0), frame.area->viewport()->size()).contains(HostSubWindow(sizable)->geometry()));
+    }
+
     // A sizable window snaps to the client area; a window already arranged only comes to the front.
     void arrangeOnceThenOnlyBringToFront()
     {

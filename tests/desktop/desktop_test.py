@@ -1,0 +1,509 @@
+#!/usr/bin/env python3
+"""The desktop program driven from outside, as a user drives it: the real
+`quorvant` under Xvfb with openbox, keys and clicks sent by xdotool, pictures
+of the screen taken with ImageMagick's `import`.
+
+First the demo company at QT_SCALE_FACTOR=1.5: log in, choose the company,
+write the return (the question about a row of another quarter answered Yes),
+then the data check, the quarter summary, the return window and the import
+window, each opened from the menu by keys, pictured, checked to lie on the
+screen, and closed by Esc and by Ctrl+F4. Then a large generated quarter: the
+export cancelled by a click on the indicator's Cancel and by Esc, each after
+"Replace it?" was answered Yes; the earlier return is the same file afterwards
+and nothing new is in the folder.
+
+Usage: desktop_test.py --program build/src/quorvant [--out DIR] [--rows N]
+"""
+import argparse
+import hashlib
+import os
+import shutil
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(os.path.dirname(HERE))
+SCREEN = [1280, 1024]  # of the desktop running now
+PEACH = b'\xff\xe0\xc0'  # the indicator's "Please Wait" label
+REGISTRATION = 'AAACB1234CXM001'
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, what):
+    if not condition:
+        raise Failure(what)
+
+
+class Screen:
+    """A picture of the whole screen as RGB bytes."""
+
+    def __init__(self, data, width, height):
+        self.data, self.width, self.height = data, width, height
+
+    def row(self, y, left=0, right=None):
+        right = self.width if right is None else right
+        start = (y * self.width + left) * 3
+        return self.data[start:start + (right - left) * 3]
+
+    def pixel(self, x, y):
+        return tuple(self.row(y, x, x + 1))
+
+    def count(self, colour, rect):
+        x, y, w, h = rect
+        pattern = bytes(colour)
+        return sum(self.row(r, x, x + w).count(pattern) for r in range(y, y + h))
+
+    def box_of(self, pattern, rect=None):
+        """The bounding box (x, y, w, h) of the pixels of one colour, or None."""
+        x0, y0, w, h = rect or (0, 0, self.width, self.height)
+        found = None
+        for r in range(y0, y0 + h):
+            line = self.row(r, x0, x0 + w)
+            first = line.find(pattern)
+            while first >= 0 and first % 3:
+                first = line.find(pattern, first + 1)
+            if first < 0:
+                continue
+            last = line.rfind(pattern)
+            while last >= 0 and last % 3:
+                last = line.rfind(pattern, 0, last + 2)
+            left, right = x0 + first // 3, x0 + last // 3
+            if found is None:
+                found = [left, r, right, r]
+            else:
+                found = [min(found[0], left), found[1], max(found[2], right), r]
+        return None if found is None else (found[0], found[1], found[2] - found[0] + 1, found[3] - found[1] + 1)
+
+    def other_than(self, colour, rect):
+        """The bounding box of the pixels within rect that are not `colour` (grey)."""
+        x0, y0, w, h = rect
+        c = bytes([colour[0]])
+        found = None
+        for r in range(y0, y0 + h):
+            line = self.row(r, x0, x0 + w)
+            head = len(line) - len(line.lstrip(c))
+            if head == len(line):
+                continue
+            tail = len(line) - len(line.rstrip(c))
+            left, right = x0 + head // 3, x0 + (len(line) - tail - 1) // 3
+            found = [left, r, right, r] if found is None else [min(found[0], left), found[1], max(found[2], right), r]
+        return None if found is None else (found[0], found[1], found[2] - found[0] + 1, found[3] - found[1] + 1)
+
+
+class Desktop:
+    """Xvfb with openbox, and the program's windows on it."""
+
+    def __init__(self, out, scale, screen=(1280, 1024)):
+        self.out = out
+        self.scale = scale
+        SCREEN[:] = screen
+        self.procs = []
+        self.display = None
+        self.program = None
+        self.main = None
+        self.log = None
+
+    def __enter__(self):
+        try:
+            return self.start_desktop()
+        except BaseException:
+            self.__exit__(None)
+            raise
+
+    def start_desktop(self):
+        # Xvfb picks a free display itself and says which: tests running side by side never share one.
+        read, write = os.pipe()
+        xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(write), '-screen', '0', '%dx%dx24' % tuple(SCREEN), '-dpi',
+                                 '96', '-nolisten', 'tcp'], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        self.procs.append(xvfb)
+        os.close(write)
+        with os.fdopen(read) as said:
+            number = said.readline().strip()
+        check(number.isdigit(), 'Xvfb starts')
+        self.display = ':' + number
+        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env.pop('QT_QPA_PLATFORM', None)
+        self.procs.append(subprocess.Popen(['openbox', '--sm-disable'], env=self.env, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL))
+        self.until(lambda: '_NET_SUPPORTING_WM_CHECK(WINDOW)' in self.run('xprop', '-root', '_NET_SUPPORTING_WM_CHECK'),
+                   'openbox starts', 20)
+        return self
+
+    def __exit__(self, kind, *exc):
+        if kind is not None and self.display:
+            try:
+                self.picture('failure')
+            except Exception:
+                pass
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(10)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        if self.log:
+            self.log.close()
+
+    def run(self, *args, timeout=30):
+        return subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=timeout).stdout
+
+    @staticmethod
+    def until(condition, what, seconds=30):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            value = condition()
+            if value:
+                return value
+            time.sleep(0.1)
+        raise Failure('waited %d s for: %s' % (seconds, what))
+
+    # ---- the program ---------------------------------------------------------
+
+    def start(self, home, name):
+        env = dict(self.env, QUORVANT_HOME=home, QUORVANT_SYSTEM_DIR=os.path.join(home, 'system'),
+                   XDG_CONFIG_HOME=os.path.join(home, 'config'), LC_ALL='en_GB.UTF-8', QT_QPA_PLATFORM='xcb',
+                   QT_SCALE_FACTOR=str(self.scale))
+        self.log = open(os.path.join(self.out, name + '.log'), 'w')
+        self.program = subprocess.Popen([self.binary], env=env, stdout=self.log, stderr=subprocess.STDOUT)
+        self.procs.append(self.program)
+
+    def windows(self):
+        check(self.program.poll() is None, 'the program is still running')
+        ids = self.run('xdotool', 'search', '--onlyvisible', '--pid', str(self.program.pid)).split()
+        return [int(i) for i in ids]
+
+    def name(self, wid):
+        return self.run('xdotool', 'getwindowname', str(wid)).strip()
+
+    def wait_window(self, title, seconds=30):
+        def found():
+            for wid in self.windows():
+                if self.name(wid) == title:
+                    return wid
+            return None
+        wid = self.until(found, 'the window "%s"' % title, seconds)
+        self.run('xdotool', 'windowactivate', '--sync', str(wid))
+        return wid
+
+    def wait_message(self, seconds=30):
+        """The program's next message box (any window but the main one)."""
+        def found():
+            others = [w for w in self.windows() if w != self.main]
+            return others[0] if others else None
+        wid = self.until(found, 'a message', seconds)
+        self.run('xdotool', 'windowactivate', '--sync', str(wid))
+        time.sleep(0.2)  # its focus settles on the default button
+        return wid
+
+    def wait_gone(self, wid, seconds=30):
+        self.until(lambda: wid not in self.windows(), 'window %d to close' % wid, seconds)
+
+    def keys(self, *keys):
+        for k in keys:
+            self.run('xdotool', 'key', '--clearmodifiers', k)
+            time.sleep(0.15)
+
+    def type(self, text):
+        self.run('xdotool', 'type', '--delay', '40', text)
+
+    def click(self, x, y):
+        self.run('xdotool', 'mousemove', '--sync', str(x), str(y), 'click', '1')
+
+    # ---- the screen ----------------------------------------------------------
+
+    def picture(self, name=None):
+        if name:
+            self.run('import', '-window', 'root', os.path.join(self.out, name + '.png'))
+        raw = subprocess.run(['import', '-window', 'root', '-depth', '8', 'rgb:-'], env=self.env,
+                             capture_output=True, timeout=30).stdout
+        check(len(raw) == SCREEN[0] * SCREEN[1] * 3, 'a picture of the screen')
+        return Screen(raw, *SCREEN)
+
+    def frame(self, wid):
+        """The window's frame (x, y, w, h) as the window manager draws it."""
+        info = self.run('xwininfo', '-id', str(wid))
+        value = {}
+        for line in info.splitlines():
+            if ':' in line:
+                k, v = line.strip().split(':', 1)
+                value[k] = v.strip()
+        x, y = int(value['Absolute upper-left X']), int(value['Absolute upper-left Y'])
+        w, h = int(value['Width']), int(value['Height'])
+        extents = self.run('xprop', '-id', str(wid), '_NET_FRAME_EXTENTS')
+        left = right = top = bottom = 0
+        if '=' in extents:
+            left, right, top, bottom = (int(v) for v in extents.split('=')[1].split(','))
+        return (x - left, y - top, w + left + right, h + top + bottom)
+
+    def on_screen(self, wid, what):
+        x, y, w, h = self.frame(wid)
+        check(x >= 0 and y >= 0 and x + w <= SCREEN[0] and y + h <= SCREEN[1],
+              '%s lies on the screen (frame %s)' % (what, (x, y, w, h)))
+
+
+def snapshot(folder):
+    """Name, inode, size, time and digest of every file of the folder."""
+    result = {}
+    for name in sorted(os.listdir(folder)):
+        path = os.path.join(folder, name)
+        st = os.stat(path)
+        with open(path, 'rb') as f:
+            result[name] = (st.st_ino, st.st_size, st.st_mtime_ns, hashlib.sha256(f.read()).hexdigest())
+    return result
+
+
+def return_names(start, minutes):
+    """The names a return written in the next minutes gets."""
+    names = []
+    for m in range(minutes):
+        t = time.localtime(start + 60 * m)
+        hour = t.tm_hour % 12 or 12
+        names.append('%s_%s%02d%02d%s.xml' % (REGISTRATION, time.strftime('%Y%m%d', t), hour, t.tm_min,
+                                             'AM' if t.tm_hour < 12 else 'PM'))
+    return names
+
+
+class Session:
+    def __init__(self, desk, home):
+        self.desk, self.home = desk, home
+        self.area = None  # the main window's working area (x, y, w, h) and its colour
+        self.grey = None
+
+    def log_in(self, shots):
+        d = self.desk
+        login = d.wait_window('Login')
+        if shots:
+            d.picture('login')
+        d.on_screen(login, 'the login window')
+        d.type('ACCOUNTS')
+        d.keys('Return')
+        d.type('secret')
+        d.keys('Return')
+        company = d.wait_window('Company Selection')
+        if shots:
+            d.picture('company-selection')
+        d.on_screen(company, 'the company selection')
+        d.keys('Down', 'Tab', 'Return')
+        d.wait_gone(company)
+        d.main = d.until(lambda: ([w for w in d.windows()] or [None])[0], 'the main window')
+        d.run('xdotool', 'windowactivate', '--sync', str(d.main))
+        d.on_screen(d.main, 'the main window')
+        time.sleep(0.5)
+        screen = d.picture()
+        x, y, w, h = d.frame(d.main)
+        cx, cy = x + w // 2, y + h // 2
+        self.grey = screen.pixel(cx, cy)
+        check(self.grey[0] == self.grey[1] == self.grey[2], 'the empty working area is grey: %s' % (self.grey,))
+        # The working area: the grey around the main window's middle.
+        left, right, top, bottom = cx, cx, cy, cy
+        while left > x and screen.pixel(left - 1, cy) == self.grey:
+            left -= 1
+        while right < x + w - 1 and screen.pixel(right + 1, cy) == self.grey:
+            right += 1
+        while top > y and screen.pixel(cx, top - 1) == self.grey:
+            top -= 1
+        while bottom < y + h - 1 and screen.pixel(cx, bottom + 1) == self.grey:
+            bottom += 1
+        self.area = (left, top, right - left + 1, bottom - top + 1)
+
+    def window_open(self, screen=None):
+        screen = screen or self.desk.picture()
+        return screen.count(self.grey, self.area) < 0.9 * self.area[2] * self.area[3]
+
+    def open_working(self, keys, name):
+        d = self.desk
+        d.run('xdotool', 'windowactivate', '--sync', str(d.main))
+        d.keys(*keys)
+        d.until(lambda: self.window_open(), '%s to open' % name)
+        time.sleep(0.5)
+        screen = d.picture('%s-%dx%d-scale%s' % (name, SCREEN[0], SCREEN[1], d.scale))
+        inside = screen.other_than(self.grey, self.area)
+        ax, ay, aw, ah = self.area
+        check(inside and inside[0] >= ax and inside[1] >= ay and inside[0] + inside[2] < ax + aw
+              and inside[1] + inside[3] < ay + ah,
+              '%s lies within the main window (%s in %s)' % (name, inside, self.area))
+
+    def closes_by(self, key, name):
+        self.desk.keys(key)
+        self.desk.until(lambda: not self.window_open(), '%s to close by %s' % (name, key), 10)
+
+
+def demo_session(desk, home):
+    s = Session(desk, home)
+    desk.start(home, 'demo')
+    s.log_in(True)
+    desk.picture('main-window')
+    aces = os.path.join(home, 'ACES', '001')
+
+    # The return for Apr-Jun 2014: the year chosen by typing it.
+    s.open_working(['alt+r', 'e'], 'return-window')
+    desk.type('2014')
+    desk.keys('Tab', 'Tab')
+    desk.type('aaacb1234cxm001')
+    desk.keys('alt+c')
+    question = desk.wait_message()  # one invoice line of July
+    desk.picture('question')
+    desk.on_screen(question, 'the question')
+    desk.keys('alt+y')
+    desk.wait_gone(question)
+    done = desk.wait_message(120)
+    desk.keys('Return')
+    desk.wait_gone(done)
+    written = [n for n in os.listdir(aces) if n.endswith('.xml')]
+    check(len(written) == 1 and os.path.getsize(os.path.join(aces, written[0])) > 1000, 'the demo return is written')
+    s.closes_by('Escape', 'the return window')
+
+    # The return as a workbook: chosen in a list, then said where it is; a second time asks first (No).
+    def to_excel(answers):
+        desk.run('xdotool', 'windowactivate', '--sync', str(desk.main))
+        desk.keys('alt+r', 'x')
+        for key in answers:
+            box = desk.wait_message()
+            desk.keys(key)
+            desk.wait_gone(box)
+    to_excel(['Return', 'Return'])
+    workbook = os.path.join(aces, written[0][:-4] + '.xlsx')
+    check(os.path.getsize(workbook) > 1000, 'the workbook is written')
+    stamp = os.stat(workbook).st_mtime_ns
+    to_excel(['Return', 'Return'])
+    check(os.stat(workbook).st_mtime_ns == stamp, 'a workbook is not written again unless the user says so')
+
+    for keys, name in ((['alt+r', 'd'], 'data-check'), (['alt+r', 's'], 'quarter-summary'),
+                       (['alt+r', 'e'], 'return-window'), (['alt+i', 'e'], 'import-window')):
+        s.open_working(keys, name)
+        s.closes_by('Escape', name)
+        s.open_working(keys, name)
+        s.closes_by('ctrl+F4', name)
+
+
+def small_screen_session(desk, home):
+    """Each working window on a small screen: it fits, and Esc closes it."""
+    s = Session(desk, home)
+    desk.start(home, 'small-screen')
+    s.log_in(False)
+    for keys, name in ((['alt+r', 'e'], 'return-window'), (['alt+r', 'd'], 'data-check'),
+                       (['alt+r', 's'], 'quarter-summary'), (['alt+i', 'e'], 'import-window')):
+        s.open_working(keys, name)
+        s.closes_by('Escape', name)
+    desk.program.terminate()
+    desk.program.wait(20)
+
+
+def large_session(desk, home):
+    """The export of a large quarter, cancelled by mouse and by Esc."""
+    s = Session(desk, home)
+    desk.start(home, 'large')
+    s.log_in(False)
+    aces = os.path.join(home, 'ACES', '001')
+    s.open_working(['alt+r', 'e'], 'return-window-large')
+    desk.type('2014')
+    desk.keys('Tab', 'Tab')
+    desk.type(REGISTRATION)
+
+    for way in ('mouse', 'Esc'):
+        # An earlier return under each name the export may take in the next minutes.
+        for name in return_names(time.time(), 4):
+            with open(os.path.join(aces, name), 'wb') as f:
+                f.write(b'an earlier return\n')
+        before = snapshot(aces)
+        desk.run('xdotool', 'windowactivate', '--sync', str(desk.main))
+        desk.keys('alt+c')
+        # Two questions, each answered Yes: the generated quarter's rows dated in other quarters (asked
+        # while the indicator shows), then "A return named ... already exists. Replace it?". Then the
+        # indicator of the writing shows how far, with its Cancel.
+        answered = []
+
+        def indicator():
+            for wid in desk.windows():
+                if wid != desk.main:
+                    check(len(answered) < 2, 'two questions before the export')
+                    desk.run('xdotool', 'windowactivate', '--sync', str(wid))
+                    time.sleep(0.2)
+                    desk.keys('alt+y')
+                    desk.wait_gone(wid)
+                    answered.append(wid)
+                    return None
+            return desk.picture().box_of(PEACH) if len(answered) == 2 else None
+        label = desk.until(indicator, 'the please-wait indicator', 60)
+        twip = label[2] / 4170.0  # the label is 4170 twips wide
+        cancel = (int(label[0] + (1552 + 600 - 60) * twip), int(label[1] + (1650 + 187 - 360) * twip))
+        desk.until(lambda: desk.picture().pixel(*cancel) != (255, 255, 255), 'the Cancel button', 10)
+        desk.picture('indicator-' + way)
+        if way == 'mouse':
+            desk.click(*cancel)
+        else:
+            desk.keys('Escape')
+        said = desk.wait_message(15)
+        desk.picture('cancelled-' + way)
+        desk.keys('Return')
+        desk.wait_gone(said)
+        check(snapshot(aces) == before, 'cancelled by %s: the earlier return and the folder as they were' % way)
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument('--program', required=True)
+    p.add_argument('--out', default=None)
+    p.add_argument('--rows', type=int, default=400000)
+    args = p.parse_args()
+    for tool in ('Xvfb', 'openbox', 'xdotool', 'import', 'xprop', 'xwininfo'):
+        if not shutil.which(tool):
+            print('%s is missing: run scripts/setup.sh' % tool, file=sys.stderr)
+            return 1
+    out = os.path.abspath(args.out or os.path.join(os.path.dirname(args.program), '..', 'desktop-test'))
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    work = tempfile.mkdtemp(prefix='quorvant-desktop-')
+    maker = None
+    try:
+        home = os.path.join(work, 'home')
+        shutil.copytree(os.path.join(SOURCE, 'data', 'demo'), home)
+        shutil.copy(os.path.join(SOURCE, 'data', 'ACES_DLR.xsd'), home)
+        for sub in ('system', 'config'):
+            os.makedirs(os.path.join(home, sub))
+        # The large quarter is generated meanwhile.
+        generated = os.path.join(work, 'large')
+        maker = subprocess.Popen([sys.executable, os.path.join(SOURCE, 'bench', 'make_quarter.py'), '--rows',
+                                  str(args.rows), '--out', generated], stdout=subprocess.DEVNULL)
+        with Desktop(out, 1, (1024, 600)) as desk:
+            desk.binary = os.path.abspath(args.program)
+            small_screen_session(desk, home)
+        with Desktop(out, 1.5) as desk:
+            desk.binary = os.path.abspath(args.program)
+            demo_session(desk, home)
+            desk.program.terminate()
+            desk.program.wait(20)
+            check(maker.wait() == 0, 'the large quarter is generated')
+            # Its work tables and tariff master in the demo's folder, whose users log in.
+            for table in ('stemp4.DBF', 'ptemp5.DBF'):
+                shutil.copy(os.path.join(generated, table), os.path.join(home, table))
+            db = sqlite3.connect(os.path.join(home, 'Data', 'db.sqlite'))
+            db.execute("attach ? as large", (os.path.join(generated, 'Data', 'db.sqlite'),))
+            db.execute('delete from Import')
+            db.execute('insert into Import (TariffNo, Unit) select TariffNo, Unit from large.Import')
+            db.commit()
+            db.close()
+            shutil.rmtree(generated)
+            large_session(desk, home)
+        print('desktop test passed; pictures in %s' % out)
+        return 0
+    except Failure as e:
+        print('FAILED: %s (pictures and the program\'s output in %s)' % (e, out), file=sys.stderr)
+        return 1
+    finally:
+        if maker and maker.poll() is None:
+            maker.kill()
+            maker.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == '__main__':
+    sys.exit(main())
