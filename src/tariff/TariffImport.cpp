@@ -116,7 +116,11 @@ TariffImportResult ImportTariff(const QString &filePath, const QString &sheetNam
     if (ok) {
         if (progress.sheetRows)
             progress.sheetRows(result.sheetRows);
-        ok = ReplaceTariffMaster(QSqlDatabase::database(Settings().cnProgram, false), rows, &result.error);
+        // The one command that makes the tariff master when there is none.
+        if (!ConnectionIsOpen(Settings().cnProgram))
+            ok = CreateProgramDatabase(Settings().cnProgram, ProgramDatabasePath(AppFolder()), &result.error);
+        if (ok)
+            ok = ReplaceTariffMaster(QSqlDatabase::database(Settings().cnProgram, false), rows, &result.error);
     }
     if (!ok) {
         // Said on one line when the user stopped it: the command line prints it as it is.
