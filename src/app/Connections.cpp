@@ -79,29 +79,57 @@ QString ProgramDatabasePath(const QString &appFolder)
     return JoinPath(JoinPath(appFolder, QStringLiteral("Data")), QStringLiteral("db.sqlite"));
 }
 
-bool OpenProgramDatabase(const QString &name, const QString &path, QString *error)
+const QString kTariffMasterMissing =
+    QStringLiteral("The tariff master (Data/db.sqlite) is missing; import it with Tariff \u2192 Import.");
+
+namespace {
+bool openProgram(const QString &name, const QString &path, bool create, QString *error)
 {
     CloseConnection(name);
     const QFileInfo info(path);
-    if (!CreateFolder(info.absolutePath(), error))
+    if (create && !CreateFolder(info.absolutePath(), error))
         return false;
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kProgramDatabaseWaitSeconds * 1000));
-    if (!db.open()) {
-        *error = ProgramDatabaseError(db, db.lastError());
-        CloseConnection(name);
+    // An empty file is what SQLite leaves of a database it never wrote.
+    if (!create && (!info.exists() || (info.isFile() && info.size() == 0))) {
+        *error = kTariffMasterMissing;
         return false;
     }
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Import (TariffNo TEXT, Unit TEXT)"))
-        || !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ImportTariffNo ON Import (TariffNo)"))) {
-        *error = ProgramDatabaseError(db, q.lastError());
-        q = QSqlQuery();
-        CloseConnection(name);
-        return false;
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kProgramDatabaseWaitSeconds * 1000));
+        if (!db.open()) {
+            *error = ProgramDatabaseError(db, db.lastError());
+        } else {
+            QSqlQuery q(db);
+            if (!create
+                && !q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'Import'")))
+                *error = ProgramDatabaseError(db, q.lastError());
+            else if (!create && !q.next())
+                *error = kTariffMasterMissing;
+            else if ((create && !q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Import (TariffNo TEXT, Unit TEXT)")))
+                     || !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ImportTariffNo ON Import (TariffNo)")))
+                *error = ProgramDatabaseError(db, q.lastError());
+            else
+                ok = true;
+        }
     }
-    return true;
+    // Closed only once no handle of it is left, or Qt complains that it is still in use.
+    if (!ok)
+        CloseConnection(name);
+    return ok;
+}
+} // namespace
+
+bool OpenProgramDatabase(const QString &name, const QString &path, QString *error)
+{
+    return openProgram(name, path, false, error);
+}
+
+bool CreateProgramDatabase(const QString &name, const QString &path, QString *error)
+{
+    return openProgram(name, path, true, error);
 }
 
 QString ProgramDatabaseError(const QSqlDatabase &db, const QSqlError &error)

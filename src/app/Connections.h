@@ -34,10 +34,18 @@ QString ProgramDatabasePath(const QString &appFolder);
 // lock before it fails; the same for every command and the desktop program.
 inline constexpr int kProgramDatabaseWaitSeconds = 5;
 
-// Opens (creating when missing) the program database under `name`, with the
-// table Import (TariffNo, Unit) and its index. An existing file is opened as it is.
-// The connection waits at most kProgramDatabaseWaitSeconds for a lock.
+// What every command but the tariff import says when the tariff master is gone.
+extern const QString kTariffMasterMissing;
+
+// Opens the program database under `name` when it holds the tariff master
+// (the table Import); a missing or empty file, or one without the table, gives
+// kTariffMasterMissing and is left as it is: an empty master would only make
+// every tariff number unknown. The connection waits at most
+// kProgramDatabaseWaitSeconds for a lock.
 bool OpenProgramDatabase(const QString &name, const QString &path, QString *error);
+// The same for the tariff import, which creates the folder, the file and the
+// table Import (TariffNo, Unit) with its index when they are missing.
+bool CreateProgramDatabase(const QString &name, const QString &path, QString *error);
 
 // A failure on the program database, naming its file: "<file> is in use by
 // another program (locked for more than 5 seconds)", "<file> cannot be written:

@@ -53,7 +53,10 @@ int Main()
         return 0;
 
     StartupFailure failure;
-    if (!OpenStartupConnections(&failure)) {
+    // Without a tariff master the program still starts, so that Tariff -> Import can make one.
+    if (!OpenStartupConnections(&failure) && failure.tariffMasterMissing) {
+        StandardMessage(failure.description, kAppTitle, StdIcon::Critical, StdButtons::Ok);
+    } else if (!failure.description.isEmpty()) {
         // No handler of its own here: the platform's error report, then the end.
         StandardMessage(QStringLiteral("Run-time error '%1':\r\n\r\n%2").arg(failure.number).arg(failure.description),
                         kAppTitle, StdIcon::Critical, StdButtons::Ok);

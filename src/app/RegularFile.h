@@ -15,3 +15,13 @@ QString RegularFileProblem(const QString &path);
 
 // The system's own words for an errno value ("No space left on device").
 QString SystemErrorText(int errorNumber);
+
+// The system's side of the above, one file per platform.
+namespace RegularFileSystem {
+enum class Opened { Yes, Failed, NotRegular };
+// Opens `path` read-only without waiting for a writer or a device: `handle`
+// is a C runtime descriptor (what QFile::open(int) takes); `errorNumber` the
+// errno value when it fails.
+Opened openForReading(const QString &path, int *handle, int *errorNumber);
+void close(int handle);
+} // namespace RegularFileSystem

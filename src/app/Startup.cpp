@@ -113,6 +113,7 @@ bool OpenStartupConnections(StartupFailure *failure)
     if (!OpenProgramDatabase(s.cnProgram, ProgramDatabasePath(app), &error)) {
         failure->number = ErrDatabase;
         failure->description = error;
+        failure->tariffMasterMissing = error == kTariffMasterMissing;
         return false;
     }
     return true;

@@ -30,6 +30,7 @@ struct StartupFailure
 {
     int number = 0;
     QString description;
+    bool tariffMasterMissing = false; // the rest is open; only the tariff import can go on
 };
 
 // Start-up steps 4 to 8: fills the mode settings and opens cnKolvSet and

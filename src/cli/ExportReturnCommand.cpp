@@ -74,7 +74,8 @@ int runExport(const QStringList &args)
     const QString workbook = ReturnWorkbookPath(result.outputPath);
     QString error;
     if (!WriteReturnWorkbook(result.outputPath, workbook, ReturnSchemaPath(), &error)) {
-        cliErr(error);
+        cliErr(QStringLiteral("The return %1 is in place and valid; only its workbook failed. %2")
+                   .arg(result.outputPath, error));
         return CliFailed;
     }
     return cliOut(workbook) ? CliOk : CliFailed;

@@ -39,7 +39,7 @@ int importTariff(const QStringList &args)
     }
 
     QString error;
-    if (!OpenProgramDatabase(Settings().cnProgram, ProgramDatabasePath(AppFolder()), &error)) {
+    if (!CreateProgramDatabase(Settings().cnProgram, ProgramDatabasePath(AppFolder()), &error)) {
         cliErr(error + QStringLiteral("\nThe tariff master has not been changed."));
         return CliFailed;
     }

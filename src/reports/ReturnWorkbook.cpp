@@ -1,8 +1,13 @@
 #include "ReturnWorkbook.h"
 
 #include "QuarterSummary.h"
-#include "returns/SchemaValidation.h"
+#include "ReturnWorkbookFile.h"
 #include "app/AppSettings.h"
+#include "app/RegularFile.h"
+#include "returns/SchemaValidation.h"
+#include "returns/StagedFile.h"
+#include "returns/TextRules.h"
+#include "sources/FileIdentity.h"
 
 #include <QDate>
 #include <QDir>
@@ -14,6 +19,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -165,6 +171,17 @@ struct Workbook
     }
 };
 
+extern "C" int readReturn(void *context, char *buffer, int length)
+{
+    const qint64 n = static_cast<QFile *>(context)->read(buffer, length);
+    return n < 0 ? -1 : int(n);
+}
+
+extern "C" int keepReturnOpen(void *)
+{
+    return 0;
+}
+
 struct Reader
 {
     xmlTextReaderPtr reader = nullptr;
@@ -184,34 +201,92 @@ QString ReturnWorkbookPath(const QString &returnPath)
     return returnPath.left(returnPath.size() - suffix.size()) + QStringLiteral("xlsx");
 }
 
+namespace {
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Why the workbook cannot be written at `workbookPath` at all; empty when it can.
+QString workbookPathProblem(const QString &returnPath, const QString &workbookPath)
+{
+    const QFileInfo target(workbookPath);
+    if (target.isDir())
+        return QStringLiteral("Could not write the workbook %1: it is a folder; give the workbook a file name, "
+                              "such as %2.")
+            .arg(shown(workbookPath), shown(QDir(workbookPath).filePath(QStringLiteral("return.xlsx"))));
+    // Compared as files, not names: a link or another spelling of the path
+    // names the return just as well.
+    const FileIdentity ofReturn = IdentityOfPath(returnPath);
+    const FileIdentity atTarget = IdentityOfPath(workbookPath);
+    if (ofReturn.isValid() && atTarget.isValid() && ofReturn.device == atTarget.device
+        && ofReturn.inode == atTarget.inode)
+        return QStringLiteral("The workbook %1 would replace the return itself: give it another name.")
+            .arg(shown(workbookPath));
+    // Only a file is ever replaced: never a device or a pipe, and never a link,
+    // which the new workbook would replace rather than write through.
+    if (target.isSymLink())
+        return QStringLiteral("Could not write the workbook %1: it is a link to %2; give the workbook the name of a "
+                              "file instead.")
+            .arg(shown(workbookPath), shown(target.symLinkTarget()));
+    if (target.exists() && !target.isFile())
+        return QStringLiteral("Could not write the workbook %1: it exists and is not a file (a device or a pipe); "
+                              "give the workbook another name.")
+            .arg(shown(workbookPath));
+    if (!QFileInfo(target.absolutePath()).isDir())
+        return QStringLiteral("Could not write the workbook %1: the folder %2 does not exist.")
+            .arg(shown(workbookPath), shown(target.absolutePath()));
+    return QString();
+}
+
+// The library's own failure, in words for the user: a full disk names the
+// folder whose disk it is (the library's temporary files are there too).
+QString libraryError(const QString &workbookPath, lxw_error result, int errorNumber)
+{
+    const QString folder = shown(QFileInfo(workbookPath).absolutePath());
+    if (errorNumber == ENOSPC)
+        return QStringLiteral("Could not write the workbook %1: the disk that holds %2 is full (%3).")
+            .arg(shown(workbookPath), folder, SystemErrorText(ENOSPC));
+    if (result == LXW_ERROR_CREATING_TMPFILE)
+        return QStringLiteral("Could not write the workbook %1: no temporary file can be made in %2 (%3).")
+            .arg(shown(workbookPath), folder, SystemErrorText(errorNumber));
+    QString reason = QString::fromUtf8(lxw_strerror(result));
+    if (errorNumber != 0)
+        reason += QStringLiteral(" (%1)").arg(SystemErrorText(errorNumber));
+    return QStringLiteral("Could not write the workbook %1: %2").arg(shown(workbookPath), reason);
+}
+} // namespace
+
 bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath, const QString &schemaPath,
                          QString *error)
 {
     error->clear();
-    if (QFileInfo(returnPath.trimmed()).absoluteFilePath() == QFileInfo(workbookPath).absoluteFilePath()) {
-        *error =
-            QStringLiteral("The workbook %1 would replace the return itself: give it another name.").arg(workbookPath);
+    const QString source = TrimBlanks(returnPath);
+    if (const QString problem = workbookPathProblem(source, workbookPath); !problem.isEmpty()) {
+        *error = problem;
         return false;
     }
-    if (const QString folder = QFileInfo(workbookPath).absolutePath(); !QFileInfo(folder).isDir()) {
-        *error =
-            QStringLiteral("Could not write the workbook %1: the folder %2 does not exist.").arg(workbookPath, folder);
-        return false;
-    }
-    if (!ValidateXmlFile(returnPath, schemaPath, error))
+    if (!ValidateXmlFile(source, schemaPath, error))
         return false;
 
-    // Built under another name, so a failure leaves no half workbook behind
-    // and an earlier one in place.
-    const QString partial = workbookPath + QStringLiteral(".partial");
-    QFile::remove(partial);
+    // Built under a staging name of its own, so a failure leaves no half
+    // workbook behind and an earlier one in place. The library writes it by
+    // that name, and keeps its temporary files beside it rather than in a
+    // /tmp that may be small.
+    StagedFile staged(workbookPath);
+    if (!staged.create(error))
+        return false;
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    const QByteArray partialName = QFile::encodeName(partial);
+    QByteArray tmpdir = QFile::encodeName(QFileInfo(workbookPath).absolutePath());
+    options.tmpdir = tmpdir.data();
+    const QByteArray stagingName = QFile::encodeName(staged.stagingPath());
+    QuietLibraryOutput quiet; // the library's own lines on standard error; its failures become our message
     Workbook out;
-    out.book = workbook_new_opt(partialName.constData(), &options);
+    errno = 0;
+    out.book = workbook_new_opt(stagingName.constData(), &options);
     if (!out.book) {
-        *error = QStringLiteral("Could not start the workbook %1").arg(workbookPath);
+        *error = libraryError(workbookPath, LXW_ERROR_CREATING_TMPFILE, errno);
         return false;
     }
     lxw_format *bold = workbook_add_format(out.book);
@@ -243,8 +318,11 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
     };
     SummaryBuilder builder;
     Reader in;
-    const QByteArray returnName = QFile::encodeName(returnPath.trimmed());
-    in.reader = xmlReaderForFile(returnName.constData(), nullptr, XML_PARSE_NONET);
+    QFile returnFile;
+    QString openError;
+    if (OpenRegularFile(&returnFile, source, &openError))
+        in.reader = xmlReaderForIO(readReturn, keepReturnOpen, &returnFile, QFile::encodeName(source).constData(),
+                                   nullptr, XML_PARSE_NONET);
     int step = in.reader ? xmlTextReaderRead(in.reader) : -1;
     while (step == 1 && sheetError.isEmpty()) {
         const Part part = xmlTextReaderNodeType(in.reader) == XML_READER_TYPE_ELEMENT
@@ -308,7 +386,7 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
         step = xmlTextReaderNext(in.reader);
     }
     if (step < 0 && sheetError.isEmpty())
-        sheetError = QStringLiteral("Could not read the return %1").arg(returnPath);
+        sheetError = QStringLiteral("Could not read the return %1 %2").arg(shown(source), openError).trimmed();
 
     QList<SummaryEntry> entries = builder.entries();
     entries.append(builder.total());
@@ -326,15 +404,26 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
         summary.nextRow();
     }
 
+    errno = 0;
     const lxw_error closed = workbook_close(out.book);
+    const int closeErrno = errno;
     out.book = nullptr;
     if (sheetError.isEmpty() && closed != LXW_NO_ERROR)
-        sheetError = QStringLiteral("Could not write the workbook %1: %2")
-                         .arg(workbookPath, QString::fromUtf8(lxw_strerror(closed)));
-    if (sheetError.isEmpty() && std::rename(partialName.constData(), QFile::encodeName(workbookPath).constData()) != 0)
-        sheetError = QStringLiteral("Could not put the workbook in place as %1").arg(workbookPath);
+        sheetError = libraryError(workbookPath, closed, closeErrno);
+    if (sheetError.isEmpty())
+        staged.finish(&sheetError);
+    // The library does not see every failed write of its temporary files:
+    // the workbook is read back before it counts as written.
+    // What it lets pass unseen is a temporary file that did not fit.
+    if (const QString broken = sheetError.isEmpty() ? WorkbookFileProblem(staged.stagingPath()) : QString();
+        !broken.isEmpty())
+        sheetError = QStringLiteral("Could not write the workbook %1: it came out damaged (%2); the disk that holds "
+                                    "%3 probably ran full while it was written.")
+                         .arg(shown(workbookPath), broken, shown(QFileInfo(workbookPath).absolutePath()));
+    if (sheetError.isEmpty())
+        staged.place(&sheetError);
     if (!sheetError.isEmpty()) {
-        QFile::remove(partial);
+        staged.discard();
         *error = sheetError;
         return false;
     }

@@ -7,6 +7,7 @@
 #include "WorkTables.h"
 #include "app/AppSettings.h"
 #include "app/Clock.h"
+#include "app/Connections.h"
 #include "app/Progress.h"
 #include "app/UserInterface.h"
 
@@ -87,12 +88,30 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
         return stop(fileNameProblem, ExportFocus::RegisterNo);
     if (!CheckWorkTables())
         return result;
+    // The desktop program starts without a tariff master, so that it can be imported.
+    if (!ConnectionIsOpen(Settings().cnProgram))
+        return stop(kTariffMasterMissing, ExportFocus::None);
+    // What can fail without the data is found before the first row is read:
+    // the name the return takes, and the schema it is checked against.
+    if (const QFileInfo target(result.outputPath); target.exists() && !target.isFile())
+        return stop(QStringLiteral("The return cannot be written as %1: something that is not a file (%2) has that "
+                                   "name; move it away and export again.")
+                        .arg(QDir::toNativeSeparators(result.outputPath),
+                             target.isDir() ? QStringLiteral("a folder") : QStringLiteral("a device or pipe")),
+                    ExportFocus::None);
+    // The return is validated as it is written, on a second thread, instead
+    // of being read back once it is on disk.
+    StreamValidator validator(ReturnSchemaPath());
+    if (QString schemaProblem; !validator.start(&schemaProblem)) {
+        StandardMessage(schemaProblem, kAppTitle, StdIcon::Critical, StdButtons::Ok, StdResult::Ok);
+        return result;
+    }
 
-    // True when the export goes on; `goingOn` tells the command line's reader what happens.
-    const auto doubt = [&](const QString &fact, const QString &question, const QString &goingOn = QString()) {
+    // True when the export goes on.
+    const auto doubt = [&](const QString &fact, const QString &question) {
         if (doubts == ExportDoubts::Warn) {
             if (warn)
-                warn(goingOn.isEmpty() ? fact : fact + QLatin1Char(' ') + goingOn);
+                warn(fact);
             return true;
         }
         return ShowMessage(fact + QLatin1Char(' ') + question, kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo,
@@ -119,14 +138,15 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
             return result;
         }
     }
-    // Two exports in the same minute get the same name.
-    if (doubts != ExportDoubts::Ignore && QFileInfo::exists(result.outputPath)) {
-        const QString name = QFileInfo(result.outputPath).fileName();
-        if (!doubt(QStringLiteral("A return named %1 already exists.").arg(name), QStringLiteral("Replace it?"),
-                   QStringLiteral("It is replaced."))) {
-            HidePleaseWait();
-            return result;
-        }
+    // Two exports in the same minute get the same name. The command line
+    // says so once the earlier return is really replaced.
+    const bool replacing = doubts != ExportDoubts::Ignore && QFileInfo::exists(result.outputPath);
+    const QString replacedName = QFileInfo(result.outputPath).fileName();
+    if (replacing && doubts == ExportDoubts::Ask
+        && !doubt(QStringLiteral("A return named %1 already exists.").arg(replacedName),
+                  QStringLiteral("Replace it?"))) {
+        HidePleaseWait();
+        return result;
     }
 
     if (!quarter)
@@ -135,10 +155,6 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
     inputs.dealerName = Settings().strCompName;
     inputs.outputPath = result.outputPath;
     StagedFile file(result.outputPath);
-    // The return is validated as it is written, on a second thread, instead
-    // of being read back once it is on disk.
-    StreamValidator validator(ReturnSchemaPath());
-    validator.start();
     // An ended document still goes to validation, which reports it as incomplete.
     auto cancelled = [&] {
         validator.abandon();
@@ -190,6 +206,8 @@ ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(con
         return result;
     }
     HidePleaseWait();
+    if (replacing && doubts == ExportDoubts::Warn && warn)
+        warn(QStringLiteral("A return named %1 already existed; it is replaced.").arg(replacedName));
     ShowMessage(QStringLiteral("File Export to XML and validated successfully"), kAppTitle, MsgBoxType::Information,
                 MsgButtons::Ok, true);
     result.success = true;

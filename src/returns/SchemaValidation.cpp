@@ -6,10 +6,12 @@
 #include "app/UserInterface.h"
 
 #include <QFile>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
@@ -170,48 +172,120 @@ QString EscapeXmlAttribute(const QString &text)
 namespace {
 using ReadCallback = int (*)(void *context, char *buffer, int length);
 
-// Compiles the schema at `xsdPath` and streams the document that `read`
-// delivers through a validator for it. `openDocument` runs once the schema is
-// compiled; false from it stops with its reason. Runs on whichever thread
-// calls it: libxml2 keeps its error handlers per thread.
-bool validateStream(const QString &xsdPath, ReadCallback read, void *context,
-                    const std::function<bool(QString *)> &openDocument, QString *reason)
+// Why the last file libxml2 asked for could not be opened, on this thread.
+thread_local QString t_openError;
+
+// Every local file libxml2 loads (a schema's includes and imports, a document
+// read by name) is opened as the program opens any file it reads: only when
+// it is a regular file, and never waiting for a writer, so a FIFO cannot hang it.
+extern "C" int matchLocalFile(const char *uri)
+{
+    return uri && (std::strncmp(uri, "file:", 5) == 0 || !std::strstr(uri, "://"));
+}
+
+// A file refused: libxml2 would try its own opener after a null one, so it
+// gets this, which reads as an error.
+char t_refused;
+
+extern "C" void *openLocalFile(const char *uri)
+{
+    QString path = QString::fromUtf8(uri);
+    if (path.startsWith(QLatin1String("file:")))
+        path = QUrl(path).toLocalFile();
+    auto file = std::make_unique<QFile>();
+    QString error;
+    if (!OpenRegularFile(file.get(), path, &error)) {
+        if (t_openError.isEmpty())
+            t_openError = error;
+        return &t_refused;
+    }
+    return file.release();
+}
+
+extern "C" int readLocalFile(void *context, char *buffer, int length)
+{
+    return context == &t_refused ? -1 : readFromFile(context, buffer, length);
+}
+
+extern "C" int closeLocalFile(void *context)
+{
+    if (context != &t_refused)
+        delete static_cast<QFile *>(context);
+    return 0;
+}
+
+void initLibxml()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        xmlRegisterInputCallbacks(matchLocalFile, openLocalFile, readLocalFile, closeLocalFile);
+    });
+}
+} // namespace
+
+// A schema compiled once, on the thread that loads it; validations may use it on any thread.
+struct CompiledSchema
+{
+    xmlDocPtr document = nullptr;
+    xmlSchemaPtr schema = nullptr;
+    ~CompiledSchema()
+    {
+        xmlSchemaFree(schema);
+        xmlFreeDoc(document);
+    }
+};
+
+namespace {
+// Loads and compiles the schema at `xsdPath`; null with `reason` when it does not.
+std::unique_ptr<CompiledSchema> compileSchema(const QString &xsdPath, QString *reason)
 {
     ErrorCollector errors;
     LibxmlScope scope(&errors);
-    const int options = XML_PARSE_NONET;
+    t_openError.clear();
 
     // Opened by us, never by name inside libxml2, so a FIFO cannot hang it.
     QFile xsdFile;
     QString openError;
     if (!OpenRegularFile(&xsdFile, xsdPath, &openError)) {
         *reason = QStringLiteral("Load XSD failed: ") + openError;
-        return false;
+        return nullptr;
     }
+    auto compiled = std::make_unique<CompiledSchema>();
     const QByteArray xsdName = QFile::encodeName(xsdPath);
-    xmlDocPtr schemaDoc = xmlReadIO(readFromFile, keepFileOpen, &xsdFile, xsdName.constData(), nullptr, options);
+    compiled->document = xmlReadIO(readFromFile, keepFileOpen, &xsdFile, xsdName.constData(), nullptr, XML_PARSE_NONET);
     xsdFile.close();
-    if (!schemaDoc) {
+    if (!compiled->document) {
         *reason = QStringLiteral("Load XSD failed: ")
                   + (errors.parserError.isEmpty() ? QStringLiteral("the file cannot be read") : errors.parserError);
-        return false;
+        return nullptr;
     }
-
-    xmlSchemaParserCtxtPtr parserContext = xmlSchemaNewDocParserCtxt(schemaDoc);
-    xmlSchemaPtr schema = nullptr;
+    xmlSchemaParserCtxtPtr parserContext = xmlSchemaNewDocParserCtxt(compiled->document);
     if (parserContext) {
         xmlSchemaSetParserStructuredErrors(parserContext, collectStructuredError, &errors);
-        schema = xmlSchemaParse(parserContext);
+        compiled->schema = xmlSchemaParse(parserContext);
         xmlSchemaFreeParserCtxt(parserContext);
     }
-    if (!schema) {
-        xmlFreeDoc(schemaDoc);
-        *reason = !errors.schemaError.isEmpty()   ? errors.schemaError
+    if (!compiled->schema) {
+        // A part the schema includes that cannot be opened is named as such.
+        *reason = !t_openError.isEmpty()          ? QStringLiteral("Load XSD failed: ") + t_openError
+                  : !errors.schemaError.isEmpty() ? errors.schemaError
                   : !errors.parserError.isEmpty() ? errors.parserError
                                                   : QStringLiteral("The schema cannot be compiled.");
-        return false;
+        return nullptr;
     }
+    return compiled;
+}
 
+// Streams the document that `read` delivers through a validator for
+// `schema`. `openDocument` runs first; false from it stops with its reason.
+// Runs on whichever thread calls it: libxml2 keeps its error handlers per thread.
+bool validateDocument(xmlSchemaPtr schema, ReadCallback read, void *context,
+                      const std::function<bool(QString *)> &openDocument, QString *reason)
+{
+    ErrorCollector errors;
+    LibxmlScope scope(&errors);
+    QString openError;
     bool ok = false;
     xmlSchemaValidCtxtPtr validContext = xmlSchemaNewValidCtxt(schema);
     if (!validContext) {
@@ -247,26 +321,27 @@ bool validateStream(const QString &xsdPath, ReadCallback read, void *context,
     }
     if (validContext)
         xmlSchemaFreeValidCtxt(validContext);
-    xmlSchemaFree(schema);
-    xmlFreeDoc(schemaDoc);
     return ok;
 }
 } // namespace
 
 bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *reason)
 {
-    xmlInitParser();
+    initLibxml();
+    const std::unique_ptr<CompiledSchema> schema = compileSchema(xsdPath, reason);
+    if (!schema)
+        return false;
     const QString path = TrimBlanks(xmlPath);
     QFile xmlFile;
-    return validateStream(
-        xsdPath, readFromFile, &xmlFile, [&](QString *error) { return OpenRegularFile(&xmlFile, path, error); },
+    return validateDocument(
+        schema->schema, readFromFile, &xmlFile, [&](QString *error) { return OpenRegularFile(&xmlFile, path, error); },
         reason);
 }
 
 StreamValidator::StreamValidator(const QString &xsdPath)
     : m_xsdPath(xsdPath)
 {
-    xmlInitParser(); // before a second thread uses the library
+    initLibxml(); // before a second thread uses the library
 }
 
 StreamValidator::~StreamValidator()
@@ -274,13 +349,23 @@ StreamValidator::~StreamValidator()
     abandon();
 }
 
-void StreamValidator::start()
+bool StreamValidator::start(QString *reason)
 {
-    if (m_thread.joinable())
-        return;
+    if (m_thread.joinable() || m_finished)
+        return m_schema != nullptr;
+    QString compileReason;
+    m_schema = compileSchema(m_xsdPath, &compileReason);
+    if (!m_schema) {
+        std::lock_guard lock(m_mutex);
+        m_reason = compileReason;
+        m_finished = true;
+        if (reason)
+            *reason = compileReason;
+        return false;
+    }
     m_thread = std::thread([this] {
         QString reason;
-        const bool valid = validateStream(m_xsdPath, readFromQueue, this, {}, &reason);
+        const bool valid = validateDocument(m_schema->schema, readFromQueue, this, {}, &reason);
         std::lock_guard lock(m_mutex);
         m_valid = valid;
         m_reason = reason;
@@ -288,6 +373,7 @@ void StreamValidator::start()
         m_queue.clear(); // what is left is never read
         m_changed.notify_all();
     });
+    return true;
 }
 
 void StreamValidator::feed(const char *data, qsizetype size)

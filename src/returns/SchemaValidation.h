@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -19,7 +20,8 @@ QString EscapeXmlAttribute(const QString &text);
 
 // Streams `xmlPath` (trimmed of blanks) through a validator for the schema at
 // `xsdPath`; memory does not grow with the file. No network access, no
-// external entities or DTDs loaded. On failure `reason` holds the first problem:
+// external entities or DTDs loaded; every file the schema includes is opened
+// only when it is a regular file. On failure `reason` holds the first problem:
 // "Load XSD failed: " or "Load XML failed: " and the parser's reason when a
 // file does not load, the validation's reason alone otherwise.
 bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *reason);
@@ -29,6 +31,8 @@ bool ValidateXmlFile(const QString &xmlPath, const QString &xsdPath, QString *re
 // validates them as they arrive, so the document is never read back. The
 // reasons are those ValidateXmlFile gives for the same bytes. At most
 // kQueueBytes wait between the two; feed() blocks while that much waits.
+struct CompiledSchema;
+
 class StreamValidator
 {
 public:
@@ -37,8 +41,9 @@ public:
     explicit StreamValidator(const QString &xsdPath);
     ~StreamValidator(); // abandons a validation still running
 
-    // Compiles the schema and waits for the document, on the second thread.
-    void start();
+    // Compiles the schema, here, and then waits for the document on the second
+    // thread. False with the reason (also finish()'s) when the schema does not load.
+    bool start(QString *reason = nullptr);
     // The next bytes of the document. Once the validator has its answer
     // (the first error that ends parsing), the rest is dropped unread.
     void feed(const char *data, qsizetype size);
@@ -58,6 +63,7 @@ private:
     static int readFromQueue(void *context, char *buffer, int length);
 
     QString m_xsdPath;
+    std::unique_ptr<CompiledSchema> m_schema;
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -3,14 +3,11 @@
 #include "app/RegularFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 QString shown(const QString &path)
@@ -18,23 +15,15 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+constexpr int kTagLength = 8;
+
 QString randomTag()
 {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     QString tag;
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < kTagLength; ++i)
         tag += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
     return tag;
-}
-
-// The rename itself is only durable once the folder is on disk too.
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 } // namespace
 
@@ -48,14 +37,32 @@ StagedFile::~StagedFile()
     discard();
 }
 
+bool StagedFile::IsStagingName(const QString &name)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^.+\\.(xml|xlsx)\\.[a-z0-9]{%1}\\.partial$").arg(kTagLength));
+    return pattern.match(name).hasMatch();
+}
+
+void StagedFile::RemoveAbandoned(const QString &folder)
+{
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("*.partial")}, QDir::Files | QDir::Hidden | QDir::System))
+        if (IsStagingName(name))
+            StagedFileSystem::removeIfAbandoned(dir.filePath(name));
+}
+
 bool StagedFile::create(QString *error)
 {
+    discard();
+    RemoveAbandoned(QFileInfo(m_finalPath).absolutePath());
+    int errorNumber = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString candidate = m_finalPath + QLatin1Char('.') + randomTag() + QStringLiteral(".partial");
-        const int fd =
-            ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
-        if (fd >= 0) {
-            m_fd = fd;
+        const int handle = StagedFileSystem::create(candidate, &errorNumber);
+        if (handle >= 0) {
+            m_handle = handle;
+            m_finished = false;
             m_written = 0;
             m_writebackFrom = 0;
             m_stagingPath = candidate;
@@ -63,53 +70,51 @@ bool StagedFile::create(QString *error)
             QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
             return true;
         }
-        if (errno != EEXIST)
+        if (errorNumber != EEXIST)
             break;
     }
-    *error = QStringLiteral("Could not create the file %1: %2").arg(shown(m_finalPath), SystemErrorText(errno));
+    *error = QStringLiteral("Could not create the file %1: %2").arg(shown(m_finalPath), SystemErrorText(errorNumber));
     return false;
 }
 
 qint64 StagedFile::writeData(const char *data, qint64 size)
 {
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(m_fd, data + done, size_t(size - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            setErrorString(SystemErrorText(errno));
-            return -1;
-        }
-        done += n;
+    int errorNumber = 0;
+    if (m_handle < 0 || m_finished) {
+        setErrorString(QStringLiteral("the file is not open for writing"));
+        return -1;
     }
-    m_written += done;
-#ifdef __linux__
+    if (!StagedFileSystem::write(m_handle, data, size, &errorNumber)) {
+        setErrorString(SystemErrorText(errorNumber));
+        return -1;
+    }
+    m_written += size;
     // Start writing to disk what is written so far, so that the flush at the
     // end waits for the last few megabytes, not for the whole file.
     if (m_written - m_writebackFrom >= kWritebackStep) {
-        ::sync_file_range(m_fd, m_writebackFrom, m_written - m_writebackFrom, SYNC_FILE_RANGE_WRITE);
+        StagedFileSystem::startWriteback(m_handle, m_writebackFrom, m_written - m_writebackFrom);
         m_writebackFrom = m_written;
     }
-#endif
-    return done;
+    return size;
 }
 
 bool StagedFile::finish(QString *error)
 {
-    if (m_fd < 0) {
+    if (m_handle < 0) {
         *error = QStringLiteral("Could not write the file %1: it is not open").arg(shown(m_finalPath));
         return false;
     }
-    const int synced = ::fsync(m_fd);
-    const int syncError = errno;
-    const int closed = ::close(m_fd);
-    const int closeError = errno;
-    m_fd = -1;
     QIODevice::close();
-    if (synced != 0 || closed != 0) {
-        *error = QStringLiteral("Could not write the file %1: %2")
-                     .arg(shown(m_finalPath), SystemErrorText(synced != 0 ? syncError : closeError));
+    m_finished = true;
+    int errorNumber = 0;
+    if (!StagedFileSystem::sync(m_handle, &errorNumber)) {
+        *error =
+            QStringLiteral("Could not write the file %1: %2").arg(shown(m_finalPath), SystemErrorText(errorNumber));
+        return false;
+    }
+    if (!StagedFileSystem::namesFile(m_stagingPath, m_handle)) {
+        *error = QStringLiteral("Could not write the file %1: its staging file %2 was removed or replaced meanwhile")
+                     .arg(shown(m_finalPath), shown(m_stagingPath));
         return false;
     }
     return true;
@@ -117,27 +122,39 @@ bool StagedFile::finish(QString *error)
 
 bool StagedFile::moveTo(const QString &path, QString *error)
 {
-    if (m_stagingPath.isEmpty() || m_fd >= 0) {
+    if (m_stagingPath.isEmpty() || !m_finished) {
         *error = QStringLiteral("Could not put the file %1 in place: it is not finished").arg(shown(path));
         return false;
     }
-    if (::rename(QFile::encodeName(m_stagingPath).constData(), QFile::encodeName(path).constData()) != 0) {
-        *error = QStringLiteral("Could not put the file %1 in place: %2").arg(shown(path), SystemErrorText(errno));
+    int errorNumber = 0;
+    // Renamed while still held, so no cleaner of another process takes it for abandoned.
+    if (!StagedFileSystem::rename(m_stagingPath, path, &errorNumber)) {
+        *error =
+            QStringLiteral("Could not put the file %1 in place: %2").arg(shown(path), SystemErrorText(errorNumber));
         return false;
     }
     m_moved = true;
-    syncFolder(QFileInfo(path).absolutePath());
+    closeHandle();
+    StagedFileSystem::syncFolder(QFileInfo(path).absolutePath());
+    m_stagingPath.clear();
     return true;
+}
+
+void StagedFile::closeHandle()
+{
+    if (m_handle >= 0) {
+        StagedFileSystem::close(m_handle);
+        m_handle = -1;
+    }
+    if (isOpen())
+        QIODevice::close();
 }
 
 void StagedFile::discard()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-        QIODevice::close();
-    }
-    if (!m_stagingPath.isEmpty() && !m_moved)
-        ::unlink(QFile::encodeName(m_stagingPath).constData());
+    // Removed before the lock goes, so the name is never free while the file is ours.
+    if (!m_stagingPath.isEmpty() && !m_moved && m_handle >= 0 && StagedFileSystem::namesFile(m_stagingPath, m_handle))
+        StagedFileSystem::remove(m_stagingPath);
+    closeHandle();
     m_stagingPath.clear();
 }

@@ -134,19 +134,23 @@ TariffImportResult ImportTariff(const QString &filePath, const QString &sheetNam
 {
     TariffImportResult result;
     QList<TariffRow> rows;
-    const QSqlDatabase db = QSqlDatabase::database(Settings().cnProgram, false);
     bool ok = ReadTariffSheet(filePath, sheetName, &rows, &result.sheetRows, &result.error);
     if (ok) {
         if (progress.sheetRows)
             progress.sheetRows(result.sheetRows);
         if (replace == TariffReplace::Ask) {
             HidePleaseWait();
-            const bool yes = confirmReplace(db, rows.size(), filePath, sheetName);
+            const bool yes =
+                confirmReplace(QSqlDatabase::database(Settings().cnProgram, false), rows.size(), filePath, sheetName);
             if (!yes)
                 return result;
             ShowPleaseWait();
         }
-        ok = ReplaceTariffMaster(db, rows, &result.error);
+        // The one command that makes the tariff master when there is none.
+        if (!ConnectionIsOpen(Settings().cnProgram))
+            ok = CreateProgramDatabase(Settings().cnProgram, ProgramDatabasePath(AppFolder()), &result.error);
+        if (ok)
+            ok = ReplaceTariffMaster(QSqlDatabase::database(Settings().cnProgram, false), rows, &result.error);
     }
     if (!ok) {
         // Said on one line when the user stopped it: the command line prints it as it is.

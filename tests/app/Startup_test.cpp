@@ -133,6 +133,7 @@ private slots:
     void missingHomeEndsTheProgram()
     {
         TestHome home;
+        QVERIFY(QDir(home.app() + QStringLiteral("/Data")).removeRecursively());
         const QString missing = home.app() + QStringLiteral("/nope");
         qputenv("QUORVANT_HOME", missing.toLocal8Bit());
         RecordingUserInterface rec;

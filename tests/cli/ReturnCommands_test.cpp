@@ -2,6 +2,8 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
+#include "returns/ExportCommand.h"
+
 #include <QDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -43,7 +45,8 @@ class ReturnFileSafetyTest : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir scratch;
+    // Outside /tmp, which one case replaces for the tool with a full one.
+    QTemporaryDir scratch{QStringLiteral(QV_BINARY_DIR "/scratch-XXXXXX")};
     QString app;
     QString first; // the valid return of the first export
     QByteArray firstText;
@@ -109,6 +112,35 @@ private slots:
                 QVERIFY2(name.endsWith(QLatin1String(".partial")), qPrintable(name));
         }
         QVERIFY(killedRunning > 0);
+        // The workbook too, killed while it is written.
+        QProcess toXlsx;
+        toXlsx.start(kCli, {"--app-dir", app, "to-xlsx", first});
+        QVERIFY(toXlsx.waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(toXlsx.state(), QProcess::Running);
+        ::kill(pid_t(toXlsx.processId()), SIGKILL);
+        QVERIFY(toXlsx.waitForFinished());
+        QVERIFY(filesBesideTheReturn().filter(QStringLiteral(".xlsx.")).size() == 1);
+
+        // The next run in the folder removes what the killed ones left, but
+        // not a staging file that a live process holds.
+        const QString held = folder() + QStringLiteral("/held.xml.abcd1234.partial");
+        QProcess holder;
+        holder.start(QStringLiteral("flock"), {held, "sleep", "120"});
+        QVERIFY(holder.waitForStarted());
+        QTRY_VERIFY(QFile::exists(held));
+        QTest::qWait(200); // the lock follows the file
+        awayFromMinuteTurn(5);
+        const Run next = cli(app, kExport);
+        holder.kill();
+        holder.waitForFinished();
+        QCOMPARE(next.exitCode, 0);
+        QCOMPARE(filesBesideTheReturn(), QStringList{QFileInfo(held).fileName()});
+        // Said once it happened.
+        QVERIFY2(
+            next.err.contains(
+                QStringLiteral("A return named %1 already existed; it is replaced.").arg(QFileInfo(first).fileName())),
+            qPrintable(next.err));
     }
 
     void failsOnData()
@@ -124,6 +156,7 @@ private slots:
             qPrintable(r.err));
         QCOMPARE(readAll(first), firstText);
         QCOMPARE(filesBesideTheReturn(), QStringList{QFileInfo(first).fileName() + QStringLiteral(".rejected")});
+        QVERIFY2(!r.err.contains(QStringLiteral("replaced")), qPrintable(r.err));
     }
 
     void diskFull()
@@ -144,9 +177,81 @@ private slots:
                  qPrintable(r.err));
         QCOMPARE(after, firstText);
         QCOMPARE(beside, QStringList());
+        QVERIFY2(!r.err.contains(QStringLiteral("replaced")), qPrintable(r.err));
     }
 
-    void cleanup() { unmount(folder()); }
+    // The workbook of the return where its disk fills up: it is refused, named
+    // as such, with the library's own lines kept from the user, and nothing
+    // left behind. The library's temporary files are beside the workbook, so
+    // a full /tmp changes nothing.
+    void workbookWithoutRoom_data()
+    {
+        QTest::addColumn<QString>("mount"); // the size of a tmpfs put on the company folder
+        QTest::addColumn<bool>("fullTmp"); // the tool sees a /tmp with 64 kB
+        QTest::addColumn<bool>("withExport");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("full while written") << "8m" << false << false << "is full (No space left on device).";
+        QTest::newRow("a temporary file cut short") << "40m" << false << false << "probably ran full";
+        QTest::newRow("/tmp full") << "" << true << false << "";
+        QTest::newRow("export --xlsx, return in place") << "42m" << false << true << "only its workbook failed.";
+    }
+
+    void workbookWithoutRoom()
+    {
+        QFETCH(QString, mount);
+        QFETCH(bool, fullTmp);
+        QFETCH(bool, withExport);
+        QFETCH(QString, err);
+        // The export fills the company folder; the workbook alone a folder of its own.
+        const QString target = withExport ? folder() : folder() + QStringLiteral("/wb");
+        const QString workbook = withExport || mount.isEmpty() ? first.chopped(3) + QStringLiteral("xlsx")
+                                                               : target + QStringLiteral("/w.xlsx");
+        if (!mount.isEmpty()) {
+            QVERIFY(QDir().mkpath(target));
+            if (!mountTmpfs(target, QStringLiteral("size=") + mount))
+                QSKIP("mounting a tmpfs is not permitted here");
+        }
+        awayFromMinuteTurn(10);
+        const QStringList args =
+            QStringList{"--app-dir", app}
+            + (withExport ? kExport + QStringList{"--xlsx"} : QStringList{"to-xlsx", first, "--out", workbook});
+        const Run r =
+            fullTmp
+                ? run(QStringList{"-m", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs /tmp && exec \"$0\" \"$@\"", kCli}
+                          + args,
+                      QStringLiteral("unshare"))
+                : run(args);
+        const QStringList beside = QDir(target).entryList(QDir::Files);
+        if (err.isEmpty()) {
+            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+            QCOMPARE(r.out, workbook + QLatin1Char('\n'));
+            // Cell by cell the return, every amount the nearest double to its text.
+            const QString csv = scratch.filePath(QStringLiteral("summary.csv"));
+            QFile summary(csv);
+            QVERIFY(summary.open(QIODevice::WriteOnly));
+            summary.write(
+                cli(app, {"summary", "--company", "1", "--period", "14041503", "--format", "csv"}).out.toUtf8());
+            summary.close();
+            QProcess check;
+            check.start(QStringLiteral("python3"),
+                        {QStringLiteral(QV_SOURCE_DIR "/tests/reports/check_workbook.py"), workbook, first, csv});
+            QVERIFY(check.waitForFinished(120000));
+            QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+            return;
+        }
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(err) && r.err.contains(QStringLiteral("Could not write the workbook %1").arg(workbook)),
+                 qPrintable(r.err));
+        QVERIFY2(!r.err.contains(QStringLiteral("[ERROR]")), qPrintable(r.err));
+        QCOMPARE(beside, withExport ? QStringList{QFileInfo(first).fileName()} : QStringList());
+        QCOMPARE(cli(app, {"validate", first}).exitCode, 0);
+    }
+
+    void cleanup()
+    {
+        unmount(folder() + QStringLiteral("/wb"));
+        unmount(folder());
+    }
 };
 
 QV_REGISTER_TEST(ReturnFileSafetyTest)
@@ -256,9 +361,28 @@ private slots:
             QTest::newRow(qPrintable(args.first() + ", damaged table")) << args << "damaged table" << 1 << ""
                                                                         << "stemp4.DBF is damaged: "
                                                                         << "";
+        // The schema is loaded before the first row: nothing is written.
         QTest::newRow("export, FIFO for the schema") << kExport << "fifo" << 1 << ""
                                                      << "Load XSD failed: APP/ACES_DLR.xsd is not a regular file"
-                                                     << ".xml.rejected";
+                                                     << "";
+        QTest::newRow("export, schema includes a FIFO") << kExport << "fifo include" << 1 << ""
+                                                        << "Load XSD failed: APP/part.xsd is not a regular file"
+                                                        << "";
+        QTest::newRow("validate, schema includes a FIFO")
+            << QStringList{"validate", "APP/ACES/x.xml"} << "fifo include" << 1 << ""
+            << "Load XSD failed: APP/part.xsd is not a regular file"
+            << "";
+        QTest::newRow("export, a folder where the return goes")
+            << kExport << "folder at output" << 1 << ""
+            << "The return cannot be written as APP/ACES/001/AAACB1234CXM001_"
+            << "";
+        // A lost tariff master is never made again, empty, by any command but the import.
+        const QString missing =
+            QStringLiteral("The tariff master (Data/db.sqlite) is missing; import it with Tariff \u2192 Import.\n");
+        QTest::newRow("companies, no master") << QStringList{"companies"} << "no master" << 1 << "" << missing << "";
+        QTest::newRow("check, empty master") << check << "empty master" << 1 << "" << missing << "";
+        QTest::newRow("export, master without its table")
+            << kExport << "master table dropped" << 1 << "" << missing << "";
         QTest::newRow("validate a FIFO") << QStringList{"validate", "APP/return.xml", "--schema", schemaPath()}
                                          << "fifo" << 1 << ""
                                          << "Load XML failed: APP/return.xml is not a regular file"
@@ -280,11 +404,40 @@ private slots:
             QVERIFY(QFile::remove(app + QStringLiteral("/ACES_DLR.xsd")));
             QVERIFY(succeeds(QStringLiteral("mkfifo"), {app + "/ACES_DLR.xsd", app + "/return.xml"}));
         }
+        if (setup == "fifo include") {
+            QByteArray schema = readAll(app + QStringLiteral("/ACES_DLR.xsd"));
+            const qsizetype body = schema.indexOf('>', schema.indexOf("<xs:schema")) + 1;
+            QVERIFY(body > 0);
+            schema.insert(body, "<xs:include schemaLocation=\"part.xsd\"/>");
+            home->writeFile(QStringLiteral("ACES_DLR.xsd"), schema);
+            home->writeFile(QStringLiteral("ACES/x.xml"), QByteArray("<ACES/>"));
+            QVERIFY(succeeds(QStringLiteral("mkfifo"), {app + "/part.xsd"}));
+        }
+        if (setup == "folder at output") // the names of this minute and the next
+            for (const QDateTime &when : {QDateTime::currentDateTime(), QDateTime::currentDateTime().addSecs(60)})
+                QVERIFY(QDir().mkpath(app + "/ACES/001/AAACB1234CXM001_" + ExportTimeStamp(when) + ".xml"));
+        const QString master = app + QStringLiteral("/Data/db.sqlite");
+        if (setup == "no master")
+            QVERIFY(QFile::remove(master));
+        if (setup == "empty master")
+            QVERIFY(QFile::resize(master, 0));
+        if (setup == "master table dropped") {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("master"));
+                db.setDatabaseName(master);
+                QVERIFY(db.open() && QSqlQuery(db).exec(QStringLiteral("DROP TABLE Import")));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("master"));
+        }
+        const QByteArray masterBefore = readAll(master);
         const Run r = cli(app, args.replaceInStrings(QStringLiteral("APP"), app));
         QTEST(r.exitCode, "exitCode");
         QTEST(r.out, "out");
         err.replace(QStringLiteral("APP"), app);
         QVERIFY2(err.isEmpty() || r.err.contains(err), qPrintable(r.err)); // after a warning on the quarter
+        QVERIFY2(!r.err.contains(QStringLiteral("still in use")), qPrintable(r.err));
+        QCOMPARE(readAll(master), masterBefore);
+        QCOMPARE(QFile::exists(master), setup != "no master");
         const QStringList written = returnsWritten();
         QCOMPARE(written.size(), kept.isEmpty() ? 0 : 1);
         QVERIFY(kept.isEmpty() || written.first().endsWith(kept));

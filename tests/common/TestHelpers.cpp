@@ -20,6 +20,10 @@ TestHome::TestHome()
     qputenv("QUORVANT_SYSTEM_DIR", m_system.path().toLocal8Bit());
     SetAppFolderOverride(QString());
     ResetSettings();
+    // An application folder holds a tariff master (here an empty one) once it was imported.
+    QString error;
+    CreateProgramDatabase(QStringLiteral("testhome"), ProgramDatabasePath(m_app.path()), &error);
+    CloseConnection(QStringLiteral("testhome"));
 }
 
 TestHome::~TestHome()
@@ -62,6 +66,8 @@ static bool copyTree(const QString &from, const QString &to)
     const QFileInfoList entries = source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QFileInfo &e : entries) {
         const QString target = QDir(to).filePath(e.fileName());
+        if (!e.isDir())
+            QFile::remove(target); // the demo's own tariff master replaces the empty one
         if (e.isDir() ? !copyTree(e.filePath(), target) : !QFile::copy(e.filePath(), target))
             return false;
     }

@@ -6,8 +6,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A fresh application folder and system folder for one test, pointed at by
-// QUORVANT_HOME and QUORVANT_SYSTEM_DIR for as long as the object lives.
+// A fresh application folder (with an empty tariff master) and system folder
+// for one test, pointed at by QUORVANT_HOME and QUORVANT_SYSTEM_DIR for as
+// long as the object lives.
 class TestHome
 {
 public:

@@ -238,9 +238,36 @@ private slots:
         QCOMPARE(toXlsx.out, other + "\n");
         QCOMPARE(check(other), QString());
 
-        // Never over the return itself.
-        QCOMPARE(cli(app(), {"to-xlsx", paths[0], "--out", paths[0]}).exitCode, 1);
-        QVERIFY(QFile(paths[0]).size() > 0 && check(paths[1]).isEmpty());
+        // Never over the return itself, whatever names it, nor over anything but a file.
+        const QByteArray returnText = readAll(paths[0]);
+        const QString name = QFileInfo(paths[0]).fileName();
+        QVERIFY(QFile::link(QFileInfo(paths[0]).absolutePath(), app() + "/linked"));
+        QVERIFY(succeeds(QStringLiteral("ln"), {paths[0], app() + "/hard.xlsx"}));
+        QVERIFY(succeeds(QStringLiteral("mkfifo"), {app() + "/fifo.xlsx"}));
+        QVERIFY(QFile::link(other, app() + "/link.xlsx"));
+        const QList<std::pair<QString, QString>> badTargets{
+            {paths[0], "would replace the return itself"},
+            {app() + "/linked/" + name, "would replace the return itself"},
+            {app() + "/hard.xlsx", "would replace the return itself"},
+            {"/dev/full", "it exists and is not a file"},
+            {"/dev/stdout", "it is a link to /proc/self/fd/1"},
+            {app() + "/fifo.xlsx", "it exists and is not a file"},
+            {app() + "/link.xlsx", "it is a link to " + other},
+            {app(), "it is a folder; give the workbook a file name, such as " + app() + "/return.xlsx."},
+        };
+        for (const auto &[out, why] : badTargets) {
+            const Run r = cli(app(), {"to-xlsx", paths[0], "--out", out});
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains(why), qPrintable(out + ": " + r.err));
+        }
+        QCOMPARE(readAll(paths[0]), returnText);
+        QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists() && !QFileInfo(QStringLiteral("/dev/full")).isFile());
+        QCOMPARE(QFileInfo(QStringLiteral("/dev/stdout")).symLinkTarget(), QStringLiteral("/proc/self/fd/1"));
+        QCOMPARE(QFileInfo(app() + "/link.xlsx").symLinkTarget(), other);
+        // An input with a staging-like name is only read.
+        QVERIFY(QFile::copy(paths[0], app() + "/book.xlsx.partial"));
+        QCOMPARE(cli(app(), {"to-xlsx", app() + "/book.xlsx.partial", "--out", app() + "/book.xlsx"}).exitCode, 0);
+        QCOMPARE(readAll(app() + "/book.xlsx.partial"), returnText);
 
         // An invalid return gets the validator's word and no workbook.
         QFile broken(app() + "/broken.xml");

@@ -309,11 +309,12 @@ private slots:
                            kBroken}
             << 2;
         QTest::newRow("invalid year") << "year=14" << QStringList{"Element 'RETURN-YEAR'"} << 2;
-        QTest::newRow("schema missing") << "remove ACES_DLR.xsd" << QStringList{"Load XSD failed: "} << 2;
+        // Found before the first row: nothing is written.
+        QTest::newRow("schema missing") << "remove ACES_DLR.xsd" << QStringList{"Load XSD failed: "} << 0;
         QTest::newRow("company folder missing")
             << "remove ACES/001" << QStringList{"Could not create the file %1: "} << 1;
         QTest::newRow("a folder where the file goes")
-            << "in the way" << QStringList{"Could not put the file %1 in place: "} << 1;
+            << "in the way" << QStringList{"The return cannot be written as %1: "} << 0;
         QTest::newRow("no STEMP4")
             << "DROP TABLE STEMP4"
             << QStringList{"The query failed: Select * from STEMP4 Order by Col02\r\nno such table: STEMP4"} << 1;
