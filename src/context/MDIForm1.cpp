@@ -7,6 +7,7 @@
 #include "context/frmDataCheck.h"
 #include "reports/ExcelExport.h"
 #include "reports/frmQuarterSummary.h"
+#include "reports/frmReturns.h"
 #include "ui/EndProgram.h"
 #include "ui/FormDisplay.h"
 #include "ui/LockKeys.h"
@@ -28,6 +29,7 @@ QHash<QString, MDIForm1::WindowFactory> &factories()
     static QHash<QString, MDIForm1::WindowFactory> f{
         {QStringLiteral("mnuDataCheck"), [] { return new frmDataCheck; }},
         {QStringLiteral("mnuQuarterSummary"), [] { return new frmQuarterSummary; }},
+        {QStringLiteral("mnuReturns"), [] { return new frmReturns; }},
     };
     return f;
 }
@@ -82,11 +84,14 @@ MDIForm1::MDIForm1(QWidget *parent)
     mnuExporttoExcel->setObjectName(QStringLiteral("mnuExporttoExcel"));
     mnuQuarterSummary = mnuReports->addAction(QStringLiteral("Quarter &Summary"));
     mnuQuarterSummary->setObjectName(QStringLiteral("mnuQuarterSummary"));
+    // Past returns of the company.
+    QAction *mnuReturns = mnuReports->addAction(QStringLiteral("&Returns…"));
+    mnuReturns->setObjectName(QStringLiteral("mnuReturns"));
 
     mnuExit = menuBar()->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
 
-    for (QAction *entry : {mnuExcelImport, mnuDataCheck, mnuExporttoXML, mnuQuarterSummary}) {
+    for (QAction *entry : {mnuExcelImport, mnuDataCheck, mnuExporttoXML, mnuQuarterSummary, mnuReturns}) {
         const QString name = entry->objectName();
         connect(entry, &QAction::triggered, this, [this, name] { openWorkingWindow(name); });
     }
