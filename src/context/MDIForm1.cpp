@@ -8,6 +8,7 @@
 #include "reports/ExcelExport.h"
 #include "reports/frmQuarterSummary.h"
 #include "reports/frmReturns.h"
+#include "tariff/frmTariffMaster.h"
 #include "ui/EndProgram.h"
 #include "ui/FormDisplay.h"
 #include "ui/LockKeys.h"
@@ -30,6 +31,7 @@ QHash<QString, MDIForm1::WindowFactory> &factories()
         {QStringLiteral("mnuDataCheck"), [] { return new frmDataCheck; }},
         {QStringLiteral("mnuQuarterSummary"), [] { return new frmQuarterSummary; }},
         {QStringLiteral("mnuReturns"), [] { return new frmReturns; }},
+        {QStringLiteral("mnuViewMaster"), [] { return new frmTariffMaster; }},
     };
     return f;
 }
@@ -87,11 +89,17 @@ MDIForm1::MDIForm1(QWidget *parent)
     // Past returns of the company.
     QAction *mnuReturns = mnuReports->addAction(QStringLiteral("&Returns…"));
     mnuReturns->setObjectName(QStringLiteral("mnuReturns"));
+    // The tariff master, to look at.
+    QMenu *mnuTariff = menuBar()->addMenu(QStringLiteral("&Tariff"));
+    mnuTariff->setObjectName(QStringLiteral("mnuTariff"));
+    QAction *mnuViewMaster = mnuTariff->addAction(QStringLiteral("&View Master"));
+    mnuViewMaster->setObjectName(QStringLiteral("mnuViewMaster"));
 
     mnuExit = menuBar()->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
 
-    for (QAction *entry : {mnuExcelImport, mnuDataCheck, mnuExporttoXML, mnuQuarterSummary, mnuReturns}) {
+    for (QAction *entry :
+         {mnuExcelImport, mnuDataCheck, mnuExporttoXML, mnuQuarterSummary, mnuReturns, mnuViewMaster}) {
         const QString name = entry->objectName();
         connect(entry, &QAction::triggered, this, [this, name] { openWorkingWindow(name); });
     }
