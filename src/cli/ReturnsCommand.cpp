@@ -9,7 +9,7 @@
 
 namespace {
 const QString kReturnsUsage = QStringLiteral(
-    "returns --company CODE [--format text|csv|json]\n"
+    "returns --company CODE [--format text|csv|json] [--progress | --quiet]\n"
     "         the company's returns (ACES/CODE), newest first: year, quarter, registration number, when written,\n"
     "         size and whether the schema takes them today; rejected files apart; exits 1 when one is not valid");
 const QString kCompareUsage = QStringLiteral(
@@ -38,7 +38,8 @@ bool print(QString text)
 
 int runReturns(const QStringList &args)
 {
-    const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--format")});
+    const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--format")},
+                             {QStringLiteral("--progress"), QStringLiteral("--quiet")});
     if (const QString problem = options.problem({QStringLiteral("--company")}); !problem.isEmpty())
         return cliUsageError(problem, kReturnsUsage);
     ListFormat format;
@@ -48,6 +49,7 @@ int runReturns(const QStringList &args)
     const QString folder = CompanyReturnsFolder(company);
     if (folder.isEmpty())
         return cliUsageError(QStringLiteral("%1 is no company code").arg(company), kReturnsUsage);
+    StartCliProgress(options);
     const PastReturnList list = ListPastReturns(folder, ReturnSchemaPath());
     if (!list.found) {
         cliErr(QStringLiteral("No returns of company %1: there is no folder %2")
