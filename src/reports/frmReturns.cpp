@@ -158,9 +158,17 @@ void frmReturns::validateAgain()
         m_list.returns[row] = ReadPastReturn(m_list.returns[row].path, ReturnSchemaPath());
     const QList<int> rows = selectedRows();
     fill();
+    grdReturns->clearSelection();
     for (const int row : rows)
         grdReturns->selectionModel()->select(grdReturns->model()->index(row, 0),
                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (rows.size() != 1)
+        return;
+    const PastReturn &r = m_list.returns[rows.first()];
+    if (r.state == ReturnState::Valid)
+        tell(QStringLiteral("%1 is valid against the schema.").arg(r.fileName), MsgBoxType::Information);
+    else
+        tell(QStringLiteral("%1 is %2: %3").arg(r.fileName, ReturnStateName(r.state), r.reason), MsgBoxType::Critical);
 }
 
 void frmReturns::writeWorkbook()

@@ -75,6 +75,14 @@ private slots:
                  qPrintable(shown));
         QVERIFY(rec.messages.isEmpty());
         w->txtComparison->close();
+
+        // Damaged since the list opened: validated again, the row says so.
+        home.writeFile(base + QStringLiteral("201407160900AM.xml"), x.left(500));
+        clickRow(w->grdReturns, 0);
+        click(w->cmdValidate, w->cmdValidate->rect().center());
+        QCOMPARE(w->grdReturns->item(0, 5)->text(), QStringLiteral("damaged"));
+        QCOMPARE(w->grdReturns->item(1, 5)->text(), QStringLiteral("valid"));
+        QCOMPARE(rec.messages.size(), 1);
     }
 };
 
