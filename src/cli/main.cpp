@@ -42,7 +42,7 @@ template <typename Print> int usage(Print print)
     for (const auto &[name, command] : commands())
         text += QStringLiteral("\n  ") + command.usage;
     text += QStringLiteral("\nexit status: 0 success, 1 failure, 2 usage error or no application folder,\n"
-                           "             130 stopped by Ctrl+C (export, check, import-tariff)");
+                           "             130 stopped by Ctrl+C (export, check, import-tariff, returns)");
     print(text);
     return CliUsage;
 }

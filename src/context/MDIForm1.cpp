@@ -7,6 +7,8 @@
 #include "context/frmDataCheck.h"
 #include "reports/ExcelExport.h"
 #include "reports/frmQuarterSummary.h"
+#include "reports/frmReturns.h"
+#include "tariff/frmTariffMaster.h"
 #include "ui/EndProgram.h"
 #include "ui/FormDisplay.h"
 #include "ui/LockKeys.h"
@@ -30,6 +32,8 @@ QHash<QString, MDIForm1::WindowFactory> &factories()
     static QHash<QString, MDIForm1::WindowFactory> f{
         {QStringLiteral("mnuDataCheck"), [] { return new frmDataCheck; }},
         {QStringLiteral("mnuQuarterSummary"), [] { return new frmQuarterSummary; }},
+        {QStringLiteral("mnuReturns"), [] { return new frmReturns; }},
+        {QStringLiteral("mnuViewMaster"), [] { return new frmTariffMaster; }},
     };
     return f;
 }
@@ -84,11 +88,20 @@ MDIForm1::MDIForm1(QWidget *parent)
     mnuExporttoExcel->setObjectName(QStringLiteral("mnuExporttoExcel"));
     mnuQuarterSummary = mnuReports->addAction(QStringLiteral("Quarter &Summary"));
     mnuQuarterSummary->setObjectName(QStringLiteral("mnuQuarterSummary"));
+    // Past returns of the company.
+    QAction *mnuReturns = mnuReports->addAction(QStringLiteral("&Returns…"));
+    mnuReturns->setObjectName(QStringLiteral("mnuReturns"));
+    // The tariff master, to look at.
+    QMenu *mnuTariff = menuBar()->addMenu(QStringLiteral("&Tariff"));
+    mnuTariff->setObjectName(QStringLiteral("mnuTariff"));
+    QAction *mnuViewMaster = mnuTariff->addAction(QStringLiteral("&View Master"));
+    mnuViewMaster->setObjectName(QStringLiteral("mnuViewMaster"));
 
     mnuExit = menuBar()->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
 
-    for (QAction *entry : {mnuExcelImport, mnuDataCheck, mnuExporttoXML, mnuQuarterSummary}) {
+    for (QAction *entry :
+         {mnuExcelImport, mnuDataCheck, mnuExporttoXML, mnuQuarterSummary, mnuReturns, mnuViewMaster}) {
         const QString name = entry->objectName();
         connect(entry, &QAction::triggered, this, [this, name] { openWorkingWindow(name); });
     }
