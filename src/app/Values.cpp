@@ -55,3 +55,8 @@ QString CanonicalDateText(const QDate &date)
 {
     return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
 }
+
+QString CountText(qint64 n, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}

@@ -16,3 +16,6 @@ QDate ValueDate(const QVariant &value);
 
 // Canonical date text "DD/MM/YYYY"; empty for an invalid date.
 QString CanonicalDateText(const QDate &date);
+
+// "1 invoice line", "2 invoice lines": a count with its noun in the right number.
+QString CountText(qint64 n, const char *one, const char *many);

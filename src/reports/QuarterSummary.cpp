@@ -4,6 +4,7 @@
 #include "returns/WorkTableRecords.h"
 #include "returns/WorkTables.h"
 #include "app/AppSettings.h"
+#include "app/Values.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -70,11 +71,6 @@ bool readTable(WorkTableReader &reader, bool invoiceLines, SummaryBuilder *build
     }
     *reason = reader.errorString();
     return !reader.failed();
-}
-
-QString count(int n, const char *one, const char *many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
 } // namespace
@@ -228,8 +224,8 @@ QString LeftOutText(const QuarterSummary &summary)
         return QString();
     return QStringLiteral("Left out of the figures, as the return cannot carry them: %1 and %2 (the data check lists "
                           "their problems).")
-        .arg(count(summary.leftOutInvoiceLines, "invoice line (STEMP4)", "invoice lines (STEMP4)"),
-             count(summary.leftOutDocuments, "supplier document (PTEMP5)", "supplier documents (PTEMP5)"));
+        .arg(CountText(summary.leftOutInvoiceLines, "invoice line (STEMP4)", "invoice lines (STEMP4)"),
+             CountText(summary.leftOutDocuments, "supplier document (PTEMP5)", "supplier documents (PTEMP5)"));
 }
 
 QString FormatSummary(const QList<SummaryEntry> &entries, const SummaryEntry &total, SummaryFormat format)

@@ -38,7 +38,7 @@ QString checkText(const RowProblem &p, bool invoiceLine)
             .arg(p.detail.size())
             .arg(invoiceLine ? QStringLiteral(" and dots") : QString());
     case RowProblem::NotInMaster:
-        return QStringLiteral("Chapter No. %1 is not in the tariff master").arg(p.detail);
+        return QStringLiteral("Tariff number %1 is not in the tariff master").arg(p.detail);
     case RowProblem::UnitCharacter:
         return QStringLiteral("The unit in the tariff master for %1: Holds a character a return cannot carry (code %2)")
             .arg(p.detail, CharacterCodeText(p.code));
@@ -56,10 +56,10 @@ QString checkText(const RowProblem &p, bool invoiceLine)
     case RowProblem::NoValue:
         return QStringLiteral("Warning: no value; written as 0.00");
     case RowProblem::UnitMissing:
-        return QStringLiteral("Warning: Chapter No. %1 has no unit in the tariff master; unit written as U")
+        return QStringLiteral("Warning: tariff number %1 has no unit in the tariff master; unit written as U")
             .arg(p.detail);
     case RowProblem::DocumentNotInMaster:
-        return QStringLiteral("Warning: Chapter No. %1 is not in the tariff master; unit written as U").arg(p.detail);
+        return QStringLiteral("Warning: tariff number %1 is not in the tariff master; unit written as U").arg(p.detail);
     case RowProblem::BlankNumber:
         return invoiceLine ? QStringLiteral("Warning: the invoice number is blank")
                            : QStringLiteral("Warning: the document number is blank");
@@ -170,23 +170,21 @@ QString DataCheckSummary(const DataCheckResult &result)
         return result.reason;
     if (result.empty())
         return QStringLiteral("The work tables hold no rows: this quarter is empty.");
-    const auto count = [](qsizetype n, const char *one, const char *many) {
-        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
-    };
     const QString rows = QStringLiteral("%1 and %2")
-                             .arg(count(result.invoiceLines, "invoice line", "invoice lines"),
-                                  count(result.supplierDocuments, "supplier document", "supplier documents"));
+                             .arg(CountText(result.invoiceLines, "invoice line", "invoice lines"),
+                                  CountText(result.supplierDocuments, "supplier document", "supplier documents"));
     const qsizetype problems = result.problemCount();
     const qsizetype warnings = result.warningCount();
     if (problems == 0 && warnings == 0)
         return QStringLiteral("No problems in %1.").arg(rows);
     const QString written = QStringLiteral(" (warnings: the export writes those rows as shown)");
     if (problems == 0)
-        return QStringLiteral("No problems in %1; %2%3.").arg(rows, count(warnings, "warning", "warnings"), written);
+        return QStringLiteral("No problems in %1; %2%3.")
+            .arg(rows, CountText(warnings, "warning", "warnings"), written);
     if (warnings == 0)
-        return QStringLiteral("%1 in %2.").arg(count(problems, "problem", "problems"), rows);
+        return QStringLiteral("%1 in %2.").arg(CountText(problems, "problem", "problems"), rows);
     return QStringLiteral("%1 and %2 in %3%4.")
-        .arg(count(problems, "problem", "problems"), count(warnings, "warning", "warnings"), rows, written);
+        .arg(CountText(problems, "problem", "problems"), CountText(warnings, "warning", "warnings"), rows, written);
 }
 
 qsizetype DataCheckResult::problemCount() const
@@ -201,7 +199,7 @@ QString WorkTableColumnTitle(DataProblem::Table table, const QString &column)
         {QStringLiteral("Col02"), QStringLiteral("Invoice number")},
         {QStringLiteral("Col03"), QStringLiteral("Invoice date")},
         {QStringLiteral("Col04"), QStringLiteral("Product name")},
-        {QStringLiteral("Col05"), QStringLiteral("Tariff number")},
+        {QStringLiteral("Col05"), QStringLiteral("Tariff number (CETSH)")},
         {QStringLiteral("Col06"), QStringLiteral("Quantity")},
         {QStringLiteral("Col07"), QStringLiteral("Duty")},
         {QStringLiteral("Col08"), QStringLiteral("Duty")},
@@ -214,7 +212,7 @@ QString WorkTableColumnTitle(DataProblem::Table table, const QString &column)
         {QStringLiteral("Col02"), QStringLiteral("Document number")},
         {QStringLiteral("Col03"), QStringLiteral("Supplier name")},
         {QStringLiteral("Col04"), QStringLiteral("Product name")},
-        {QStringLiteral("Col05"), QStringLiteral("Tariff number")},
+        {QStringLiteral("Col05"), QStringLiteral("Tariff number (CETSH)")},
         {QStringLiteral("Col06"), QStringLiteral("Duty")},
         {QStringLiteral("Col07"), QStringLiteral("Duty")},
         {QStringLiteral("Col08"), QStringLiteral("Duty")},

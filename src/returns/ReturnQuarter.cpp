@@ -79,8 +79,8 @@ RowsOutsideQuarter FindRowsOutsideQuarter(const QString &connection, const QStri
 
 QString RowsOutsideQuarterText(const RowsOutsideQuarter &rows, const ReturnQuarter &quarter)
 {
-    return QStringLiteral("%1 invoice lines and %2 supplier documents are dated outside %3 (first: %4 of %5).")
-        .arg(rows.invoiceLines)
-        .arg(rows.supplierDocuments)
-        .arg(quarter.name(), rows.firstNumber, CanonicalDateText(rows.firstDate));
+    return QStringLiteral("%1 and %2 are dated outside %3 (first: %4 of %5).")
+        .arg(CountText(rows.invoiceLines, "invoice line", "invoice lines"),
+             CountText(rows.supplierDocuments, "supplier document", "supplier documents"), quarter.name(),
+             rows.firstNumber, CanonicalDateText(rows.firstDate));
 }

@@ -5,6 +5,7 @@
 #include "app/Connections.h"
 #include "app/Progress.h"
 #include "app/UserInterface.h"
+#include "app/Values.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -110,11 +111,6 @@ bool ReplaceTariffMaster(QSqlDatabase db, const QList<TariffRow> &rows, QString 
 }
 
 namespace {
-QString countText(qint64 n, const char *one, const char *many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
-}
-
 // "Replace the tariff master (16 tariff numbers) with 2 rows from Tariff.xls, sheet Tariff?"
 bool confirmReplace(QSqlDatabase db, qint64 rows, const QString &filePath, const QString &sheetName)
 {
@@ -123,8 +119,8 @@ bool confirmReplace(QSqlDatabase db, qint64 rows, const QString &filePath, const
     if (query.exec(QStringLiteral("Select count(*) from Import")) && query.next())
         master = query.value(0).toLongLong();
     const QString question = QStringLiteral("Replace the tariff master (%1) with %2 from %3, sheet %4?")
-                                 .arg(countText(master, "tariff number", "tariff numbers"),
-                                      countText(rows, "row", "rows"), QFileInfo(filePath).fileName(), sheetName);
+                                 .arg(CountText(master, "tariff number", "tariff numbers"),
+                                      CountText(rows, "row", "rows"), QFileInfo(filePath).fileName(), sheetName);
     return ShowMessage(question, kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true) == 0;
 }
 } // namespace

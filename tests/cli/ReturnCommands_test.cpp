@@ -323,7 +323,7 @@ private slots:
             << "";
         const QStringList check{"check", "--company", "001", "--period", "14041503"};
         // The demo's 84818030 has no unit in the master: a warning, which alone leaves the check passed.
-        const QString noUnit = QStringLiteral("STEMP4\t16\tINV/9\tCol05\t84818030\tWarning: Chapter No. 84818030 has "
+        const QString noUnit = QStringLiteral("STEMP4\t16\tINV/9\tCol05\t84818030\tWarning: tariff number 84818030 has "
                                               "no unit in the tariff master; unit written as U\n");
         QTest::newRow("check, clean demo quarter")
             << check << "" << 0 << noUnit
@@ -332,9 +332,9 @@ private slots:
             << "";
         QTest::newRow("check, tariff gone from the master")
             << check << "drop tariff" << 1
-            << "STEMP4\t1\tINV/1\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n" + noUnit
-                   + "STEMP4\t17\tINV/9\tCol05\t7408 1110\tChapter No. 74081110 is not in the tariff master\n"
-                     "PTEMP5\t1\tBE-77\tCol05\t74081110\tWarning: Chapter No. 74081110 is not in the tariff master; "
+            << "STEMP4\t1\tINV/1\tCol05\t7408 1110\tTariff number 74081110 is not in the tariff master\n" + noUnit
+                   + "STEMP4\t17\tINV/9\tCol05\t7408 1110\tTariff number 74081110 is not in the tariff master\n"
+                     "PTEMP5\t1\tBE-77\tCol05\t74081110\tWarning: tariff number 74081110 is not in the tariff master; "
                      "unit written as U\n"
             << "2 problems and 2 warnings in 22 invoice lines and 12 supplier documents"
             << "";

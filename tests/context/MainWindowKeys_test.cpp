@@ -149,7 +149,7 @@ private slots:
     {
         frmExportToXML *w = openReturn();
         w->txtRegisterNo->setText(QStringLiteral("AAACB1234CXM001"));
-        const QString outside = QStringLiteral("1 invoice lines and 0 supplier documents are dated outside Apr-Jun "
+        const QString outside = QStringLiteral("1 invoice line and 0 supplier documents are dated outside Apr-Jun "
                                                "2014 (first: INV/1 of 11/07/2014). Write the return anyway?");
         const QString name = QStringLiteral("AAACB1234CXM001_201407150305PM.xml");
         const QString path = home->app() + QStringLiteral("/ACES/001/") + name;

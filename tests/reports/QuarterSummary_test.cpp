@@ -315,7 +315,7 @@ private slots:
             << 8 << 0 << "-5.00|516.00|KGS" << QStringList{"Warning: a negative number (-5.00)"};
         QTest::newRow("no unit in the master")
             << 9 << 0 << "100.50|516.00|U"
-            << QStringList{"Warning: Chapter No. 84818030 has no unit in the tariff master; unit written as U"};
+            << QStringList{"Warning: tariff number 84818030 has no unit in the tariff master; unit written as U"};
         QTest::newRow("master entry typed with dots") << 10 << 0 << "100.50|516.00|NOS" << QStringList();
         QTest::newRow("beyond the schema")
             << 11 << 0 << "Number too large for the return (1" + QString(27, u'0') + "510.00)"
@@ -324,7 +324,7 @@ private slots:
             << 0 << 1 << "Not a number (1,000.75) in table PTEMP5, SL-NO 2, column Col11" << QStringList{notANumber};
         QTest::newRow("document not in the master")
             << 0 << 2 << "100.00|494.00|U"
-            << QStringList{"Warning: Chapter No. 99999999 is not in the tariff master; unit written as U"};
+            << QStringList{"Warning: tariff number 99999999 is not in the tariff master; unit written as U"};
         QTest::newRow("null Currency") << 0 << 3 << "100.00|14.00|KGS" << QStringList{noValue};
         QTest::newRow("blank document number")
             << 0 << 4 << "12.50|494.00|KGS" << QStringList{"Warning: the document number is blank"};

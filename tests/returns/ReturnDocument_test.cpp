@@ -47,7 +47,7 @@ const QList<Case> &cases()
         {"tariff of 7 characters", [] { return line(2, "2014-07-11", "Wire", "7408111", 1); },
          DataProblem::InvoiceLines, "2", "Col05", "Invalid Chapter No.: 7 characters without blanks and dots, not 8"},
         {"tariff not in the master", [] { return line(3, "2014-07-11", "Laptop", "8471.30.10", 1); },
-         DataProblem::InvoiceLines, "3", "Col05", "Chapter No. 84713010 is not in the tariff master"},
+         DataProblem::InvoiceLines, "3", "Col05", "Tariff number 84713010 is not in the tariff master"},
         {"character XML cannot carry", [] { return line(4, "2014-07-11", "Wire\x01", "74081110", 1); },
          DataProblem::InvoiceLines, "4", "Col04", "Holds a character a return cannot carry (code 0001)"},
         {"serial zero", [] { return line(0, "2014-07-11", "Wire", "74081110", 1); }, DataProblem::InvoiceLines, "0",

@@ -113,7 +113,7 @@ private slots:
             w->CmdExit->click();
         };
         QTest::mouseClick(w->CmdExport, Qt::LeftButton);
-        QCOMPARE(rec.texts(), (QStringList{"1 invoice lines and 0 supplier documents are dated outside Apr-Jun 2014 "
+        QCOMPARE(rec.texts(), (QStringList{"1 invoice line and 0 supplier documents are dated outside Apr-Jun 2014 "
                                            "(first: INV/1 of 11/07/2014). Write the return anyway?",
                                            "File Export to XML and validated successfully"}));
         QCOMPARE(rec.pleaseWaitShows, 1);
