@@ -277,11 +277,11 @@ bool WorkTableReader::step()
     if (rc == SQLITE_ROW)
         return true;
     m_done = true;
-    if (rc != SQLITE_DONE)
-        m_error = QStringLiteral("The query failed: %1\r\n%2")
-                      .arg(m_sql, QSqlError(QStringLiteral("Unable to fetch row"),
-                                            QString::fromUtf8(sqlite3_errmsg(m_db)), QSqlError::ConnectionError)
-                                      .text());
+    if (rc != SQLITE_DONE) {
+        const QSqlError error(QStringLiteral("Unable to fetch row"), QString::fromUtf8(sqlite3_errmsg(m_db)),
+                              QSqlError::ConnectionError, QString::number(sqlite3_extended_errcode(m_db)));
+        m_error = QStringLiteral("The query failed: %1\r\n%2").arg(m_sql, error.text()) + SqliteFullNote(error);
+    }
     return false;
 }
 

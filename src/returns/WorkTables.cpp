@@ -1,12 +1,15 @@
 #include "WorkTables.h"
 
 #include "app/AppSettings.h"
+#include "app/SqliteTemp.h"
 #include "app/UserInterface.h"
 #include "app/Values.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 namespace {
 // Tariff numbers are few; the bound only keeps memory flat on strange data.
@@ -44,7 +47,16 @@ QString WorkTableQueryFailure(const QString &connection, const QString &table, c
         if (!reason.isEmpty() && reason != error.databaseText())
             return reason;
     }
-    return QStringLiteral("The query failed: %1\r\n%2").arg(sql, error.text());
+    return QStringLiteral("The query failed: %1\r\n%2").arg(sql, error.text()) + SqliteFullNote(error);
+}
+
+QString SqliteFullNote(const QSqlError &error)
+{
+    // The extended code's low byte is the primary one.
+    if ((error.nativeErrorCode().toInt() & 0xFF) != SQLITE_FULL)
+        return QString();
+    return QStringLiteral("\r\nThe disk that holds %1, where the table is sorted, is full.")
+        .arg(SqliteTemporaryFolder());
 }
 
 TariffMaster::TariffMaster(const QString &connectionName)

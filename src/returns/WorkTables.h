@@ -18,6 +18,10 @@ QString MissingWorkTable();
 // The message for a failed query of the work table `table`: the table
 // reader's own reason when the table cannot be read at all (a damaged file),
 // otherwise "The query failed: <sql>" and the error.
+// "The disk that holds <folder>, where the table is sorted, is full." on a
+// new line when SQLite ran out of room for its temporary files; otherwise empty.
+QString SqliteFullNote(const QSqlError &error);
+
 QString WorkTableQueryFailure(const QString &connection, const QString &table, const QString &sql,
                               const QSqlError &error);
 

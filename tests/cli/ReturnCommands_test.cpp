@@ -247,6 +247,22 @@ private slots:
         QCOMPARE(cli(app, {"validate", first}).exitCode, 0);
     }
 
+    // SQLite sorts a large table in its temporary folder: when that disk is
+    // full the export names the folder, and the earlier return stays.
+    void sortWithoutRoom()
+    {
+        const QString tmp = scratch.filePath(QStringLiteral("sort"));
+        QVERIFY(QDir().mkpath(tmp));
+        if (!mountTmpfs(tmp, QStringLiteral("size=64k")))
+            QSKIP("mounting a tmpfs is not permitted here");
+        const Run r = run(QStringList{"SQLITE_TMPDIR=" + tmp, kCli, "--app-dir", app} + kExport, QStringLiteral("env"));
+        unmount(tmp);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("The disk that holds %1, where the table is sorted, is full.").arg(tmp)),
+                 qPrintable(r.err));
+        QCOMPARE(readAll(first), firstText);
+    }
+
     void cleanup()
     {
         unmount(folder() + QStringLiteral("/wb"));
