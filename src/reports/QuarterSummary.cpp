@@ -192,10 +192,9 @@ QList<SummaryEntry> SummaryBuilder::entries() const
 QuarterSummary SummariseQuarter(const QString &companyConnection, const QString &programConnection)
 {
     QuarterSummary s;
-    if (!QSqlDatabase::database(companyConnection, false).isOpen()) {
-        s.reason = QStringLiteral("No company is chosen: the company's data are not open.");
+    s.reason = WorkTablesNotReady(companyConnection, programConnection);
+    if (!s.reason.isEmpty())
         return s;
-    }
     TariffMaster master(programConnection);
     WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
     SummaryBuilder builder;

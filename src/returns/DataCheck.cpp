@@ -126,10 +126,9 @@ DataCheckResult CheckQuarterData(const QString &companyConnection, const QString
                                  const std::optional<ReturnQuarter> &quarter)
 {
     DataCheckResult r;
-    if (!QSqlDatabase::database(companyConnection, false).isOpen()) {
-        r.reason = QStringLiteral("No company is chosen: the company's data are not open.");
+    r.reason = WorkTablesNotReady(companyConnection, programConnection);
+    if (!r.reason.isEmpty())
         return r;
-    }
     TariffMaster master(programConnection);
     WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
     r.checked =

@@ -1,6 +1,7 @@
 #include "WorkTables.h"
 
 #include "app/AppSettings.h"
+#include "app/Connections.h"
 #include "app/SqliteTemp.h"
 #include "app/UserInterface.h"
 #include "app/Values.h"
@@ -48,6 +49,15 @@ QString WorkTableQueryFailure(const QString &connection, const QString &table, c
             return reason;
     }
     return QStringLiteral("The query failed: %1\r\n%2").arg(sql, error.text()) + SqliteFullNote(error);
+}
+
+QString WorkTablesNotReady(const QString &companyConnection, const QString &programConnection)
+{
+    if (!QSqlDatabase::database(companyConnection, false).isOpen())
+        return QStringLiteral("No company is chosen: the company's data are not open.");
+    if (!ConnectionIsOpen(programConnection))
+        return kTariffMasterMissing;
+    return QString();
 }
 
 QString SqliteFullNote(const QSqlError &error)

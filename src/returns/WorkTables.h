@@ -18,6 +18,10 @@ QString MissingWorkTable();
 // The message for a failed query of the work table `table`: the table
 // reader's own reason when the table cannot be read at all (a damaged file),
 // otherwise "The query failed: <sql>" and the error.
+// Why the quarter's rows cannot be read yet (no company chosen, no tariff
+// master), or the empty text when they can.
+QString WorkTablesNotReady(const QString &companyConnection, const QString &programConnection);
+
 // "The disk that holds <folder>, where the table is sorted, is full." on a
 // new line when SQLite ran out of room for its temporary files; otherwise empty.
 QString SqliteFullNote(const QSqlError &error);

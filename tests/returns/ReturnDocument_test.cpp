@@ -3,6 +3,7 @@
 #include "TestRegistry.h"
 
 #include "sources/DataConnections.h"
+#include "app/Connections.h"
 #include "app/UserInterface.h"
 #include "context/frmDataCheck.h"
 #include "returns/DataCheck.h"
@@ -386,6 +387,16 @@ private slots:
         ExportReturn(workedExampleInputs(QString()));
         QVERIFY(!rec.texts().isEmpty());
         QVERIFY2(rec.texts() != QStringList{kDone}, qPrintable(rec.texts().join(QLatin1Char('|'))));
+    }
+
+    // Without a tariff master the check and the summary say so, as the export
+    // does, instead of finding every row missing from it.
+    void noTariffMaster()
+    {
+        QVERIFY(addWorkedExample());
+        CloseConnection(Settings().cnProgram);
+        QCOMPARE(CheckQuarterData().reason, kTariffMasterMissing);
+        QCOMPARE(SummariseQuarter(Settings().cnCompany, Settings().cnProgram).reason, kTariffMasterMissing);
     }
 
     // Each quarter's first and last day are in it, the days either side are
