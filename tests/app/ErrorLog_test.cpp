@@ -37,7 +37,8 @@ private slots:
         FixedClock::reset();
     }
 
-    // Number 0 is no error: nothing logged, nothing shown.
+    // Number 0 is no error: nothing logged, nothing shown. A shown error is a
+    // standard warning whose empty source makes an empty first line.
     void linesAppendInOrderWithTheirFields()
     {
         TestHome home;
@@ -45,28 +46,20 @@ private slots:
         QVERIFY(!QFile::exists(home.app() + QStringLiteral("/Errors.log")));
         LogError(13, QStringLiteral("Type mismatch"), QStringLiteral("Error in Main"), QString(), false);
         LogError(3146, QStringLiteral("ODBC--call failed."), QString(), QString(), false);
+        QVERIFY(rec.messages.isEmpty());
+        LogError(3024, QStringLiteral("Could not find file"), QString(), QString(), true);
         const QStringList lines = logLines(home);
-        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.size(), 3);
         QVERIFY(lines[0].endsWith(QStringLiteral("13\tType mismatch\tError in Main\t")));
         QVERIFY(lines[1].endsWith(QStringLiteral("3146\tODBC--call failed.\t\t")));
-        QVERIFY(rec.messages.isEmpty());
+        QCOMPARE(rec.messages.size(), 1);
+        const auto &m = rec.messages[0];
+        QVERIFY(m.standard && m.icon == StdIcon::Exclamation && m.title == QStringLiteral("Quorvant"));
+        QCOMPARE(m.text, QStringLiteral("\r\n3024\r\nCould not find file"));
+        QCOMPARE(rec.cursorRestores, 3); // one for each error logged
         QCOMPARE(ErrorLogLine(QStringLiteral("05/03/2014 10:00:00"), 13, QStringLiteral("Type mismatch"),
                               QStringLiteral("Error in Main"), QString()),
                  QStringLiteral("05/03/2014 10:00:0013\tType mismatch\tError in Main\t"));
-    }
-
-    void companySelectionMessage()
-    {
-        TestHome home;
-        LogError(3024, QStringLiteral("Could not find file"), QString(), QString(), true);
-        QCOMPARE(rec.messages.size(), 1);
-        const auto &m = rec.messages[0];
-        QVERIFY(m.standard);
-        QCOMPARE(m.title, QStringLiteral("Quorvant"));
-        QCOMPARE(m.icon, StdIcon::Exclamation);
-        QCOMPARE(m.text,
-                 QStringLiteral("\r\n3024\r\nCould not find file")); // the empty source makes an empty first line
-        QCOMPARE(rec.cursorRestores, 1);
     }
 
     // The logger's own failure is shown, and then the error it was given:
