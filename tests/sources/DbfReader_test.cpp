@@ -3,6 +3,7 @@
 
 #include "sources/DataConnections.h"
 #include "app/Connections.h"
+#include "sources/CodePages.h"
 #include "sources/DbfTable.h"
 #include "FolderQuery.h"
 #include "TableBytes.h"
@@ -14,6 +15,8 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <iconv.h>
 
 class DbfReaderTest : public QObject
 {
@@ -38,11 +41,30 @@ private:
         return out;
     }
 
+    // Whether SQLite sorts the rows itself rather than take them in the order the reader hands them.
+    bool sortsItself(const QString &sql)
+    {
+        QSqlQuery q(NamedConnection(cn));
+        if (!q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + sql))
+            return false;
+        bool temp = false;
+        while (q.next())
+            temp = temp || q.value(3).toString().contains(QStringLiteral("TEMP B-TREE"));
+        return temp;
+    }
+
 private slots:
     void initTestCase()
     {
         QString error;
         QVERIFY2(OpenFoxProConnection(cn, fixturePath(QStringLiteral("sources")), &error), qPrintable(error));
+        // The rows of the ordered tables in ordinary tables, numbered by record, for SQLite to sort itself.
+        QSqlQuery q(NamedConnection(cn));
+        for (const char *table : {"ordered", "unordered", "odd_numbers"}) {
+            QVERIFY2(q.exec(QStringLiteral("CREATE TEMP TABLE copy_%1 AS SELECT rowid AS rec, * FROM %1")
+                                .arg(QLatin1String(table))),
+                     qPrintable(q.lastError().text()));
+        }
     }
 
     void cleanupTestCase() { CloseConnection(cn); }
@@ -279,6 +301,108 @@ private slots:
         QVERIFY(!OpenFoxProConnection(QStringLiteral("none"), QStringLiteral("/nonexistent/folder"), &error));
         QVERIFY(error.contains(QStringLiteral("does not exist")));
         QVERIFY(!QSqlDatabase::contains(QStringLiteral("none")));
+    }
+
+    // A table already in the order a query asks for is handed to SQLite as it
+    // stands; every answer must still be the one SQLite's own sort gives.
+    void sameOrderAsSqlitesSort_data()
+    {
+        QTest::addColumn<QString>("query"); // table and order
+        QTest::addColumn<bool>("inFileOrder");
+        QTest::newRow("text, blank first") << "ordered order by inv" << true;
+        QTest::newRow("text descending") << "ordered order by inv desc" << false;
+        QTest::newRow("number, null first") << "ordered order by serial" << true;
+        QTest::newRow("date") << "ordered order by day" << true;
+        QTest::newRow("unordered number") << "ordered order by amt" << false;
+        QTest::newRow("two columns") << "ordered order by inv, serial" << true;
+        QTest::newRow("ties out of order") << "ordered order by inv, amt" << false;
+        QTest::newRow("ties descending") << "ordered order by inv, serial desc" << false;
+        QTest::newRow("reversed, ascending") << "unordered order by inv" << false;
+        QTest::newRow("reversed, descending") << "unordered order by inv desc" << true;
+        QTest::newRow("reversed number") << "unordered order by serial desc" << true;
+        QTest::newRow("reversed, ties") << "unordered order by day desc" << true;
+        // Numeric text that is no number is a blob, after every number.
+        QTest::newRow("blobs after numbers") << "odd_numbers order by serial" << true;
+        QTest::newRow("blobs first, descending") << "odd_numbers order by serial desc" << false;
+        QTest::newRow("a blob among numbers") << "odd_numbers order by amt" << false;
+    }
+
+    void sameOrderAsSqlitesSort()
+    {
+        QFETCH(QString, query);
+        QFETCH(bool, inFileOrder);
+        const QString sql = QStringLiteral("select rowid from ") + query;
+        const QStringList got = rows(sql);
+        QCOMPARE(got.size(), 6); // the deleted record never shows
+        QCOMPARE(got, rows(QStringLiteral("select rec from copy_") + query));
+        QCOMPARE(sortsItself(sql), !inFileOrder);
+    }
+
+    void rewrittenBetweenPlanningAndReading()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("stemp4.DBF"));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/ordered.dbf")), file));
+        QString error;
+        const QString name = QStringLiteral("rewritten");
+        QVERIFY(OpenFoxProConnection(name, dir.path(), &error));
+        {
+            QSqlQuery q(NamedConnection(name));
+            QVERIFY(q.prepare(QStringLiteral("Select * from STEMP4 Order by inv")));
+            // Same fields, other order: the promise made when planning no longer holds.
+            QVERIFY(QFile::remove(file));
+            QVERIFY(QFile::copy(fixturePath(QStringLiteral("sources/unordered.dbf")), file));
+            int rows = 0;
+            if (q.exec()) {
+                while (q.next())
+                    ++rows;
+            }
+            QVERIFY(rows < 2);
+            QVERIFY2(q.lastError().text().contains(QStringLiteral("stemp4.DBF: the table changed while")),
+                     qPrintable(q.lastError().text()));
+        }
+        CloseConnection(name);
+    }
+
+    // The code page tables against the C library's own conversions, byte by byte:
+    // a slip in a table would turn one letter of a name into another.
+    void highHalvesMatchTheSystemConversion_data()
+    {
+        QTest::addColumn<int>("codePage");
+        for (int codePage : {437, 850, 852, 866, 1250, 1251, 1252})
+            QTest::newRow(qPrintable(QString::number(codePage))) << codePage;
+    }
+
+    void highHalvesMatchTheSystemConversion()
+    {
+        QFETCH(int, codePage);
+        const iconv_t cd = iconv_open("UTF-16LE", qPrintable(QStringLiteral("CP%1").arg(codePage)));
+        if (cd == iconv_t(-1))
+            QSKIP("the C library has no conversion for this code page (glibc's gconv modules are missing)");
+        const char16_t *highHalf = CodePageHighHalf(codePage);
+        QVERIFY(highHalf);
+        QString got, want;
+        for (int byte = 0x80; byte <= 0xFF; ++byte) {
+            char in = char(byte), *inPtr = &in;
+            char16_t out[2] = {};
+            char *outPtr = reinterpret_cast<char *>(out);
+            size_t inLeft = 1, outLeft = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const bool defined = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && outLeft == 2;
+            want += QChar(defined ? out[0] : char16_t(0xFFFD));
+            got += QChar(highHalf[byte - 0x80]);
+        }
+        iconv_close(cd);
+        QCOMPARE(got, want);
+    }
+
+    // The dBase reader decodes each undefined byte of Windows-1252 as U+FFFD
+    // (the Access reader keeps its value: see the Jet reader's test).
+    void undefinedBytesReplaced()
+    {
+        std::string out;
+        AppendDecodedUtf8(out, "\x81\x8D\x8F\x90\x9D", 5, CodePageHighHalf(1252), UndefinedBytes::Replace);
+        QCOMPARE(QString::fromStdString(out), QString(5, QChar(0xFFFD)));
     }
 };
 
