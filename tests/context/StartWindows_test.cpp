@@ -9,6 +9,7 @@
 #include "app/ProgramMain.h"
 #include "app/Startup.h"
 #include "app/UserInterface.h"
+#include "context/CompanySelection.h"
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmDataCheck.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <memory>
 
 // The main window, the login and the company selection.
@@ -140,7 +142,8 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("answer");
-        for (const char *how : {"E&xit", "closing the main window", "Close in the company selection"}) {
+        for (const char *how :
+             {"E&xit", "closing the main window", "Close in the company selection", "closing the company selection"}) {
             QTest::addRow("%s, No", how) << how << 1;
             QTest::addRow("%s, Yes", how) << how << 0;
         }
@@ -154,8 +157,10 @@ private slots:
         rec.answers = {answer};
         if (how == QLatin1String("E&xit"))
             main->mnuExit->trigger();
-        else if (how.startsWith(QLatin1String("closing")))
+        else if (how == QLatin1String("closing the main window"))
             main->close();
+        else if (how.startsWith(QLatin1String("closing")))
+            company->close(); // what the window manager's close box asks for
         else
             QTest::mouseClick(company->cmdClose, Qt::LeftButton);
         // One question, whose Enter answers No; Yes ends without asking again.
@@ -163,7 +168,7 @@ private slots:
         QCOMPARE(rec.messages[0].text, kExitQuestion);
         QVERIFY(rec.messages[0].defaultNegative);
         QCOMPARE(endings, answer == 0 ? 1 : 0);
-        QWidget *asked = how.startsWith(QLatin1String("Close")) ? static_cast<QWidget *>(company.get()) : main;
+        QWidget *asked = how.contains(QLatin1String("company")) ? static_cast<QWidget *>(company.get()) : main;
         QCOMPARE(asked->isVisible(), answer != 0);
         if (answer != 0)
             QCOMPARE(main->mdiClient->subWindowList().size(), 1); // everything as it was
@@ -287,6 +292,46 @@ private slots:
         QCOMPARE(MDIForm1::instance()->panelText(1), QStringLiteral("User ID : ACCOUNTS"));
         QCOMPARE(Settings().strCompCode, QStringLiteral("007"));
         QVERIFY(QDir(home->app() + QStringLiteral("/ACES/007")).exists());
+    }
+
+    // Codes read from a company list that would lead out of the returns'
+    // folder: the company cannot be chosen, with the reason.
+    void codesThatCannotNameAFolder_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("holds");
+        QTest::newRow("path") << QString("../../evil") << "the character /.";
+        QTest::newRow("parent") << QString("..") << "\"..\".";
+        QTest::newRow("Windows character") << QString("A|B") << "the character |.";
+    }
+
+    void codesThatCannotNameAFolder()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, holds);
+        const QString reason = QStringLiteral("The company code %1 cannot name a folder: it holds %2").arg(code, holds);
+        TestHome home;
+        QVERIFY(copyDemoInto(home) && QFile::remove(home.app() + QStringLiteral("/Kolvcomp.dbf")));
+        QVERIFY(
+            QFile::copy(fixturePath(QStringLiteral("context/bad-codes/Kolvcomp.dbf")), home.app() + "/Kolvcomp.dbf"));
+        StartupFailure startup;
+        QVERIFY2(OpenStartupConnections(&startup), qPrintable(startup.description));
+        QList<CompanyEntry> companies;
+        QList<PeriodEntry> periods;
+        SelectionFailure failure;
+        QVERIFY(ListCompanies(&companies, &failure) && ListPeriods(QStringLiteral("001"), &periods, &failure));
+        const auto bad = std::find_if(companies.cbegin(), companies.cend(),
+                                      [&](const CompanyEntry &c) { return CompanyCodeText(c.code) == code; });
+        QVERIFY(bad != companies.cend() && !periods.isEmpty());
+
+        QList<PeriodEntry> none;
+        QVERIFY(!ListPeriods(bad->code, &none, &failure));
+        QCOMPARE(failure.description, reason);
+        // Not even with another company's period at hand.
+        QVERIFY(!SelectCompany(bad->code, bad->name, periods[0], &failure));
+        QCOMPARE(failure.description, reason);
+        QVERIFY(Settings().strCompCode.isEmpty());
+        QVERIFY(!QDir(home.app() + QStringLiteral("/ACES")).exists());
     }
 };
 
