@@ -34,6 +34,20 @@ QString book(const QString &name = QStringLiteral("tariff.xls"))
 }
 
 const QStringList kPrevious{QStringLiteral("11111111|OLD|text"), QStringLiteral("22222222|<null>|text")};
+
+// Cancels at the first report of `phase`; keeps the phases that reached their totals.
+struct CancelAt : RecordingUserInterface
+{
+    QString phase;
+    QStringList ends;
+    void showProgress(const ProgressState &s) override
+    {
+        if (s.what == phase)
+            RequestCancel();
+        if (s.done == s.total)
+            ends << s.what;
+    }
+};
 } // namespace
 
 class TariffImportTest : public QObject
@@ -110,6 +124,32 @@ private slots:
         QTest::newRow("missing") << sheet1 << QStringLiteral("missing.xls") << "does not exist";
         // The third insert fails, after the old rows are gone and two new ones are in.
         QTest::newRow("database fails midway") << sheet1 << tariff << "disk is full";
+    }
+
+    // Stopped in each of its phases, the import leaves the master as it was.
+    void cancelled_data()
+    {
+        QTest::addColumn<QString>("phase");
+        QTest::newRow("reading the sheet") << "Reading the sheet";
+        QTest::newRow("importing rows") << "Importing rows";
+    }
+
+    void cancelled()
+    {
+        CancelAt cancel;
+        QFETCH(QString, phase);
+        cancel.phase = phase;
+        InstallUserInterface(&cancel);
+        ClearCancel();
+        QVERIFY(ImportTariff(book(), QStringLiteral("Sheet1$")).cancelled);
+        QCOMPARE(cancel.texts(), QStringList{"The import was cancelled. The tariff master has not been changed."});
+        QCOMPARE(master(), kPrevious);
+
+        ClearCancel();
+        cancel = CancelAt();
+        QVERIFY(ImportTariff(book(), QStringLiteral("Sheet1$")).ok);
+        QCOMPARE(cancel.ends, (QStringList{"Reading the sheet", "Importing rows"}));
+        QCOMPARE(master().size(), 5);
     }
 
     void failureKeepsMaster()
