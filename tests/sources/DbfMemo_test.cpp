@@ -102,30 +102,28 @@ private slots:
         QTest::newRow("dBase IV .dbt") << "memo_db3" << dBaseIV(false) << "" << 3;
         QTest::newRow("dBase IV block without its mark")
             << "memo_db3" << dBaseIV(true) << dbt + "the memo of record 2 does not start with a memo block's mark" << 1;
-        QTest::newRow("no .fpt") << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.clear(); })
-                                 << "stemp4.FPT, the memo file of stemp4.DBF, is missing" << 0;
+        const auto cut = [](qsizetype size) {
+            return Patch([size](TableBytes &, QByteArray &memo) { memo.truncate(size); });
+        };
+        const auto field = [](int record, const char *value) {
+            return Patch([=](TableBytes &table, QByteArray &) { table.setField(record, "notes", value); });
+        };
+        QTest::newRow("no .fpt") << "memo_fp" << cut(0) << "stemp4.FPT, the memo file of stemp4.DBF, is missing" << 0;
         QTest::newRow("shorter than a header")
-            << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(100); })
-            << fpt + "the file is 100 bytes long, shorter than a memo file's header" << 0;
+            << "memo_fp" << cut(100) << fpt + "the file is 100 bytes long, shorter than a memo file's header" << 0;
         QTest::newRow("blocks of 0 bytes")
             << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo[6] = memo[7] = 0; })
             << fpt + "its header gives blocks of 0 bytes" << 0;
         QTest::newRow("block past the end")
-            << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(560); })
-            << fpt + "the memo of record 2 points past the end of the file" << 1;
+            << "memo_fp" << cut(560) << fpt + "the memo of record 2 points past the end of the file" << 1;
         QTest::newRow("length past the end")
-            << "memo_fp" << Patch([](TableBytes &, QByteArray &memo) { memo.truncate(1200); })
-            << fpt + "the memo of record 2 runs past the end of the file" << 1;
+            << "memo_fp" << cut(1200) << fpt + "the memo of record 2 runs past the end of the file" << 1;
         QTest::newRow("block in the header")
-            << "memo_fp" << Patch([](TableBytes &table, QByteArray &) { table.setField(0, "notes", "1"); })
-            << fpt + "the memo of record 1 points into the file's header" << 0;
-        QTest::newRow("no block number") << "memo_fp" << Patch([](TableBytes &table, QByteArray &) {
-            table.setField(2, "notes", "12x");
-        }) << fpt + "the memo field of record 3 holds no block number"
-                                         << 2;
+            << "memo_fp" << field(0, "1") << fpt + "the memo of record 1 points into the file's header" << 0;
+        QTest::newRow("no block number") << "memo_fp" << field(2, "12x")
+                                         << fpt + "the memo field of record 3 holds no block number" << 2;
         QTest::newRow("binary block number past the end")
-            << "memo_vfp"
-            << Patch([](TableBytes &table, QByteArray &) { table.setField(0, "notes", "\xf0\xff\xff\x7f"); })
+            << "memo_vfp" << field(0, "\xf0\xff\xff\x7f")
             << fpt + "the memo of record 1 points past the end of the file" << 0;
         QTest::newRow(".dbt text without an end")
             << "memo_db3"
