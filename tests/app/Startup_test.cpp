@@ -23,37 +23,32 @@ private slots:
         QTest::addColumn<QString>("marker"); // in the application folder
         QTest::addColumn<QByteArray>("naturePath"); // empty: no file
         QTest::addColumn<bool>("accessInf");
-        QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("dataPath");
+        QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("server");
         QTest::addColumn<bool>("ok");
 
         const int fox = int(DataMode::FoxPro), jet = int(DataMode::Jet), sql = int(DataMode::SqlServer);
+        const QByteArray none;
         QTest::newRow("KOLV.Bat wins over everything")
-            << "KOLV.Bat" << QByteArray("D:\\Accounts [SRV01]\r\n") << true << fox << ""
-            << "" << true;
+            << "KOLV.Bat" << QByteArray("D:\\Accounts [SRV01]\r\n") << true << "" << fox << "" << true;
         QTest::newRow("Jet, several lines: only the first")
-            << "" << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << jet << "D:\\Accounts"
-            << "" << true;
-        QTest::newRow("Jet, separator kept") << "" << QByteArray("D:\\Accounts\\\n") << true << jet << "D:\\Accounts\\"
-                                             << "" << true;
-        QTest::newRow("Jet, blanks kept") << "" << QByteArray("  D:\\Accounts  ") << true << jet << "  D:\\Accounts  "
-                                          << "" << true;
-        QTest::newRow("Jet without NaturePath.inf") << "" << QByteArray() << true << jet << ""
-                                                    << "" << true;
+            << "" << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << "D:\\Accounts" << jet << "" << true;
+        QTest::newRow("Jet, separator kept")
+            << "" << QByteArray("D:\\Accounts\\\n") << true << "D:\\Accounts\\" << jet << "" << true;
+        QTest::newRow("Jet, blanks kept")
+            << "" << QByteArray("  D:\\Accounts  ") << true << "  D:\\Accounts  " << jet << "" << true;
+        QTest::newRow("Jet without NaturePath.inf") << "" << none << true << "" << jet << "" << true;
         QTest::newRow("server in brackets")
-            << "" << QByteArray("D:\\Accounts [SRV01]") << false << sql << "D:\\Accounts [SRV01]"
-            << "SRV01" << true;
-        QTest::newRow("server, no opening bracket") << "" << QByteArray("SRV01]") << false << sql << "SRV01]"
-                                                    << "SRV01" << true;
-        QTest::newRow("server, no closing bracket stops") << "" << QByteArray("[SRV01") << false << sql << "[SRV01"
-                                                          << "" << false;
-        QTest::newRow("server, brackets reversed stops") << "" << QByteArray("]SRV01[") << false << sql << "]SRV01["
-                                                         << "" << false;
-        QTest::newRow("marker in any letter case") << "kolv.bat" << QByteArray() << false << fox << ""
-                                                   << "" << true;
-        QTest::newRow("no file at all stops") << "" << QByteArray() << false << sql << ""
-                                              << "" << false;
+            << "" << QByteArray("D:\\Accounts [SRV01]") << false << "D:\\Accounts [SRV01]" << sql << "SRV01" << true;
+        QTest::newRow("server, no opening bracket")
+            << "" << QByteArray("SRV01]") << false << "SRV01]" << sql << "SRV01" << true;
+        QTest::newRow("server, no closing bracket stops")
+            << "" << QByteArray("[SRV01") << false << "[SRV01" << sql << "" << false;
+        QTest::newRow("server, brackets reversed stops")
+            << "" << QByteArray("]SRV01[") << false << "]SRV01[" << sql << "" << false;
+        QTest::newRow("marker in any letter case") << "kolv.bat" << none << false << "" << fox << "" << true;
+        QTest::newRow("no file at all stops") << "" << none << false << "" << sql << "" << false;
     }
 
     void dataModeDecision()

@@ -9,25 +9,35 @@
 #include "app/ProgramMain.h"
 #include "app/Startup.h"
 #include "app/UserInterface.h"
+#include "context/CompanySelection.h"
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmDataCheck.h"
 #include "context/frmSplash.h"
 #include "dates/ucDate.h"
+#include "returns/frmExportToXML.h"
 #include "ui/EndProgram.h"
 #include "ui/DesktopUserInterface.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QDirIterator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QStyleOptionTitleBar>
 #include <QTableWidget>
+#include <QToolTip>
 
+#include <algorithm>
 #include <memory>
 
-// The main window, the login and the company selection.
+// The main window, the login and the company selection, and the ways out of the windows by keys and mouse.
 class StartWindowsTest : public QObject
 {
     Q_OBJECT
@@ -64,6 +74,37 @@ class StartWindowsTest : public QObject
         company = std::make_unique<frmCompDef>(main);
         company->show();
         QVERIFY(QTest::qWaitForWindowActive(company.get()));
+    }
+
+    // The main window on the demo company (Apr-Jun 2014, one invoice line dated in July), its return window wired.
+    void showDemoCompany()
+    {
+        home = std::make_unique<TestHome>();
+        QString error;
+        QVERIFY2(openDemoCompany(*home, &error), qPrintable(error));
+        QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), home->app() + "/ACES_DLR.xsd"));
+        FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
+        MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
+        showMain();
+        main->resize(1000, 700);
+        SHOW_ACTIVE(main);
+    }
+    frmExportToXML *openReturn()
+    {
+        main->mnuExporttoXML->trigger();
+        return qobject_cast<frmExportToXML *>(main->workingWindow(QStringLiteral("mnuExporttoXML")));
+    }
+    void clickCloseBox(QMdiSubWindow *sub)
+    {
+        QStyleOptionTitleBar title;
+        title.initFrom(sub);
+        title.subControls = QStyle::SC_All;
+        title.titleBarFlags = sub->windowFlags();
+        title.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &title, sub));
+        const QPoint at =
+            sub->style()->subControlRect(QStyle::CC_TitleBar, &title, QStyle::SC_TitleBarCloseButton, sub).center();
+        QTest::mouseMove(sub, at);
+        QTest::mouseClick(sub, Qt::LeftButton, {}, at);
     }
 
     // Picks a company as a user does, with the arrow keys in the list.
@@ -140,7 +181,8 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("answer");
-        for (const char *how : {"E&xit", "closing the main window", "Close in the company selection"}) {
+        for (const char *how :
+             {"E&xit", "closing the main window", "Close in the company selection", "closing the company selection"}) {
             QTest::addRow("%s, No", how) << how << 1;
             QTest::addRow("%s, Yes", how) << how << 0;
         }
@@ -154,8 +196,10 @@ private slots:
         rec.answers = {answer};
         if (how == QLatin1String("E&xit"))
             main->mnuExit->trigger();
-        else if (how.startsWith(QLatin1String("closing")))
+        else if (how == QLatin1String("closing the main window"))
             main->close();
+        else if (how.startsWith(QLatin1String("closing")))
+            company->close(); // what the window manager's close box asks for
         else
             QTest::mouseClick(company->cmdClose, Qt::LeftButton);
         // One question, whose Enter answers No; Yes ends without asking again.
@@ -163,7 +207,7 @@ private slots:
         QCOMPARE(rec.messages[0].text, kExitQuestion);
         QVERIFY(rec.messages[0].defaultNegative);
         QCOMPARE(endings, answer == 0 ? 1 : 0);
-        QWidget *asked = how.startsWith(QLatin1String("Close")) ? static_cast<QWidget *>(company.get()) : main;
+        QWidget *asked = how.contains(QLatin1String("company")) ? static_cast<QWidget *>(company.get()) : main;
         QCOMPARE(asked->isVisible(), answer != 0);
         if (answer != 0)
             QCOMPARE(main->mdiClient->subWindowList().size(), 1); // everything as it was
@@ -287,6 +331,190 @@ private slots:
         QCOMPARE(MDIForm1::instance()->panelText(1), QStringLiteral("User ID : ACCOUNTS"));
         QCOMPARE(Settings().strCompCode, QStringLiteral("007"));
         QVERIFY(QDir(home->app() + QStringLiteral("/ACES/007")).exists());
+    }
+
+    // Codes read from a company list that would lead out of the returns'
+    // folder: the company cannot be chosen, with the reason.
+    void codesThatCannotNameAFolder_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("holds");
+        QTest::newRow("path") << QString("../../evil") << "the character /.";
+        QTest::newRow("parent") << QString("..") << "\"..\".";
+        QTest::newRow("Windows character") << QString("A|B") << "the character |.";
+    }
+
+    void codesThatCannotNameAFolder()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, holds);
+        const QString reason = QStringLiteral("The company code %1 cannot name a folder: it holds %2").arg(code, holds);
+        TestHome home;
+        QVERIFY(copyDemoInto(home) && QFile::remove(home.app() + QStringLiteral("/Kolvcomp.dbf")));
+        QVERIFY(
+            QFile::copy(fixturePath(QStringLiteral("context/bad-codes/Kolvcomp.dbf")), home.app() + "/Kolvcomp.dbf"));
+        StartupFailure startup;
+        QVERIFY2(OpenStartupConnections(&startup), qPrintable(startup.description));
+        QList<CompanyEntry> companies;
+        QList<PeriodEntry> periods;
+        SelectionFailure failure;
+        QVERIFY(ListCompanies(&companies, &failure) && ListPeriods(QStringLiteral("001"), &periods, &failure));
+        const auto bad = std::find_if(companies.cbegin(), companies.cend(),
+                                      [&](const CompanyEntry &c) { return CompanyCodeText(c.code) == code; });
+        QVERIFY(bad != companies.cend() && !periods.isEmpty());
+
+        QList<PeriodEntry> none;
+        QVERIFY(!ListPeriods(bad->code, &none, &failure));
+        QCOMPARE(failure.description, reason);
+        // Not even with another company's period at hand.
+        QVERIFY(!SelectCompany(bad->code, bad->name, periods[0], &failure));
+        QCOMPARE(failure.description, reason);
+        QVERIFY(Settings().strCompCode.isEmpty());
+        QVERIFY(!QDir(home.app() + QStringLiteral("/ACES")).exists());
+    }
+
+    // The ways out of the windows, by keys and mouse, on the demo company.
+    void impossibleDateNeverHoldsTheWindow_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"exit button", "Esc", "Ctrl+F4", "close box"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+    void impossibleDateNeverHoldsTheWindow()
+    {
+        showDemoCompany();
+        QFETCH(QString, way);
+        frmExportToXML *w = openReturn();
+        QLineEdit *box = w->ucDt->txtDate;
+        FOCUS(box);
+        sendText(box, QStringLiteral("31022014"));
+        // Tab and a click elsewhere are refused, each time with why at the box and a red frame.
+        for (bool tab : {true, false}) {
+            QToolTip::hideText();
+            if (tab)
+                sendKey(box, Qt::Key_Tab);
+            else
+                sendClick(w->txtPlace);
+            QTRY_COMPARE(focusName(), QStringLiteral("txtDate"));
+            QTRY_VERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), QStringLiteral("31/02/2014 is not a date\nPress F2 to view Calander"));
+            QVERIFY(box->property("Invalid").toBool());
+        }
+        if (way == QLatin1String("exit button"))
+            sendClick(w->CmdExit);
+        else if (way == QLatin1String("Esc"))
+            sendKey(box, Qt::Key_Escape);
+        else if (way == QLatin1String("Ctrl+F4"))
+            sendKey(box, Qt::Key_F4, Qt::ControlModifier);
+        else
+            clickCloseBox(main->mdiClient->subWindowList().value(0));
+        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        QVERIFY(rec.messages.isEmpty());
+        QCOMPARE(openReturn()->ucDt->Text(), QStringLiteral("15/07/2014")); // the half-typed date is gone
+    }
+
+    void frameFollowsTheDateUntilLeft()
+    {
+        showDemoCompany();
+        frmExportToXML *w = openReturn();
+        QLineEdit *box = w->ucDt->txtDate;
+        FOCUS(box);
+        QTest::keyClicks(box, QStringLiteral("31022014"));
+        QTest::keyClick(box, Qt::Key_Tab);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, QStringLiteral("1507202"));
+        QVERIFY(box->property("Invalid").toBool());
+        QTest::keyClicks(box, QStringLiteral("0"));
+        QVERIFY(!box->property("Invalid").toBool());
+        QTest::keyClick(box, Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("txtPlace"));
+        // The read-only path takes no Tab stop.
+        FOCUS(w->txtRemarks);
+        QTest::keyClick(w->txtRemarks, Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("CmdExport"));
+    }
+
+    void exportAsksBeforeDoubtfulWrites()
+    {
+        showDemoCompany();
+        frmExportToXML *w = openReturn();
+        w->txtRegisterNo->setText(QStringLiteral("AAACB1234CXM001"));
+        const QString outside = QStringLiteral("1 invoice line and 0 supplier documents are dated outside Apr-Jun "
+                                               "2014 (first: INV/1 of 11/07/2014). Write the return anyway?");
+        const QString name = QStringLiteral("AAACB1234CXM001_201407150305PM.xml");
+        const QString path = home->app() + QStringLiteral("/ACES/001/") + name;
+        // No date: refused before anything is read or written.
+        w->ucDt->setText(QString());
+        sendClick(w->CmdExport);
+        QCOMPARE(rec.texts(), QStringList{"Please enter the date"});
+        QCOMPARE(focusName(), QStringLiteral("txtDate"));
+        w->ucDt->setText(QStringLiteral("15/07/2014"));
+        rec.clear();
+        rec.answers = {1};
+        sendClick(w->CmdExport);
+        QCOMPARE(rec.texts(), QStringList{outside});
+        QVERIFY(rec.messages[0].defaultNegative && rec.messages[0].buttonStyle == MsgButtons::YesNo);
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(w->TxtFileName->text(), QString()); // no file to name
+
+        rec.clear();
+        QTest::mouseClick(w->CmdExport, Qt::LeftButton); // Yes
+        QCOMPARE(rec.texts(), (QStringList{outside, QStringLiteral("File Export to XML and validated successfully")}));
+        const QDateTime first = QFileInfo(path).lastModified();
+        rec.clear();
+        rec.answers = {0, 1};
+        QTest::mouseClick(w->CmdExport, Qt::LeftButton);
+        QCOMPARE(rec.texts(),
+                 (QStringList{outside, QStringLiteral("A return named %1 already exists. Replace it?").arg(name)}));
+        QCOMPARE(QFileInfo(path).lastModified(), first);
+    }
+
+    // The rows outside the open return window's quarter, in words and DD/MM/YYYY; Esc closes.
+    void dataCheckInTheUsersWords()
+    {
+        showDemoCompany();
+        openReturn();
+        main->mnuDataCheck->trigger();
+        QPointer<frmDataCheck> check =
+            qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck")));
+        QCOMPARE(check->lblInvoiceLines->text() + '|' + check->lblSupplierDocuments->text(),
+                 QStringLiteral("Invoice lines :|Supplier documents :"));
+        QCOMPARE(check->flx->rowCount() + check->MSFlexGrid1->rowCount(), 1);
+        QStringList cells;
+        for (int column = 0; column < check->flx->columnCount(); ++column)
+            cells << check->flx->item(0, column)->text();
+        QCOMPARE(cells.join('|'), QStringLiteral("1|INV/1|Invoice date (Col03)|11/07/2014|Dated outside Apr-Jun 2014"));
+        QCOMPARE(check->findChild<QLabel *>("lblQuarter")->text(),
+                 QStringLiteral("Dates checked against Apr-Jun 2014, as chosen in the return window."));
+        // Esc and Ctrl+F4 close it, with the focus in it or on its frame.
+        FOCUS(check->cmdRefresh);
+        sendKey(check, Qt::Key_Escape);
+        QTRY_VERIFY(!check);
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_F4}) {
+            main->mnuDataCheck->trigger();
+            check = qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck")));
+            if (QWidget *focus = QApplication::focusWidget())
+                focus->clearFocus(); // as after a click on its frame
+            QVERIFY(!QApplication::focusWidget());
+            sendKey(main, key, key == Qt::Key_F4 ? Qt::ControlModifier : Qt::NoModifier);
+            QTRY_VERIFY(!check);
+        }
+    }
+
+    // The login's date is only shown; the main window never hides its menu.
+    void startWindows()
+    {
+        showDemoCompany();
+        frmSplash login(main);
+        SHOW_ACTIVE(&login);
+        FOCUS(login.cmdCancel);
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY2(!login.ucDate->isAncestorOf(QApplication::focusWidget()), qPrintable(focusName()));
+        }
+        main->resize(50, 50);
+        QVERIFY(main->width() >= main->menuBar()->sizeHint().width());
+        QVERIFY(main->height() > main->menuBar()->sizeHint().height() + main->statusBar()->sizeHint().height());
     }
 };
 

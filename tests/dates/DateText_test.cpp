@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "dates/CalendarMonth.h"
 #include "dates/DateText.h"
 
 #include <QTest>
@@ -49,6 +50,61 @@ private slots:
         QCOMPARE(result, output);
         if (valid && !output.isEmpty())
             QVERIFY(IsDateText(output));
+    }
+
+    void daysInMonth_data()
+    {
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("days");
+        QTest::newRow("April") << 4 << 2014 << 30;
+        QTest::newRow("February 2012") << 2 << 2012 << 29;
+        QTest::newRow("February 2000") << 2 << 2000 << 29;
+        QTest::newRow("February 2100") << 2 << 2100 << 28;
+        QTest::newRow("month 13") << 13 << 2014 << 0;
+    }
+    void daysInMonth()
+    {
+        QFETCH(int, month);
+        QFETCH(int, year);
+        QTEST(DaysInMonth(month, year), "days");
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("year");
+        // Rows 1 to 6 as "week: Mon Tue Wed Thu Fri Sat Sun", "." for an empty cell.
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("March 2014") << 3 << 2014
+                                    << "9: . . . . . 1 2 | 10: 3 4 5 6 7 8 9 | 11: 10 11 12 13 14 15 16 | "
+                                       "12: 17 18 19 20 21 22 23 | 13: 24 25 26 27 28 29 30 | 14: 31 . . . . . .";
+        QTest::newRow("February 2010") << 2 << 2010
+                                       << "6: 1 2 3 4 5 6 7 | 7: 8 9 10 11 12 13 14 | 8: 15 16 17 18 19 20 21 | "
+                                          "9: 22 23 24 25 26 27 28 | .: . . . . . . . | .: . . . . . . .";
+        QTest::newRow("March 2015") << 3 << 2015
+                                    << "9: . . . . . . 1 | 10: 2 3 4 5 6 7 8 | 11: 9 10 11 12 13 14 15 | "
+                                       "12: 16 17 18 19 20 21 22 | 13: 23 24 25 26 27 28 29 | 14: 30 31 . . . . .";
+        QTest::newRow("December 2012") << 12 << 2012
+                                       << "49: . . . . . 1 2 | 50: 3 4 5 6 7 8 9 | 51: 10 11 12 13 14 15 16 | "
+                                          "52: 17 18 19 20 21 22 23 | 53: 24 25 26 27 28 29 30 | 54: 31 . . . . . .";
+    }
+    void layout()
+    {
+        QFETCH(int, month);
+        QFETCH(int, year);
+        MonthLayout grid;
+        QString error;
+        QVERIFY(LayOutMonth(month, year, QDate(2014, 3, 20), &grid, &error));
+        QStringList rows;
+        for (int r = 1; r < kCalendarRows; ++r) {
+            QStringList cells;
+            for (int c = 0; c < kCalendarColumns; ++c)
+                cells << (grid.text[r][c].isEmpty() ? QStringLiteral(".") : grid.text[r][c]);
+            rows << cells.first() + QStringLiteral(": ") + cells.mid(1).join(QLatin1Char(' '));
+        }
+        QTEST(rows.join(QStringLiteral(" | ")), "rows");
+        QCOMPARE(grid.hasToday, month == 3 && year == 2014);
     }
 };
 

@@ -2,15 +2,19 @@
 #include "TestRegistry.h"
 
 #include "WindowTestHelpers.h"
+#include "app/UserInterface.h"
 #include "dates/KeyboardNavigation.h"
 #include "dates/frmCalQV.h"
 #include "dates/ucDate.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QHash>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QToolButton>
@@ -46,6 +50,36 @@ struct DateForm
     }
 };
 
+// A data-entry window under the shared keyboard handling; tab order as made.
+struct EntryForm
+{
+    QWidget window;
+    QPlainTextEdit *txtMemo = new QPlainTextEdit(QStringLiteral("one\ntwo"));
+    QComboBox *cmbKind = new QComboBox;
+    int okClicks = 0;
+
+    EntryForm()
+    {
+        auto add = [this](auto *w, const char *name, const char *tag = "") {
+            w->setParent(&window);
+            w->setObjectName(QLatin1String(name));
+            w->setProperty("Tag", QLatin1String(tag));
+            return w;
+        };
+        add(new QLineEdit(QStringLiteral("alpha")), "txtA");
+        add(new QLineEdit(QStringLiteral("beta")), "txtB");
+        add(txtMemo, "txtMemo");
+        add(cmbKind, "cmbKind")->addItems({QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")});
+        add(new ucDate, "dtDate")->setText(QStringLiteral("05/03/2014"));
+        add(new QLineEdit(QStringLiteral("gamma")), "txtC");
+        add(new QLineEdit(QStringLiteral("keep")), "txtKeep", "XE");
+        QObject::connect(add(new QPushButton(QStringLiteral("OK")), "cmdOk"), &QPushButton::clicked,
+                         [this] { ++okClicks; });
+        cmbKind->setCurrentIndex(1);
+        new KeyPreview(&window);
+    }
+};
+
 } // namespace
 
 class ucDateTest : public QObject
@@ -53,18 +87,41 @@ class ucDateTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<DateForm> form;
+    frmCalQV *cal = nullptr;
+    RecordingUserInterface rec;
+
+    // The calendar on its own, on 5 March 2014.
+    void showCalendar()
+    {
+        cal = frmCalQV::instance();
+        cal->setSelDate(QStringLiteral("05/03/2014"));
+        SHOW_ACTIVE(cal);
+    }
+    void click(int row, int column, bool twice = false)
+    {
+        const QPoint centre = cal->flx->visualItemRect(cal->flx->item(row, column)).center();
+        QTest::mouseClick(cal->flx->viewport(), Qt::LeftButton, {}, centre);
+        if (twice)
+            QTest::mouseDClick(cal->flx->viewport(), Qt::LeftButton, {}, centre);
+    }
 
 private slots:
     void init()
     {
         FixedClock::set(QDateTime(QDate(2014, 3, 20), QTime(10, 0)));
+        InstallUserInterface(&rec);
+        rec.clear();
         form = std::make_unique<DateForm>();
         SHOW_ACTIVE(&form->area);
         FOCUS(form->box);
     }
     void cleanup()
     {
+        if (cal)
+            cal->hide();
         form.reset();
+        QVERIFY(rec.messages.isEmpty());
+        InstallUserInterface(nullptr);
         FixedClock::reset();
     }
 
@@ -216,6 +273,152 @@ private slots:
         QCOMPARE(where, form->box->mapToGlobal(QPoint(0, form->box->height())));
         QTEST(form->box->text(), "text");
         QTRY_COMPARE(focusName(), pick ? QStringLiteral("after") : QStringLiteral("txtDate"));
+    }
+
+    // Enter and the arrows move on through a data-entry window (the date form stays behind it).
+    void navigation_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("focus"); // afterwards
+        QTest::addColumn<int>("kind"); // the combo's choice afterwards
+        QTest::addColumn<QString>("selected"); // a box whose whole text is selected afterwards
+
+        const int none = Qt::NoModifier, ctrl = Qt::ControlModifier, enter = Qt::Key_Return, down = Qt::Key_Down,
+                  keypad = Qt::KeypadModifier;
+        QTest::newRow("Enter") << "txtA" << enter << none << "txtB" << 1 << "txtB";
+        QTest::newRow("keypad Enter") << "txtA" << int(Qt::Key_Enter) << keypad << "txtB" << 1 << "txtB";
+        QTest::newRow("Enter in a multi-line box") << "txtMemo" << enter << none << "cmbKind" << 1 << "";
+        QTest::newRow("Enter in a combo") << "cmbKind" << enter << none << "txtDate" << 1 << "txtDate";
+        QTest::newRow("Ctrl+Enter in a combo") << "cmbKind" << enter << ctrl << "cmbKind" << -1 << "";
+        QTest::newRow("Ctrl+Shift+Enter in a combo")
+            << "cmbKind" << enter << int(ctrl | Qt::ShiftModifier) << "txtDate" << 1 << "txtDate";
+        QTest::newRow("Enter in the date control") << "txtDate" << enter << none << "txtC" << 1 << "txtC";
+        QTest::newRow("Enter kept by tag E") << "txtKeep" << enter << none << "txtKeep" << 1 << "";
+        QTest::newRow("Enter on a button") << "cmdOk" << enter << none << "cmdOk" << 1 << "";
+        QTest::newRow("Down") << "txtA" << down << none << "txtB" << 1 << "txtA";
+        QTest::newRow("Up") << "txtB" << int(Qt::Key_Up) << none << "txtA" << 1 << "txtB";
+        QTest::newRow("Down in a multi-line box") << "txtMemo" << down << none << "txtMemo" << 1 << "";
+        QTest::newRow("Down in the date control") << "txtDate" << down << none << "txtDate" << 1 << "";
+    }
+    void navigation()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, selected);
+
+        EntryForm form;
+        SHOW_ACTIVE(&form.window);
+        auto *from = form.window.findChild<QWidget *>(start);
+        from->setFocus(Qt::MouseFocusReason); // no select-all of its own
+        QTRY_COMPARE(focusName(), start);
+        if (auto *line = qobject_cast<QLineEdit *>(from))
+            line->setCursorPosition(1);
+
+        QTest::keyClick(from, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTEST(focusName(), "focus");
+        if (!selected.isEmpty()) {
+            auto *line = form.window.findChild<QLineEdit *>(selected);
+            QCOMPARE(line->selectedText(), line->text());
+        }
+        QCOMPARE(form.txtMemo->toPlainText(), QStringLiteral("one\ntwo"));
+        QTEST(form.cmbKind->currentIndex(), "kind");
+        QCOMPARE(form.okClicks, start == QLatin1String("cmdOk") ? 1 : 0);
+    }
+
+    // The calendar itself.
+    void todayMonthsAndYears()
+    {
+        showCalendar();
+        FOCUS(cal->cmbMonth);
+        QTest::keyClick(cal->cmbMonth, Qt::Key_Down);
+        QCOMPARE(cal->flx->item(1, 2)->text(), QStringLiteral("1")); // April starts on a Tuesday
+        QCOMPARE(cal->lblDate->text(), QStringLiteral("05/03/2014")); // a new month selects nothing
+        cal->setSelDate(QStringLiteral("31/12/2012"));
+        QCOMPARE(cal->cmbMonth->currentText(), QStringLiteral("December"));
+        QTest::mouseClick(cal->cmdToday, Qt::LeftButton);
+        QVERIFY(cal->isVisible());
+        QCOMPARE(cal->SelDate(), QStringLiteral("20/03/2014"));
+
+        // Years stay within 1900 to 2099, by the buttons and by the arrow keys.
+        cal->setSelDate(QStringLiteral("01/06/2099"));
+        QTest::mouseClick(cal->cmdUp, Qt::LeftButton);
+        QCOMPARE(cal->shownYear(), 2099);
+        cal->setSelDate(QStringLiteral("01/06/1901"));
+        FOCUS(cal->txtYear);
+        QTest::keyClick(cal->txtYear, Qt::Key_Down);
+        QTest::keyClick(cal->txtYear, Qt::Key_Down);
+        QCOMPARE(cal->txtYear->text(), QStringLiteral("1900"));
+        QCOMPARE(cal->shownYear(), 1900);
+    }
+
+    void yearBox()
+    {
+        showCalendar();
+        QLineEdit *box = cal->txtYear;
+        FOCUS(box);
+        QTest::keyClicks(box, QStringLiteral("2a0-1 9")); // only digits, "." and Backspace get in
+        QCOMPARE(box->text(), QStringLiteral("2019"));
+        QCOMPARE(cal->flx->item(1, 5)->text(), QStringLiteral("1")); // 1 March 2019, a Friday
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClick(box, Qt::Key_Tab);
+        QVERIFY(box->hasFocus()); // three digits are no year
+        box->clear();
+        QTest::keyClick(box, Qt::Key_Tab);
+        QCOMPARE(box->text(), QStringLiteral("2014")); // an emptied box gets this year back
+        QVERIFY(cal->cmdClose->hasFocus());
+
+        // Close leaves even from a box that may not be left, clicked as the window system does.
+        FOCUS(box);
+        box->setText(QStringLiteral("0"));
+        QTest::mouseClick(cal->windowHandle(), Qt::LeftButton, {}, cal->cmdClose->geometry().center());
+        QVERIFY(!cal->isVisible());
+        QVERIFY(!cal->OkClicked());
+    }
+
+    void cellMoves()
+    {
+        showCalendar();
+        click(4, 2);
+        // Empty cells, day names and week numbers are refused, by mouse and by keys.
+        for (const QPoint &cell : {QPoint(1, 1), QPoint(3, 6), QPoint(3, 0), QPoint(0, 3)})
+            click(cell.y(), cell.x());
+        QCOMPARE(cal->lblDate->text(), QStringLiteral("18/03/2014"));
+        click(6, 1);
+        QVERIFY(!cal->flx->item(4, 2)->font().bold());
+        QVERIFY(cal->flx->item(6, 1)->font().bold());
+        QTest::keyClick(cal->flx, Qt::Key_Right);
+        QTest::keyClick(cal->flx, Qt::Key_Down);
+        QCOMPARE(cal->lblDate->text(), QStringLiteral("31/03/2014"));
+        QTest::keyClick(cal->flx, Qt::Key_Up);
+        QCOMPARE(cal->lblDate->text(), QStringLiteral("24/03/2014"));
+
+        // After a change of month, a click on the current cell selects the day it now holds.
+        cal->cmbMonth->setCurrentIndex(3);
+        click(5, 1);
+        QCOMPARE(cal->lblDate->text(), QStringLiteral("28/04/2014"));
+    }
+
+    void acceptAndClose()
+    {
+        showCalendar();
+        FOCUS(cal->flx);
+        QTest::keyClick(cal->flx, Qt::Key_Return);
+        QVERIFY(!cal->isVisible());
+        QVERIFY(cal->OkClicked());
+        cal->show();
+        QTest::keyClick(cal->cmbMonth, Qt::Key_Escape);
+        QVERIFY(!cal->isVisible());
+        QVERIFY(!cal->OkClicked()); // each showing reports only its own pick
+
+        // A double click on an empty cell accepts the date already selected.
+        cal->show();
+        click(6, 7, true);
+        QVERIFY(!cal->isVisible());
+        QVERIFY(cal->OkClicked());
+        QCOMPARE(cal->SelDate(), QStringLiteral("05/03/2014"));
     }
 };
 

@@ -56,58 +56,47 @@ class Screen:
 
     def count(self, colour, rect):
         x, y, w, h = rect
-        pattern = bytes(colour)
-        return sum(self.row(r, x, x + w).count(pattern) for r in range(y, y + h))
+        return sum(self.row(r, x, x + w).count(bytes(colour)) for r in range(y, y + h))
+
+    def bounds(self, span, rect=None):
+        """The bounding box (x, y, w, h) of the pixels that span(row) finds (first, last), or None."""
+        x0, y0, w, h = rect or (0, 0, self.width, self.height)
+        rows = [(r, s) for r in range(y0, y0 + h) for s in [span(self.row(r, x0, x0 + w))] if s]
+        if not rows:
+            return None
+        left, right = x0 + min(s[0] for _, s in rows), x0 + max(s[1] for _, s in rows)
+        return (left, rows[0][0], right - left + 1, rows[-1][0] - rows[0][0] + 1)
 
     def box_of(self, pattern, rect=None):
-        """The bounding box (x, y, w, h) of the pixels of one colour, or None."""
-        x0, y0, w, h = rect or (0, 0, self.width, self.height)
-        found = None
-        for r in range(y0, y0 + h):
-            line = self.row(r, x0, x0 + w)
+        """The bounding box of the pixels of one colour."""
+        def span(line):
             first = line.find(pattern)
             while first >= 0 and first % 3:
                 first = line.find(pattern, first + 1)
-            if first < 0:
-                continue
             last = line.rfind(pattern)
             while last >= 0 and last % 3:
                 last = line.rfind(pattern, 0, last + 2)
-            left, right = x0 + first // 3, x0 + last // 3
-            if found is None:
-                found = [left, r, right, r]
-            else:
-                found = [min(found[0], left), found[1], max(found[2], right), r]
-        return None if found is None else (found[0], found[1], found[2] - found[0] + 1, found[3] - found[1] + 1)
+            return None if first < 0 else (first // 3, last // 3)
+        return self.bounds(span, rect)
 
     def other_than(self, colour, rect):
         """The bounding box of the pixels within rect that are not `colour` (grey)."""
-        x0, y0, w, h = rect
         c = bytes([colour[0]])
-        found = None
-        for r in range(y0, y0 + h):
-            line = self.row(r, x0, x0 + w)
-            head = len(line) - len(line.lstrip(c))
-            if head == len(line):
-                continue
-            tail = len(line) - len(line.rstrip(c))
-            left, right = x0 + head // 3, x0 + (len(line) - tail - 1) // 3
-            found = [left, r, right, r] if found is None else [min(found[0], left), found[1], max(found[2], right), r]
-        return None if found is None else (found[0], found[1], found[2] - found[0] + 1, found[3] - found[1] + 1)
+
+        def span(line):
+            head, tail = len(line) - len(line.lstrip(c)), len(line) - len(line.rstrip(c))
+            return None if head == len(line) else (head // 3, (len(line) - tail - 1) // 3)
+        return self.bounds(span, rect)
 
 
 class Desktop:
     """Xvfb with openbox, and the program's windows on it."""
 
-    def __init__(self, out, scale, screen=(1280, 1024)):
-        self.out = out
-        self.scale = scale
+    def __init__(self, binary, out, scale, screen=(1280, 1024)):
+        self.binary, self.out, self.scale = binary, out, scale
         SCREEN[:] = screen
         self.procs = []
-        self.display = None
-        self.program = None
-        self.main = None
-        self.log = None
+        self.display = self.program = self.main = self.log = None
 
     def __enter__(self):
         try:
@@ -183,28 +172,36 @@ class Desktop:
     def name(self, wid):
         return self.run('xdotool', 'getwindowname', str(wid)).strip()
 
-    def wait_window(self, title, seconds=30):
-        def found():
-            for wid in self.windows():
-                if self.name(wid) == title:
-                    return wid
-            return None
-        wid = self.until(found, 'the window "%s"' % title, seconds)
+    def activate(self, wid):
         self.run('xdotool', 'windowactivate', '--sync', str(wid))
         return wid
 
+    def wait_window(self, title, seconds=30):
+        found = lambda: next((w for w in self.windows() if self.name(w) == title), None)  # noqa: E731
+        return self.activate(self.until(found, 'the window "%s"' % title, seconds))
+
     def wait_message(self, seconds=30):
         """The program's next message box (any window but the main one)."""
-        def found():
-            others = [w for w in self.windows() if w != self.main]
-            return others[0] if others else None
-        wid = self.until(found, 'a message', seconds)
-        self.run('xdotool', 'windowactivate', '--sync', str(wid))
+        found = lambda: next((w for w in self.windows() if w != self.main), None)  # noqa: E731
+        wid = self.activate(self.until(found, 'a message', seconds))
         time.sleep(0.2)  # its focus settles on the default button
         return wid
 
     def wait_gone(self, wid, seconds=30):
         self.until(lambda: wid not in self.windows(), 'window %d to close' % wid, seconds)
+
+    def answer(self, key, seconds=30, shot=None):
+        """Answers the next message box by a key, once it is pictured if asked."""
+        wid = self.wait_message(seconds)
+        if shot:
+            self.picture(shot)
+        self.keys(key)
+        self.wait_gone(wid)
+        return wid
+
+    def stop(self):
+        self.program.terminate()
+        self.program.wait(20)
 
     def keys(self, *keys):
         for k in keys:
@@ -229,18 +226,11 @@ class Desktop:
 
     def frame(self, wid):
         """The window's frame (x, y, w, h) as the window manager draws it."""
-        info = self.run('xwininfo', '-id', str(wid))
-        value = {}
-        for line in info.splitlines():
-            if ':' in line:
-                k, v = line.strip().split(':', 1)
-                value[k] = v.strip()
-        x, y = int(value['Absolute upper-left X']), int(value['Absolute upper-left Y'])
-        w, h = int(value['Width']), int(value['Height'])
+        value = dict(line.strip().split(':', 1) for line in self.run('xwininfo', '-id', str(wid)).splitlines()
+                     if ':' in line)
+        x, y, w, h = (int(value[k]) for k in ('Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height'))
         extents = self.run('xprop', '-id', str(wid), '_NET_FRAME_EXTENTS')
-        left = right = top = bottom = 0
-        if '=' in extents:
-            left, right, top, bottom = (int(v) for v in extents.split('=')[1].split(','))
+        left, right, top, bottom = (int(v) for v in extents.split('=')[1].split(',')) if '=' in extents else (0,) * 4
         return (x - left, y - top, w + left + right, h + top + bottom)
 
     def on_screen(self, wid, what):
@@ -271,30 +261,40 @@ def return_names(start, minutes):
     return names
 
 
+# The working windows and the keys that open them from the menu.
+WORKING = ((['alt+r', 'e'], 'return-window'), (['alt+r', 'd'], 'data-check'), (['alt+r', 's'], 'quarter-summary'),
+           (['alt+i', 'e'], 'import-window'))
+
+
 class Session:
-    def __init__(self, desk, home):
+    """The program started on the demo folder and logged in to company 001."""
+
+    def __init__(self, desk, home, name, shots=False):
         self.desk, self.home = desk, home
+        self.aces = os.path.join(home, 'ACES', '001')
         self.area = None  # the main window's working area (x, y, w, h) and its colour
         self.grey = None
+        desk.start(home, name)
+        self.log_in(shots)
 
     def log_in(self, shots):
         d = self.desk
-        login = d.wait_window('Login')
-        if shots:
-            d.picture('login')
-        d.on_screen(login, 'the login window')
+
+        def shown(title, shot, what):
+            wid = d.wait_window(title)
+            if shots:
+                d.picture(shot)
+            d.on_screen(wid, what)
+            return wid
+        shown('Login', 'login', 'the login window')
         d.type('ACCOUNTS')
         d.keys('Return')
         d.type('secret')
         d.keys('Return')
-        company = d.wait_window('Company Selection')
-        if shots:
-            d.picture('company-selection')
-        d.on_screen(company, 'the company selection')
+        company = shown('Company Selection', 'company-selection', 'the company selection')
         d.keys('Down', 'Tab', 'Return')
         d.wait_gone(company)
-        d.main = d.until(lambda: ([w for w in d.windows()] or [None])[0], 'the main window')
-        d.run('xdotool', 'windowactivate', '--sync', str(d.main))
+        d.main = d.activate(d.until(lambda: (d.windows() or [None])[0], 'the main window'))
         d.on_screen(d.main, 'the main window')
         time.sleep(0.5)
         screen = d.picture()
@@ -303,15 +303,13 @@ class Session:
         self.grey = screen.pixel(cx, cy)
         check(self.grey[0] == self.grey[1] == self.grey[2], 'the empty working area is grey: %s' % (self.grey,))
         # The working area: the grey around the main window's middle.
-        left, right, top, bottom = cx, cx, cy, cy
-        while left > x and screen.pixel(left - 1, cy) == self.grey:
-            left -= 1
-        while right < x + w - 1 and screen.pixel(right + 1, cy) == self.grey:
-            right += 1
-        while top > y and screen.pixel(cx, top - 1) == self.grey:
-            top -= 1
-        while bottom < y + h - 1 and screen.pixel(cx, bottom + 1) == self.grey:
-            bottom += 1
+        def reach(dx, dy, limit):
+            at = 0
+            while at < limit and screen.pixel(cx + dx * (at + 1), cy + dy * (at + 1)) == self.grey:
+                at += 1
+            return at
+        left, right = cx - reach(-1, 0, cx - x), cx + reach(1, 0, x + w - 1 - cx)
+        top, bottom = cy - reach(0, -1, cy - y), cy + reach(0, 1, y + h - 1 - cy)
         self.area = (left, top, right - left + 1, bottom - top + 1)
 
     def window_open(self, screen=None):
@@ -320,7 +318,7 @@ class Session:
 
     def open_working(self, keys, name):
         d = self.desk
-        d.run('xdotool', 'windowactivate', '--sync', str(d.main))
+        d.activate(d.main)
         d.keys(*keys)
         d.until(lambda: self.window_open(), '%s to open' % name)
         time.sleep(0.5)
@@ -335,40 +333,36 @@ class Session:
         self.desk.keys(key)
         self.desk.until(lambda: not self.window_open(), '%s to close by %s' % (name, key), 10)
 
+    def open_return(self, name, registration):
+        """The return window for Apr-Jun 2014: the year chosen by typing it."""
+        self.open_working(['alt+r', 'e'], name)
+        self.desk.type('2014')
+        self.desk.keys('Tab', 'Tab')
+        self.desk.type(registration)
+
 
 def demo_session(desk, home):
-    s = Session(desk, home)
-    desk.start(home, 'demo')
-    s.log_in(True)
+    s = Session(desk, home, 'demo', True)
     desk.picture('main-window')
-    aces = os.path.join(home, 'ACES', '001')
-
-    # The return for Apr-Jun 2014: the year chosen by typing it.
-    s.open_working(['alt+r', 'e'], 'return-window')
-    desk.type('2014')
-    desk.keys('Tab', 'Tab')
-    desk.type('aaacb1234cxm001')
+    aces = s.aces
+    s.open_return('return-window', 'aaacb1234cxm001')
     desk.keys('alt+c')
     question = desk.wait_message()  # one invoice line of July
     desk.picture('question')
     desk.on_screen(question, 'the question')
     desk.keys('alt+y')
     desk.wait_gone(question)
-    done = desk.wait_message(120)
-    desk.keys('Return')
-    desk.wait_gone(done)
+    desk.answer('Return', 120)
     written = [n for n in os.listdir(aces) if n.endswith('.xml')]
     check(len(written) == 1 and os.path.getsize(os.path.join(aces, written[0])) > 1000, 'the demo return is written')
     s.closes_by('Escape', 'the return window')
 
     # The return as a workbook: chosen in a list, then said where it is; a second time asks first (No).
     def to_excel(answers):
-        desk.run('xdotool', 'windowactivate', '--sync', str(desk.main))
+        desk.activate(desk.main)
         desk.keys('alt+r', 'x')
         for key in answers:
-            box = desk.wait_message()
-            desk.keys(key)
-            desk.wait_gone(box)
+            desk.answer(key)
     to_excel(['Return', 'Return'])
     workbook = os.path.join(aces, written[0][:-4] + '.xlsx')
     check(os.path.getsize(workbook) > 1000, 'the workbook is written')
@@ -376,37 +370,26 @@ def demo_session(desk, home):
     to_excel(['Return', 'Return'])
     check(os.stat(workbook).st_mtime_ns == stamp, 'a workbook is not written again unless the user says so')
 
-    for keys, name in ((['alt+r', 'd'], 'data-check'), (['alt+r', 's'], 'quarter-summary'),
-                       (['alt+r', 'e'], 'return-window'), (['alt+i', 'e'], 'import-window')):
-        s.open_working(keys, name)
-        s.closes_by('Escape', name)
-        s.open_working(keys, name)
-        s.closes_by('ctrl+F4', name)
+    for keys, name in WORKING:
+        for key in ('Escape', 'ctrl+F4'):
+            s.open_working(keys, name)
+            s.closes_by(key, name)
 
 
 def small_screen_session(desk, home):
     """Each working window on a small screen: it fits, and Esc closes it."""
-    s = Session(desk, home)
-    desk.start(home, 'small-screen')
-    s.log_in(False)
-    for keys, name in ((['alt+r', 'e'], 'return-window'), (['alt+r', 'd'], 'data-check'),
-                       (['alt+r', 's'], 'quarter-summary'), (['alt+i', 'e'], 'import-window')):
+    s = Session(desk, home, 'small-screen')
+    for keys, name in WORKING:
         s.open_working(keys, name)
         s.closes_by('Escape', name)
-    desk.program.terminate()
-    desk.program.wait(20)
+    desk.stop()
 
 
 def large_session(desk, home):
     """The export of a large quarter, cancelled by mouse and by Esc."""
-    s = Session(desk, home)
-    desk.start(home, 'large')
-    s.log_in(False)
-    aces = os.path.join(home, 'ACES', '001')
-    s.open_working(['alt+r', 'e'], 'return-window-large')
-    desk.type('2014')
-    desk.keys('Tab', 'Tab')
-    desk.type(REGISTRATION)
+    s = Session(desk, home, 'large')
+    aces = s.aces
+    s.open_return('return-window-large', REGISTRATION)
 
     for way in ('mouse', 'Esc'):
         # An earlier return under each name the export may take in the next minutes.
@@ -414,7 +397,7 @@ def large_session(desk, home):
             with open(os.path.join(aces, name), 'wb') as f:
                 f.write(b'an earlier return\n')
         before = snapshot(aces)
-        desk.run('xdotool', 'windowactivate', '--sync', str(desk.main))
+        desk.activate(desk.main)
         desk.keys('alt+c')
         # Two questions, each answered Yes: the generated quarter's rows dated in other quarters (asked
         # while the indicator shows), then "A return named ... already exists. Replace it?". Then the
@@ -425,7 +408,7 @@ def large_session(desk, home):
             for wid in desk.windows():
                 if wid != desk.main:
                     check(len(answered) < 2, 'two questions before the export')
-                    desk.run('xdotool', 'windowactivate', '--sync', str(wid))
+                    desk.activate(wid)
                     time.sleep(0.2)
                     desk.keys('alt+y')
                     desk.wait_gone(wid)
@@ -441,10 +424,7 @@ def large_session(desk, home):
             desk.click(*cancel)
         else:
             desk.keys('Escape')
-        said = desk.wait_message(15)
-        desk.picture('cancelled-' + way)
-        desk.keys('Return')
-        desk.wait_gone(said)
+        desk.answer('Return', 15, 'cancelled-' + way)
         check(snapshot(aces) == before, 'cancelled by %s: the earlier return and the folder as they were' % way)
 
 
@@ -467,20 +447,18 @@ def main():
         home = os.path.join(work, 'home')
         shutil.copytree(os.path.join(SOURCE, 'data', 'demo'), home)
         shutil.copy(os.path.join(SOURCE, 'data', 'ACES_DLR.xsd'), home)
-        for sub in ('system', 'config'):
-            os.makedirs(os.path.join(home, sub))
+        os.makedirs(os.path.join(home, 'system'))
+        os.makedirs(os.path.join(home, 'config'))
         # The large quarter is generated meanwhile.
         generated = os.path.join(work, 'large')
         maker = subprocess.Popen([sys.executable, os.path.join(SOURCE, 'bench', 'make_quarter.py'), '--rows',
                                   str(args.rows), '--out', generated], stdout=subprocess.DEVNULL)
-        with Desktop(out, 1, (1024, 600)) as desk:
-            desk.binary = os.path.abspath(args.program)
+        binary = os.path.abspath(args.program)
+        with Desktop(binary, out, 1, (1024, 600)) as desk:
             small_screen_session(desk, home)
-        with Desktop(out, 1.5) as desk:
-            desk.binary = os.path.abspath(args.program)
+        with Desktop(binary, out, 1.5) as desk:
             demo_session(desk, home)
-            desk.program.terminate()
-            desk.program.wait(20)
+            desk.stop()
             check(maker.wait() == 0, 'the large quarter is generated')
             # Its work tables and tariff master in the demo's folder, whose users log in.
             for table in ('stemp4.DBF', 'ptemp5.DBF'):

@@ -9,15 +9,18 @@
 #include "tariff/TariffImport.h"
 #include "tariff/frmSelectFile.h"
 
+#include <QComboBox>
 #include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTreeView>
 
 namespace {
 QStringList names(const QAbstractItemView *view)
@@ -28,6 +31,12 @@ QStringList names(const QAbstractItemView *view)
     return names;
 }
 
+void clickFile(frmSelectFile &form, const QString &folder, const QString &name)
+{
+    const QModelIndex index = static_cast<QFileSystemModel *>(form.File2->model())->index(folder + '/' + name);
+    QTRY_VERIFY(!form.File2->visualRect(index).isEmpty());
+    QTest::mouseClick(form.File2->viewport(), Qt::LeftButton, {}, form.File2->visualRect(index).center());
+}
 } // namespace
 
 class frmSelectFileTest : public QObject
@@ -61,12 +70,6 @@ private slots:
         frmSelectFile form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto clickFile = [&](const QString &name) {
-            const QModelIndex index =
-                static_cast<QFileSystemModel *>(form.File2->model())->index(QDir(work.path()).filePath(name));
-            QTRY_VERIFY(!form.File2->visualRect(index).isEmpty());
-            QTest::mouseClick(form.File2->viewport(), Qt::LeftButton, {}, form.File2->visualRect(index).center());
-        };
 
         // The file list shows only 97-2003 workbooks, any letter case, also after a visit to a folder inside.
         QVERIFY(QDir(work.path()).mkpath(QStringLiteral("inside")));
@@ -77,10 +80,10 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(names(form.File2), (QStringList{"COPY.XLS", "notaworkbook.xls", "tariff.xls"}));
         QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
-        clickFile(QStringLiteral("notaworkbook.xls")); // the reason, no sheets, the window usable
+        clickFile(form, work.path(), QStringLiteral("notaworkbook.xls")); // the reason, no sheets, the window usable
         QCOMPARE(form.LstFile->count(), 0);
         QVERIFY(form.FrmBack->isEnabled());
-        clickFile(QStringLiteral("tariff.xls"));
+        clickFile(form, work.path(), QStringLiteral("tariff.xls"));
         QCOMPARE(names(form.LstFile), (QStringList{"Sheet1$", "'My Sheet$'", "Mixed$", "NoTariff$", "NoUnit$",
                                                    "'Blank numbers$'", "'O''Brien$'"}));
         QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
@@ -115,7 +118,7 @@ private slots:
         QVERIFY(!ui.pleaseWaitVisible);
 
         // The sheet chosen in the last workbook is no choice in another one.
-        clickFile(QStringLiteral("COPY.XLS"));
+        clickFile(form, work.path(), QStringLiteral("COPY.XLS"));
         ui.clear();
         sendClick(form.CmdGenerateData);
         QCOMPARE(ui.texts(), QStringList{"Please select the Excel Sheet Name"});
@@ -148,6 +151,63 @@ private slots:
         QVERIFY(!form->Image1->pixmap().isNull());
         QVERIFY(form->Frame1->rect().contains(form->Image1->geometry()));
         QCOMPARE_LT(form->Image1->geometry().right(), form->lbl->geometry().left());
+    }
+
+    // Where the window opens, what it remembers, and what it chooses for the user.
+    void opensWhereTheLastWorkbookWasChosen()
+    {
+        TestHome home;
+        QVERIFY(copyDemoInto(home));
+        const QString app = QDir::cleanPath(home.app());
+        for (const char *folder : {"zeta", "alpha", "Beta"})
+            QVERIFY(QDir(app).mkdir(QLatin1String(folder)));
+        QVERIFY(QFile::copy(app + "/Tariff.xls", app + "/zeta/Tariff.xls"));
+        UserSettings().remove(QStringLiteral("TariffImport/LastFolder"));
+        SheetName().clear();
+        RecordingUserInterface rec;
+        InstallUserInterface(&rec);
+
+        QPointer<frmSelectFile> form = new frmSelectFile;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        // The first time in the application folder, its folders by name.
+        QCOMPARE(form->dirPath(), app);
+        const QAbstractItemModel *dirs = form->Dir2->model();
+        // Asked afresh each time: the folders arrive, and are sorted, while this waits.
+        const auto listed = [&] {
+            const QModelIndex appIndex = form->Dir2->currentIndex();
+            QStringList n;
+            for (int r = 0; r < dirs->rowCount(appIndex); ++r)
+                n << dirs->index(r, 0, appIndex).data().toString();
+            return n.join(' ');
+        };
+        QTRY_COMPARE(listed(), QStringLiteral("001 002 alpha Beta Data zeta"));
+
+        // The only sheet of a workbook is chosen with it; another folder clears the name.
+        clickFile(*form, app, QStringLiteral("Tariff.xls"));
+        QCOMPARE(form->TxtFileName->text(), QStringLiteral("Tariff.xls"));
+        QCOMPARE(form->LstFile->currentRow(), 0);
+        QCOMPARE(SheetName(), QStringLiteral("Tariff$"));
+        form->setDirPath(app + QStringLiteral("/zeta"));
+        QCOMPARE(form->TxtFileName->text(), QString());
+        clickFile(*form, app + QStringLiteral("/zeta"), QStringLiteral("Tariff.xls"));
+        QCOMPARE(form->TxtFileName->text(), QStringLiteral("Tariff.xls"));
+
+        // Tab reaches the lists before Update and Close; the file name takes no Tab stop; Esc closes the window.
+        FOCUS(form->Drive2);
+        QStringList order;
+        for (int i = 0; i < 7; ++i) {
+            sendKey(form, Qt::Key_Tab);
+            order << focusName();
+        }
+        QCOMPARE(order.join(' '), QStringLiteral("Dir2 File2 LstFile CmdGenerateData CmdClose CmdExit Drive2"));
+        sendKey(form, Qt::Key_Escape);
+        QTRY_VERIFY(!form);
+
+        // Opened again (as in a later run), where the workbook was chosen.
+        frmSelectFile again;
+        QCOMPARE(again.dirPath(), app + QStringLiteral("/zeta"));
+        InstallUserInterface(nullptr);
     }
 };
 
