@@ -33,3 +33,15 @@ fuzz_seconds="${QUORVANT_FUZZ_SECONDS:-60}"
 if [ "$fuzz_seconds" -gt 0 ]; then
   "$here/scripts/fuzz.sh" "$fuzz_seconds"
 fi
+
+# The Windows build under Wine, where this machine has the Windows libraries
+# (scripts/windows/deps.sh builds them once, in hours: never here).
+if [ "${QUORVANT_WINDOWS_CHECKS:-1}" = 0 ]; then
+  echo "Windows checks skipped: QUORVANT_WINDOWS_CHECKS=0."
+elif "$here/scripts/windows/deps.sh" --ready; then
+  "$here/scripts/windows/build.sh"
+  "$here/scripts/windows/test.sh"
+else
+  echo "Windows checks skipped: the Windows libraries are not built on this machine" \
+    "(scripts/windows/deps.sh builds them)."
+fi
