@@ -50,7 +50,12 @@ QString ReservedNameProblem(const QString &name)
 
 QString WriteProblem(const QString &path)
 {
-    // Windows has no access(W_OK): open for writing, sharing everything, and close again.
+    // Windows has no access(W_OK): the read-only attribute, then an open for
+    // writing (sharing everything) that is closed again.
+    const DWORD attributes = GetFileAttributesW(nativeName(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)
+        && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return errorText(ERROR_ACCESS_DENIED);
     HANDLE file =
         CreateFileW(nativeName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
