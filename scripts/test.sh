@@ -44,4 +44,12 @@ elif "$here/scripts/windows/deps.sh" --ready; then
 else
   echo "Windows checks skipped: the Windows libraries are not built on this machine" \
     "(scripts/windows/deps.sh builds them)."
+  # The Windows side of the system layer needs Qt Core alone.
+  status=0
+  "$here/scripts/windows/seam-check.sh" || status=$?
+  if [ $status -eq 77 ]; then
+    echo "Windows system-layer check skipped: no Qt Core for Windows here."
+  elif [ $status -ne 0 ]; then
+    exit $status
+  fi
 fi

@@ -3,16 +3,19 @@
 // alone, so it runs as soon as deps.sh has built Qt Core.
 #include "app/FolderSystem.h"
 #include "app/Folders.h"
+#include "cli/CliConsole.h"
 #include "sources/FileIdentity.h"
 #include "sources/PositionalRead.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cstdio>
 
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstring>
 // RegularFile.cpp's, which this check does not build.
@@ -20,6 +23,17 @@ QString SystemErrorText(int e)
 {
     return QString::fromLocal8Bit(std::strerror(e));
 }
+// Progress.cpp's, which this check does not build.
+static std::atomic<bool> cancelled{false};
+void RequestCancel()
+{
+    cancelled = true;
+}
+bool CancelRequested()
+{
+    return cancelled;
+}
+
 static int failures = 0;
 static void check(bool ok, const char *what)
 {
@@ -27,8 +41,29 @@ static void check(bool ok, const char *what)
     failures += !ok;
 }
 
-int main()
+// Ctrl+C once, or twice, on a console: prints "cancel 1" after the first;
+// the process must then end with status 130 either way.
+static int consoleCheck(bool twice)
 {
+    CatchInterrupt();
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    Sleep(500);
+    std::printf("cancel %d\n", int(CancelRequested()));
+    std::fflush(stdout);
+    if (twice) {
+        GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+        Sleep(2000);
+        std::printf("alive after the second\n");
+    }
+    DefaultInterrupt();
+    std::printf("alive after DefaultInterrupt\n");
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 1)
+        return consoleCheck(argc > 2);
     QTemporaryDir dir;
     const QString path = dir.filePath("t.dbf");
     {
