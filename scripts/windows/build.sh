@@ -38,53 +38,7 @@ cp "$build/src/quorvant.exe" "$build/src/quorvant-cli.exe" "$deploy/bin/"
 cp "$qv_repo/data/ACES_DLR.xsd" "$deploy/share/quorvant/"
 cp "$qv_repo/data/install/copyright" "$deploy/LICENSE.txt"
 
-# The plugins the programs load: the Windows platform (and offscreen, for
-# running without a screen), the native style, the SQL drivers, the picture
-# formats and the SVG icon engine.
-plugins=(platforms/qwindows platforms/qoffscreen styles/qwindowsvistastyle sqldrivers/qsqlite sqldrivers/qsqlodbc
-  imageformats/qsvg imageformats/qico imageformats/qgif imageformats/qjpeg iconengines/qsvgicon)
-for p in "${plugins[@]}"; do
-  src=$prefix/plugins/$p.dll
-  if [ ! -f "$src" ]; then
-    echo "missing Qt plugin: $src" >&2
-    exit 1
-  fi
-  mkdir -p "$deploy/bin/$(dirname "$p")"
-  cp "$src" "$deploy/bin/$p.dll"
-done
-
-# Every DLL the programs and plugins import, followed through the imports of
-# the DLLs themselves; those found in none of these folders are Windows' own.
-mingw_runtime=$(dirname "$($qv_mingw-g++-posix -print-file-name=libstdc++-6.dll)")
-search=("$prefix/bin" "$prefix/lib" "$mingw_runtime" "/usr/$qv_mingw/lib")
-imports() { $qv_mingw-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'; }
-find_dll() {
-  local d
-  for d in "${search[@]}"; do
-    [ -f "$d/$1" ] && { echo "$d/$1"; return 0; }
-  done
-  return 1
-}
-queue=()
-while IFS= read -r f; do queue+=("$f"); done < <(find "$deploy/bin" -name '*.exe' -o -name '*.dll')
-declare -A seen=()
-system=()
-while [ ${#queue[@]} -gt 0 ]; do
-  f=${queue[0]}
-  queue=("${queue[@]:1}")
-  while IFS= read -r dll; do
-    key=${dll,,}
-    [ -n "${seen[$key]:-}" ] && continue
-    seen[$key]=1
-    if path=$(find_dll "$dll"); then
-      cp "$path" "$deploy/bin/"
-      queue+=("$deploy/bin/$dll")
-    else
-      system+=("$dll")
-    fi
-  done < <(imports "$f")
-done
-echo "Windows' own DLLs the programs use: ${system[*]}"
+"$here/deploy.sh" "$prefix" "$deploy/bin"
 
 # The test executables, for scripts/windows/test.sh, stay in the build folder.
 
