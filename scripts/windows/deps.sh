@@ -13,6 +13,9 @@
 #
 #   QUORVANT_WINDOWS_JOBS   parallel jobs (default 2)
 set -euo pipefail
+# All in one block, read whole before it runs: a checkout that changes this
+# file under a running build does not change what that build does.
+{
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=common.sh
 . "$here/common.sh"
@@ -52,6 +55,10 @@ prefix=$dir/prefix
 stamps=$dir/stamps
 mkdir -p "$dir/download" "$dir/src" "$dir/build" "$prefix/bin" "$prefix/lib/pkgconfig" "$prefix/include" "$stamps"
 qv_versions >"$dir/versions.txt"
+# The cache keeps its own copy of the toolchain file: its build trees name it,
+# and they must go on building whichever checkout runs this next.
+toolchain=$dir/mingw-w64-x86_64.cmake
+cmp -s "$qv_toolchain" "$toolchain" || cp "$qv_toolchain" "$toolchain"
 
 # One run at a time per cache folder.
 exec 9>"$dir/.lock"
@@ -179,7 +186,7 @@ build_libxml2() {
 
 build_libxlsxwriter() {
   local s=$dir/src/libxlsxwriter b=$dir/build/libxlsxwriter
-  cmake -S "$s" -B "$b" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$qv_toolchain" -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$s" -B "$b" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON -DUSE_SYSTEM_MINIZIP=OFF -DBUILD_TESTS=OFF \
     -DBUILD_EXAMPLES=OFF -DZLIB_ROOT="$prefix"
   cmake --build "$b" -j"$jobs"
@@ -211,7 +218,7 @@ qt_common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
 build_qtbase() {
   local s=$dir/src/qt6-base b=$dir/build/qtbase
   if ! done_ qtbase.configure; then
-    cmake -S "$s" -B "$b" "${qt_common[@]}" -DCMAKE_TOOLCHAIN_FILE="$qv_toolchain" \
+    cmake -S "$s" -B "$b" "${qt_common[@]}" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DFEATURE_dbus=OFF -DFEATURE_network=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
       -DFEATURE_printsupport=OFF -DFEATURE_sql=ON -DFEATURE_testlib=ON -DFEATURE_widgets=ON \
       -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
@@ -229,7 +236,7 @@ build_qtbase() {
 qt_module() { # source-package build-folder
   local s=$dir/src/$1 b=$dir/build/$2
   if ! done_ "$2.configure"; then
-    "$prefix/bin/qt-cmake" -S "$s" -B "$b" "${qt_common[@]}"
+    cmake -S "$s" -B "$b" "${qt_common[@]}" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$prefix"
     stamp "$2.configure"
   fi
   cmake --build "$b" -j"$jobs"
@@ -257,3 +264,5 @@ fi
 touch "$dir/complete"
 ln -sfn "$key" "$qv_cache_root/current"
 say "all built in $(($(now) - total)) s: $prefix"
+exit
+}
