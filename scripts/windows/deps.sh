@@ -217,6 +217,7 @@ qt_common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
 
 build_qtbase() {
   local s=$dir/src/qt6-base b=$dir/build/qtbase
+  # No tablet events: Debian's source leaves out the Wintab header they need on Windows.
   if ! done_ qtbase.configure; then
     cmake -S "$s" -B "$b" "${qt_common[@]}" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DFEATURE_dbus=OFF -DFEATURE_network=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
@@ -226,6 +227,7 @@ build_qtbase() {
       -DFEATURE_sql_sqlite=ON -DFEATURE_system_sqlite=ON -DFEATURE_sql_odbc=ON \
       -DFEATURE_sql_psql=OFF -DFEATURE_sql_mysql=OFF -DFEATURE_sql_ibase=OFF -DFEATURE_sql_oci=OFF \
       -DFEATURE_sql_db2=OFF -DFEATURE_sql_mimer=OFF \
+      -DFEATURE_tabletevent=OFF \
       -DSQLite3_INCLUDE_DIR="$prefix/include" -DSQLite3_LIBRARY="$prefix/lib/libsqlite3.dll.a"
     stamp qtbase.configure
   fi
