@@ -33,3 +33,23 @@ fuzz_seconds="${QUORVANT_FUZZ_SECONDS:-60}"
 if [ "$fuzz_seconds" -gt 0 ]; then
   "$here/scripts/fuzz.sh" "$fuzz_seconds"
 fi
+
+# The Windows build under Wine, where this machine has the Windows libraries
+# (scripts/windows/deps.sh builds them once, in hours: never here).
+if [ "${QUORVANT_WINDOWS_CHECKS:-1}" = 0 ]; then
+  echo "Windows checks skipped: QUORVANT_WINDOWS_CHECKS=0."
+elif "$here/scripts/windows/deps.sh" --ready; then
+  "$here/scripts/windows/build.sh"
+  "$here/scripts/windows/test.sh"
+else
+  echo "Windows checks skipped: the Windows libraries are not built on this machine" \
+    "(scripts/windows/deps.sh builds them)."
+  # The Windows side of the system layer needs Qt Core alone.
+  status=0
+  "$here/scripts/windows/seam-check.sh" || status=$?
+  if [ $status -eq 77 ]; then
+    echo "Windows system-layer check skipped: no Qt Core for Windows here."
+  elif [ $status -ne 0 ]; then
+    exit $status
+  fi
+fi

@@ -1,5 +1,6 @@
 #include "Folders.h"
 
+#include "FolderSystem.h"
 #include "RegularFile.h"
 
 #include <QDir>
@@ -7,9 +8,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 bool isControl(QChar c)
@@ -54,6 +52,8 @@ QString FolderNameProblem(const QString &what, const QString &name)
         why = QStringLiteral("it is empty");
     else if (why.isEmpty() && name == QLatin1String("."))
         why = QStringLiteral("it is \".\"");
+    else if (why.isEmpty())
+        why = ReservedNameProblem(name);
     if (why.isEmpty())
         return QString();
     return QStringLiteral("The %1 %2 cannot name a folder: %3.").arg(what, PrintableName(name), why);
@@ -70,8 +70,9 @@ bool CreateFolder(const QString &path, QString *error)
     for (QString p = absolute; !QFileInfo::exists(p); p = QFileInfo(p).path())
         missing.prepend(p);
     for (const QString &folder : missing) {
-        if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST) {
-            *error = QStringLiteral("The folder %1 cannot be created: %2").arg(shown(folder), SystemErrorText(errno));
+        const QString problem = MakeOneFolder(folder);
+        if (!problem.isEmpty()) {
+            *error = QStringLiteral("The folder %1 cannot be created: %2").arg(shown(folder), problem);
             return false;
         }
     }
@@ -80,19 +81,6 @@ bool CreateFolder(const QString &path, QString *error)
         return false;
     }
     return true;
-}
-
-QString WriteProblem(const QString &path)
-{
-    const QByteArray file = QFile::encodeName(path);
-    if (::access(file.constData(), W_OK) == 0)
-        return QString();
-    if (errno != ENOENT)
-        return SystemErrorText(errno);
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    if (::access(folder.constData(), W_OK) != 0)
-        return SystemErrorText(errno);
-    return QString();
 }
 
 QString AppFolderProblem(const QString &folder)

@@ -1,21 +1,15 @@
 #include "CliProgress.h"
 
 #include "CliCommand.h"
+#include "CliConsole.h"
 
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 void writeErr(const QByteArray &bytes)
 {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
-}
-
-void onInterrupt(int)
-{
-    RequestCancel();
 }
 } // namespace
 
@@ -81,23 +75,7 @@ void StartCliProgress(const CliOptions &options)
         mode = CliUserInterface::Mode::None;
     else if (options.has(QStringLiteral("--progress")))
         mode = CliUserInterface::Mode::Plain;
-    else if (isatty(STDERR_FILENO))
+    else if (PrepareProgressLine())
         mode = CliUserInterface::Mode::Line;
     CliInterface().setMode(mode);
-}
-
-void CatchInterrupt()
-{
-    struct sigaction action = {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-}
-
-void DefaultInterrupt()
-{
-    std::signal(SIGINT, SIG_DFL);
-    if (CancelRequested())
-        std::raise(SIGINT);
 }

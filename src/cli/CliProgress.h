@@ -43,10 +43,5 @@ private:
 // The tool's one instance, installed by main.
 CliUserInterface &CliInterface();
 
-// From the start of the process, Ctrl+C asks the work to stop (a second one
-// ends the process at once); a command that does no long work hands it back
-// with DefaultInterrupt(), which ends the process if it came meanwhile.
-void CatchInterrupt();
-void DefaultInterrupt();
 // Its progress, as --progress / --quiet / a terminal on standard error ask.
 void StartCliProgress(const CliOptions &options);

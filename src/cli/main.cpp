@@ -1,4 +1,5 @@
 #include "CliCommand.h"
+#include "CliConsole.h"
 #include "CliProgress.h"
 
 #include "app/AppFolder.h"

@@ -1,5 +1,6 @@
 #include "DbfMemo.h"
 
+#include "PositionalRead.h"
 #include "app/RegularFile.h"
 
 #include <QDir>
@@ -8,8 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-#include <unistd.h>
 
 namespace {
 constexpr qint64 kHeaderBytes = 512; // every memo file's header takes (at least) this much
@@ -106,7 +105,7 @@ void DbfMemo::close()
 bool DbfMemo::readAt(qint64 offset, char *data, qint64 length, QString *error)
 {
     while (length > 0) {
-        const ssize_t got = ::pread(m_file.handle(), data, size_t(length), off_t(offset));
+        const qint64 got = ReadAt(m_file.handle(), data, length, offset);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {

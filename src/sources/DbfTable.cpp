@@ -1,6 +1,7 @@
 #include "DbfTable.h"
 
 #include "CodePages.h"
+#include "PositionalRead.h"
 #include "app/RegularFile.h"
 
 #include <QDate>
@@ -11,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include <unistd.h>
 
 namespace {
 quint32 le16(const unsigned char *p)
@@ -359,7 +358,7 @@ bool DbfTable::unchanged() const
     if (!FileUnchanged(m_identity, m_path))
         return false;
     unsigned char count[4];
-    if (::pread(m_file.handle(), count, 4, 4) != 4 || le32(count) != m_recordCount)
+    if (ReadAt(m_file.handle(), count, 4, 4) != 4 || le32(count) != m_recordCount)
         return false;
     return !m_memo.isOpen() || FileUnchanged(m_memo.identity(), m_memo.path());
 }

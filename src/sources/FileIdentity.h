@@ -4,7 +4,8 @@
 #include <QtGlobal>
 
 // Which file a path names and the state it was written in: device, inode,
-// size and modification time. Two reads of one table are of the same data
+// size and modification time (on Windows the volume serial number, the file
+// index, the size and the last write time). Two reads of one table are of the same data
 // only when its identity did not change between them.
 struct FileIdentity
 {
@@ -18,9 +19,11 @@ struct FileIdentity
     bool operator==(const FileIdentity &) const = default;
 };
 
-// The identity of an open file; invalid when fstat fails.
+// The identity of an open file (a C runtime descriptor, as QFile::handle()
+// gives); invalid when the system cannot tell it. FileIdentityPosix.cpp and
+// FileIdentityWindows.cpp hold the two systems' ways.
 FileIdentity IdentityOfOpenFile(int fd);
-// The identity of the file `path` names now; invalid when it cannot be stat'ed.
+// The identity of the file `path` names now; invalid when it cannot be told.
 FileIdentity IdentityOfPath(const QString &path);
 // True while `path` still names the file `opened` was taken from, in the
 // state it had then: what a scan checks at its start and at its end.
