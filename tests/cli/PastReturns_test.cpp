@@ -14,12 +14,6 @@ QByteArray example()
     return readAll(fixturePath(QStringLiteral("returns/worked-example.xml")));
 }
 
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 QJsonObject json(const Run &r)
 {
     return QJsonDocument::fromJson(r.out.toUtf8()).object();
@@ -47,12 +41,13 @@ private slots:
     {
         const QByteArray x = example();
         const QString base = folder() + QStringLiteral("/AAACB1234CXM001_");
-        QVERIFY(write(base + QStringLiteral("201407151030AM.xml"), x));
-        QVERIFY(write(base + QStringLiteral("201407161200PM.xml"), x.left(700))); // cut short
-        QVERIFY(write(base + QStringLiteral("201407150100PM.xml.rejected"),
-                      QByteArray(x).replace("<REMARKS>EXCISE RETURN</REMARKS>", "")));
-        QVERIFY(write(folder() + QStringLiteral("/other_201301010101AM.xml"), "<?xml version=\"1.0\"?><invoice/>"));
-        QVERIFY(write(folder() + QStringLiteral("/notes.txt"), "not a return"));
+        QVERIFY(writeBytes(base + QStringLiteral("201407151030AM.xml"), x));
+        QVERIFY(writeBytes(base + QStringLiteral("201407161200PM.xml"), x.left(700))); // cut short
+        QVERIFY(writeBytes(base + QStringLiteral("201407150100PM.xml.rejected"),
+                           QByteArray(x).replace("<REMARKS>EXCISE RETURN</REMARKS>", "")));
+        QVERIFY(
+            writeBytes(folder() + QStringLiteral("/other_201301010101AM.xml"), "<?xml version=\"1.0\"?><invoice/>"));
+        QVERIFY(writeBytes(folder() + QStringLiteral("/notes.txt"), "not a return"));
 
         const Run r = cli(app.path(), {"returns", "--company", "001", "--format", "json"});
         QCOMPARE(r.exitCode, 1); // not every return is valid
@@ -107,8 +102,8 @@ private slots:
         QByteArray after = x;
         after.replace(docFrom, docTo - docFrom, "").insert(to, second);
         const QString a = app.path() + QStringLiteral("/a.xml"), b = app.path() + QStringLiteral("/b.xml");
-        QVERIFY(write(a, QByteArray(x).replace("516.00", "500.00")));
-        QVERIFY(write(b, after));
+        QVERIFY(writeBytes(a, QByteArray(x).replace("516.00", "500.00")));
+        QVERIFY(writeBytes(b, after));
 
         const Run r = cli(app.path(), {"compare", a, b, "--format", "json"});
         QCOMPARE(r.exitCode, 0);
@@ -128,7 +123,7 @@ private slots:
                  (QStringList{"TOTAL", "500.00", "1032.00", "0.00"}));
 
         // Another quarter is not compared.
-        QVERIFY(write(b, QByteArray(x).replace("Apr-Jun", "Jul-Sep")));
+        QVERIFY(writeBytes(b, QByteArray(x).replace("Apr-Jun", "Jul-Sep")));
         const Run other = cli(app.path(), {"compare", a, b});
         QCOMPARE(other.exitCode, 1);
         QVERIFY(other.err.contains("different quarters"));

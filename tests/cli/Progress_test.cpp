@@ -18,9 +18,7 @@ private slots:
     void initTestCase()
     {
         app = scratch.path() + QStringLiteral("/app");
-        QCOMPARE(QProcess::execute("python3", {QV_SOURCE_DIR "/bench/make_quarter.py", "--rows", "30000", "--out", app,
-                                               "--schema", schemaPath()}),
-                 0);
+        QVERIFY(makeQuarter(app));
     }
 
     void interrupted_data()
@@ -45,8 +43,7 @@ private slots:
         int cancelled = 0;
         for (int delay : {200, 450, 700}) {
             // An earlier return of the name the run takes (the name changes once a minute).
-            while (QTime::currentTime().second() > 55)
-                QTest::qWait(500);
+            awayFromMinuteTurn(4);
             QDir(folder).removeRecursively();
             const QString earlier = cli(app, args.mid(0, 7).replaceInStrings("check", "export")).out.trimmed();
             const QByteArray earlierText = readAll(earlier);

@@ -4,9 +4,15 @@
 // command-line tests make for them: a small file system of their own, a FIFO,
 // a copy of the tool installed elsewhere.
 
+#include "TestHelpers.h"
+
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTime>
 
 struct Run
 {
@@ -71,9 +77,41 @@ inline QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-inline QString schemaPath()
+// Runs `sql` on the tariff master of the application folder `app`.
+inline bool onMaster(const QString &app, const QString &sql)
 {
-    return QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd");
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("master"));
+        db.setDatabaseName(app + QStringLiteral("/Data/db.sqlite"));
+        done = db.open() && QSqlQuery(db).exec(sql);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("master"));
+    return done;
+}
+
+// Empty when the workbook agrees cell by cell with the return and with the
+// summary of company 1's 2014-15 period (tests/reports/check_workbook.py).
+inline QString workbookDisagrees(const QString &app, const QString &workbook, const QString &returnPath)
+{
+    const QString csv = app + QStringLiteral("/summary.csv");
+    const Run summary = cli(app, {"summary", "--company", "1", "--period", "14041503", "--format", "csv"});
+    if (!writeBytes(csv, summary.out.toUtf8()))
+        return QStringLiteral("the summary could not be written: ") + summary.err;
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral(QV_SOURCE_DIR "/tests/reports/check_workbook.py"), workbook, returnPath, csv});
+    return python.waitForFinished(120000) && python.exitCode() == 0
+               ? QString()
+               : QString::fromUtf8(python.readAll() + python.readAllStandardError());
+}
+
+// A return's name changes once a minute: runs meant to share one start at
+// least `seconds` before the minute turns.
+inline void awayFromMinuteTurn(int seconds)
+{
+    while (QTime::currentTime().second() > 59 - seconds)
+        QTest::qWait(500);
 }
 
 // quorvant-cli copied into `folder`, as an installation puts it there.

@@ -3,6 +3,8 @@
 // A dBase/FoxPro table held as bytes, for tests that patch a good fixture into
 // the damaged or odd file they need.
 
+#include "TestHelpers.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -63,11 +65,7 @@ public:
         setRecordCount(count);
     }
 
-    bool write(const QString &path) const
-    {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-    }
+    bool write(const QString &path) const { return writeBytes(path, bytes); }
 
     QByteArray bytes;
 };

@@ -3,6 +3,8 @@
 #include "RecordingUserInterface.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -28,6 +30,26 @@ private:
 
 // The folder of committed fixtures (tests/fixtures).
 QString fixturePath(const QString &relative = QString());
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+inline QString schemaPath()
+{
+    return QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd");
+}
+
+// A quarter of `rows` invoice lines generated as the application folder `app` (bench/make_quarter.py).
+inline bool makeQuarter(const QString &app, int rows = 30000)
+{
+    return QProcess::execute(QStringLiteral("python3"),
+                             {QStringLiteral(QV_SOURCE_DIR "/bench/make_quarter.py"), "--rows", QString::number(rows),
+                              "--out", app, "--schema", schemaPath()})
+           == 0;
+}
 
 // Copies the demo application folder (data/demo) into `home`'s application folder.
 bool copyDemoInto(const TestHome &home);

@@ -14,7 +14,6 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QFile>
 #include <QLabel>
 #include <QTableWidget>
 
@@ -69,9 +68,7 @@ private slots:
         QVERIFY(w->saveCsv(saved));
         const Run printed = cli(home.app(), {"summary", "--company", "1", "--period", "14041503", "--format", "csv"});
         QCOMPARE(printed.exitCode, 0);
-        QFile file(saved);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(file.readAll()), printed.out);
+        QCOMPARE(QString::fromUtf8(readAll(saved)), printed.out);
         QVERIFY(!w->saveCsv(home.app() + QStringLiteral("/no-such-folder/summary.csv")));
         QCOMPARE(rec.messages.size(), 1);
     }

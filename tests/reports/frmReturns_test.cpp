@@ -15,16 +15,10 @@
 #include <QTableWidget>
 
 namespace {
-// A click where the platform puts it: on the top-level window, at `widget`'s `point`.
-void click(QWidget *widget, QPoint point, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::mouseClick(widget->window()->windowHandle(), Qt::LeftButton, modifiers,
-                      widget->mapTo(widget->window(), point));
-}
-
 void clickRow(QTableWidget *grid, int row, Qt::KeyboardModifiers modifiers = {})
 {
-    click(grid->viewport(), grid->visualRect(grid->model()->index(row, 0)).center(), modifiers);
+    const QPoint at = grid->visualRect(grid->model()->index(row, 0)).center();
+    QTest::mouseClick(windowOf(grid), Qt::LeftButton, modifiers, grid->viewport()->mapTo(grid->window(), at));
 }
 } // namespace
 
@@ -68,7 +62,7 @@ private slots:
 
         clickRow(w->grdReturns, 0);
         clickRow(w->grdReturns, 1, Qt::ControlModifier);
-        click(w->cmdCompare, w->cmdCompare->rect().center());
+        sendClick(w->cmdCompare);
         QTRY_VERIFY(w->txtComparison && w->txtComparison->isVisible());
         const QString shown = w->txtComparison->toPlainText();
         QVERIFY2(shown.contains(QStringLiteral("~ invoice INV/1 11/07/2014 CETSH 74081110: duty 500.00 -> 516.00")),
@@ -79,7 +73,7 @@ private slots:
         // Damaged since the list opened: validated again, the row says so.
         home.writeFile(base + QStringLiteral("201407160900AM.xml"), x.left(500));
         clickRow(w->grdReturns, 0);
-        click(w->cmdValidate, w->cmdValidate->rect().center());
+        sendClick(w->cmdValidate);
         QCOMPARE(w->grdReturns->item(0, 5)->text(), QStringLiteral("damaged"));
         QCOMPARE(w->grdReturns->item(1, 5)->text(), QStringLiteral("valid"));
         QCOMPARE(rec.messages.size(), 1);

@@ -128,9 +128,4 @@ struct FullDevice : QBuffer
     int writes = 0;
 };
 
-inline QString schemaPath()
-{
-    return QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd");
-}
-
 } // namespace ReturnTestData
