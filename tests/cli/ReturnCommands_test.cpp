@@ -182,12 +182,14 @@ private slots:
         const QStringList args =
             QStringList{"--app-dir", app}
             + (withExport ? kExport + QStringList{"--xlsx"} : QStringList{"to-xlsx", first, "--out", workbook});
-        const Run r =
-            fullTmp
-                ? run(QStringList{"-m", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs /tmp && exec \"$0\" \"$@\"", kCli}
-                          + args,
-                      QStringLiteral("unshare"))
-                : run(args);
+        // A 64 kB /tmp of the tool's own; the build folder (the tool, the
+        // company) is mounted back in place, as it may lie below /tmp.
+        const QString fullTmpThenRun = QStringLiteral(
+            "mkdir -p /run/qv-build && mount --bind \"$1\" /run/qv-build && mount -t tmpfs -o size=64k tmpfs /tmp && "
+            "mkdir -p \"$1\" && mount --bind /run/qv-build \"$1\" && shift && exec \"$0\" \"$@\"");
+        const Run r = fullTmp ? run(QStringList{"-m", "sh", "-c", fullTmpThenRun, kCli, QV_BINARY_DIR} + args,
+                                    QStringLiteral("unshare"))
+                              : run(args);
         const QStringList beside = QDir(target).entryList(QDir::Files);
         if (err.isEmpty()) {
             QVERIFY2(r.exitCode == 0, qPrintable(r.err));
