@@ -41,7 +41,7 @@ private slots:
         const QString folder = app + QStringLiteral("/ACES/001");
         const int uninterrupted = cli(app, words).exitCode;
         int cancelled = 0;
-        for (int delay : {200, 450, 700}) {
+        for (int delay : {50, 200, 450}) {
             // An earlier return of the name the run takes (the name changes once a minute).
             awayFromMinuteTurn(4);
             QDir(folder).removeRecursively();
