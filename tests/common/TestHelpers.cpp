@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "app/Startup.h"
+#include "app/UserInterface.h"
 #include "context/CompanySelection.h"
 #include "app/Clock.h"
 #include "app/DateFormat.h"
@@ -120,4 +121,19 @@ void closeAllConnections()
 void FixedClock::reset()
 {
     Clock::setSource({});
+}
+
+bool DemoDesktop::open(QString *error)
+{
+    if (!openDemoCompany(home, error))
+        return false;
+    InstallUserInterface(&rec);
+    return true;
+}
+
+DemoDesktop::~DemoDesktop()
+{
+    InstallUserInterface(nullptr);
+    closeAllConnections();
+    ResetSettings();
 }

@@ -61,6 +61,16 @@ bool openDemoCompany(const TestHome &home, QString *error);
 // Closes every database connection a test opened.
 void closeAllConnections();
 
+// The demo company opened as the windows find it, with `rec` answering for
+// them; gone again (interface, connections, settings) with this object.
+struct DemoDesktop
+{
+    TestHome home;
+    RecordingUserInterface rec;
+    bool open(QString *error);
+    ~DemoDesktop();
+};
+
 // Forgets the short-date format the user accepted, so the system's applies again.
 void ClearStoredShortDateFormat();
 

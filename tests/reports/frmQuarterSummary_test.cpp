@@ -26,16 +26,11 @@ class frmQuarterSummaryTest : public QObject
 private slots:
     void showsAndSavesTheQuarter()
     {
-        TestHome home;
+        DemoDesktop demo;
         QString error;
-        QVERIFY2(openDemoCompany(home, &error), qPrintable(error));
-        RecordingUserInterface rec;
-        InstallUserInterface(&rec);
-        const auto restore = qScopeGuard([] {
-            InstallUserInterface(nullptr);
-            closeAllConnections();
-            ResetSettings();
-        });
+        QVERIFY2(demo.open(&error), qPrintable(error));
+        TestHome &home = demo.home;
+        RecordingUserInterface &rec = demo.rec;
 
         auto main = std::make_unique<MDIForm1>();
         main->resize(1200, 800);

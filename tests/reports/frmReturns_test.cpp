@@ -30,16 +30,11 @@ class frmReturnsTest : public QObject
 private slots:
     void listsAndComparesTheReturns()
     {
-        TestHome home;
+        DemoDesktop demo;
         QString error;
-        QVERIFY2(openDemoCompany(home, &error), qPrintable(error));
-        RecordingUserInterface rec;
-        InstallUserInterface(&rec);
-        const auto restore = qScopeGuard([] {
-            InstallUserInterface(nullptr);
-            closeAllConnections();
-            ResetSettings();
-        });
+        QVERIFY2(demo.open(&error), qPrintable(error));
+        TestHome &home = demo.home;
+        RecordingUserInterface &rec = demo.rec;
         QVERIFY(QFile::copy(schemaPath(), home.app() + QStringLiteral("/ACES_DLR.xsd")));
         const QByteArray x = readAll(fixturePath(QStringLiteral("returns/worked-example.xml")));
         const QString base = QStringLiteral("ACES/") + Settings().strCompCode + QStringLiteral("/R_");

@@ -23,16 +23,10 @@ class frmTariffMasterTest : public QObject
 private slots:
     void showsTheMasterAndWhatItLacks()
     {
-        TestHome home;
+        DemoDesktop demo;
         QString error;
-        QVERIFY2(openDemoCompany(home, &error), qPrintable(error));
-        RecordingUserInterface rec;
-        InstallUserInterface(&rec);
-        const auto restore = qScopeGuard([] {
-            InstallUserInterface(nullptr);
-            closeAllConnections();
-            ResetSettings();
-        });
+        QVERIFY2(demo.open(&error), qPrintable(error));
+        RecordingUserInterface &rec = demo.rec;
         QVERIFY(QSqlQuery(QSqlDatabase::database(Settings().cnProgram))
                     .exec(QStringLiteral("DELETE FROM Import WHERE TariffNo = '74082100'")));
 
