@@ -1,5 +1,6 @@
 #include "PastReturns.h"
 
+#include "ReturnLeaves.h"
 #include "app/AppSettings.h"
 #include "app/Progress.h"
 #include "app/RegularFile.h"
@@ -19,29 +20,7 @@
 #include <map>
 
 namespace {
-using Fields = QHash<QByteArray, QString>;
-
-// Leaf elements under `node` by name, their text unescaped; the first of a name wins.
-void collectLeaves(xmlNodePtr node, Fields *out)
-{
-    for (xmlNodePtr child = node->children; child; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
-        bool leaf = true;
-        for (xmlNodePtr c = child->children; c; c = c->next)
-            leaf = leaf && c->type != XML_ELEMENT_NODE;
-        if (!leaf) {
-            collectLeaves(child, out);
-            continue;
-        }
-        const QByteArray name(reinterpret_cast<const char *>(child->name));
-        if (out->contains(name))
-            continue;
-        xmlChar *text = xmlNodeGetContent(child);
-        out->insert(name, QString::fromUtf8(reinterpret_cast<const char *>(text)));
-        xmlFree(text);
-    }
-}
+using Fields = ReturnLeaves;
 
 // A streaming reader that keeps the parser's first complaint instead of printing it.
 class ReturnReader
@@ -297,7 +276,7 @@ PastReturn ReadPastReturn(const QString &path, const QString &schemaPath)
     const bool wellFormed =
         reader.walk({QByteArrayLiteral("HEADER-DATA")}, &root, [&r](const QByteArray &, xmlNodePtr node) {
             Fields f;
-            collectLeaves(node, &f);
+            CollectReturnLeaves(node, &f);
             r.year = f.value("RETURN-YEAR");
             r.quarter = f.value("QUARTER");
             r.registration = f.value("REGISTRATION-NUMBER");
@@ -405,7 +384,7 @@ ReturnContent ReadReturnContent(const QString &path)
     const QList<QByteArray> parts{"HEADER-DATA", "INVOICE-PARTICULARS", "DOCUMENT-DETAIL"};
     const bool wellFormed = reader.walk(parts, &root, [&c](const QByteArray &name, xmlNodePtr node) {
         Fields f;
-        collectLeaves(node, &f);
+        CollectReturnLeaves(node, &f);
         if (name == "HEADER-DATA") {
             c.year = f.value("RETURN-YEAR");
             c.quarter = f.value("QUARTER");

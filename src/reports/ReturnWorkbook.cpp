@@ -2,6 +2,7 @@
 
 #include "QuarterSummary.h"
 #include "ReturnWorkbookFile.h"
+#include "ReturnLeaves.h"
 #include "app/AppSettings.h"
 #include "app/RegularFile.h"
 #include "returns/SchemaValidation.h"
@@ -24,27 +25,7 @@
 #include <memory>
 
 namespace {
-// Leaf elements of one part of the return by name, their text unescaped.
-using Fields = QHash<QByteArray, QString>;
-
-void collectLeaves(xmlNodePtr node, Fields *out)
-{
-    for (xmlNodePtr child = node->children; child; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
-        bool leaf = true;
-        for (xmlNodePtr c = child->children; c; c = c->next)
-            leaf = leaf && c->type != XML_ELEMENT_NODE;
-        if (!leaf) {
-            collectLeaves(child, out);
-            continue;
-        }
-        xmlChar *text = xmlNodeGetContent(child);
-        out->insert(QByteArray(reinterpret_cast<const char *>(child->name)),
-                    QString::fromUtf8(reinterpret_cast<const char *>(text)));
-        xmlFree(text);
-    }
-}
+using Fields = ReturnLeaves;
 
 QString attribute(xmlNodePtr node, const char *name)
 {
@@ -338,7 +319,7 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
             break;
         }
         Fields f;
-        collectLeaves(node, &f);
+        CollectReturnLeaves(node, &f);
         switch (part) {
         case HeaderData:
             label("Return year", f.value("RETURN-YEAR"));
