@@ -46,11 +46,7 @@ const QStringList kColumns{QStringLiteral("SL-NO"), QStringLiteral("Number"), QS
 frmDataCheck::frmDataCheck(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmDataCheck"));
-    setWindowTitle(QStringLiteral("Data Check"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(TwipsRect(0, 0, 11900, 6900).size());
-    PaintBackground(this, kFormPale, Qt::black);
+    SetUpReportWindow(this, QStringLiteral("frmDataCheck"), QStringLiteral("Data Check"), 11900, 6900);
 
     lblStatus = ReportStatusLabel(this);
     cmdRefresh = new QPushButton(QStringLiteral("Re&fresh"), this);
@@ -93,7 +89,6 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     layout->addWidget(grdWarnings, 1);
 
     connect(cmdRefresh, &QPushButton::clicked, this, &frmDataCheck::Refresh);
-    CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
     Refresh();
 }
 

@@ -86,14 +86,10 @@ QStringList cells(const SummaryEntry &e)
 frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmQuarterSummary"));
-    setWindowTitle(QStringLiteral("Quarter Summary - %1, %2 to %3")
-                       .arg(Settings().strCompName.trimmed(), Settings().strPeriodFrom, Settings().strPeriodTo));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(TwipsRect(0, 0, 15000, 10800).size());
-    PaintBackground(this, kFormPale, Qt::black);
-    // Esc closes it, as it closes the other working windows.
-    CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
+    SetUpReportWindow(this, QStringLiteral("frmQuarterSummary"),
+                      QStringLiteral("Quarter Summary - %1, %2 to %3")
+                          .arg(Settings().strCompName.trimmed(), Settings().strPeriodFrom, Settings().strPeriodTo),
+                      15000, 10800);
 
     lblStatus = ReportStatusLabel(this);
     cmdRefresh = new QPushButton(QStringLiteral("Re&fresh"), this);

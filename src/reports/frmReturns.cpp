@@ -59,12 +59,7 @@ void tell(const QString &text, int icon)
 frmReturns::frmReturns(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmReturns"));
-    setWindowTitle(QStringLiteral("Returns"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(TwipsRect(0, 0, 15000, 9000).size());
-    PaintBackground(this, kFormPale, Qt::black);
-    CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
+    SetUpReportWindow(this, QStringLiteral("frmReturns"), QStringLiteral("Returns"), 15000, 9000);
 
     lblStatus = ReportStatusLabel(this);
     const auto button = [this](const char *name, const QString &caption) {

@@ -19,12 +19,7 @@ const QString kNotInMaster = QStringLiteral("(not in the master)");
 frmTariffMaster::frmTariffMaster(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmTariffMaster"));
-    setWindowTitle(QStringLiteral("Tariff Master"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(TwipsRect(0, 0, 8000, 9000).size());
-    PaintBackground(this, kFormPale, Qt::black);
-    CloseOnEscape(this, [this] { CloseWorkingWindow(this); });
+    SetUpReportWindow(this, QStringLiteral("frmTariffMaster"), QStringLiteral("Tariff Master"), 8000, 9000);
 
     lblStatus = ReportStatusLabel(this);
     auto *filterLabel = new QLabel(QStringLiteral("&Filter:"), this);

@@ -89,6 +89,16 @@ void ShowReadOnly(QLineEdit *box)
     box->setPalette(p);
 }
 
+void SetUpReportWindow(QWidget *form, const QString &name, const QString &title, int widthTwips, int heightTwips)
+{
+    form->setObjectName(name);
+    form->setWindowTitle(title);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->resize(TwipsRect(0, 0, widthTwips, heightTwips).size());
+    PaintBackground(form, kFormPale, Qt::black);
+    CloseOnEscape(form, [form] { CloseWorkingWindow(form); });
+}
+
 QLabel *ReportStatusLabel(QWidget *parent)
 {
     auto *label = new QLabel(parent);

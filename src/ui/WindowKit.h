@@ -53,6 +53,9 @@ void CloseOnEscape(QWidget *form, std::function<void()> close);
 // A box that shows text the user does not type: no Tab stop (a click still
 // selects, for copying) and the window's colour behind the text.
 void ShowReadOnly(QLineEdit *box);
+// A report window's frame: its name and title, gone when closed, its size in
+// twips, the pale background, and Esc closing it as a working window.
+void SetUpReportWindow(QWidget *form, const QString &name, const QString &title, int widthTwips, int heightTwips);
 // The bold line of plain text a report window opens with ("lblStatus").
 QLabel *ReportStatusLabel(QWidget *parent);
 // A report's grid: read-only, whole rows selected, `titles` over the columns,
