@@ -184,11 +184,13 @@ build_libxml2() {
   make -C "$b" install
 }
 
-build_libxlsxwriter() {
+# With its shortest-text number printing (USE_DTOA_LIBRARY), as on Linux: the
+# default prints 16 significant digits (96.9 as 96.90000000000001).
+build_libxlsxwriter_dtoa() {
   local s=$dir/src/libxlsxwriter b=$dir/build/libxlsxwriter
   cmake -S "$s" -B "$b" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON -DUSE_SYSTEM_MINIZIP=OFF -DBUILD_TESTS=OFF \
-    -DBUILD_EXAMPLES=OFF -DZLIB_ROOT="$prefix"
+    -DBUILD_EXAMPLES=OFF -DZLIB_ROOT="$prefix" -DUSE_DTOA_LIBRARY=ON
   cmake --build "$b" -j"$jobs"
   cmake --install "$b"
   [ -f "$prefix/lib/pkgconfig/xlsxwriter.pc" ] ||
@@ -253,7 +255,7 @@ total=$(now)
 step zlib qt6-base
 step sqlite sqlite3
 step libxml2 libxml2
-step libxlsxwriter libxlsxwriter
+step libxlsxwriter-dtoa libxlsxwriter
 step libmdb mdbtools
 step qtbase qt6-base
 step qtsvg qt6-svg

@@ -14,28 +14,13 @@ packages=(
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 
-# Source packages: the machine's own Debian source list, as deb-src.
-src_list=/etc/apt/sources.list.d/quorvant-windows-src.sources
-updated=0
-if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$src_list" >/dev/null
-  elif [ -f /etc/apt/sources.list ]; then
-    grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
-      $sudo tee /etc/apt/sources.list.d/quorvant-windows-src.list >/dev/null
-  else
-    echo "No Debian source list found to copy as deb-src" >&2
-    exit 1
-  fi
-  $sudo apt-get update
-  updated=1
-fi
+"$(dirname "$0")/../debian-sources.sh"
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  [ $updated -eq 1 ] || $sudo apt-get update
+  $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=1800 install -y --no-install-recommends "${missing[@]}"
 fi

@@ -152,6 +152,10 @@ private slots:
         TableBytes documents(app() + "/ptemp5.DBF");
         documents.setField(11, "COL05", "25232930");
         QVERIFY(documents.isValid() && documents.write(app() + "/ptemp5.DBF"));
+        // No double is 96.9 exactly: its workbook cell must still read back as 96.9.
+        TableBytes lines(app() + "/stemp4.DBF");
+        lines.setField(0, "COL06", "96.900");
+        QVERIFY(lines.isValid() && lines.write(app() + "/stemp4.DBF"));
     }
 
     void cleanup() { delete home; }

@@ -72,8 +72,8 @@ def agree(expected, cell):
         return False
     _, got, fmt = cell
     if kind == 'amount':
-        # The nearest double to the return's own text, never one computed in binary.
-        return fmt == '0.00' and float(got) == float(value)
+        # The cell's text is the return's figure itself (96.9, not 96.90000000000001).
+        return fmt == '0.00' and Decimal(got) == Decimal(value)
     if kind == 'date':
         d = datetime.datetime.strptime(value, '%d/%m/%Y').date()
         return fmt == 'dd/mm/yyyy' and Decimal(got) == (d - datetime.date(1899, 12, 30)).days
