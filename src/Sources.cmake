@@ -1,0 +1,93 @@
+# Every source file of the two libraries, named from src/. The programs, the
+# fuzz build (fuzz/CMakeLists.txt) and the style check (scripts/check-style.sh,
+# which keeps widgets out of the core) all take the lists from here.
+# ${QV_PLATFORM} is Posix or Windows: the system layer's file for the target.
+
+# Logic: no widgets.
+set(QV_CORE_SOURCES
+  app/AppFolder.cpp
+  app/AppSettings.cpp
+  app/Clock.cpp
+  app/Connections.cpp
+  app/DateFormat.cpp
+  app/ErrorLog.cpp
+  app/Folders.cpp
+  app/FolderSystem${QV_PLATFORM}.cpp
+  app/Progress.cpp
+  app/RegularFile.cpp
+  app/RegularFilePosix.cpp
+  app/SqliteTemp${QV_PLATFORM}.cpp
+  app/Startup.cpp
+  app/UserInterface.cpp
+  app/Values.cpp
+  sources/CodePages.cpp
+  sources/DbfMemo.cpp
+  sources/DbfSqlite.cpp
+  sources/DbfTable.cpp
+  sources/FileIdentity.cpp
+  sources/FileIdentity${QV_PLATFORM}.cpp
+  sources/FoxProConnection.cpp
+  sources/JetConnection.cpp
+  sources/JetFile.cpp
+  sources/JetSqlite.cpp
+  sources/JetValues.cpp
+  sources/PositionalRead${QV_PLATFORM}.cpp
+  sources/SqlServerConnection.cpp
+  sources/VirtualTable.cpp
+  context/CompanySelection.cpp
+  returns/DataCheck.cpp
+  returns/Decimal.cpp
+  returns/ExportCommand.cpp
+  returns/RegistrationNumber.cpp
+  returns/ReturnDocument.cpp
+  returns/ReturnQuarter.cpp
+  returns/SchemaValidation.cpp
+  returns/StagedFile.cpp
+  returns/StagedFilePosix.cpp
+  returns/TextRules.cpp
+  returns/WorkTableRecords.cpp
+  returns/WorkTables.cpp
+  returns/XmlOutput.cpp
+  reports/PastReturns.cpp
+  reports/QuarterSummary.cpp
+  reports/ReturnLeaves.cpp
+  reports/ReturnWorkbook.cpp
+  reports/ReturnWorkbookFile.cpp
+  reports/ReturnWorkbookPosix.cpp
+  tariff/BiffWorkbook.cpp
+  tariff/CompoundFile.cpp
+  tariff/TariffImport.cpp
+  tariff/TariffMasterView.cpp
+  tariff/WorkbookReader.cpp
+  dates/CalendarMonth.cpp
+  dates/DateText.cpp
+  ui/FormLayout.cpp)
+
+# Windows and what draws or drives them.
+set(QV_GUI_SOURCES
+  app/ProgramMain.cpp
+  context/EnterKey.cpp
+  context/MDIForm1.cpp
+  context/frmCompDef.cpp
+  context/frmDataCheck.cpp
+  context/frmSplash.cpp
+  returns/frmExportToXML.cpp
+  reports/ExcelExport.cpp
+  reports/frmQuarterSummary.cpp
+  reports/frmReturns.cpp
+  tariff/frmSelectFile.cpp
+  tariff/frmTariffMaster.cpp
+  dates/FormPlacement.cpp
+  dates/KeyboardNavigation.cpp
+  dates/LeaveGuard.cpp
+  dates/frmCalQV.cpp
+  dates/ucDate.cpp
+  ui/DesktopUserInterface.cpp
+  ui/EndProgram.cpp
+  ui/FormDisplay.cpp
+  ui/FrmImages.cpp
+  ui/LockKeys.cpp
+  ui/Twips.cpp
+  ui/WindowKit.cpp
+  ui/frmPleaseWait.cpp
+  ui/frmQVMsg.cpp)
