@@ -5,11 +5,13 @@
 #include "app/AppSettings.h"
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
+#include "app/Folders.h"
 #include "app/ProgramMain.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QSysInfo>
 #include <QTest>
 
 // Where the application folder comes from, what the desktop program asks
@@ -182,17 +184,32 @@ private slots:
         QCOMPARE(rec.messages[1].text, QStringLiteral("Error in Main\r\n5\r\nInvalid procedure call"));
     }
 
-    void folders()
+    // Names that Windows keeps for devices, or cuts short, cannot name a company's folder there; on Linux they are
+    // ordinary names and stay allowed.
+    void reservedNames_data()
     {
-        TestHome home;
-        const QString aces = home.app() + QStringLiteral("/ACES");
-        QVERIFY(MakeFolder(aces));
-        QVERIFY(!MakeFolder(aces)); // already there: false, nothing changes
-        QVERIFY(MakeFolder(aces + QStringLiteral("/007")));
-        QVERIFY(!MakeFolder(home.app() + QStringLiteral("/missing/parent")));
-        QVERIFY(!QDir(home.app() + QStringLiteral("/missing")).exists());
-        qputenv("QUORVANT_SYSTEM_DIR", QByteArray("/etc/somewhere/"));
-        QCOMPARE(GetWindowsDir(), QStringLiteral("/etc/somewhere")); // no trailing separator
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("onWindows"); // empty: allowed there too
+        for (const auto &[name, why] : {std::pair{"CON", "it names the device CON"},
+                                        {"nul.txt", "it names the device NUL"},
+                                        {"com1 .log", "it names the device COM1"},
+                                        {"Lpt9", "it names the device LPT9"},
+                                        {"001.", "it ends in a dot or a blank"},
+                                        {"001 ", "it ends in a dot or a blank"},
+                                        {"CONSOLE", ""},
+                                        {"COM10", ""},
+                                        {"AUXILIARY.dbf", ""}})
+            QTest::newRow(name) << QString(name) << QString(why);
+    }
+    void reservedNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, onWindows);
+        const bool windows = QSysInfo::kernelType() == QLatin1String("winnt");
+        QCOMPARE(FolderNameProblem(QStringLiteral("company code"), name),
+                 windows && !onWindows.isEmpty()
+                     ? QStringLiteral("The company code %1 cannot name a folder: %2.").arg(name, onWindows)
+                     : QString());
     }
 };
 

@@ -13,13 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-QString jetFixture(const QString &name)
-{
-    return fixturePath(QStringLiteral("jet/") + name);
-}
-} // namespace
-
 // Jet mode through the same start-up and selection code as the other modes:
 // "Access.inf" in the system folder, the data folder on NaturePath.inf's first
 // line, the company list in its nKolvSet.mdb and each period's DbData.mdb
@@ -52,9 +45,10 @@ private slots:
                  qPrintable(failure.description));
         QVERIFY(!ConnectionIsOpen(Settings().cnKolvSet));
 
-        QVERIFY(QFile::copy(jetFixture(QStringLiteral("nwind.mdb")), data.filePath(QStringLiteral("nKolvSet.mdb"))));
+        QVERIFY(
+            QFile::copy(fixturePath(QStringLiteral("jet/nwind.mdb")), data.filePath(QStringLiteral("nKolvSet.mdb"))));
         QVERIFY(QDir().mkpath(data.filePath(QStringLiteral("7/14041503"))));
-        QVERIFY(QFile::copy(jetFixture(QStringLiteral("DateTestDatabase.mdb")),
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("jet/DateTestDatabase.mdb")),
                             data.filePath(QStringLiteral("7/14041503/DbData.mdb"))));
         QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
         QVERIFY(Settings().blnKolvSet);

@@ -92,35 +92,23 @@ private slots:
         QCOMPARE(QFile(bad).size(), 4096);
     }
 
+    // A short date that is not day first is asked about: Cancel ends the program, OK keeps dd/MM/yyyy from then on.
     void regionalQuestion()
     {
         RecordingUserInterface rec;
         InstallUserInterface(&rec);
-        ClearStoredShortDateFormat();
-        const bool dayFirst = ShortDateFormatIsDayFirst(QDate(2014, 3, 5));
-        rec.standardAnswers << StdResult::Cancel;
-        const bool goOn = RunRegionalDateCheck();
-        if (dayFirst) {
-            QVERIFY(goOn);
-            QVERIFY(rec.messages.isEmpty());
-        } else {
-            QVERIFY(!goOn); // Cancel ends the program
-            QCOMPARE(rec.messages.size(), 1);
-            QCOMPARE(rec.messages[0].title, QStringLiteral("Pondrel"));
-            QCOMPARE(
-                rec.messages[0].text,
-                QStringLiteral("Invalid Regional Setting for Date.\r\nDo you want to change date to dd/MM/yyyy ?"));
-            rec.standardAnswers << StdResult::Ok;
-            QVERIFY(RunRegionalDateCheck());
-        }
-        // Once accepted, the format stays and nothing more is asked.
-        StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
-        rec.clear();
-        QVERIFY(RunRegionalDateCheck());
-        QVERIFY(rec.messages.isEmpty());
+        FixedClock::set(QDateTime(QDate(2014, 3, 5), QTime(10, 0))); // a day whose two forms differ
+        StoreShortDateFormat(QStringLiteral("M/d/yyyy"));
+        rec.standardAnswers << StdResult::Cancel << StdResult::Ok;
+        const QList<bool> goOn{RunRegionalDateCheck(), RunRegionalDateCheck(), RunRegionalDateCheck()};
+        InstallUserInterface(nullptr);
+        FixedClock::reset();
+        QCOMPARE(goOn, (QList<bool>{false, true, true}));
+        QCOMPARE(rec.texts(),
+                 QStringList(2, "Invalid Regional Setting for Date.\r\nDo you want to change date to dd/MM/yyyy ?"));
+        QCOMPARE(rec.messages[0].title, QStringLiteral("Pondrel"));
         QCOMPARE(ShortDateText(QDate(2014, 3, 5)), QStringLiteral("05/03/2014"));
         ClearStoredShortDateFormat();
-        InstallUserInterface(nullptr);
     }
 
     // QUORVANT_HOME naming a folder that is not there ends the desktop

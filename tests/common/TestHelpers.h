@@ -31,6 +31,12 @@ private:
 // The folder of committed fixtures (tests/fixtures).
 QString fixturePath(const QString &relative = QString());
 
+inline QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

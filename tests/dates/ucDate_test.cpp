@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QHash>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -90,19 +91,27 @@ class ucDateTest : public QObject
     frmCalQV *cal = nullptr;
     RecordingUserInterface rec;
 
-    // The calendar on its own, on 5 March 2014.
-    void showCalendar()
+    // What the calendar shows: the date selected (label and value), the month with the column of its first day,
+    // the year box and the year shown, the bold cells, and the focus ("picked" or "closed" once it is gone).
+    QString calendarState() const
     {
-        cal = frmCalQV::instance();
-        cal->setSelDate(QStringLiteral("05/03/2014"));
-        SHOW_ACTIVE(cal);
-    }
-    void click(int row, int column, bool twice = false)
-    {
-        const QPoint centre = cal->flx->visualItemRect(cal->flx->item(row, column)).center();
-        QTest::mouseClick(cal->flx->viewport(), Qt::LeftButton, {}, centre);
-        if (twice)
-            QTest::mouseDClick(cal->flx->viewport(), Qt::LeftButton, {}, centre);
+        int first = -1;
+        QString bold;
+        for (int r = 1; r < cal->flx->rowCount(); ++r) {
+            for (int c = 1; c < cal->flx->columnCount(); ++c) {
+                const QTableWidgetItem *item = cal->flx->item(r, c);
+                first = item && r == 1 && item->text() == QLatin1String("1") ? c : first;
+                if (item && item->font().bold())
+                    bold += QStringLiteral("%1,%2").arg(r).arg(c);
+            }
+        }
+        const QString focus = cal->isVisible() ? focusName() : cal->OkClicked() ? "picked" : "closed";
+        return QStringLiteral("%1 %2 %3@%4 %5/%6 %7 %8")
+            .arg(cal->lblDate->text(), cal->SelDate(), cal->cmbMonth->currentText())
+            .arg(first)
+            .arg(cal->txtYear->text())
+            .arg(cal->shownYear())
+            .arg(bold.isEmpty() ? QStringLiteral("-") : bold, focus);
     }
 
 private slots:
@@ -152,7 +161,7 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("left");
         QTest::addColumn<QString>("text");
-        const QString tab("tab"), enter("enter"), window("window"), button("button");
+        const QString tab("tab"), enter("enter"), window("window");
         QTest::newRow("valid, Tab") << "1504" << tab << true << "15/04/2014";
         QTest::newRow("valid, Enter") << "150499" << enter << true << "15/04/2099";
         QTest::newRow("valid, button by the window system") << "0104" << window << true << "01/04/2014";
@@ -163,7 +172,6 @@ private slots:
         QTest::newRow("31 April, Enter") << "3104" << enter << false << "3104";
         QTest::newRow("31 April, click in a box") << "3104" << QStringLiteral("click") << false << "3104";
         QTest::newRow("31 April, click in another form") << "3104" << QStringLiteral("other form") << true << "3104";
-        QTest::newRow("month 13, button") << "1513" << button << false << "1513";
         QTest::newRow("month 13, button by the window system") << "1513" << window << false << "1513";
         QTest::newRow("29 February 2014, set by program") << "290214" << QStringLiteral("program") << false << "290214";
         QTest::newRow("pasted dashes") << "paste:15-03-2014" << tab << false << "15-03-2014";
@@ -188,9 +196,8 @@ private slots:
             {"backtab", [&] { sendKey(box, Qt::Key_Backtab, Qt::ShiftModifier); }},
             {"enter", [&] { sendKey(box, Qt::Key_Return); }},
             {"click", [&] { sendClick(form->after); }},
-            {"button", [&] { QTest::mouseClick(form->cmdGo, Qt::LeftButton); }},
             {"window", [&] { QTest::mouseClick(form->area.windowHandle(), Qt::LeftButton, {}, go); }},
-            {"other form", [&] { QTest::mouseClick(form->other, Qt::LeftButton); }},
+            {"other form", [&] { sendClick(form->other); }},
             {"program", [&] { form->after->setFocus(Qt::OtherFocusReason); }},
         };
         ways.value(how)();
@@ -204,7 +211,7 @@ private slots:
         }
         QTRY_COMPARE(focusName(), QStringLiteral("txtDate"));
         box->setText(QStringLiteral("1504")); // put right, the box can be left
-        QTest::keyClick(box, Qt::Key_Tab);
+        sendKey(box, Qt::Key_Tab);
         QCOMPARE(focusName(), QStringLiteral("after"));
     }
 
@@ -328,97 +335,81 @@ private slots:
         QCOMPARE(form.okClicks, start == QLatin1String("cmdOk") ? 1 : 0);
     }
 
-    // The calendar itself.
-    void todayMonthsAndYears()
+    // The calendar on its own, opened on 5 March 2014 (today is 20 March), after each step in turn: "sel D" and
+    // "month N" as the program sets them, "focus W", a key, "type T", "click R,C" and "dclick R,C" on a cell of the
+    // grid, "press B" on a button, "show" again. Empty cells, day names and week numbers are never selected.
+    void calendarSteps_data()
     {
-        showCalendar();
-        FOCUS(cal->cmbMonth);
-        QTest::keyClick(cal->cmbMonth, Qt::Key_Down);
-        QCOMPARE(cal->flx->item(1, 2)->text(), QStringLiteral("1")); // April starts on a Tuesday
-        QCOMPARE(cal->lblDate->text(), QStringLiteral("05/03/2014")); // a new month selects nothing
-        cal->setSelDate(QStringLiteral("31/12/2012"));
-        QCOMPARE(cal->cmbMonth->currentText(), QStringLiteral("December"));
-        QTest::mouseClick(cal->cmdToday, Qt::LeftButton);
-        QVERIFY(cal->isVisible());
-        QCOMPARE(cal->SelDate(), QStringLiteral("20/03/2014"));
-
-        // Years stay within 1900 to 2099, by the buttons and by the arrow keys.
-        cal->setSelDate(QStringLiteral("01/06/2099"));
-        QTest::mouseClick(cal->cmdUp, Qt::LeftButton);
-        QCOMPARE(cal->shownYear(), 2099);
-        cal->setSelDate(QStringLiteral("01/06/1901"));
-        FOCUS(cal->txtYear);
-        QTest::keyClick(cal->txtYear, Qt::Key_Down);
-        QTest::keyClick(cal->txtYear, Qt::Key_Down);
-        QCOMPARE(cal->txtYear->text(), QStringLiteral("1900"));
-        QCOMPARE(cal->shownYear(), 1900);
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("another month selects nothing")
+            << QStringList{"focus cmbMonth", "Down"} << "05/03/2014 05/03/2014 April@2 2014/2014 - cmbMonth";
+        QTest::newRow("a date shows its month")
+            << QStringList{"sel 31/12/2012"} << "31/12/2012 31/12/2012 December@6 2012/2012 6,1 cmbMonth";
+        QTest::newRow("Today") << QStringList{"press cmdToday"}
+                               << "20/03/2014 20/03/2014 March@6 2014/2014 4,4 cmdToday";
+        QTest::newRow("no year after 2099")
+            << QStringList{"sel 01/06/2099", "press cmdUp"} << "01/06/2099 01/06/2099 June@1 2099/2099 1,1 cmbMonth";
+        QTest::newRow("no year before 1900") << QStringList{"sel 01/06/1901", "focus txtYear", "Down", "Down"}
+                                             << "01/06/1901 01/06/1901 June@5 1900/1900 - txtYear";
+        QTest::newRow("only digits typed as the year")
+            << QStringList{"focus txtYear", "type 2a0-1 9"} << "05/03/2014 05/03/2014 March@5 2019/2019 - txtYear";
+        QTest::newRow("three digits are no year") << QStringList{"focus txtYear", "type 2a0-1 9", "Backspace", "Tab"}
+                                                  << "05/03/2014 05/03/2014 March@7 201/201 - txtYear";
+        QTest::newRow("an emptied year box gets this year back")
+            << QStringList{"focus txtYear", "Backspace", "Tab"} << "05/03/2014 05/03/2014 March@6 2014/2014 - cmdClose";
+        QTest::newRow("Close leaves a box that may not be left")
+            << QStringList{"focus txtYear", "type 0", "press cmdClose"}
+            << "05/03/2014 05/03/2014 March@6 0/2014 2,3 closed";
+        QTest::newRow("cells that are no day")
+            << QStringList{"click 4,2", "click 1,1", "click 6,3", "click 0,3", "click 3,0"}
+            << "18/03/2014 18/03/2014 March@6 2014/2014 4,2 flx";
+        QTest::newRow("arrows stop at the month's end")
+            << QStringList{"click 6,1", "Right", "Down"} << "31/03/2014 31/03/2014 March@6 2014/2014 6,1 flx";
+        QTest::newRow("arrow up") << QStringList{"click 6,1", "Up"}
+                                  << "24/03/2014 24/03/2014 March@6 2014/2014 5,1 flx";
+        QTest::newRow("the current cell after a change of month")
+            << QStringList{"click 5,1", "month 3", "click 5,1"} << "28/04/2014 28/04/2014 April@2 2014/2014 5,1 flx";
+        QTest::newRow("Enter picks") << QStringList{"focus flx", "Return"}
+                                     << "05/03/2014 05/03/2014 March@6 2014/2014 2,3 picked";
+        QTest::newRow("each showing reports its own pick") << QStringList{"focus flx", "Return", "show", "Esc"}
+                                                           << "05/03/2014 05/03/2014 March@6 2014/2014 2,3 closed";
+        QTest::newRow("double click on no day picks the date selected")
+            << QStringList{"dclick 6,7"} << "05/03/2014 05/03/2014 March@6 2014/2014 2,3 picked";
     }
-
-    void yearBox()
+    void calendarSteps()
     {
-        showCalendar();
-        QLineEdit *box = cal->txtYear;
-        FOCUS(box);
-        QTest::keyClicks(box, QStringLiteral("2a0-1 9")); // only digits, "." and Backspace get in
-        QCOMPARE(box->text(), QStringLiteral("2019"));
-        QCOMPARE(cal->flx->item(1, 5)->text(), QStringLiteral("1")); // 1 March 2019, a Friday
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClick(box, Qt::Key_Tab);
-        QVERIFY(box->hasFocus()); // three digits are no year
-        box->clear();
-        QTest::keyClick(box, Qt::Key_Tab);
-        QCOMPARE(box->text(), QStringLiteral("2014")); // an emptied box gets this year back
-        QVERIFY(cal->cmdClose->hasFocus());
-
-        // Close leaves even from a box that may not be left, clicked as the window system does.
-        FOCUS(box);
-        box->setText(QStringLiteral("0"));
-        QTest::mouseClick(cal->windowHandle(), Qt::LeftButton, {}, cal->cmdClose->geometry().center());
-        QVERIFY(!cal->isVisible());
-        QVERIFY(!cal->OkClicked());
-    }
-
-    void cellMoves()
-    {
-        showCalendar();
-        click(4, 2);
-        // Empty cells, day names and week numbers are refused, by mouse and by keys.
-        for (const QPoint &cell : {QPoint(1, 1), QPoint(3, 6), QPoint(3, 0), QPoint(0, 3)})
-            click(cell.y(), cell.x());
-        QCOMPARE(cal->lblDate->text(), QStringLiteral("18/03/2014"));
-        click(6, 1);
-        QVERIFY(!cal->flx->item(4, 2)->font().bold());
-        QVERIFY(cal->flx->item(6, 1)->font().bold());
-        QTest::keyClick(cal->flx, Qt::Key_Right);
-        QTest::keyClick(cal->flx, Qt::Key_Down);
-        QCOMPARE(cal->lblDate->text(), QStringLiteral("31/03/2014"));
-        QTest::keyClick(cal->flx, Qt::Key_Up);
-        QCOMPARE(cal->lblDate->text(), QStringLiteral("24/03/2014"));
-
-        // After a change of month, a click on the current cell selects the day it now holds.
-        cal->cmbMonth->setCurrentIndex(3);
-        click(5, 1);
-        QCOMPARE(cal->lblDate->text(), QStringLiteral("28/04/2014"));
-    }
-
-    void acceptAndClose()
-    {
-        showCalendar();
-        FOCUS(cal->flx);
-        QTest::keyClick(cal->flx, Qt::Key_Return);
-        QVERIFY(!cal->isVisible());
-        QVERIFY(cal->OkClicked());
-        cal->show();
-        QTest::keyClick(cal->cmbMonth, Qt::Key_Escape);
-        QVERIFY(!cal->isVisible());
-        QVERIFY(!cal->OkClicked()); // each showing reports only its own pick
-
-        // A double click on an empty cell accepts the date already selected.
-        cal->show();
-        click(6, 7, true);
-        QVERIFY(!cal->isVisible());
-        QVERIFY(cal->OkClicked());
-        QCOMPARE(cal->SelDate(), QStringLiteral("05/03/2014"));
+        QFETCH(QStringList, steps);
+        cal = frmCalQV::instance();
+        cal->setSelDate(QStringLiteral("05/03/2014"));
+        SHOW_ACTIVE(cal);
+        QWidget *grid = cal->flx->viewport();
+        for (const QString &step : steps) {
+            const QString verb = step.section(u' ', 0, 0), arg = step.section(u' ', 1);
+            const QTableWidgetItem *cell =
+                cal->flx->item(arg.section(u',', 0, 0).toInt(), arg.section(u',', 1).toInt());
+            const QPoint at = cell ? grid->mapTo(cal, cal->flx->visualItemRect(cell).center()) : QPoint();
+            if (verb == QLatin1String("sel"))
+                cal->setSelDate(arg);
+            else if (verb == QLatin1String("month"))
+                cal->cmbMonth->setCurrentIndex(arg.toInt());
+            else if (verb == QLatin1String("focus")) {
+                FOCUS(cal->findChild<QWidget *>(arg));
+            } else if (verb == QLatin1String("type"))
+                sendText(cal, arg);
+            else if (verb == QLatin1String("click"))
+                QTest::mouseClick(cal->windowHandle(), Qt::LeftButton, {}, at);
+            else if (verb == QLatin1String("dclick"))
+                QTest::mouseDClick(cal->windowHandle(), Qt::LeftButton, {}, at);
+            else if (verb == QLatin1String("press"))
+                sendClick(cal->findChild<QWidget *>(arg));
+            else if (verb == QLatin1String("show")) {
+                SHOW_ACTIVE(cal);
+            } else
+                sendKey(cal, QKeySequence::fromString(step)[0].key(),
+                        QKeySequence::fromString(step)[0].keyboardModifiers());
+        }
+        QTEST(calendarState(), "shown");
     }
 };
 

@@ -244,21 +244,16 @@ private slots:
                                      << "the field list has no end mark";
         QTest::newRow("field without length")
             << patched([](TableBytes &t) { t.bytes[32 + 16] = 0; }) << "the field NAME has no length";
-        QByteArray wide = good.bytes.left(32);
-        for (int i = 0; i < 2000; ++i) {
-            QByteArray field = QByteArray("F") + QByteArray::number(i) + QByteArray(32, '\0');
-            field.truncate(32);
-            field[11] = 'C';
-            field[16] = 1;
-            wide += field;
-        }
-        wide += '\r';
-        TableBytes wideTable = good;
-        wideTable.bytes = wide;
-        wideTable.setHeaderLength(quint16(wide.size()));
-        wideTable.setRecordLength(2001);
-        wideTable.setRecordCount(0);
-        QTest::newRow("2000 fields") << wideTable.bytes << "the header lists 2000 fields, more than a table can have";
+        QTest::newRow("2000 fields") << patched([](TableBytes &t) {
+            t.bytes.truncate(32);
+            for (int i = 0; i < 2000; ++i)
+                t.bytes += ("F" + QByteArray::number(i)).leftJustified(11, '\0') + QByteArray("C\0\0\0\0\1", 6)
+                           + QByteArray(15, '\0');
+            t.bytes += '\r';
+            t.setHeaderLength(quint16(t.bytes.size()));
+            t.setRecordLength(2001);
+            t.setRecordCount(0);
+        }) << "the header lists 2000 fields, more than a table can have";
     }
 
     void damagedTables()
@@ -542,7 +537,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(table.write(dir.filePath(QStringLiteral("stemp4.DBF"))));
         if (!memo.isEmpty())
-            QVERIFY(writeFile(dir.filePath(QStringLiteral("stemp4") + ext), memo));
+            QVERIFY(writeBytes(dir.filePath(QStringLiteral("stemp4") + ext), memo));
         const FolderQuery q = RunFolderQuery(dir.path(), "select notes, name from stemp4");
         QCOMPARE(q.error, reason);
         QCOMPARE(q.rows, kNotes.mid(0, rowsBefore));

@@ -1,29 +1,16 @@
 #pragma once
 
 // A query over a folder of tables through SQLite's own API (no Qt driver in
-// between), stepped to its end or to its first error; and files as bytes.
+// between), stepped to its end or to its first error.
 
 #include "sources/DbfSqlite.h"
 
-#include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <sqlite3.h>
 
 #include <functional>
-
-inline QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 struct FolderQuery
 {

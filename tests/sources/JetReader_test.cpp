@@ -23,14 +23,9 @@ namespace {
 
 const QString kConnection = QStringLiteral("jetTest");
 
-QString jetFixture(const QString &name)
-{
-    return fixturePath(QStringLiteral("jet/") + name);
-}
-
 QString writeInto(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
-    writeFile(dir.filePath(name), bytes);
+    writeBytes(dir.filePath(name), bytes);
     return dir.filePath(name);
 }
 
@@ -83,8 +78,8 @@ private slots:
         QFETCH(QString, table);
         QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("mdb-export")).isEmpty(),
                  "mdb-export is not installed (scripts/setup.sh installs mdbtools)");
-        OPEN_JET(jetFixture(file));
-        const QList<QStringList> expected = mdbExport(jetFixture(file), table);
+        OPEN_JET(fixturePath(QStringLiteral("jet/") + file));
+        const QList<QStringList> expected = mdbExport(fixturePath(QStringLiteral("jet/") + file), table);
         QVERIFY2(expected.size() >= 2, "mdb-export printed no rows");
 
         QSqlQuery q(NamedConnection(kConnection));
@@ -125,7 +120,7 @@ private slots:
     // "1900-01-00"; the values Access stored there are read correctly here.
     void datesOutsideLibmdbRange()
     {
-        OPEN_JET(jetFixture(QStringLiteral("DateTestDatabase.mdb")));
+        OPEN_JET(fixturePath(QStringLiteral("jet/DateTestDatabase.mdb")));
         QSqlQuery q(NamedConnection(kConnection));
         QVERIFY(
             q.exec(QStringLiteral("SELECT IDCol, DateTimeCol, DateCol, TimeCol FROM datetest WHERE IDCol IN (2,3,4) "
@@ -140,7 +135,7 @@ private slots:
 
     void tableNamesIgnoreCaseAndQueriesNest()
     {
-        OPEN_JET(jetFixture(QStringLiteral("nwind.mdb")));
+        OPEN_JET(fixturePath(QStringLiteral("jet/nwind.mdb")));
         QSqlQuery q(NamedConnection(kConnection));
         QVERIFY2(q.exec(QStringLiteral("select count(*) from SHIPPERS")), qPrintable(q.lastError().text()));
         QVERIFY(q.next());
@@ -170,7 +165,7 @@ private slots:
     void fileIsNeverWritten()
     {
         QTemporaryDir dir;
-        const QByteArray before = bytesOf(jetFixture(QStringLiteral("nwind.mdb")));
+        const QByteArray before = bytesOf(fixturePath(QStringLiteral("jet/nwind.mdb")));
         const QString copy = writeInto(dir, QStringLiteral("nKolvSet.mdb"), before); // writable, unlike the fixture
         OPEN_JET(copy);
         QSqlQuery q(NamedConnection(kConnection));
@@ -232,7 +227,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
-        const QByteArray good = bytesOf(jetFixture(QStringLiteral("DateTestDatabase.mdb")));
+        const QByteArray good = bytesOf(fixturePath(QStringLiteral("jet/DateTestDatabase.mdb")));
         QVERIFY(!good.isEmpty());
 
         QTest::newRow("missing") << QString() << QByteArray() << "was not found";
@@ -284,7 +279,7 @@ private slots:
     // leaves the other tables readable.
     void jet3TextAndADamagedTable()
     {
-        QByteArray bytes = bytesOf(jetFixture(QStringLiteral("nwind.mdb")));
+        QByteArray bytes = bytesOf(fixturePath(QStringLiteral("jet/nwind.mdb")));
         QVERIFY(bytes.contains("Speedy Express"));
         bytes.replace("Speedy Express", "\x80\x81\x9F\xE9"
                                         "dy Express");

@@ -97,7 +97,7 @@ private slots:
             << Rewrite([](const QString &path) { return overwriteInPlace(path, invoiceLines(20001, "20.50")); })
             << true;
         QTest::newRow("replaced by another file") << Rewrite([](const QString &path) {
-            return writeFile(path + QStringLiteral(".new"), invoiceLines(20000, "20.50"))
+            return writeBytes(path + QStringLiteral(".new"), invoiceLines(20000, "20.50"))
                    && ::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
                                QFile::encodeName(path).constData())
                           == 0;
@@ -106,7 +106,7 @@ private slots:
         // process writes over the file in place while it is read.
         QTest::newRow("in place by another process (dd conv=notrunc)") << Rewrite([](const QString &path) {
             const QString next = path + QStringLiteral(".next");
-            return writeFile(next, invoiceLines(20000, "20.50"))
+            return writeBytes(next, invoiceLines(20000, "20.50"))
                    && QProcess::execute(
                           QStringLiteral("dd"),
                           {"if=" + next, "of=" + path, QStringLiteral("conv=notrunc"), QStringLiteral("status=none")})
@@ -123,7 +123,7 @@ private slots:
         QFETCH(bool, changes);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("stemp4.DBF"));
-        QVERIFY(writeFile(path, invoiceLines(20000, "10.25")));
+        QVERIFY(writeBytes(path, invoiceLines(20000, "10.25")));
         QVERIFY(makeOld(path));
 
         bool rewritten = false;
@@ -140,7 +140,7 @@ private slots:
         QVERIFY(!bytes.isEmpty());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("nKolvSet.mdb"));
-        QVERIFY(writeFile(path, bytes));
+        QVERIFY(writeBytes(path, bytes));
         QVERIFY(makeOld(path));
         JetDatabase jet(path);
         QVERIFY2(jet.attached, qPrintable(jet.error));

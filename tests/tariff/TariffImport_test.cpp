@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
@@ -20,15 +21,24 @@ bool exec(const QString &sql)
     return q.exec(sql);
 }
 
-// Every master row as "number|unit|storage type"; a null unit shows as "<null>".
-QStringList master()
+// Every master row as "number|unit|storage type", a null unit as "<null>", after running `change` on it: on the
+// program's connection, or on a fresh one to `database` (which also rolls back what a killed writer left).
+QStringList master(const QString &database = QString(), const QString &change = QString())
 {
-    QSqlQuery q(QSqlDatabase::database(Settings().cnProgram));
+    const QString name = database.isEmpty() ? Settings().cnProgram : QStringLiteral("master-test");
     QStringList rows;
-    if (!q.exec(QStringLiteral("Select TariffNo, ifnull(Unit, '<null>'), typeof(TariffNo) from Import order by rowid")))
-        return {QStringLiteral("unreadable")};
-    while (q.next())
-        rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()}.join(QLatin1Char('|'));
+    QString error;
+    if (database.isEmpty() || OpenProgramDatabase(name, database, &error)) {
+        QSqlQuery q(QSqlDatabase::database(name));
+        if ((!change.isEmpty() && !q.exec(change))
+            || !q.exec(QStringLiteral("Select TariffNo, ifnull(Unit, '<null>'), typeof(TariffNo) From Import "
+                                      "Order by rowid")))
+            rows << QStringLiteral("unreadable");
+        while (q.next())
+            rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()}.join(u'|');
+    }
+    if (!database.isEmpty())
+        CloseConnection(name);
     return rows;
 }
 
@@ -69,27 +79,7 @@ struct CancelAt : RecordingUserInterface
             ends << s.what;
     }
 };
-const QString kCli = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli");
 const QString kLargeRows = QStringLiteral("65535");
-// Every row of the master in the database file, read by a fresh connection
-// (which also rolls back whatever a killed writer left in its journal), after
-// running `change` on it.
-QStringList masterIn(const QString &database, const QString &change = QString())
-{
-    const QString name = QStringLiteral("cli-test");
-    QStringList rows;
-    QString error;
-    if (OpenProgramDatabase(name, database, &error)) {
-        QSqlQuery q(QSqlDatabase::database(name));
-        if ((!change.isEmpty() && !q.exec(change))
-            || !q.exec(QStringLiteral("Select TariffNo, ifnull(Unit, '<null>') from Import order by rowid")))
-            rows << QStringLiteral("unreadable");
-        while (q.next())
-            rows << q.value(0).toString() + QLatin1Char('|') + q.value(1).toString();
-    }
-    CloseConnection(name);
-    return rows;
-}
 } // namespace
 
 class TariffImportTest : public QObject
@@ -364,7 +354,7 @@ private slots:
             TestHome home;
             const QString database = ProgramDatabasePath(home.app());
             // A master large enough that the import reuses its pages before committing.
-            const QStringList previous = masterIn(
+            const QStringList previous = master(
                 database, QStringLiteral("With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < "
                                          "30000) Insert into Import "
                                          "Select '22222222', NULL Union All Select printf('9%07d', i), 'OLD' From n"));
@@ -377,17 +367,17 @@ private slots:
                 return f.open(QIODevice::ReadOnly) && f.size() > 0 && f.read(1) != QByteArray(1, '\0')
                        && QFileInfo(database).size() > oldSize;
             };
-            const QStringList args{"--app-dir", home.app(), "import-tariff", "--workbook", large, "--sheet", "Sheet1$"};
-            QProcess cli;
-            cli.start(kCli, args);
-            QVERIFY(cli.waitForStarted());
+            const QStringList args{"import-tariff", "--workbook", large, "--sheet", "Sheet1$"};
+            QProcess p;
+            p.start(kCli, QStringList{"--app-dir", home.app()} + args);
+            QVERIFY(p.waitForStarted());
             QElapsedTimer waited;
             waited.start();
-            while (!writing() && cli.state() == QProcess::Running && waited.elapsed() < 30000)
+            while (!writing() && p.state() == QProcess::Running && waited.elapsed() < 30000)
                 QThread::usleep(200);
-            const bool midway = writing() && cli.state() == QProcess::Running;
-            cli.kill();
-            QVERIFY(cli.waitForFinished(10000));
+            const bool midway = writing() && p.state() == QProcess::Running;
+            p.kill();
+            QVERIFY(p.waitForFinished(10000));
             if (!midway) { // the import ended before the kill could land: a busy machine, try again
                 QVERIFY2(attempt < 5, "the import always ended before it could be killed");
                 continue;
@@ -395,22 +385,20 @@ private slots:
             // The file alone, without its journal, no longer holds the old master...
             const QString alone = QDir(home.app()).filePath(QStringLiteral("alone.sqlite"));
             QVERIFY(QFile::copy(database, alone));
-            QVERIFY(masterIn(alone) != previous);
+            QVERIFY(master(alone) != previous);
             // ...yet the next reader gets it back, row for row.
-            QCOMPARE(masterIn(database), previous);
+            QCOMPARE(master(database), previous);
 
-            cli.start(kCli, args);
-            QVERIFY(cli.waitForFinished(60000));
-            QCOMPARE(cli.exitCode(), 0);
-            QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()),
-                     QStringLiteral("Excel Records : %1\nTransfer Records : %1\n").arg(kLargeRows));
+            const Run again = cli(home.app(), args);
+            QCOMPARE(again.exitCode, 0);
+            QCOMPARE(again.out, QStringLiteral("Excel Records : %1\nTransfer Records : %1\n").arg(kLargeRows));
             // Every row as written: past a signed 16-bit row count, and the
             // texts that the workbook splits across its continuation records.
             QStringList expected;
             const char *units[] = {"KGS", "NOS", "LTR", "MTR"};
             for (int r = 1; r <= kLargeRows.toInt(); ++r)
-                expected << QStringLiteral("%1|%2").arg(10000000 + r).arg(QLatin1String(units[r % 4]));
-            QCOMPARE(masterIn(database), expected);
+                expected << QStringLiteral("%1|%2|text").arg(10000000 + r).arg(QLatin1String(units[r % 4]));
+            QCOMPARE(master(database), expected);
             return;
         }
     }
@@ -422,8 +410,7 @@ private slots:
     {
         TestHome home;
         const QString database = ProgramDatabasePath(home.app());
-        const QStringList previous =
-            masterIn(database, QStringLiteral("Insert into Import values ('11111111', 'OLD')"));
+        const QStringList previous = master(database, QStringLiteral("Insert into Import values ('11111111', 'OLD')"));
         QProcess reader; // ends when its standard input closes
         reader.start(
             QStringLiteral("/usr/bin/python3"),
@@ -436,22 +423,18 @@ private slots:
             count += reader.readAllStandardOutput();
         QCOMPARE(count, QByteArray("1\n")); // the read transaction is open
 
-        QProcess cli;
         QElapsedTimer took;
         took.start();
-        cli.start(kCli, {"--app-dir", home.app(), "import-tariff", "--workbook", large, "--sheet", "Sheet1$"});
-        const bool ended = cli.waitForFinished(60000);
-        cli.kill();
-        cli.waitForFinished(10000);
+        const Run import = cli(home.app(), {"import-tariff", "--workbook", large, "--sheet", "Sheet1$"});
         reader.closeWriteChannel();
         QVERIFY(reader.waitForFinished(10000));
-        QVERIFY2(ended && took.elapsed() < 30000, "the import kept waiting behind the reader");
-        QCOMPARE(cli.exitCode(), 1);
-        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
+        QVERIFY2(took.elapsed() < 30000, "the import kept waiting behind the reader");
+        QCOMPARE(import.exitCode, 1);
+        QCOMPARE(import.err,
                  QStringLiteral("The tariff master could not be saved: %1 is in use by another program (locked for "
                                 "more than 5 seconds)\nThe tariff master has not been changed.\n")
                      .arg(database));
-        QCOMPARE(masterIn(database), previous);
+        QCOMPARE(master(database), previous);
     }
 };
 
