@@ -51,4 +51,8 @@ if [ -n "$gui" ]; then
   echo "$gui"
   exit 1
 fi
+# Test files are named in tests/CMakeLists.txt; one left out would never run.
+for test in tests/*/*_test.cpp; do
+  grep -qw "$(basename "$test")" tests/CMakeLists.txt || { echo "$test is not named in tests/CMakeLists.txt"; exit 1; }
+done
 echo "Style: ${#files[@]} files follow the house style."
