@@ -52,7 +52,7 @@ Patch dBaseIV(bool damaged)
             table.setField(record++, "notes", QByteArray::number(start / 64));
             QByteArray block = QByteArray("\xff\xff\x08\x00\0\0\0\0", 8) + text;
             qToLittleEndian(quint32(block.size()), block.data() + 4);
-            memo += block.leftJustified((block.size() + 63) / 64 * 64, '\0');
+            memo += block.leftJustified((block.size() + 63) / 64 * 64, 'P'); // what pads a block is no text
         }
         qToLittleEndian(quint32(memo.size() / 64), memo.data());
         table.setField(2, "notes", QByteArray());
