@@ -31,47 +31,33 @@ QString longMemo()
     return text;
 }
 
-// A dBase IV memo file with blocks of 64 bytes holding `memos` in turn, one
-// block run each from block 8 (the header's 512 bytes) on; the blocks they start at
-// are appended to `blocks`.
-QByteArray dBaseIVMemoFile(const QList<QByteArray> &memos, QList<int> *blocks)
-{
-    QByteArray file(512, '\0');
-    file[20] = 64;
-    for (const QByteArray &memo : memos) {
-        blocks->append(int(file.size() / 64));
-        QByteArray block("\xff\xff\x08\x00", 4);
-        block += QByteArray(4, '\0');
-        qToLittleEndian(quint32(memo.size() + 8), block.data() + 4);
-        block += memo;
-        block += QByteArray((64 - block.size() % 64) % 64, '\0');
-        file += block;
-    }
-    qToLittleEndian(quint32(file.size() / 64), file.data());
-    return file;
-}
-
 const QStringList kNotes{QStringLiteral("Crème brûlée, €5"), longMemo(), QString()};
 
 using Patch = std::function<void(TableBytes &table, QByteArray &memo)>;
 
-// memo_db3 as a dBase IV table: blocks of the header's size, each with a mark and
-// a length; the second memo's mark overwritten when `damaged`.
+// memo_db3 as a dBase IV table: its memo file of 64-byte blocks after a 512-byte header, each memo a run of
+// blocks that starts with a mark and its length; the second memo's mark overwritten when `damaged`.
 Patch dBaseIV(bool damaged)
 {
     return [damaged](TableBytes &table, QByteArray &memo) {
         table.bytes[0] = char(0x8B);
-        QList<int> blocks;
-        memo = dBaseIVMemoFile({QByteArray("Cr\xe8me br\xfbl\xe9"
-                                           "e, \x80"
-                                           "5"),
-                                longMemo().toLatin1()},
-                               &blocks);
-        table.setField(0, "notes", QByteArray::number(blocks[0]));
-        table.setField(1, "notes", QByteArray::number(blocks[1]));
+        memo = QByteArray(512, '\0');
+        memo[20] = 64;
+        int record = 0, start = 0;
+        for (const QByteArray &text : {QByteArray("Cr\xe8me br\xfbl\xe9"
+                                                  "e, \x80"
+                                                  "5"),
+                                       longMemo().toLatin1()}) {
+            start = int(memo.size());
+            table.setField(record++, "notes", QByteArray::number(start / 64));
+            QByteArray block = QByteArray("\xff\xff\x08\x00\0\0\0\0", 8) + text;
+            qToLittleEndian(quint32(block.size()), block.data() + 4);
+            memo += block.leftJustified((block.size() + 63) / 64 * 64, 'P'); // what pads a block is no text
+        }
+        qToLittleEndian(quint32(memo.size() / 64), memo.data());
         table.setField(2, "notes", QByteArray());
         if (damaged)
-            memo[blocks[1] * 64] = 'X';
+            memo[start] = 'X';
     };
 }
 } // namespace
