@@ -4,17 +4,6 @@
 #include "returns/DataCheck.h"
 
 namespace {
-const QString kUsage = QStringLiteral(
-    "check --company CODE --period YYMMYYMM [--progress | --quiet]\n"
-    "         check the quarter's work tables as the return would read them; prints one line per problem\n"
-    "         (table, SL-NO, number, column, value, problem, tab-separated) and exits 1 when there is any;\n"
-    "         warnings (a problem text starting \"Warning:\", rows the export writes all the same) alone exit 0");
-
-int usageError(const QString &why)
-{
-    return cliUsageError(why, kUsage);
-}
-
 // Tabs and line ends inside a value would break the line apart.
 QString field(QString text)
 {
@@ -24,13 +13,8 @@ QString field(QString text)
     return text;
 }
 
-int runCheck(const QStringList &args)
+int runCheck(const CliOptions &options)
 {
-    const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--period")},
-                             {QStringLiteral("--progress"), QStringLiteral("--quiet")});
-    if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period")});
-        !problem.isEmpty())
-        return usageError(problem);
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;
 
@@ -48,4 +32,15 @@ int runCheck(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_STOPPABLE_COMMAND(QStringLiteral("check"), kUsage, runCheck)
+CliCommand CheckCliCommand()
+{
+    return {QStringLiteral("check"),
+            QString(),
+            QStringLiteral("check the quarter's work tables as the return would read them; prints one line per "
+                           "problem\n(table, SL-NO, number, column, value, problem, tab-separated) and exits 1 when "
+                           "there is any;\nwarnings (a problem text starting \"Warning:\", rows the export writes "
+                           "all the same) alone exit 0"),
+            CliCompanyOptions() + CliProgressOptions(),
+            runCheck,
+            true};
+}

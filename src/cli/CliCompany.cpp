@@ -5,11 +5,26 @@
 #include "context/CompanySelection.h"
 
 namespace {
+const QCommandLineOption kCompany(QStringLiteral("company"), QStringLiteral("the company's code (see companies)"),
+                                  QStringLiteral("CODE"));
+const QCommandLineOption kPeriod(QStringLiteral("period"), QStringLiteral("the period's code (see companies)"),
+                                 QStringLiteral("YYMMYYMM"));
+
 bool sameCompany(const QVariant &code, const QString &wanted)
 {
     return CompanyCodeText(code) == wanted || ValueText(code).trimmed() == wanted.trimmed();
 }
 } // namespace
+
+const QCommandLineOption &CliCompanyOption()
+{
+    return kCompany;
+}
+
+QList<CliOption> CliCompanyOptions()
+{
+    return {{kCompany, true}, {kPeriod, true}};
+}
 
 bool OpenCliCompanies(QList<CompanyEntry> *companies)
 {
@@ -32,7 +47,7 @@ int SelectCliCompany(const CliOptions &options)
     if (!OpenCliCompanies(&companies))
         return CliFailed;
     SelectionFailure failure;
-    const QString wantedCompany = options.value(QStringLiteral("--company"));
+    const QString wantedCompany = options.value(kCompany);
     const CompanyEntry *company = nullptr;
     for (const CompanyEntry &c : companies)
         if (sameCompany(c.code, wantedCompany)) {
@@ -48,7 +63,7 @@ int SelectCliCompany(const CliOptions &options)
         cliErr(failure.description);
         return CliFailed;
     }
-    const QString wantedPeriod = options.value(QStringLiteral("--period"));
+    const QString wantedPeriod = options.value(kPeriod);
     const PeriodEntry *period = nullptr;
     for (const PeriodEntry &p : periods)
         if (p.code == wantedPeriod) {

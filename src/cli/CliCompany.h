@@ -4,6 +4,10 @@
 
 #include "context/CompanySelection.h"
 
+// --company CODE and --period YYMMYYMM, both required.
+const QCommandLineOption &CliCompanyOption();
+QList<CliOption> CliCompanyOptions();
+
 // --company CODE --period YYMMYYMM: opens start-up's connections and chooses
 // the company and period exactly as the selection window does. Gives CliOk,
 // or CliFailed after saying why on standard error.

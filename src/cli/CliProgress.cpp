@@ -68,12 +68,23 @@ void CliUserInterface::clearLine()
     writeErr("\r\x1b[K");
 }
 
+namespace {
+const QCommandLineOption kProgress(QStringLiteral("progress"),
+                                   QStringLiteral("progress as plain lines, once a second"));
+const QCommandLineOption kQuiet(QStringLiteral("quiet"), QStringLiteral("no progress"));
+} // namespace
+
+QList<CliOption> CliProgressOptions()
+{
+    return {{kProgress}, {kQuiet}};
+}
+
 void StartCliProgress(const CliOptions &options)
 {
     CliUserInterface::Mode mode = CliUserInterface::Mode::None;
-    if (options.has(QStringLiteral("--quiet")))
+    if (options.has(kQuiet))
         mode = CliUserInterface::Mode::None;
-    else if (options.has(QStringLiteral("--progress")))
+    else if (options.has(kProgress))
         mode = CliUserInterface::Mode::Plain;
     else if (PrepareProgressLine())
         mode = CliUserInterface::Mode::Line;

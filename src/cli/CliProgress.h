@@ -2,9 +2,9 @@
 
 #include "app/UserInterface.h"
 
-#include <QElapsedTimer>
+#include "CliCommand.h"
 
-class CliOptions;
+#include <QElapsedTimer>
 
 // Exit status of a command the user stopped with Ctrl+C.
 constexpr int CliCancelled = 130;
@@ -43,5 +43,7 @@ private:
 // The tool's one instance, installed by main.
 CliUserInterface &CliInterface();
 
+// --progress and --quiet, for the commands that show progress.
+QList<CliOption> CliProgressOptions();
 // Its progress, as --progress / --quiet / a terminal on standard error ask.
 void StartCliProgress(const CliOptions &options);

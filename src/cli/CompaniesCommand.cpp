@@ -5,16 +5,12 @@
 #include "context/CompanySelection.h"
 
 namespace {
-const QString kUsage = QStringLiteral("companies\n         list company codes, names and periods");
-
 // One line per company ("code<TAB>name"), then one per period
 // ("<TAB>period code<TAB>from<TAB>to"), dates as dd/mm/yyyy. A company whose
 // code cannot name a folder is left out, said why on standard error, and the
 // command fails after listing the others.
-int runCompanies(const QStringList &args)
+int runCompanies(const CliOptions &)
 {
-    if (!args.isEmpty())
-        return cliUsageError(QStringLiteral("unexpected argument %1").arg(args.first()), kUsage);
     QList<CompanyEntry> companies;
     if (!OpenCliCompanies(&companies))
         return CliFailed;
@@ -39,4 +35,11 @@ int runCompanies(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("companies"), kUsage, runCompanies)
+CliCommand CompaniesCliCommand()
+{
+    return {QStringLiteral("companies"),
+            QString(),
+            QStringLiteral("list company codes, names and periods"),
+            {},
+            runCompanies};
+}

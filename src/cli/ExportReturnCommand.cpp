@@ -9,39 +9,31 @@
 #include <QRegularExpression>
 
 namespace {
-const QString kUsage = QStringLiteral(
-    "export --company CODE --period YYMMYYMM --registration NUMBER [--year YYYY]\n"
-    "         [--quarter Apr-Jun|Jul-Sep|Oct-Dec|Jan-Mar] [--date DD/MM/YYYY] [--place TEXT] [--remarks TEXT] "
-    "[--xlsx]\n"
-    "         [--progress | --quiet]\n"
-    "         write and validate the quarter's return; prints the file's path (and the workbook's, with --xlsx)");
+const QCommandLineOption kRegistration(QStringLiteral("registration"),
+                                       QStringLiteral("the dealer's registration number"), QStringLiteral("NUMBER"));
+const QCommandLineOption kYear(QStringLiteral("year"), QStringLiteral("the return year (this year)"),
+                               QStringLiteral("YYYY"));
+const QCommandLineOption kQuarter(QStringLiteral("quarter"), QStringLiteral("the quarter (Apr-Jun)"),
+                                  QStringLiteral("Apr-Jun|Jul-Sep|Oct-Dec|Jan-Mar"));
+const QCommandLineOption kDate(QStringLiteral("date"), QStringLiteral("the date of the self-assessment (today)"),
+                               QStringLiteral("DD/MM/YYYY"));
+const QCommandLineOption kPlace(QStringLiteral("place"), QStringLiteral("the place (MUMBAI)"), QStringLiteral("TEXT"));
+const QCommandLineOption kRemarks(QStringLiteral("remarks"), QStringLiteral("the remarks (EXCISE RETURN)"),
+                                  QStringLiteral("TEXT"));
+const QCommandLineOption kXlsx(QStringLiteral("xlsx"), QStringLiteral("also write the return as a workbook"));
 
-int usageError(const QString &why)
+int runExport(const CliOptions &options)
 {
-    return cliUsageError(why, kUsage);
-}
-
-int runExport(const QStringList &args)
-{
-    const QStringList valued{QStringLiteral("--company"), QStringLiteral("--period"),  QStringLiteral("--registration"),
-                             QStringLiteral("--year"),    QStringLiteral("--quarter"), QStringLiteral("--date"),
-                             QStringLiteral("--place"),   QStringLiteral("--remarks")};
-    const CliOptions options(args, valued,
-                             {QStringLiteral("--xlsx"), QStringLiteral("--progress"), QStringLiteral("--quiet")});
-    if (const QString problem = options.problem(
-            {QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--registration")});
-        !problem.isEmpty())
-        return usageError(problem);
-
+    const auto usageError = [&](const QString &why) { return cliUsageError(why, options); };
     // The return window's defaults for what is not given.
     const QDate today = Clock::today();
     ReturnInputs form;
-    form.registrationNumber = options.value(QStringLiteral("--registration"));
-    form.year = options.value(QStringLiteral("--year"), QString::number(today.year()));
-    form.quarter = options.value(QStringLiteral("--quarter"), QStringLiteral("Apr-Jun"));
-    form.date = options.value(QStringLiteral("--date"), CanonicalDateText(today));
-    form.place = options.value(QStringLiteral("--place"), QStringLiteral("MUMBAI"));
-    form.remarks = options.value(QStringLiteral("--remarks"), QStringLiteral("EXCISE RETURN"));
+    form.registrationNumber = options.value(kRegistration);
+    form.year = options.value(kYear, QString::number(today.year()));
+    form.quarter = options.value(kQuarter, QStringLiteral("Apr-Jun"));
+    form.date = options.value(kDate, CanonicalDateText(today));
+    form.place = options.value(kPlace, QStringLiteral("MUMBAI"));
+    form.remarks = options.value(kRemarks, QStringLiteral("EXCISE RETURN"));
 
     static const QRegularExpression year(QStringLiteral("^[0-9]{4}$"));
     static const QRegularExpression date(QStringLiteral("^[0-9]{2}/[0-9]{2}/[0-9]{4}$"));
@@ -69,7 +61,7 @@ int runExport(const QStringList &args)
     // Said on standard error too when standard output fails, so the file is not lost.
     if (!cliOut(result.outputPath))
         cliErr(QStringLiteral("The return was written to %1").arg(result.outputPath));
-    if (!options.has(QStringLiteral("--xlsx")))
+    if (!options.has(kXlsx))
         return CliOk;
     const QString workbook = ReturnWorkbookPath(result.outputPath);
     QString error;
@@ -82,4 +74,15 @@ int runExport(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_STOPPABLE_COMMAND(QStringLiteral("export"), kUsage, runExport)
+CliCommand ExportCliCommand()
+{
+    return {QStringLiteral("export"),
+            QString(),
+            QStringLiteral("write and validate the quarter's return; prints the file's path (and the workbook's, "
+                           "with --xlsx)"),
+            CliCompanyOptions()
+                + QList<CliOption>{{kRegistration, true}, {kYear}, {kQuarter}, {kDate}, {kPlace}, {kRemarks}, {kXlsx}}
+                + CliProgressOptions(),
+            runExport,
+            true};
+}

@@ -7,24 +7,20 @@
 #include "tariff/WorkbookReader.h"
 
 namespace {
-const QString kUsage =
-    QStringLiteral("import-tariff --workbook FILE (--sheet NAME | --list-sheets) [--progress | --quiet]\n"
-                   "         replace the tariff master with a sheet's rows (TariffNo, Unit), or list the sheets");
+const QCommandLineOption kWorkbook(QStringLiteral("workbook"), QStringLiteral("the Excel 97-2003 workbook"),
+                                   QStringLiteral("FILE"));
+const QCommandLineOption kSheet(QStringLiteral("sheet"), QStringLiteral("the sheet to import"), QStringLiteral("NAME"));
+const QCommandLineOption kListSheets(QStringLiteral("list-sheets"),
+                                     QStringLiteral("list the workbook's sheets instead of importing"));
 
-int importTariff(const QStringList &args)
+int importTariff(const CliOptions &options)
 {
-    const CliOptions options(
-        args, {QStringLiteral("--workbook"), QStringLiteral("--sheet")},
-        {QStringLiteral("--list-sheets"), QStringLiteral("--progress"), QStringLiteral("--quiet")});
-    if (!options.ok())
-        return cliUsageError(options.error(), kUsage);
-    const QString workbook = options.value(QStringLiteral("--workbook"));
-    const bool list = options.has(QStringLiteral("--list-sheets"));
-    const bool hasSheet = options.has(QStringLiteral("--sheet"));
-    if (workbook.isEmpty() || list == hasSheet || !options.positional().isEmpty()) {
-        cliErr(QStringLiteral("usage: quorvant-cli ") + kUsage);
-        return CliUsage;
-    }
+    const QString workbook = options.value(kWorkbook);
+    const bool list = options.has(kListSheets);
+    if (workbook.isEmpty())
+        return cliUsageError(QStringLiteral("--workbook needs a file"), options);
+    if (list == options.has(kSheet))
+        return cliUsageError(QStringLiteral("give either --sheet NAME or --list-sheets"), options);
 
     if (list) {
         QStringList names;
@@ -44,7 +40,7 @@ int importTariff(const QStringList &args)
         return CliFailed;
     }
     StartCliProgress(options);
-    const TariffImportResult result = ImportTariff(workbook, options.value(QStringLiteral("--sheet")));
+    const TariffImportResult result = ImportTariff(workbook, options.value(kSheet));
     if (result.ok)
         cliOut(
             QStringLiteral("Excel Records : %1\nTransfer Records : %2").arg(result.sheetRows).arg(result.rowsCopied));
@@ -55,4 +51,12 @@ int importTariff(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_STOPPABLE_COMMAND(QStringLiteral("import-tariff"), kUsage, importTariff)
+CliCommand ImportTariffCliCommand()
+{
+    return {QStringLiteral("import-tariff"),
+            QString(),
+            QStringLiteral("replace the tariff master with a sheet's rows (TariffNo, Unit), or list the sheets"),
+            QList<CliOption>{{kWorkbook, true}, {kSheet}, {kListSheets}} + CliProgressOptions(),
+            importTariff,
+            true};
+}

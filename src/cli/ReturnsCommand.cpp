@@ -1,4 +1,5 @@
 #include "CliCommand.h"
+#include "CliCompany.h"
 #include "CliProgress.h"
 
 #include "reports/PastReturns.h"
@@ -8,13 +9,8 @@
 #include <QHash>
 
 namespace {
-const QString kReturnsUsage = QStringLiteral(
-    "returns --company CODE [--format text|csv|json] [--progress | --quiet]\n"
-    "         the company's returns (ACES/CODE), newest first: year, quarter, registration number, when written,\n"
-    "         size and whether the schema takes them today; rejected files apart; exits 1 when one is not valid");
-const QString kCompareUsage = QStringLiteral(
-    "compare BEFORE.xml AFTER.xml [--format text|csv|json]\n"
-    "         two returns of one quarter: invoice lines and documents added, removed and changed, duty side by side");
+const QCommandLineOption kFormat(QStringLiteral("format"), QStringLiteral("text (the default), csv or json"),
+                                 QStringLiteral("text|csv|json"));
 
 // The --format option; false after a usage error.
 bool formatOf(const CliOptions &options, ListFormat *format)
@@ -22,7 +18,7 @@ bool formatOf(const CliOptions &options, ListFormat *format)
     const QHash<QString, ListFormat> formats{{QStringLiteral("text"), ListFormat::Text},
                                              {QStringLiteral("csv"), ListFormat::Csv},
                                              {QStringLiteral("json"), ListFormat::Json}};
-    const QString name = options.value(QStringLiteral("--format"), QStringLiteral("text"));
+    const QString name = options.value(kFormat, QStringLiteral("text"));
     if (!formats.contains(name))
         return false;
     *format = formats.value(name);
@@ -36,19 +32,15 @@ bool print(QString text)
     return cliOut(text);
 }
 
-int runReturns(const QStringList &args)
+int runReturns(const CliOptions &options)
 {
-    const CliOptions options(args, {QStringLiteral("--company"), QStringLiteral("--format")},
-                             {QStringLiteral("--progress"), QStringLiteral("--quiet")});
-    if (const QString problem = options.problem({QStringLiteral("--company")}); !problem.isEmpty())
-        return cliUsageError(problem, kReturnsUsage);
     ListFormat format;
     if (!formatOf(options, &format))
-        return cliUsageError(QStringLiteral("--format must be text, csv or json"), kReturnsUsage);
-    const QString company = options.value(QStringLiteral("--company"));
+        return cliUsageError(QStringLiteral("--format must be text, csv or json"), options);
+    const QString company = options.value(CliCompanyOption());
     const QString folder = CompanyReturnsFolder(company);
     if (folder.isEmpty())
-        return cliUsageError(QStringLiteral("%1 is no company code").arg(company), kReturnsUsage);
+        return cliUsageError(QStringLiteral("%1 is no company code").arg(company), options);
     StartCliProgress(options);
     const PastReturnList list = ListPastReturns(folder, ReturnSchemaPath());
     if (!list.found) {
@@ -68,15 +60,13 @@ int runReturns(const QStringList &args)
     return CliOk;
 }
 
-int runCompare(const QStringList &args)
+int runCompare(const CliOptions &options)
 {
-    const CliOptions options(args, {QStringLiteral("--format")});
-    if (!options.ok() || options.positional().size() != 2)
-        return cliUsageError(options.ok() ? QStringLiteral("two return files are needed") : options.error(),
-                             kCompareUsage);
+    if (options.positional().size() != 2)
+        return cliUsageError(QStringLiteral("two return files are needed"), options);
     ListFormat format;
     if (!formatOf(options, &format))
-        return cliUsageError(QStringLiteral("--format must be text, csv or json"), kCompareUsage);
+        return cliUsageError(QStringLiteral("--format must be text, csv or json"), options);
     const ReturnComparison comparison =
         CompareReturns(ReadReturnContent(options.positional()[0]), ReadReturnContent(options.positional()[1]));
     if (!comparison.problem.isEmpty()) {
@@ -87,5 +77,24 @@ int runCompare(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_STOPPABLE_COMMAND(QStringLiteral("returns"), kReturnsUsage, runReturns)
-QV_CLI_COMMAND(QStringLiteral("compare"), kCompareUsage, runCompare)
+CliCommand ReturnsCliCommand()
+{
+    return {QStringLiteral("returns"),
+            QString(),
+            QStringLiteral("the company's returns (ACES/CODE), newest first: year, quarter, registration number, when "
+                           "written,\nsize and whether the schema takes them today; rejected files apart; exits 1 "
+                           "when one is not valid"),
+            QList<CliOption>{{CliCompanyOption(), true}, {kFormat}} + CliProgressOptions(),
+            runReturns,
+            true};
+}
+
+CliCommand CompareCliCommand()
+{
+    return {QStringLiteral("compare"),
+            QStringLiteral("BEFORE.xml AFTER.xml"),
+            QStringLiteral("two returns of one quarter: invoice lines and documents added, removed and changed, duty "
+                           "side by side"),
+            {{kFormat}},
+            runCompare};
+}

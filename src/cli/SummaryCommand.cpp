@@ -5,24 +5,17 @@
 #include <cstdio>
 
 namespace {
-const QString kUsage = QStringLiteral(
-    "summary --company CODE --period YYMMYYMM [--format text|csv|json]\n"
-    "         the quarter by tariff number: invoice lines and supplier documents, quantities and duty on each\n"
-    "         side, the difference and flags; rows the return cannot carry are left out and make it exit 1");
+const QCommandLineOption kFormat(QStringLiteral("format"), QStringLiteral("text (the default), csv or json"),
+                                 QStringLiteral("text|csv|json"));
 
-int runSummary(const QStringList &args)
+int runSummary(const CliOptions &options)
 {
-    const CliOptions options(args,
-                             {QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--format")});
-    if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period")});
-        !problem.isEmpty())
-        return cliUsageError(problem, kUsage);
-    const QString name = options.value(QStringLiteral("--format"), QStringLiteral("text"));
+    const QString name = options.value(kFormat, QStringLiteral("text"));
     const QHash<QString, SummaryFormat> formats{{QStringLiteral("text"), SummaryFormat::Text},
                                                 {QStringLiteral("csv"), SummaryFormat::Csv},
                                                 {QStringLiteral("json"), SummaryFormat::Json}};
     if (!formats.contains(name))
-        return cliUsageError(QStringLiteral("--format must be text, csv or json, not %1").arg(name), kUsage);
+        return cliUsageError(QStringLiteral("--format must be text, csv or json, not %1").arg(name), options);
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;
 
@@ -43,4 +36,11 @@ int runSummary(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("summary"), kUsage, runSummary)
+CliCommand SummaryCliCommand()
+{
+    return {QStringLiteral("summary"), QString(),
+            QStringLiteral("the quarter by tariff number: invoice lines and supplier documents, quantities and duty "
+                           "on each\nside, the difference and flags; rows the return cannot carry are left out and "
+                           "make it exit 1"),
+            CliCompanyOptions() + QList<CliOption>{{kFormat}}, runSummary};
+}

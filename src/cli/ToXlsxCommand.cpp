@@ -4,19 +4,17 @@
 #include "returns/ExportCommand.h"
 
 namespace {
-const QString kUsage = QStringLiteral(
-    "to-xlsx RETURN.xml [--out FILE.xlsx]\n"
-    "         write a valid return as an Excel workbook (by default beside it, as .xlsx); prints its path");
+const QCommandLineOption kOut(QStringLiteral("out"), QStringLiteral("the workbook to write"),
+                              QStringLiteral("FILE.xlsx"));
 
-int runToXlsx(const QStringList &args)
+int runToXlsx(const CliOptions &options)
 {
-    const CliOptions options(args, {QStringLiteral("--out")});
-    if (!options.ok() || options.positional().size() != 1)
-        return cliUsageError(options.ok() ? QStringLiteral("one return file is needed") : options.error(), kUsage);
+    if (options.positional().size() != 1)
+        return cliUsageError(QStringLiteral("one return file is needed"), options);
     const QString file = options.positional().first();
-    const QString out = options.value(QStringLiteral("--out"), ReturnWorkbookPath(file));
+    const QString out = options.value(kOut, ReturnWorkbookPath(file));
     if (out.isEmpty())
-        return cliUsageError(QStringLiteral("--out needs a file name"), kUsage);
+        return cliUsageError(QStringLiteral("--out needs a file name"), options);
     QString error;
     if (!WriteReturnWorkbook(file, out, ReturnSchemaPath(), &error)) {
         cliErr(error);
@@ -26,4 +24,12 @@ int runToXlsx(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("to-xlsx"), kUsage, runToXlsx)
+CliCommand ToXlsxCliCommand()
+{
+    return {QStringLiteral("to-xlsx"),
+            QStringLiteral("RETURN.xml"),
+            QStringLiteral("write a valid return as an Excel workbook (by default beside it, as .xlsx); prints its "
+                           "path"),
+            {{kOut}},
+            runToXlsx};
+}

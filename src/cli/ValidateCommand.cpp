@@ -4,21 +4,27 @@
 #include "returns/SchemaValidation.h"
 
 namespace {
-const QString kUsage = QStringLiteral(
-    "validate FILE [--schema FILE]\n"
-    "         check a return against the schema (ACES_DLR.xsd of the application folder, else the installed one)");
+const QCommandLineOption kSchema(QStringLiteral("schema"), QStringLiteral("the schema to validate against"),
+                                 QStringLiteral("FILE"));
 
-int runValidate(const QStringList &args)
+int runValidate(const CliOptions &options)
 {
-    const CliOptions options(args, {QStringLiteral("--schema")});
-    if (!options.ok() || options.positional().size() != 1)
-        return cliUsageError(options.ok() ? QStringLiteral("one return file is needed") : options.error(), kUsage);
+    if (options.positional().size() != 1)
+        return cliUsageError(QStringLiteral("one return file is needed"), options);
     const QString file = options.positional().first();
-    if (!ValidateAgainstSchema(file, options.value(QStringLiteral("--schema"), ReturnSchemaPath())))
+    if (!ValidateAgainstSchema(file, options.value(kSchema, ReturnSchemaPath())))
         return CliFailed;
     cliOut(file + QStringLiteral(": valid"));
     return CliOk;
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("validate"), kUsage, runValidate)
+CliCommand ValidateCliCommand()
+{
+    return {QStringLiteral("validate"),
+            QStringLiteral("FILE"),
+            QStringLiteral("check a return against the schema (ACES_DLR.xsd of the application folder, else the "
+                           "installed one)"),
+            {{kSchema}},
+            runValidate};
+}
