@@ -17,7 +17,6 @@ set(QV_CORE_SOURCES
   app/RegularFile.cpp
   app/RegularFilePosix.cpp
   app/SqliteTemp${QV_PLATFORM}.cpp
-  app/Startup.cpp
   app/UserInterface.cpp
   app/Values.cpp
   sources/CodePages.cpp
@@ -35,6 +34,7 @@ set(QV_CORE_SOURCES
   sources/SqlServerConnection.cpp
   sources/VirtualTable.cpp
   context/CompanySelection.cpp
+  context/Startup.cpp
   returns/DataCheck.cpp
   returns/Decimal.cpp
   returns/ExportCommand.cpp
@@ -65,7 +65,7 @@ set(QV_CORE_SOURCES
 
 # Windows and what draws or drives them.
 set(QV_GUI_SOURCES
-  app/ProgramMain.cpp
+  desktop/ProgramMain.cpp
   context/EnterKey.cpp
   context/MDIForm1.cpp
   context/frmCompDef.cpp
@@ -77,15 +77,15 @@ set(QV_GUI_SOURCES
   reports/frmReturns.cpp
   tariff/frmSelectFile.cpp
   tariff/frmTariffMaster.cpp
-  dates/FormPlacement.cpp
-  dates/KeyboardNavigation.cpp
-  dates/LeaveGuard.cpp
   dates/frmCalQV.cpp
   dates/ucDate.cpp
   ui/DesktopUserInterface.cpp
   ui/EndProgram.cpp
   ui/FormDisplay.cpp
+  ui/FormPlacement.cpp
   ui/FrmImages.cpp
+  ui/KeyboardNavigation.cpp
+  ui/LeaveGuard.cpp
   ui/LockKeys.cpp
   ui/Twips.cpp
   ui/WindowKit.cpp

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Progress.h"
-#include "ui/MsgBoxCodes.h" // the box types and buttons ShowMessage takes
+#include "app/MsgBoxCodes.h" // the box types and buttons ShowMessage takes
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "CliCompany.h"
 
-#include "app/Startup.h"
+#include "context/Startup.h"
 #include "app/Values.h"
 #include "context/CompanySelection.h"
 

@@ -2,8 +2,8 @@
 
 #include "CalendarMonth.h"
 #include "DateText.h"
-#include "KeyboardNavigation.h"
-#include "LeaveGuard.h"
+#include "ui/KeyboardNavigation.h"
+#include "ui/LeaveGuard.h"
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/Values.h"

@@ -1,9 +1,9 @@
 #include "ucDate.h"
 
 #include "DateText.h"
-#include "FormPlacement.h"
-#include "KeyboardNavigation.h"
-#include "LeaveGuard.h"
+#include "ui/FormPlacement.h"
+#include "ui/KeyboardNavigation.h"
+#include "ui/LeaveGuard.h"
 #include "app/Clock.h"
 #include "app/Values.h"
 #include "frmCalQV.h"

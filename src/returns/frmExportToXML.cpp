@@ -5,7 +5,7 @@
 #include "app/AppSettings.h"
 #include "app/Clock.h"
 #include "app/UserInterface.h"
-#include "dates/KeyboardNavigation.h"
+#include "ui/KeyboardNavigation.h"
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
 #include "ui/WindowKit.h"

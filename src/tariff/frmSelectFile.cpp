@@ -4,7 +4,7 @@
 #include "WorkbookReader.h"
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
-#include "dates/KeyboardNavigation.h"
+#include "ui/KeyboardNavigation.h"
 #include "ui/FrmImages.h"
 #include "ui/WindowKit.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/MsgBoxCodes.h"
+#include "app/MsgBoxCodes.h"
 
 #include <QDialog>
 

@@ -6,7 +6,7 @@
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/Folders.h"
-#include "app/ProgramMain.h"
+#include "desktop/ProgramMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
-#include "app/Startup.h"
+#include "context/Startup.h"
 #include "context/CompanySelection.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "sources/DataConnections.h"
-#include "app/Startup.h"
+#include "context/Startup.h"
 #include "app/Values.h"
 #include "context/CompanySelection.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
-#include "app/Startup.h"
+#include "context/Startup.h"
 #include "app/UserInterface.h"
 #include "context/CompanySelection.h"
 #include "app/Clock.h"

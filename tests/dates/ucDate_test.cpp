@@ -3,7 +3,7 @@
 
 #include "WindowTestHelpers.h"
 #include "app/UserInterface.h"
-#include "dates/KeyboardNavigation.h"
+#include "ui/KeyboardNavigation.h"
 #include "dates/frmCalQV.h"
 #include "dates/ucDate.h"
 

@@ -6,7 +6,7 @@
 #include "app/Clock.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
-#include "app/Startup.h"
+#include "context/Startup.h"
 #include "context/CompanySelection.h"
 #include "returns/ExportCommand.h"
 #include "ui/DesktopUserInterface.h"

@@ -1,7 +1,7 @@
 // quorvant-screenshots: the desktop program, driven through its windows by
 // the screenshot tour. Usage: quorvant-screenshots FOLDER
 #include "ScreenshotTour.h"
-#include "app/ProgramMain.h"
+#include "desktop/ProgramMain.h"
 #include "ui/DesktopUserInterface.h"
 
 #include <QApplication>

@@ -1,12 +1,12 @@
 #include "Startup.h"
 
-#include "AppSettings.h"
-#include "Clock.h"
-#include "Connections.h"
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/Connections.h"
+#include "app/DateFormat.h"
+#include "app/ErrorLog.h"
+#include "app/UserInterface.h"
 #include "sources/DataConnections.h"
-#include "DateFormat.h"
-#include "ErrorLog.h"
-#include "UserInterface.h"
 
 #include <QDir>
 #include <QFile>

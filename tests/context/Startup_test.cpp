@@ -5,8 +5,8 @@
 #include "app/Connections.h"
 #include "app/DateFormat.h"
 #include "app/ErrorLog.h"
-#include "app/ProgramMain.h"
-#include "app/Startup.h"
+#include "desktop/ProgramMain.h"
+#include "context/Startup.h"
 #include "app/UserInterface.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "app/AppSettings.h"
-#include "app/ProgramMain.h"
+#include "desktop/ProgramMain.h"
 #include "ui/DesktopUserInterface.h"
 
 #include <QApplication>
