@@ -3,6 +3,7 @@
 
 #include "app/Clock.h"
 #include "app/Values.h"
+#include "dates/DateText.h"
 #include "reports/ReturnWorkbook.h"
 #include "returns/ExportCommand.h"
 
@@ -44,14 +45,19 @@ int runExport(const QStringList &args)
     form.remarks = options.value(QStringLiteral("--remarks"), QStringLiteral("EXCISE RETURN"));
 
     static const QRegularExpression year(QStringLiteral("^[0-9]{4}$"));
-    static const QRegularExpression date(QStringLiteral("^[0-9]{2}/[0-9]{2}/[0-9]{4}$"));
     static const QStringList quarters{QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
                                       QStringLiteral("Jan-Mar")};
     if (!year.match(form.year).hasMatch())
         return usageError(QStringLiteral("--year needs four digits, not %1").arg(form.year));
     if (!quarters.contains(form.quarter))
         return usageError(QStringLiteral("--quarter must be one of %1").arg(quarters.join(QStringLiteral(", "))));
-    if (!date.match(form.date).hasMatch() || !ValueDate(form.date).isValid())
+    // Taken as the return window's date box takes it: day-first text or its short runs of digits.
+    QString completed;
+    if (const QDate date = DayFirstDate(form.date); date.isValid())
+        form.date = CanonicalDateText(date);
+    else if (CompleteDateText(form.date, completed, today) && !completed.isEmpty())
+        form.date = completed;
+    else
         return usageError(QStringLiteral("--date needs a real date as DD/MM/YYYY, not %1").arg(form.date));
 
     // The company and period are chosen exactly as the selection window does.

@@ -1,4 +1,5 @@
 #include "CliCompany.h"
+#include "CliProgress.h"
 
 #include "reports/QuarterSummary.h"
 
@@ -6,14 +7,15 @@
 
 namespace {
 const QString kUsage = QStringLiteral(
-    "summary --company CODE --period YYMMYYMM [--format text|csv|json]\n"
+    "summary --company CODE --period YYMMYYMM [--format text|csv|json] [--progress | --quiet]\n"
     "         the quarter by tariff number: invoice lines and supplier documents, quantities and duty on each\n"
     "         side, the difference and flags; rows the return cannot carry are left out and make it exit 1");
 
 int runSummary(const QStringList &args)
 {
     const CliOptions options(args,
-                             {QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--format")});
+                             {QStringLiteral("--company"), QStringLiteral("--period"), QStringLiteral("--format")},
+                             {QStringLiteral("--progress"), QStringLiteral("--quiet")});
     if (const QString problem = options.problem({QStringLiteral("--company"), QStringLiteral("--period")});
         !problem.isEmpty())
         return cliUsageError(problem, kUsage);
@@ -26,10 +28,12 @@ int runSummary(const QStringList &args)
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;
 
+    StartCliProgress(options);
     const QuarterSummary summary = SummariseQuarter();
+    CliInterface().clearLine();
     if (!summary.read) {
         cliErr(summary.reason);
-        return CliFailed;
+        return summary.cancelled ? CliCancelled : CliFailed;
     }
     QString text = FormatSummary(summary.entries, summary.total, formats.value(name));
     text.chop(1); // cliOut ends the last line
@@ -43,4 +47,4 @@ int runSummary(const QStringList &args)
 }
 } // namespace
 
-QV_CLI_COMMAND(QStringLiteral("summary"), kUsage, runSummary)
+QV_CLI_STOPPABLE_COMMAND(QStringLiteral("summary"), kUsage, runSummary)

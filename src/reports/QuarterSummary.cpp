@@ -11,21 +11,14 @@
 #include <QJsonObject>
 #include <QSqlDatabase>
 
+const QString kSummaryCancelled = QStringLiteral("The summary was cancelled.");
+
 namespace {
 const QStringList kCsvHeader{"cetsh",     "unit",        "invoice_lines", "quantity_out",    "duty_out",
                              "documents", "quantity_in", "duty_in",       "duty_difference", "flags"};
 
-// The record fields may hold text as QString or as UTF-8 bytes.
-QString textOf(const QString &text)
-{
-    return text;
-}
-[[maybe_unused]] QString textOf(const QByteArray &bytes)
-{
-    return QString::fromUtf8(bytes);
-}
-
-// An amount as the return writes it: two decimals.
+// A quantity as the return writes it: two decimals. A supplier document's is
+// the text the return carries.
 bool amountOf(const Decimal &value, Decimal *out)
 {
     *out = value.rounded(2);
@@ -34,10 +27,6 @@ bool amountOf(const Decimal &value, Decimal *out)
 bool amountOf(const QString &text, Decimal *out)
 {
     return Decimal::fromWholeText(text, out);
-}
-[[maybe_unused]] bool amountOf(const QByteArray &text, Decimal *out)
-{
-    return amountOf(QString::fromUtf8(text), out);
 }
 
 // A registration number that fails the check and the warnings are still
@@ -51,26 +40,24 @@ bool written(const QList<RowProblem> &problems)
 }
 
 template <typename Record>
-bool readTable(WorkTableReader &reader, bool invoiceLines, SummaryBuilder *builder, int *leftOut, QString *reason)
+bool readTable(WorkTableReader &reader, WorkTable table, SummaryBuilder *builder, int *leftOut, QuarterSummary *s)
 {
-    if (!(invoiceLines ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
-        *reason = reader.errorString();
-        return false;
-    }
-    Record row;
-    while (reader.next(&row)) {
-        Decimal quantity, duty;
-        if (!written(reader.problems()) || !amountOf(row.quantity, &quantity) || !amountOf(row.duty, &duty)) {
-            ++*leftOut;
-            continue;
-        }
-        if (invoiceLines)
-            builder->addInvoiceLine(textOf(row.cleaned), textOf(row.unit), quantity, duty);
-        else
-            builder->addDocument(textOf(row.cleaned), textOf(row.unit), quantity, duty);
-    }
-    *reason = reader.errorString();
-    return !reader.failed();
+    const bool invoiceLines = table == WorkTable::InvoiceLines;
+    const auto walk = reader.walk<Record>(
+        table, invoiceLines ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
+        [&](const Record &row) {
+            Decimal quantity, duty;
+            if (!written(reader.problems()) || !amountOf(row.quantity, &quantity) || !amountOf(row.duty, &duty))
+                ++*leftOut;
+            else if (invoiceLines)
+                builder->addInvoiceLine(row.cleaned, row.unit, quantity, duty);
+            else
+                builder->addDocument(row.cleaned, row.unit, quantity, duty);
+            return true;
+        });
+    s->cancelled = walk == WorkTableReader::Walk::Cancelled;
+    s->reason = s->cancelled ? kSummaryCancelled : reader.errorString();
+    return walk == WorkTableReader::Walk::Done;
 }
 
 } // namespace
@@ -198,8 +185,8 @@ QuarterSummary SummariseQuarter(const QString &companyConnection, const QString 
     TariffMaster master(programConnection);
     WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
     SummaryBuilder builder;
-    s.read = readTable<InvoiceLine>(reader, true, &builder, &s.leftOutInvoiceLines, &s.reason)
-             && readTable<SupplierDocument>(reader, false, &builder, &s.leftOutDocuments, &s.reason);
+    s.read = readTable<InvoiceLine>(reader, WorkTable::InvoiceLines, &builder, &s.leftOutInvoiceLines, &s)
+             && readTable<SupplierDocument>(reader, WorkTable::SupplierDocuments, &builder, &s.leftOutDocuments, &s);
     if (!s.read) {
         s.leftOutInvoiceLines = s.leftOutDocuments = 0;
         return s;

@@ -48,6 +48,7 @@ private:
 struct QuarterSummary
 {
     bool read = false; // false: the tables could not be read, `reason` says why
+    bool cancelled = false; // the user stopped it (then not read either)
     QString reason;
     QList<SummaryEntry> entries;
     SummaryEntry total;
@@ -58,9 +59,13 @@ struct QuarterSummary
 
 // The quarter's work tables read by the return's own record reader; a row
 // with a problem that keeps it out of a valid return is counted, not summed.
+// Reports its progress and stops when the user cancels.
 QuarterSummary SummariseQuarter(const QString &companyConnection, const QString &programConnection);
 // The same over the chosen company, after the test the export makes first.
 QuarterSummary SummariseQuarter();
+
+// The reason a cancelled summary gives.
+extern const QString kSummaryCancelled;
 
 // What was left out, in one sentence; empty when nothing was.
 QString LeftOutText(const QuarterSummary &summary);

@@ -5,6 +5,7 @@
 #include "ReturnLeaves.h"
 #include "app/AppSettings.h"
 #include "app/RegularFile.h"
+#include "app/Values.h"
 #include "returns/SchemaValidation.h"
 #include "returns/StagedFile.h"
 #include "returns/TextRules.h"
@@ -86,7 +87,7 @@ public:
     // "dd/mm/yyyy" as a date; anything Excel cannot show as one stays text.
     void date(const QString &value)
     {
-        const QDate d = QDate::fromString(value, QStringLiteral("dd/MM/yyyy"));
+        const QDate d = DayFirstDate(value);
         if (!d.isValid() || d.year() < 1900) {
             text(value);
             return;

@@ -1,20 +1,16 @@
 #pragma once
 
+#include "WorkTableRecords.h"
 #include "XmlOutput.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-class Decimal;
 class QIODevice;
 class StagedFile;
 class StreamValidator;
-struct RowDate;
-struct RowProblem;
-class ProgressPhase;
 class TariffMaster;
-class WorkTableReader;
 
 // What the return window (or the command line) hands the writer.
 struct ReturnInputs
@@ -35,24 +31,6 @@ enum class WriteOutcome {
     Failed, // nothing usable was written (file, device, query or input problem); see errorString()
     Cancelled, // the user stopped it (CancelRequested) between two batches
 };
-
-// The tariff number of a row as the return carries it: every blank removed,
-// and for an invoice line (STEMP4) every "." as well.
-QString CleanedTariffNumber(const QString &col05, bool invoiceLine);
-// The same into `out`, whose memory is kept from row to row.
-void CleanedTariffNumber(QStringView col05, bool invoiceLine, QString *out);
-
-// A numeric field that holds no number, as the table readers hand it: the
-// field's raw text as bytes. Such a value is damaged data in any column.
-bool IsDamagedValue(const QVariant &value);
-QString DamagedValueText(const QVariant &value);
-
-// A number of any numeric type (not text).
-bool IsNumericValue(const QVariant &value);
-// A whole number as the table readers hand it (64 or 32 bits).
-bool IsIntegerValue(const QVariant &value);
-// Integers and finite doubles exactly, without their text; false for anything else.
-bool NumberWithoutText(const QVariant &value, Decimal *out);
 
 // Writes the return, line by line, from STEMP4 and PTEMP5 over the company
 // connection, checking tariff numbers against Import over the program
@@ -78,9 +56,7 @@ public:
     QString endMessage() const { return m_endMessage; }
 
 private:
-    bool openedTable(const WorkTableReader &reader, ProgressPhase &progress, bool opened);
-    bool rowWritten(ProgressPhase &progress);
-    bool tableDone(const WorkTableReader &reader, ProgressPhase &progress);
+    bool walked(const WorkTableReader &reader, WorkTableReader::Walk walk);
     bool writeInvoiceLines(TariffMaster &master);
     bool writeSupplierDocuments(TariffMaster &master);
     void putSerial(const char *opening, qsizetype openingLength);

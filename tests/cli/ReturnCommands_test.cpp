@@ -258,9 +258,9 @@ private slots:
 
     void exportWritesOneValidReturn()
     {
-        const Run r =
-            cli(home->app(), {"export", "--company", "001", "--period", "14041503", "--registration", "AAACB1234CXM001",
-                              "--year", "2014", "--quarter", "Jul-Sep", "--remarks", "R&D <quarter>"});
+        const Run r = cli(home->app(), {"export", "--company", "001", "--period", "14041503", "--registration",
+                                        "AAACB1234CXM001", "--year", "2014", "--quarter", "Jul-Sep", "--remarks",
+                                        "R&D <quarter>", "--date", "5/3/2014"});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QVERIFY(r.err.contains(QStringLiteral("File Export to XML and validated successfully")));
         const QString path = r.out.trimmed();
@@ -271,6 +271,7 @@ private slots:
         QVERIFY(text.contains("<QUARTER>Jul-Sep</QUARTER>\r\n"));
         QVERIFY(text.contains("<REMARKS>R&amp;D &lt;quarter&gt;</REMARKS>\r\n"));
         QVERIFY(text.contains("<PLACE>MUMBAI</PLACE>\r\n"));
+        QVERIFY(text.contains("<DATE>05/03/2014</DATE>\r\n<PLACE>"));
 
         const Run check = cli(home->app(), {QStringLiteral("validate"), path});
         QCOMPARE(check.exitCode, 0);
@@ -313,6 +314,9 @@ private slots:
         QTest::newRow("quarter") << base + QStringList{"--registration", "AAACB1234CXM001", "--quarter", "Apr-Jul"}
                                  << "" << 2 << ""
                                  << "--quarter must be one of Apr-Jun, Jul-Sep, Oct-Dec, Jan-Mar";
+        QTest::newRow("date") << base + QStringList{"--registration", "AAACB1234CXM001", "--date", "31/04/2014"} << ""
+                              << 2 << ""
+                              << "--date needs a real date as DD/MM/YYYY, not 31/04/2014";
         QTest::newRow("validate without a file") << QStringList{"validate"} << "" << 2 << ""
                                                  << "one return file is needed";
         for (const QStringList &args : {check, kExport})

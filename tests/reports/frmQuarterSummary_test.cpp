@@ -66,6 +66,19 @@ private slots:
         QCOMPARE(QString::fromUtf8(readAll(saved)), printed.out);
         QVERIFY(!w->saveCsv(home.app() + QStringLiteral("/no-such-folder/summary.csv")));
         QCOMPARE(rec.messages.size(), 1);
+
+        // Refresh clicked, then Esc while the tables are read: the summary
+        // stops and says so, and the window (which Esc closes otherwise) stays.
+        EscDuringRun esc;
+        esc.typeInto = w;
+        InstallUserInterface(&esc);
+        sendClick(w->cmdRefresh);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->lblStatus->text(), kSummaryCancelled);
+        QCOMPARE(w->grdSummary->rowCount(), 0);
+        InstallUserInterface(&rec);
+        sendClick(w->cmdRefresh);
+        QCOMPARE(w->grdSummary->rowCount(), 16 + 1);
     }
 };
 

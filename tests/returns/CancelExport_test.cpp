@@ -35,24 +35,6 @@ struct CancelAt : RecordingUserInterface
     }
 };
 
-// The desktop indicator, messages recorded; Esc typed into `typeInto`'s window at the first report.
-struct EscDuringRun : DesktopUserInterface
-{
-    QStringList texts;
-    QWidget *typeInto = nullptr;
-    int showMessage(const QString &text, const QString &, int, int, bool) override
-    {
-        texts << text;
-        return 0;
-    }
-    void showProgress(const ProgressState &s) override
-    {
-        if (QWidget *w = std::exchange(typeInto, nullptr)) // arrives while the work lets events run
-            QTimer::singleShot(0, w, [w] { sendKey(w, Qt::Key_Escape); });
-        DesktopUserInterface::showProgress(s);
-    }
-};
-
 QByteArray readFile(const QString &path)
 {
     QFile f(path);
