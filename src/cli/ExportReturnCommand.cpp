@@ -6,6 +6,7 @@
 #include "dates/DateText.h"
 #include "reports/ReturnWorkbook.h"
 #include "returns/ExportCommand.h"
+#include "returns/ReturnQuarter.h"
 
 #include <QRegularExpression>
 
@@ -36,21 +37,20 @@ int runExport(const QStringList &args)
 
     // The return window's defaults for what is not given.
     const QDate today = Clock::today();
-    ReturnInputs form;
+    ReturnInputs form = DefaultReturnInputs(today);
     form.registrationNumber = options.value(QStringLiteral("--registration"));
-    form.year = options.value(QStringLiteral("--year"), QString::number(today.year()));
-    form.quarter = options.value(QStringLiteral("--quarter"), QStringLiteral("Apr-Jun"));
-    form.date = options.value(QStringLiteral("--date"), CanonicalDateText(today));
-    form.place = options.value(QStringLiteral("--place"), QStringLiteral("MUMBAI"));
-    form.remarks = options.value(QStringLiteral("--remarks"), QStringLiteral("EXCISE RETURN"));
+    form.year = options.value(QStringLiteral("--year"), form.year);
+    form.quarter = options.value(QStringLiteral("--quarter"), form.quarter);
+    form.date = options.value(QStringLiteral("--date"), form.date);
+    form.place = options.value(QStringLiteral("--place"), form.place);
+    form.remarks = options.value(QStringLiteral("--remarks"), form.remarks);
 
     static const QRegularExpression year(QStringLiteral("^[0-9]{4}$"));
-    static const QStringList quarters{QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
-                                      QStringLiteral("Jan-Mar")};
     if (!year.match(form.year).hasMatch())
         return usageError(QStringLiteral("--year needs four digits, not %1").arg(form.year));
-    if (!quarters.contains(form.quarter))
-        return usageError(QStringLiteral("--quarter must be one of %1").arg(quarters.join(QStringLiteral(", "))));
+    if (!ReturnQuarterNames().contains(form.quarter))
+        return usageError(
+            QStringLiteral("--quarter must be one of %1").arg(ReturnQuarterNames().join(QStringLiteral(", "))));
     // Taken as the return window's date box takes it: day-first text or its short runs of digits.
     QString completed;
     if (const QDate date = DayFirstDate(form.date); date.isValid())

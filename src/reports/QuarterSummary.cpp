@@ -13,9 +13,28 @@
 
 const QString kSummaryCancelled = QStringLiteral("The summary was cancelled.");
 
+QStringList SummaryColumns(SummaryColumnTitle title)
+{
+    static const char *const columns[][4] = {
+        {"cetsh", "CETSH", "Tariff number (CETSH)", "CETSH number"},
+        {"unit", "Unit", "Unit", "Unit"},
+        {"invoice_lines", "Lines", "Invoice lines", "Invoice lines"},
+        {"quantity_out", "Qty out", "Qty out", "Quantity out"},
+        {"duty_out", "Duty out", "Duty out", "Duty out"},
+        {"documents", "Docs", "Documents", "Documents"},
+        {"quantity_in", "Qty in", "Qty in", "Quantity in"},
+        {"duty_in", "Duty in", "Duty in", "Duty in"},
+        {"duty_difference", "Difference", "Difference", "Duty difference"},
+        {"flags", "Flags", "Exceeds received", "Flags"},
+    };
+    QStringList titles;
+    for (const auto &column : columns)
+        titles << QLatin1String(column[int(title)]);
+    return titles;
+}
+
 namespace {
-const QStringList kCsvHeader{"cetsh",     "unit",        "invoice_lines", "quantity_out",    "duty_out",
-                             "documents", "quantity_in", "duty_in",       "duty_difference", "flags"};
+const QStringList kCsvHeader = SummaryColumns(SummaryColumnTitle::Csv);
 
 // A quantity as the return writes it: two decimals. A supplier document's is
 // the text the return carries.
@@ -103,8 +122,7 @@ QJsonObject jsonEntry(const SummaryEntry &e)
 
 QString textTable(const QList<SummaryEntry> &entries, const SummaryEntry &total)
 {
-    QList<QStringList> rows{
-        {"CETSH", "Unit", "Lines", "Qty out", "Duty out", "Docs", "Qty in", "Duty in", "Difference", "Flags"}};
+    QList<QStringList> rows{SummaryColumns(SummaryColumnTitle::Text)};
     for (const SummaryEntry &e : entries)
         rows << SummaryFields(e);
     rows << SummaryFields(total);

@@ -70,8 +70,12 @@ extern const QString kSummaryCancelled;
 // What was left out, in one sentence; empty when nothing was.
 QString LeftOutText(const QuarterSummary &summary);
 
-// An entry's fields as text, in the order of the CSV columns; the flags
-// joined by ";".
+// The summary's columns in their order, each as the CSV and JSON name it,
+// the text table heads it, the window heads it and the workbook heads it.
+enum class SummaryColumnTitle { Csv, Text, Window, Workbook };
+QStringList SummaryColumns(SummaryColumnTitle title);
+
+// An entry's fields as text, in the order of the columns; the flags joined by ";".
 QStringList SummaryFields(const SummaryEntry &entry);
 
 enum class SummaryFormat { Text, Csv, Json };

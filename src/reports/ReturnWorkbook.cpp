@@ -288,10 +288,7 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
                     {"SL-NO", "Invoice or bill of entry number", "Date", "Issued by", "Registration number", "Name",
                      "Address", "Description", "CETSH number", "Quantity code", "Quantity", "Duty"},
                     bold, amount, date, &sheetError);
-    Sheet summary(out.book, "Summary",
-                  {"CETSH number", "Unit", "Invoice lines", "Quantity out", "Duty out", "Documents", "Quantity in",
-                   "Duty in", "Duty difference", "Flags"},
-                  bold, amount, date, &sheetError);
+    Sheet summary(out.book, "Summary", SummaryColumns(SummaryColumnTitle::Workbook), bold, amount, date, &sheetError);
 
     const auto label = [&header](const char *name, const QString &value, bool isDate = false) {
         header.text(QString::fromLatin1(name));
@@ -416,7 +413,7 @@ QStringList CompanyReturns()
 {
     if (Settings().strCompCode.isEmpty())
         return {};
-    const QDir folder(AppFolder() + QStringLiteral("/ACES/") + Settings().strCompCode);
+    const QDir folder(CompanyOutputFolder());
     QStringList paths;
     for (const QFileInfo &file : folder.entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Time))
         paths << file.filePath();

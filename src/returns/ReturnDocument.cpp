@@ -2,17 +2,13 @@
 
 #include "Decimal.h"
 #include "RegistrationNumber.h"
+#include "ReturnQuarter.h"
 #include "SchemaValidation.h"
-#include "StagedFile.h"
 #include "TextRules.h"
 #include "WorkTableRecords.h"
 #include "WorkTableValues.h"
 #include "WorkTables.h"
 #include "XmlOutput.h"
-#include "app/AppSettings.h"
-#include "app/Progress.h"
-#include "sources/DataConnections.h"
-#include "app/UserInterface.h"
 #include "app/Values.h"
 
 #include <QIODevice>
@@ -32,9 +28,16 @@ QString badCharacterText(char16_t code)
 }
 } // namespace
 
-ReturnWriter::ReturnWriter(const ReturnInputs &inputs, const QString &companyConnection,
+ReturnInputs DefaultReturnInputs(const QDate &today)
+{
+    return {QString::number(today.year()), ReturnQuarterNames().first(), QString(),
+            CanonicalDateText(today),      QStringLiteral("MUMBAI"),     QStringLiteral("EXCISE RETURN")};
+}
+
+ReturnWriter::ReturnWriter(const ReturnInputs &inputs, const QString &dealerName, const QString &companyConnection,
                            const QString &programConnection)
     : m_inputs(inputs)
+    , m_dealerName(dealerName)
     , m_companyConnection(companyConnection)
     , m_programConnection(programConnection)
 {
@@ -45,12 +48,9 @@ ReturnWriter::~ReturnWriter() = default;
 bool ReturnWriter::checkInputs()
 {
     const std::pair<const QString *, const char *> fields[] = {
-        {&m_inputs.year, "Year"},
-        {&m_inputs.quarter, "Quarter"},
-        {&m_inputs.dealerName, "Dealer Name"},
-        {&m_inputs.registrationNumber, "Registration Number"},
-        {&m_inputs.date, "Date"},
-        {&m_inputs.place, "Place"},
+        {&m_inputs.year, "Year"},       {&m_inputs.quarter, "Quarter"},
+        {&m_dealerName, "Dealer Name"}, {&m_inputs.registrationNumber, "Registration Number"},
+        {&m_inputs.date, "Date"},       {&m_inputs.place, "Place"},
         {&m_inputs.remarks, "Remarks"},
     };
     for (const auto &[value, name] : fields) {
@@ -248,9 +248,9 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     return walked(reader, walk);
 }
 
-WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
+WriteOutcome ReturnWriter::write(QIODevice *device, const QString &fileName, StreamValidator *validator)
 {
-    m_out.start(device, m_inputs.outputPath);
+    m_out.start(device, fileName);
     if (validator)
         m_out.setTap([validator](const char *data, qsizetype size) { validator->feed(data, size); });
     else
@@ -269,7 +269,7 @@ WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
     m_out.raw("<HEADER-DATA>");
     m_out.element("RETURN-YEAR", m_inputs.year);
     m_out.element("QUARTER", m_inputs.quarter);
-    m_out.element("DEALER-NAME", QString(QLatin1Char(' ') + m_inputs.dealerName));
+    m_out.element("DEALER-NAME", QString(QLatin1Char(' ') + m_dealerName));
     m_out.element("REGISTRATION-NUMBER", m_inputs.registrationNumber);
     m_out.raw("<NIL-RETURN>No</NIL-RETURN>");
     m_out.raw("</HEADER-DATA>");
@@ -301,50 +301,4 @@ WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
     if (!m_out.flush())
         return WriteOutcome::Failed;
     return m_ended ? WriteOutcome::Ended : WriteOutcome::Complete;
-}
-
-WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file, StreamValidator *validator)
-{
-    ReturnWriter writer(inputs, Settings().cnCompany, Settings().cnProgram);
-    // What the writer found comes first, in its order, then why it stopped.
-    auto showNotices = [&writer] {
-        for (const QString &notice : writer.notices())
-            ShowMessage(notice, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
-    };
-    auto fail = [file, &showNotices](const QString &message) {
-        file->discard();
-        showNotices();
-        HidePleaseWait();
-        ShowMessage(message, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
-        return WriteOutcome::Failed;
-    };
-    if (!writer.checkInputs())
-        return fail(writer.errorString());
-    // The accounting system may have written the work tables after the company
-    // was chosen; the FoxPro connection learns of new files only when asked.
-    QString refreshError;
-    if (Settings().blnFoxPro && !RefreshFoxProConnection(Settings().cnCompany, &refreshError))
-        return fail(refreshError);
-
-    // Written under a staging name: an earlier return of the same name stays
-    // as it is until the caller puts a complete, valid one in its place.
-    QString error;
-    if (!file->create(&error))
-        return fail(error);
-    const WriteOutcome outcome = writer.write(file, validator);
-    if (outcome == WriteOutcome::Cancelled) {
-        file->discard();
-        return outcome;
-    }
-    if (outcome == WriteOutcome::Failed)
-        return fail(writer.errorString());
-    if (!file->finish(&error))
-        return fail(error);
-    showNotices();
-    if (outcome == WriteOutcome::Ended) {
-        // The user sees why the document stops while the indicator goes.
-        ShowMessage(writer.endMessage(), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
-        HidePleaseWait();
-    }
-    return outcome;
 }

@@ -8,11 +8,10 @@
 #include <QVariant>
 
 class QIODevice;
-class StagedFile;
 class StreamValidator;
 class TariffMaster;
 
-// What the return window (or the command line) hands the writer.
+// What the user gives for a return, in the return window or on the command line.
 struct ReturnInputs
 {
     QString year;
@@ -21,9 +20,10 @@ struct ReturnInputs
     QString date; // the self-assessment date, "DD/MM/YYYY"
     QString place;
     QString remarks;
-    QString dealerName;
-    QString outputPath;
 };
+
+// The form as it opens: this year, the first quarter, today, "MUMBAI", "EXCISE RETURN", no number.
+ReturnInputs DefaultReturnInputs(const QDate &today);
 
 enum class WriteOutcome {
     Complete, // the whole document is written
@@ -41,13 +41,16 @@ enum class WriteOutcome {
 class ReturnWriter
 {
 public:
-    ReturnWriter(const ReturnInputs &inputs, const QString &companyConnection, const QString &programConnection);
+    // `dealerName` is the chosen company's, which the header carries beside the inputs.
+    ReturnWriter(const ReturnInputs &inputs, const QString &dealerName, const QString &companyConnection,
+                 const QString &programConnection);
     ~ReturnWriter();
 
     // False with errorString() when a form value holds a character XML cannot carry.
     bool checkInputs();
-    // `validator`, when given, is fed the document as it is written.
-    WriteOutcome write(QIODevice *device, StreamValidator *validator = nullptr);
+    // Writes into `device`, which messages call `fileName`; `validator`, when
+    // given, is fed the document as it is written. The inputs are checked first.
+    WriteOutcome write(QIODevice *device, const QString &fileName, StreamValidator *validator = nullptr);
     QString errorString() const { return m_out.failed() ? m_out.errorString() : m_error; }
     // Messages for the user, in the order the rows gave them: suppliers'
     // registration numbers that fail the check (their rows are written all the same).
@@ -68,6 +71,7 @@ private:
     QString serialText() const;
 
     ReturnInputs m_inputs;
+    QString m_dealerName;
     QString m_companyConnection;
     QString m_programConnection;
     XmlOutput m_out;
@@ -79,12 +83,3 @@ private:
     QString m_table; // where a bad value is reported from
     QVariant m_serial; // the row's Col01, named in messages
 };
-
-// The file step of the export command: writes the return into `file`'s
-// staging file beside the output path and flushes it to disk (also when a row
-// check ended it early, so validation can report the incomplete file). The
-// caller decides where the staging file goes. On Failed the message has been
-// shown, the please-wait indicator hidden and the staging file removed; on
-// Cancelled the staging file is removed and nothing shown.
-// `validator`, when given, validates the document while it is written.
-WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file, StreamValidator *validator = nullptr);

@@ -7,11 +7,16 @@
 
 #include <QStringList>
 
-std::optional<ReturnQuarter> ReturnQuarterOf(const QString &year, const QString &quarter)
+const QStringList &ReturnQuarterNames()
 {
     static const QStringList quarters{QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
                                       QStringLiteral("Jan-Mar")};
-    const qsizetype index = quarters.indexOf(quarter);
+    return quarters;
+}
+
+std::optional<ReturnQuarter> ReturnQuarterOf(const QString &year, const QString &quarter)
+{
+    const qsizetype index = ReturnQuarterNames().indexOf(quarter);
     bool ok = false;
     const int y = year.toInt(&ok);
     if (index < 0 || !ok || year.size() != 4)

@@ -393,22 +393,16 @@ bool WorkTableReader::tariff(bool invoiceLine, const QString &tariff, QString *c
         add(RowProblem::TariffLength, columnName(5), tariff, *cleaned);
         return true;
     }
+    // The unit comes from the same cleaned number that passes the master check.
     bool known = true;
-    if (invoiceLine || m_mode == Mode::Everything) {
-        if (!m_master->contains(*cleaned, &known)) {
-            m_error = QStringLiteral("The query failed: ") + m_master->errorString();
-            return false;
-        }
-        if (!known && invoiceLine) {
-            add(RowProblem::NotInMaster, columnName(5), tariff, *cleaned);
-            return true;
-        }
-    }
-    // The unit comes from the same cleaned number that passed the master check.
     bool defaulted = false;
-    if (!m_master->unitFor(*cleaned, unit, &defaulted)) {
+    if (!GetUnitForTariff(*m_master, *cleaned, unit, &known, &defaulted)) {
         m_error = QStringLiteral("The query failed: ") + m_master->errorString();
         return false;
+    }
+    if (!known && invoiceLine) {
+        add(RowProblem::NotInMaster, columnName(5), tariff, *cleaned);
+        return true;
     }
     if (m_mode == Mode::Everything && (!known || defaulted))
         add(known ? RowProblem::UnitMissing : RowProblem::DocumentNotInMaster, columnName(5), tariff, *cleaned);

@@ -15,6 +15,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 
 // The summary window on the demo company, opened from the menu; what it saves
@@ -76,9 +77,9 @@ private slots:
         QVERIFY(w->isVisible());
         QCOMPARE(w->lblStatus->text(), kSummaryCancelled);
         QCOMPARE(w->grdSummary->rowCount(), 0);
-        InstallUserInterface(&rec);
-        sendClick(w->cmdRefresh);
+        sendClick(w->cmdRefresh); // that Cancel is forgotten as the indicator shows again
         QCOMPARE(w->grdSummary->rowCount(), 16 + 1);
+        InstallUserInterface(&rec);
     }
 };
 

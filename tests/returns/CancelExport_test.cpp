@@ -50,7 +50,7 @@ class CancelExportTest : public QObject
 
     QTemporaryDir generated;
     std::unique_ptr<TestHome> home;
-    ReturnInputs form{"2014", "Apr-Jun", "AAACB1234CXM001", "15/07/2014", "MUMBAI", "EXCISE RETURN", {}, {}};
+    ReturnInputs form{"2014", "Apr-Jun", "AAACB1234CXM001", "15/07/2014", "MUMBAI", "EXCISE RETURN"};
 
     QString target() const { return ReturnOutputPath(form.registrationNumber, Clock::now()); }
     void verifyUntouched()
