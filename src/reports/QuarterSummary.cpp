@@ -197,14 +197,11 @@ QList<SummaryEntry> SummaryBuilder::entries() const
 QuarterSummary SummariseQuarter(const QString &companyConnection, const QString &programConnection)
 {
     QuarterSummary s;
-    s.reason = WorkTablesNotReady(companyConnection, programConnection);
-    if (!s.reason.isEmpty())
-        return s;
-    TariffMaster master(programConnection);
-    WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
     SummaryBuilder builder;
-    s.read = readTable<InvoiceLine>(reader, WorkTable::InvoiceLines, &builder, &s.leftOutInvoiceLines, &s)
-             && readTable<SupplierDocument>(reader, WorkTable::SupplierDocuments, &builder, &s.leftOutDocuments, &s);
+    s.read = ReadQuarterTables(companyConnection, programConnection, &s.reason, [&](WorkTableReader &reader) {
+        return readTable<InvoiceLine>(reader, WorkTable::InvoiceLines, &builder, &s.leftOutInvoiceLines, &s)
+               && readTable<SupplierDocument>(reader, WorkTable::SupplierDocuments, &builder, &s.leftOutDocuments, &s);
+    });
     if (!s.read) {
         s.leftOutInvoiceLines = s.leftOutDocuments = 0;
         return s;

@@ -108,14 +108,11 @@ DataCheckResult CheckQuarterData(const QString &companyConnection, const QString
                                  const std::optional<ReturnQuarter> &quarter)
 {
     DataCheckResult r;
-    r.reason = WorkTablesNotReady(companyConnection, programConnection);
-    if (!r.reason.isEmpty())
-        return r;
-    TariffMaster master(programConnection);
-    WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
-    r.checked =
-        checkTable<InvoiceLine>(&r, reader, DataProblem::InvoiceLines, &r.invoiceLines, quarter)
-        && checkTable<SupplierDocument>(&r, reader, DataProblem::SupplierDocuments, &r.supplierDocuments, quarter);
+    r.checked = ReadQuarterTables(companyConnection, programConnection, &r.reason, [&](WorkTableReader &reader) {
+        return checkTable<InvoiceLine>(&r, reader, DataProblem::InvoiceLines, &r.invoiceLines, quarter)
+               && checkTable<SupplierDocument>(&r, reader, DataProblem::SupplierDocuments, &r.supplierDocuments,
+                                               quarter);
+    });
     if (!r.checked) {
         r.invoiceLines = r.supplierDocuments = 0;
         r.problems.clear();

@@ -180,6 +180,20 @@ bool ReturnWriter::walked(const WorkTableReader &reader, WorkTableReader::Walk w
     return walk == WorkTableReader::Walk::Done;
 }
 
+// A row's first line, the element with its SL-NO, unless its problem comes
+// before it; how far the row may be written.
+RowStage ReturnWriter::startRow(const WorkTableReader &reader, const QVariant &serial, const char *opening,
+                                qsizetype openingLength)
+{
+    m_table = reader.table();
+    m_serial = serial;
+    const RowProblem *stop = reader.stop();
+    const RowStage stage = stop ? stop->stage : RowStage::Whole;
+    if (stage >= RowStage::Serial)
+        putSerial(opening, openingLength);
+    return stage;
+}
+
 // A row that stops the document keeps the lines written before its problem
 // was met (its SL-NO, number and date as far as they were read). After each
 // row the batch goes out once full.
@@ -189,20 +203,14 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
     const QString label = QStringLiteral("Excise Invoice No. : ");
     const auto walk = reader.walk<InvoiceLine>(
         WorkTable::InvoiceLines, QStringLiteral("Invoice lines"), [&](const InvoiceLine &line) {
-            m_table = reader.table();
-            m_serial = line.serial;
-            const RowProblem *stop = reader.stop();
-            const RowStage stage = stop ? stop->stage : RowStage::Whole;
-            if (stage >= RowStage::Serial) {
-                static const char opening[] = "<INVOICE-PARTICULARS SL-NO=\"";
-                putSerial(opening, sizeof opening - 1);
-            }
+            static const char opening[] = "<INVOICE-PARTICULARS SL-NO=\"";
+            const RowStage stage = startRow(reader, line.serial, opening, sizeof opening - 1);
             if (stage >= RowStage::Number)
                 m_out.element("INVOICE-NUMBER", TrimBlanksView(line.number));
             if (stage >= RowStage::Date)
                 putDate("INVOICE-DATE", line.date);
-            if (stop)
-                return endDocument(*stop, label, line.number, line.product);
+            if (stage != RowStage::Whole)
+                return endDocument(*reader.stop(), label, line.number, line.product);
             goods(line.product, line.cleaned, line.unit, line.quantity.toText(2), line.duty.toText(2));
             m_out.raw("</INVOICE-PARTICULARS>");
             return m_out.flushIfFull();
@@ -217,14 +225,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     QString needle;
     const auto walk = reader.walk<SupplierDocument>(
         WorkTable::SupplierDocuments, QStringLiteral("Supplier documents"), [&](const SupplierDocument &d) {
-            m_table = reader.table();
-            m_serial = d.serial;
-            const RowProblem *stop = reader.stop();
-            const RowStage stage = stop ? stop->stage : RowStage::Whole;
-            if (stage >= RowStage::Serial) {
-                static const char opening[] = "<DOCUMENT-DETAIL SL-NO=\"";
-                putSerial(opening, sizeof opening - 1);
-            }
+            static const char opening[] = "<DOCUMENT-DETAIL SL-NO=\"";
+            const RowStage stage = startRow(reader, d.serial, opening, sizeof opening - 1);
             if (stage >= RowStage::Number)
                 m_out.element("INVOICE-BILL-ENTRY-NO", TrimBlanksView(d.number));
             if (stage >= RowStage::Date)
@@ -234,8 +236,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
             // The row is written in full whatever the registration check finds.
             if (d.registrationFault)
                 m_notices << RegistrationMessage(d.registrationFault->mode, d.registrationNoBlanks, d.supplier);
-            if (stop)
-                return endDocument(*stop, label, d.supplier, d.product);
+            if (stage != RowStage::Whole)
+                return endDocument(*reader.stop(), label, d.supplier, d.product);
             needle.truncate(0);
             needle.append(QLatin1String("ECC.No.")).append(d.registrationNoBlanks);
             m_out.element("REGISTRATION-NUMBER", d.registrationNoBlanks);

@@ -62,6 +62,8 @@ private:
     bool walked(const WorkTableReader &reader, WorkTableReader::Walk walk);
     bool writeInvoiceLines(TariffMaster &master);
     bool writeSupplierDocuments(TariffMaster &master);
+    RowStage startRow(const WorkTableReader &reader, const QVariant &serial, const char *opening,
+                      qsizetype openingLength);
     void putSerial(const char *opening, qsizetype openingLength);
     void putDate(const char *tag, const RowDate &date);
     // The goods of one invoice line or supplier document, the same in both tables.

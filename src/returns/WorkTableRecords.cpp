@@ -67,6 +67,17 @@ QString columnName(int number)
 }
 } // namespace
 
+bool ReadQuarterTables(const QString &companyConnection, const QString &programConnection, QString *reason,
+                       const std::function<bool(WorkTableReader &reader)> &read)
+{
+    *reason = WorkTablesNotReady(companyConnection, programConnection);
+    if (!reason->isEmpty())
+        return false;
+    TariffMaster master(programConnection);
+    WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
+    return read(reader);
+}
+
 QString WorkTableColumn(int number)
 {
     return columnName(number);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 #include <type_traits>
 
@@ -220,6 +221,12 @@ private:
     bool m_cancelled = false;
     QString m_error;
 };
+
+// The quarter's work tables over the company's connection, with the master
+// over the program's, read for every problem of every row: false with why
+// they cannot be read yet, else `read`'s answer.
+bool ReadQuarterTables(const QString &companyConnection, const QString &programConnection, QString *reason,
+                       const std::function<bool(WorkTableReader &reader)> &read);
 
 // Column names as the messages give them: 1 is "Col01".
 QString WorkTableColumn(int number);
