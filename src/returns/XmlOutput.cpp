@@ -1,7 +1,5 @@
 #include "XmlOutput.h"
 
-#include "SchemaValidation.h"
-
 #include <QFileDevice>
 #include <QIODevice>
 
