@@ -46,6 +46,7 @@ set(QV_CORE_SOURCES
   returns/StagedFilePosix.cpp
   returns/TextRules.cpp
   returns/WorkTableRecords.cpp
+  returns/WorkTableValues.cpp
   returns/WorkTables.cpp
   returns/XmlOutput.cpp
   reports/PastReturns.cpp

@@ -94,6 +94,16 @@ QString SystemFolder()
 #endif
 }
 
+QString ReturnsFolder(const QString &code)
+{
+    return JoinPath(JoinPath(AppFolder(), QStringLiteral("ACES")), code);
+}
+
+QString CompanyOutputFolder()
+{
+    return ReturnsFolder(Settings().strCompCode);
+}
+
 QString JoinPath(const QString &folder, const QString &name)
 {
     if (folder.isEmpty())

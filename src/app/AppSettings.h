@@ -55,6 +55,11 @@ QString SystemFolder();
 // folder + one separator + name, whatever the folder ends with.
 QString JoinPath(const QString &folder, const QString &name);
 
+// Where the returns of the company `code` go: <application folder>/ACES/<code>.
+QString ReturnsFolder(const QString &code);
+// The same for the chosen company.
+QString CompanyOutputFolder();
+
 // Full path of `name` inside `folder`: the exact name first, then a name that
 // differs only in letter case. Empty when neither exists.
 QString FindFileNoCase(const QString &folder, const QString &name);

@@ -55,10 +55,7 @@ void DoEvents()
 
 int ConsoleUserInterface::showMessage(const QString &text, const QString &, int, int buttonStyle, bool defaultNegative)
 {
-    ++messageCount;
     printToStderr(text);
-    if (forcedAnswer == 0 || forcedAnswer == 1)
-        return forcedAnswer;
     // The answer a user gets by pressing Enter on a fresh box.
     return (buttonStyle == MsgButtons::YesNo && defaultNegative) ? 1 : 0;
 }
@@ -66,7 +63,6 @@ int ConsoleUserInterface::showMessage(const QString &text, const QString &, int,
 StdResult ConsoleUserInterface::standardMessage(const QString &text, const QString &, StdIcon, StdButtons,
                                                 StdResult defaultButton)
 {
-    ++messageCount;
     printToStderr(text);
     return defaultButton;
 }

@@ -58,8 +58,17 @@ void ShowPleaseWait();
 void HidePleaseWait();
 void DoEvents();
 
-// Command line: messages on standard error; questions take the box's default
-// answer unless an answer was forced.
+// The please-wait indicator, shown for as long as this lives.
+class PleaseWaitShown
+{
+public:
+    PleaseWaitShown() { ShowPleaseWait(); }
+    ~PleaseWaitShown() { HidePleaseWait(); }
+    PleaseWaitShown(const PleaseWaitShown &) = delete;
+    PleaseWaitShown &operator=(const PleaseWaitShown &) = delete;
+};
+
+// Command line: messages on standard error; questions take the box's default answer.
 class ConsoleUserInterface : public UserInterface
 {
 public:
@@ -70,8 +79,4 @@ public:
     void showPleaseWait() override {}
     void hidePleaseWait() override {}
     void processEvents() override {}
-
-    // -1: the default answer; 0 or 1: that answer to every question of the program's box.
-    int forcedAnswer = -1;
-    int messageCount = 0;
 };

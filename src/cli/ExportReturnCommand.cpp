@@ -3,8 +3,10 @@
 
 #include "app/Clock.h"
 #include "app/Values.h"
+#include "dates/DateText.h"
 #include "reports/ReturnWorkbook.h"
 #include "returns/ExportCommand.h"
+#include "returns/ReturnQuarter.h"
 
 #include <QRegularExpression>
 
@@ -27,23 +29,27 @@ int runExport(const CliOptions &options)
     const auto usageError = [&](const QString &why) { return cliUsageError(why, options); };
     // The return window's defaults for what is not given.
     const QDate today = Clock::today();
-    ReturnInputs form;
+    ReturnInputs form = DefaultReturnInputs(today);
     form.registrationNumber = options.value(kRegistration);
-    form.year = options.value(kYear, QString::number(today.year()));
-    form.quarter = options.value(kQuarter, QStringLiteral("Apr-Jun"));
-    form.date = options.value(kDate, CanonicalDateText(today));
-    form.place = options.value(kPlace, QStringLiteral("MUMBAI"));
-    form.remarks = options.value(kRemarks, QStringLiteral("EXCISE RETURN"));
+    form.year = options.value(kYear, form.year);
+    form.quarter = options.value(kQuarter, form.quarter);
+    form.date = options.value(kDate, form.date);
+    form.place = options.value(kPlace, form.place);
+    form.remarks = options.value(kRemarks, form.remarks);
 
     static const QRegularExpression year(QStringLiteral("^[0-9]{4}$"));
-    static const QRegularExpression date(QStringLiteral("^[0-9]{2}/[0-9]{2}/[0-9]{4}$"));
-    static const QStringList quarters{QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
-                                      QStringLiteral("Jan-Mar")};
     if (!year.match(form.year).hasMatch())
         return usageError(QStringLiteral("--year needs four digits, not %1").arg(form.year));
-    if (!quarters.contains(form.quarter))
-        return usageError(QStringLiteral("--quarter must be one of %1").arg(quarters.join(QStringLiteral(", "))));
-    if (!date.match(form.date).hasMatch() || !ValueDate(form.date).isValid())
+    if (!ReturnQuarterNames().contains(form.quarter))
+        return usageError(
+            QStringLiteral("--quarter must be one of %1").arg(ReturnQuarterNames().join(QStringLiteral(", "))));
+    // Taken as the return window's date box takes it: day-first text or its short runs of digits.
+    QString completed;
+    if (const QDate date = DayFirstDate(form.date); date.isValid())
+        form.date = CanonicalDateText(date);
+    else if (CompleteDateText(form.date, completed, today) && !completed.isEmpty())
+        form.date = completed;
+    else
         return usageError(QStringLiteral("--date needs a real date as DD/MM/YYYY, not %1").arg(form.date));
 
     // The company and period are chosen exactly as the selection window does.

@@ -1,4 +1,5 @@
 #include "CliCompany.h"
+#include "CliProgress.h"
 
 #include "reports/QuarterSummary.h"
 
@@ -19,10 +20,12 @@ int runSummary(const CliOptions &options)
     if (const int chosen = SelectCliCompany(options); chosen != CliOk)
         return chosen;
 
+    StartCliProgress(options);
     const QuarterSummary summary = SummariseQuarter();
+    CliInterface().clearLine();
     if (!summary.read) {
         cliErr(summary.reason);
-        return CliFailed;
+        return summary.cancelled ? CliCancelled : CliFailed;
     }
     QString text = FormatSummary(summary.entries, summary.total, formats.value(name));
     text.chop(1); // cliOut ends the last line
@@ -38,9 +41,12 @@ int runSummary(const CliOptions &options)
 
 CliCommand SummaryCliCommand()
 {
-    return {QStringLiteral("summary"), QString(),
+    return {QStringLiteral("summary"),
+            QString(),
             QStringLiteral("the quarter by tariff number: invoice lines and supplier documents, quantities and duty "
                            "on each\nside, the difference and flags; rows the return cannot carry are left out and "
                            "make it exit 1"),
-            CliCompanyOptions() + QList<CliOption>{{kFormat}}, runSummary};
+            CliCompanyOptions() + QList<CliOption>{{kFormat}} + CliProgressOptions(),
+            runSummary,
+            true};
 }

@@ -10,6 +10,7 @@
 #include "app/Values.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -152,8 +153,8 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
     }
 
     // The returns' folder: said now, not when a return cannot be written.
-    const QString aces = JoinPath(app, QStringLiteral("ACES"));
-    if (!CreateFolder(aces, &error) || !CreateFolder(JoinPath(aces, compCode), &error))
+    const QString folder = ReturnsFolder(compCode);
+    if (!CreateFolder(QFileInfo(folder).path(), &error) || !CreateFolder(folder, &error))
         return fail(failure, ErrFileAccess, error);
 
     s.strCompName = name;
@@ -168,9 +169,4 @@ QString CompanyCaption()
     const AppSettings &s = Settings();
     return s.strCompName + QStringLiteral(" [ ") + s.strCompCode + QStringLiteral(" ] [ ") + s.strPeriodFrom
            + QStringLiteral(" -- ") + s.strPeriodTo + QStringLiteral(" ]");
-}
-
-QString CompanyOutputFolder()
-{
-    return JoinPath(JoinPath(AppFolder(), QStringLiteral("ACES")), Settings().strCompCode);
 }

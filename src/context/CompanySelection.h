@@ -59,6 +59,3 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
 // The main window's caption after a selection:
 // "ABC TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]".
 QString CompanyCaption();
-
-// The folder returns of the chosen company are written to: <app>/ACES/<code>.
-QString CompanyOutputFolder();

@@ -2,8 +2,6 @@
 
 #include "app/Clock.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 bool allDigits(const QString &text)
@@ -134,15 +132,7 @@ QString DateRefusalText(const QString &input, const QDate &today)
 
 QDate DateFromText(const QString &text)
 {
-    static const QRegularExpression dayFirst(QStringLiteral("^([0-9]{1,2})([/.-])([0-9]{1,2})\\2([0-9]{4})$"));
-    const QRegularExpressionMatch m = dayFirst.match(text.trimmed());
-    if (!m.hasMatch())
-        return QDate();
-    const int year = m.captured(4).toInt();
-    if (year < kFirstDateYear || year > kLastDateYear)
-        return QDate();
-    // QDate refuses 31 April and 29 February outside Gregorian leap years.
-    return QDate(year, m.captured(3).toInt(), m.captured(1).toInt());
+    return DayFirstDate(text);
 }
 
 bool IsDateText(const QString &text)

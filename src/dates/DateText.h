@@ -1,15 +1,12 @@
 #pragma once
 
+#include "app/Values.h"
+
 #include <QDate>
 #include <QString>
 
 // Dates are shown as "DD/MM/YYYY" and typed as short runs of digits:
 // DD, DDM, DDMM, DDMMYY (always 20YY) or DDMMYYYY.
-
-// Years a date text may carry. Below 100 an eight-digit entry such as 15040015
-// is far more likely a slip of the finger than a date, so it is refused.
-constexpr int kFirstDateYear = 100;
-constexpr int kLastDateYear = 9999;
 
 // Completes the digits typed in a date box. The caller removes every "/" and
 // trims blanks first. True: output is the canonical date text, or empty for
@@ -23,7 +20,7 @@ bool CompleteDateText(const QString &input, QString &output); // today from Cloc
 QString DateRefusalText(const QString &input, const QDate &today);
 
 // A day-first date text ("5/3/2014", "05/03/2014", "05-03-2014", "05.03.2014")
-// as a date; invalid for anything else, including digits without separators.
+// as a date (DayFirstDate); invalid for anything else, including digits without separators.
 QDate DateFromText(const QString &text);
 bool IsDateText(const QString &text);
 

@@ -252,7 +252,7 @@ QString CompanyReturnsFolder(const QString &company)
     if (company.isEmpty() || company == QLatin1String(".") || company == QLatin1String("..")
         || company.contains(QLatin1Char('/')) || company.contains(QLatin1Char('\\')))
         return QString();
-    return AppFolder() + QStringLiteral("/ACES/") + company;
+    return ReturnsFolder(company);
 }
 
 PastReturn ReadPastReturn(const QString &path, const QString &schemaPath)

@@ -11,21 +11,33 @@
 #include <QJsonObject>
 #include <QSqlDatabase>
 
+const QString kSummaryCancelled = QStringLiteral("The summary was cancelled.");
+
+QStringList SummaryColumns(SummaryColumnTitle title)
+{
+    static const char *const columns[][4] = {
+        {"cetsh", "CETSH", "Tariff number (CETSH)", "CETSH number"},
+        {"unit", "Unit", "Unit", "Unit"},
+        {"invoice_lines", "Lines", "Invoice lines", "Invoice lines"},
+        {"quantity_out", "Qty out", "Qty out", "Quantity out"},
+        {"duty_out", "Duty out", "Duty out", "Duty out"},
+        {"documents", "Docs", "Documents", "Documents"},
+        {"quantity_in", "Qty in", "Qty in", "Quantity in"},
+        {"duty_in", "Duty in", "Duty in", "Duty in"},
+        {"duty_difference", "Difference", "Difference", "Duty difference"},
+        {"flags", "Flags", "Exceeds received", "Flags"},
+    };
+    QStringList titles;
+    for (const auto &column : columns)
+        titles << QLatin1String(column[int(title)]);
+    return titles;
+}
+
 namespace {
-const QStringList kCsvHeader{"cetsh",     "unit",        "invoice_lines", "quantity_out",    "duty_out",
-                             "documents", "quantity_in", "duty_in",       "duty_difference", "flags"};
+const QStringList kCsvHeader = SummaryColumns(SummaryColumnTitle::Csv);
 
-// The record fields may hold text as QString or as UTF-8 bytes.
-QString textOf(const QString &text)
-{
-    return text;
-}
-[[maybe_unused]] QString textOf(const QByteArray &bytes)
-{
-    return QString::fromUtf8(bytes);
-}
-
-// An amount as the return writes it: two decimals.
+// A quantity as the return writes it: two decimals. A supplier document's is
+// the text the return carries.
 bool amountOf(const Decimal &value, Decimal *out)
 {
     *out = value.rounded(2);
@@ -34,10 +46,6 @@ bool amountOf(const Decimal &value, Decimal *out)
 bool amountOf(const QString &text, Decimal *out)
 {
     return Decimal::fromWholeText(text, out);
-}
-[[maybe_unused]] bool amountOf(const QByteArray &text, Decimal *out)
-{
-    return amountOf(QString::fromUtf8(text), out);
 }
 
 // A registration number that fails the check and the warnings are still
@@ -51,26 +59,24 @@ bool written(const QList<RowProblem> &problems)
 }
 
 template <typename Record>
-bool readTable(WorkTableReader &reader, bool invoiceLines, SummaryBuilder *builder, int *leftOut, QString *reason)
+bool readTable(WorkTableReader &reader, WorkTable table, SummaryBuilder *builder, int *leftOut, QuarterSummary *s)
 {
-    if (!(invoiceLines ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
-        *reason = reader.errorString();
-        return false;
-    }
-    Record row;
-    while (reader.next(&row)) {
-        Decimal quantity, duty;
-        if (!written(reader.problems()) || !amountOf(row.quantity, &quantity) || !amountOf(row.duty, &duty)) {
-            ++*leftOut;
-            continue;
-        }
-        if (invoiceLines)
-            builder->addInvoiceLine(textOf(row.cleaned), textOf(row.unit), quantity, duty);
-        else
-            builder->addDocument(textOf(row.cleaned), textOf(row.unit), quantity, duty);
-    }
-    *reason = reader.errorString();
-    return !reader.failed();
+    const bool invoiceLines = table == WorkTable::InvoiceLines;
+    const auto walk = reader.walk<Record>(
+        table, invoiceLines ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
+        [&](const Record &row) {
+            Decimal quantity, duty;
+            if (!written(reader.problems()) || !amountOf(row.quantity, &quantity) || !amountOf(row.duty, &duty))
+                ++*leftOut;
+            else if (invoiceLines)
+                builder->addInvoiceLine(row.cleaned, row.unit, quantity, duty);
+            else
+                builder->addDocument(row.cleaned, row.unit, quantity, duty);
+            return true;
+        });
+    s->cancelled = walk == WorkTableReader::Walk::Cancelled;
+    s->reason = s->cancelled ? kSummaryCancelled : reader.errorString();
+    return walk == WorkTableReader::Walk::Done;
 }
 
 } // namespace
@@ -116,8 +122,7 @@ QJsonObject jsonEntry(const SummaryEntry &e)
 
 QString textTable(const QList<SummaryEntry> &entries, const SummaryEntry &total)
 {
-    QList<QStringList> rows{
-        {"CETSH", "Unit", "Lines", "Qty out", "Duty out", "Docs", "Qty in", "Duty in", "Difference", "Flags"}};
+    QList<QStringList> rows{SummaryColumns(SummaryColumnTitle::Text)};
     for (const SummaryEntry &e : entries)
         rows << SummaryFields(e);
     rows << SummaryFields(total);
@@ -192,14 +197,11 @@ QList<SummaryEntry> SummaryBuilder::entries() const
 QuarterSummary SummariseQuarter(const QString &companyConnection, const QString &programConnection)
 {
     QuarterSummary s;
-    s.reason = WorkTablesNotReady(companyConnection, programConnection);
-    if (!s.reason.isEmpty())
-        return s;
-    TariffMaster master(programConnection);
-    WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
     SummaryBuilder builder;
-    s.read = readTable<InvoiceLine>(reader, true, &builder, &s.leftOutInvoiceLines, &s.reason)
-             && readTable<SupplierDocument>(reader, false, &builder, &s.leftOutDocuments, &s.reason);
+    s.read = ReadQuarterTables(companyConnection, programConnection, &s.reason, [&](WorkTableReader &reader) {
+        return readTable<InvoiceLine>(reader, WorkTable::InvoiceLines, &builder, &s.leftOutInvoiceLines, &s)
+               && readTable<SupplierDocument>(reader, WorkTable::SupplierDocuments, &builder, &s.leftOutDocuments, &s);
+    });
     if (!s.read) {
         s.leftOutInvoiceLines = s.leftOutDocuments = 0;
         return s;

@@ -48,6 +48,7 @@ private:
 struct QuarterSummary
 {
     bool read = false; // false: the tables could not be read, `reason` says why
+    bool cancelled = false; // the user stopped it (then not read either)
     QString reason;
     QList<SummaryEntry> entries;
     SummaryEntry total;
@@ -58,15 +59,23 @@ struct QuarterSummary
 
 // The quarter's work tables read by the return's own record reader; a row
 // with a problem that keeps it out of a valid return is counted, not summed.
+// Reports its progress and stops when the user cancels.
 QuarterSummary SummariseQuarter(const QString &companyConnection, const QString &programConnection);
 // The same over the chosen company, after the test the export makes first.
 QuarterSummary SummariseQuarter();
 
+// The reason a cancelled summary gives.
+extern const QString kSummaryCancelled;
+
 // What was left out, in one sentence; empty when nothing was.
 QString LeftOutText(const QuarterSummary &summary);
 
-// An entry's fields as text, in the order of the CSV columns; the flags
-// joined by ";".
+// The summary's columns in their order, each as the CSV and JSON name it,
+// the text table heads it, the window heads it and the workbook heads it.
+enum class SummaryColumnTitle { Csv, Text, Window, Workbook };
+QStringList SummaryColumns(SummaryColumnTitle title);
+
+// An entry's fields as text, in the order of the columns; the flags joined by ";".
 QStringList SummaryFields(const SummaryEntry &entry);
 
 enum class SummaryFormat { Text, Csv, Json };

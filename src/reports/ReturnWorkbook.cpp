@@ -5,6 +5,7 @@
 #include "ReturnLeaves.h"
 #include "app/AppSettings.h"
 #include "app/RegularFile.h"
+#include "app/Values.h"
 #include "returns/SchemaValidation.h"
 #include "returns/StagedFile.h"
 #include "returns/TextRules.h"
@@ -86,7 +87,7 @@ public:
     // "dd/mm/yyyy" as a date; anything Excel cannot show as one stays text.
     void date(const QString &value)
     {
-        const QDate d = QDate::fromString(value, QStringLiteral("dd/MM/yyyy"));
+        const QDate d = DayFirstDate(value);
         if (!d.isValid() || d.year() < 1900) {
             text(value);
             return;
@@ -287,10 +288,7 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
                     {"SL-NO", "Invoice or bill of entry number", "Date", "Issued by", "Registration number", "Name",
                      "Address", "Description", "CETSH number", "Quantity code", "Quantity", "Duty"},
                     bold, amount, date, &sheetError);
-    Sheet summary(out.book, "Summary",
-                  {"CETSH number", "Unit", "Invoice lines", "Quantity out", "Duty out", "Documents", "Quantity in",
-                   "Duty in", "Duty difference", "Flags"},
-                  bold, amount, date, &sheetError);
+    Sheet summary(out.book, "Summary", SummaryColumns(SummaryColumnTitle::Workbook), bold, amount, date, &sheetError);
 
     const auto label = [&header](const char *name, const QString &value, bool isDate = false) {
         header.text(QString::fromLatin1(name));
@@ -415,7 +413,7 @@ QStringList CompanyReturns()
 {
     if (Settings().strCompCode.isEmpty())
         return {};
-    const QDir folder(AppFolder() + QStringLiteral("/ACES/") + Settings().strCompCode);
+    const QDir folder(CompanyOutputFolder());
     QStringList paths;
     for (const QFileInfo &file : folder.entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Time))
         paths << file.filePath();

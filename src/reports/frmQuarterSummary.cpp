@@ -25,16 +25,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const QStringList kColumns{QStringLiteral("Tariff number (CETSH)"),
-                           QStringLiteral("Unit"),
-                           QStringLiteral("Invoice lines"),
-                           QStringLiteral("Qty out"),
-                           QStringLiteral("Duty out"),
-                           QStringLiteral("Documents"),
-                           QStringLiteral("Qty in"),
-                           QStringLiteral("Duty in"),
-                           QStringLiteral("Difference"),
-                           QStringLiteral("Exceeds received")};
 const QColor kFlagged(255, 214, 204);
 
 // The flags in short: what was passed on beyond what came in.
@@ -99,7 +89,7 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
 
     grdSummary = new QTableWidget(this);
     grdSummary->setObjectName(QStringLiteral("grdSummary"));
-    SetUpReportGrid(grdSummary, kColumns);
+    SetUpReportGrid(grdSummary, SummaryColumns(SummaryColumnTitle::Window));
     grdSummary->verticalHeader()->setDefaultSectionSize(grdSummary->fontMetrics().height() + 6);
 
     lblTotals = new QLabel(this);
@@ -137,9 +127,10 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
 
 void frmQuarterSummary::Refresh()
 {
-    ShowPleaseWait();
-    m_summary = SummariseQuarter();
-    HidePleaseWait();
+    {
+        const PleaseWaitShown wait; // with how far, and Cancel, while the tables are read
+        m_summary = SummariseQuarter();
+    }
     fill();
 }
 

@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSqlDatabase>
 
 #include <algorithm>
@@ -75,45 +74,28 @@ bool checkTable(DataCheckResult *r, WorkTableReader &reader, DataProblem::Table 
                 const std::optional<ReturnQuarter> &quarter)
 {
     const bool invoiceLine = table == DataProblem::InvoiceLines;
-    ProgressPhase progress(invoiceLine ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
-                           invoiceLine ? reader.countInvoiceLines() : reader.countSupplierDocuments());
-    reader.setProgress(&progress);
-    auto cancelled = [r] {
-        r->cancelled = true;
-        r->reason = QStringLiteral("The data check was cancelled.");
-        return false;
-    };
-    if (!(invoiceLine ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
-        if (reader.cancelled())
-            return cancelled();
-        r->reason = reader.errorString();
-        return false;
-    }
-    if (!progress.look())
-        return cancelled();
-    Record row;
-    while (reader.next(&row)) {
-        ++*rows;
-        if (!progress.step())
-            return cancelled();
-        const std::optional<QDate> date = quarter ? RowDateValue(row.date) : std::nullopt;
-        const bool outside = date && !quarter->contains(*date);
-        if (reader.problems().isEmpty() && !outside)
-            continue;
-        const QString serial = printable(ValueText(row.serial));
-        const QString number = printable(row.number);
-        for (const RowProblem &p : reader.problems())
-            r->problems.append(DataProblem{table, serial, number, p.column, printable(p.value),
-                                           checkText(p, invoiceLine), p.warning()});
-        if (outside)
-            r->problems.append(DataProblem{table, serial, number, WorkTableColumn(invoiceLine ? 3 : 12),
-                                           CanonicalDateText(*date),
-                                           QStringLiteral("Dated outside %1").arg(quarter->name())});
-    }
-    r->reason = reader.errorString();
-    if (reader.failed())
-        return false;
-    return progress.finish() || cancelled();
+    const auto walk = reader.walk<Record>(
+        invoiceLine ? WorkTable::InvoiceLines : WorkTable::SupplierDocuments,
+        invoiceLine ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"), [&](const Record &row) {
+            ++*rows;
+            const std::optional<QDate> date = quarter ? RowDateValue(row.date) : std::nullopt;
+            const bool outside = date && !quarter->contains(*date);
+            if (reader.problems().isEmpty() && !outside)
+                return true;
+            const QString serial = printable(ValueText(row.serial));
+            const QString number = printable(row.number);
+            for (const RowProblem &p : reader.problems())
+                r->problems.append(DataProblem{table, serial, number, p.column, printable(p.value),
+                                               checkText(p, invoiceLine), p.warning()});
+            if (outside)
+                r->problems.append(DataProblem{table, serial, number, WorkTableColumn(invoiceLine ? 3 : 12),
+                                               CanonicalDateText(*date),
+                                               QStringLiteral("Dated outside %1").arg(quarter->name())});
+            return true;
+        });
+    r->cancelled = walk == WorkTableReader::Walk::Cancelled;
+    r->reason = r->cancelled ? QStringLiteral("The data check was cancelled.") : reader.errorString();
+    return walk == WorkTableReader::Walk::Done;
 }
 } // namespace
 
@@ -126,14 +108,11 @@ DataCheckResult CheckQuarterData(const QString &companyConnection, const QString
                                  const std::optional<ReturnQuarter> &quarter)
 {
     DataCheckResult r;
-    r.reason = WorkTablesNotReady(companyConnection, programConnection);
-    if (!r.reason.isEmpty())
-        return r;
-    TariffMaster master(programConnection);
-    WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
-    r.checked =
-        checkTable<InvoiceLine>(&r, reader, DataProblem::InvoiceLines, &r.invoiceLines, quarter)
-        && checkTable<SupplierDocument>(&r, reader, DataProblem::SupplierDocuments, &r.supplierDocuments, quarter);
+    r.checked = ReadQuarterTables(companyConnection, programConnection, &r.reason, [&](WorkTableReader &reader) {
+        return checkTable<InvoiceLine>(&r, reader, DataProblem::InvoiceLines, &r.invoiceLines, quarter)
+               && checkTable<SupplierDocument>(&r, reader, DataProblem::SupplierDocuments, &r.supplierDocuments,
+                                               quarter);
+    });
     if (!r.checked) {
         r.invoiceLines = r.supplierDocuments = 0;
         r.problems.clear();
@@ -229,10 +208,6 @@ QString WorkTableColumnTitle(DataProblem::Table table, const QString &column)
 
 QString DataProblemValueText(const QString &value)
 {
-    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})(?:[T ]00:00(?::00(?:\\.0+)?)?)?$"));
-    const QRegularExpressionMatch m = iso.match(value);
-    if (!m.hasMatch())
-        return value;
-    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const QDate date = IsoDateAtMidnight(value);
     return date.isValid() ? CanonicalDateText(date) : value;
 }

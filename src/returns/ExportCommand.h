@@ -47,10 +47,12 @@ enum class ExportDoubts {
 // The export command: output path, the three required fields, the dealer's
 // registration number, the work tables, then write and validate under the
 // please-wait indicator. Only a complete, valid return replaces a file at the
-// output path; anything else written is kept as RejectedReturnPath. Every message goes through the seam. The dealer
-// name and output path of `form` are ignored: they come from the chosen company and the clock. `showPath`, when given,
-// receives the output path as soon as it is built, so a window shows it while the checks' messages are up.
-// Before writing, the doubts are met as `doubts` says.
+// output path; anything else written is kept as RejectedReturnPath. Every
+// message goes through the seam, once the indicator is gone; the dealer name
+// comes from the chosen company, the output path from the clock. `showPath`,
+// when given, receives the output path as soon as it is built, so a window
+// shows it while the checks' messages are up. Before writing, the doubts are
+// met as `doubts` says.
 ExportResult ExportReturn(const ReturnInputs &form, const std::function<void(const QString &)> &showPath = {},
                           ExportDoubts doubts = ExportDoubts::Ignore,
                           const std::function<void(const QString &)> &warn = {});

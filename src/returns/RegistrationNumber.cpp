@@ -6,6 +6,7 @@
 #include "app/UserInterface.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 bool isCapital(QChar c)
@@ -54,42 +55,47 @@ QStringView midView(QStringView text, qsizetype start, qsizetype length)
         return QStringView();
     return text.sliced(start - 1, std::min(length, text.size() - (start - 1)));
 }
+
+// The five segments in the order they are checked, each with its mode.
+struct NumberSegment
+{
+    QStringView segment;
+    QLatin1String mode;
+};
+std::array<NumberSegment, 5> numberSegments(QStringView n)
+{
+    return {{{midView(n, 1, 5), QLatin1String("F1")},
+             {midView(n, 6, 4), QLatin1String("F2")},
+             {midView(n, 10, 3), QLatin1String("F1")},
+             {n.right(3), QLatin1String("F2")},
+             {midView(n, 11, 2), QLatin1String("F3")}}};
+}
+
+template <typename Mode> Segment segmentKind(const Mode &mode)
+{
+    return mode == QLatin1String("F1")   ? Segment::Letters
+           : mode == QLatin1String("F2") ? Segment::Digits
+                                         : Segment::Code;
+}
 } // namespace
 
 bool CheckRegistrationPart(const QString &segment, const QString &mode, const QString &supplierName,
                            const QString &wholeNumber)
 {
-    bool ok = true;
-    if (mode == QLatin1String("F1"))
-        ok = segmentPasses(segment, Segment::Letters);
-    else if (mode == QLatin1String("F2"))
-        ok = segmentPasses(segment, Segment::Digits);
-    else if (mode == QLatin1String("F3"))
-        ok = segmentPasses(segment, Segment::Code);
-    if (!ok)
-        ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, MsgBoxType::Critical,
-                    MsgButtons::Ok, true);
-    return ok;
+    const bool known = mode == QLatin1String("F1") || mode == QLatin1String("F2") || mode == QLatin1String("F3");
+    if (!known || segmentPasses(segment, segmentKind(mode)))
+        return true;
+    ShowMessage(RegistrationMessage(mode, wholeNumber, supplierName), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok,
+                true);
+    return false;
 }
 
 std::optional<RegistrationFault> FindRegistrationFault(const QString &number)
 {
-    const QStringView n(number);
-    const struct
-    {
-        QStringView segment;
-        Segment kind;
-        QLatin1String mode;
-    } checks[] = {
-        {midView(n, 1, 5), Segment::Letters, QLatin1String("F1")},
-        {midView(n, 6, 4), Segment::Digits, QLatin1String("F2")},
-        {midView(n, 10, 3), Segment::Letters, QLatin1String("F1")},
-        {n.right(3), Segment::Digits, QLatin1String("F2")},
-        {midView(n, 11, 2), Segment::Code, QLatin1String("F3")},
-    };
+    const std::array<NumberSegment, 5> segments = numberSegments(number);
     for (int i = 0; i < 5; ++i)
-        if (!segmentPasses(checks[i].segment, checks[i].kind))
-            return RegistrationFault{i + 1, checks[i].mode};
+        if (!segmentPasses(segments[i].segment, segmentKind(segments[i].mode)))
+            return RegistrationFault{i + 1, segments[i].mode};
     return std::nullopt;
 }
 
@@ -106,11 +112,10 @@ QString RegistrationFaultText(const RegistrationFault &fault)
 
 bool ValidateRegistrationNumber(const QString &number, const QString &supplierName)
 {
-    const std::optional<RegistrationFault> fault = FindRegistrationFault(number);
-    if (fault)
-        ShowMessage(RegistrationMessage(fault->mode, number, supplierName), kAppTitle, MsgBoxType::Critical,
-                    MsgButtons::Ok, true);
-    return !fault;
+    for (const NumberSegment &s : numberSegments(number))
+        if (!CheckRegistrationPart(s.segment.toString(), s.mode, supplierName, number))
+            return false;
+    return true;
 }
 
 std::optional<QChar> FilterRegistrationKey(QChar typed)

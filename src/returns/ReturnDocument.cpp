@@ -2,22 +2,18 @@
 
 #include "Decimal.h"
 #include "RegistrationNumber.h"
+#include "ReturnQuarter.h"
 #include "SchemaValidation.h"
-#include "StagedFile.h"
 #include "TextRules.h"
 #include "WorkTableRecords.h"
+#include "WorkTableValues.h"
 #include "WorkTables.h"
 #include "XmlOutput.h"
-#include "app/AppSettings.h"
-#include "app/Progress.h"
-#include "sources/DataConnections.h"
-#include "app/UserInterface.h"
 #include "app/Values.h"
 
 #include <QIODevice>
 
 #include <charconv>
-#include <climits>
 
 namespace {
 QString chapterMessage(const QString &text, const QString &cleaned, const QString &label, const QString &value,
@@ -32,67 +28,16 @@ QString badCharacterText(char16_t code)
 }
 } // namespace
 
-bool IsNumericValue(const QVariant &value)
+ReturnInputs DefaultReturnInputs(const QDate &today)
 {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return !value.isNull();
-    default:
-        return false;
-    }
+    return {QString::number(today.year()), ReturnQuarterNames().first(), QString(),
+            CanonicalDateText(today),      QStringLiteral("MUMBAI"),     QStringLiteral("EXCISE RETURN")};
 }
 
-bool IsIntegerValue(const QVariant &value)
-{
-    return (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) && !value.isNull();
-}
-
-bool NumberWithoutText(const QVariant &value, Decimal *out)
-{
-    if (IsIntegerValue(value)) {
-        *out = Decimal::fromInteger(value.toLongLong());
-        return true;
-    }
-    return value.typeId() == QMetaType::Double && !value.isNull() && Decimal::fromDouble(value.toDouble(), out);
-}
-
-bool IsDamagedValue(const QVariant &value)
-{
-    return value.typeId() == QMetaType::QByteArray && !value.isNull();
-}
-
-QString DamagedValueText(const QVariant &value)
-{
-    return TrimBlanks(QString::fromLatin1(value.toByteArray()));
-}
-
-QString CleanedTariffNumber(const QString &col05, bool invoiceLine)
-{
-    QString cleaned;
-    CleanedTariffNumber(col05, invoiceLine, &cleaned);
-    return cleaned;
-}
-
-void CleanedTariffNumber(QStringView col05, bool invoiceLine, QString *out)
-{
-    out->truncate(0);
-    for (QChar c : col05)
-        if (c != QLatin1Char(' ') && !(invoiceLine && c == QLatin1Char('.')))
-            out->append(c);
-}
-
-ReturnWriter::ReturnWriter(const ReturnInputs &inputs, const QString &companyConnection,
+ReturnWriter::ReturnWriter(const ReturnInputs &inputs, const QString &dealerName, const QString &companyConnection,
                            const QString &programConnection)
     : m_inputs(inputs)
+    , m_dealerName(dealerName)
     , m_companyConnection(companyConnection)
     , m_programConnection(programConnection)
 {
@@ -103,12 +48,9 @@ ReturnWriter::~ReturnWriter() = default;
 bool ReturnWriter::checkInputs()
 {
     const std::pair<const QString *, const char *> fields[] = {
-        {&m_inputs.year, "Year"},
-        {&m_inputs.quarter, "Quarter"},
-        {&m_inputs.dealerName, "Dealer Name"},
-        {&m_inputs.registrationNumber, "Registration Number"},
-        {&m_inputs.date, "Date"},
-        {&m_inputs.place, "Place"},
+        {&m_inputs.year, "Year"},       {&m_inputs.quarter, "Quarter"},
+        {&m_dealerName, "Dealer Name"}, {&m_inputs.registrationNumber, "Registration Number"},
+        {&m_inputs.date, "Date"},       {&m_inputs.place, "Place"},
         {&m_inputs.remarks, "Remarks"},
     };
     for (const auto &[value, name] : fields) {
@@ -229,116 +171,88 @@ void ReturnWriter::goods(QStringView product, QStringView cleaned, QStringView u
     m_out.raw("</INVOICE-ITEMS>");
 }
 
-// The table's query, opened under its progress phase; false when it failed
-// or the user cancelled meanwhile.
-bool ReturnWriter::openedTable(const WorkTableReader &reader, ProgressPhase &progress, bool opened)
+// The walk over a table ended: its failure or Cancel, or on to the next part.
+bool ReturnWriter::walked(const WorkTableReader &reader, WorkTableReader::Walk walk)
 {
-    if (opened && progress.look()) {
-        m_table = reader.table();
-        return true;
-    }
-    m_cancelled = reader.cancelled() || CancelRequested();
-    m_error = reader.errorString();
-    return false;
+    m_cancelled = walk == WorkTableReader::Walk::Cancelled;
+    if (walk == WorkTableReader::Walk::Failed)
+        m_error = reader.errorString();
+    return walk == WorkTableReader::Walk::Done;
 }
 
-// After each row: the batch goes out once full, and a Cancel is heard.
-bool ReturnWriter::rowWritten(ProgressPhase &progress)
+// A row's first line, the element with its SL-NO, unless its problem comes
+// before it; how far the row may be written.
+RowStage ReturnWriter::startRow(const WorkTableReader &reader, const QVariant &serial, const char *opening,
+                                qsizetype openingLength)
 {
-    if (!m_out.flushIfFull())
-        return false;
-    m_cancelled = !progress.step();
-    return !m_cancelled;
-}
-
-// After the last row: the reader's failure, or the phase's end (which hears a late Cancel).
-bool ReturnWriter::tableDone(const WorkTableReader &reader, ProgressPhase &progress)
-{
-    m_error = reader.errorString();
-    if (reader.failed())
-        return false;
-    m_cancelled = !progress.finish();
-    return !m_cancelled;
+    m_table = reader.table();
+    m_serial = serial;
+    const RowProblem *stop = reader.stop();
+    const RowStage stage = stop ? stop->stage : RowStage::Whole;
+    if (stage >= RowStage::Serial)
+        putSerial(opening, openingLength);
+    return stage;
 }
 
 // A row that stops the document keeps the lines written before its problem
-// was met (its SL-NO, number and date as far as they were read).
+// was met (its SL-NO, number and date as far as they were read). After each
+// row the batch goes out once full.
 bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
 {
     WorkTableReader reader(m_companyConnection, &master, WorkTableReader::Mode::StopAtFirst);
-    ProgressPhase progress(QStringLiteral("Invoice lines"), reader.countInvoiceLines());
-    reader.setProgress(&progress);
-    if (!openedTable(reader, progress, reader.openInvoiceLines()))
-        return false;
     const QString label = QStringLiteral("Excise Invoice No. : ");
-    InvoiceLine line;
-    while (reader.next(&line)) {
-        m_serial = line.serial;
-        const RowProblem *stop = reader.stop();
-        const int stage = stop ? stop->stage : INT_MAX;
-        if (stage >= 1) {
+    const auto walk = reader.walk<InvoiceLine>(
+        WorkTable::InvoiceLines, QStringLiteral("Invoice lines"), [&](const InvoiceLine &line) {
             static const char opening[] = "<INVOICE-PARTICULARS SL-NO=\"";
-            putSerial(opening, sizeof opening - 1);
-        }
-        if (stage >= 2)
-            m_out.element("INVOICE-NUMBER", TrimBlanksView(line.number));
-        if (stage >= 3)
-            putDate("INVOICE-DATE", line.date);
-        if (stop)
-            return endDocument(*stop, label, line.number, line.product);
-        goods(line.product, line.cleaned, line.unit, line.quantity.toText(2), line.duty.toText(2));
-        m_out.raw("</INVOICE-PARTICULARS>");
-        if (!rowWritten(progress))
-            return false;
-    }
-    return tableDone(reader, progress);
+            const RowStage stage = startRow(reader, line.serial, opening, sizeof opening - 1);
+            if (stage >= RowStage::Number)
+                m_out.element("INVOICE-NUMBER", TrimBlanksView(line.number));
+            if (stage >= RowStage::Date)
+                putDate("INVOICE-DATE", line.date);
+            if (stage != RowStage::Whole)
+                return endDocument(*reader.stop(), label, line.number, line.product);
+            goods(line.product, line.cleaned, line.unit, line.quantity.toText(2), line.duty.toText(2));
+            m_out.raw("</INVOICE-PARTICULARS>");
+            return m_out.flushIfFull();
+        });
+    return walked(reader, walk);
 }
 
 bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
 {
     WorkTableReader reader(m_companyConnection, &master, WorkTableReader::Mode::StopAtFirst);
-    ProgressPhase progress(QStringLiteral("Supplier documents"), reader.countSupplierDocuments());
-    reader.setProgress(&progress);
-    if (!openedTable(reader, progress, reader.openSupplierDocuments()))
-        return false;
     const QString label = QStringLiteral("Supplier Name : ");
-    SupplierDocument d;
     QString needle;
-    while (reader.next(&d)) {
-        m_serial = d.serial;
-        const RowProblem *stop = reader.stop();
-        const int stage = stop ? stop->stage : INT_MAX;
-        if (stage >= 1) {
+    const auto walk = reader.walk<SupplierDocument>(
+        WorkTable::SupplierDocuments, QStringLiteral("Supplier documents"), [&](const SupplierDocument &d) {
             static const char opening[] = "<DOCUMENT-DETAIL SL-NO=\"";
-            putSerial(opening, sizeof opening - 1);
-        }
-        if (stage >= 2)
-            m_out.element("INVOICE-BILL-ENTRY-NO", TrimBlanksView(d.number));
-        if (stage >= 3)
-            putDate("DATE", d.date);
-        if (stage >= 4)
-            m_out.element("ISSUED-BY", TrimBlanksView(d.issuedBy));
-        // The row is written in full whatever the registration check finds.
-        if (d.registrationFault)
-            m_notices << RegistrationMessage(d.registrationFault->mode, d.registrationNoBlanks, d.supplier);
-        if (stop)
-            return endDocument(*stop, label, d.supplier, d.product);
-        needle.truncate(0);
-        needle.append(QLatin1String("ECC.No.")).append(d.registrationNoBlanks);
-        m_out.element("REGISTRATION-NUMBER", d.registrationNoBlanks);
-        m_out.element("NAME", TrimBlanksView(d.supplier));
-        m_out.elementWithout("ADDRESS", d.address, needle);
-        goods(d.product, d.cleaned, d.unit, d.quantity, d.duty.toText(2));
-        m_out.raw("</DOCUMENT-DETAIL>");
-        if (!rowWritten(progress))
-            return false;
-    }
-    return tableDone(reader, progress);
+            const RowStage stage = startRow(reader, d.serial, opening, sizeof opening - 1);
+            if (stage >= RowStage::Number)
+                m_out.element("INVOICE-BILL-ENTRY-NO", TrimBlanksView(d.number));
+            if (stage >= RowStage::Date)
+                putDate("DATE", d.date);
+            if (stage >= RowStage::IssuedBy)
+                m_out.element("ISSUED-BY", TrimBlanksView(d.issuedBy));
+            // The row is written in full whatever the registration check finds.
+            if (d.registrationFault)
+                m_notices << RegistrationMessage(d.registrationFault->mode, d.registrationNoBlanks, d.supplier);
+            if (stage != RowStage::Whole)
+                return endDocument(*reader.stop(), label, d.supplier, d.product);
+            needle.truncate(0);
+            needle.append(QLatin1String("ECC.No.")).append(d.registrationNoBlanks);
+            m_out.element("REGISTRATION-NUMBER", d.registrationNoBlanks);
+            m_out.element("NAME", TrimBlanksView(d.supplier));
+            m_out.elementWithout("ADDRESS", d.address, needle);
+            goods(d.product, d.cleaned, d.unit, d.quantity, d.duty.toText(2));
+            m_out.raw("</DOCUMENT-DETAIL>");
+            return m_out.flushIfFull();
+        });
+    return walked(reader, walk);
 }
 
-WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
+WriteOutcome ReturnWriter::write(QIODevice *device, const QString &fileName, StreamValidator *validator)
 {
-    m_out.start(device, m_inputs.outputPath);
+    m_out.start(device, fileName);
     if (validator)
         m_out.setTap([validator](const char *data, qsizetype size) { validator->feed(data, size); });
     else
@@ -357,7 +271,7 @@ WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
     m_out.raw("<HEADER-DATA>");
     m_out.element("RETURN-YEAR", m_inputs.year);
     m_out.element("QUARTER", m_inputs.quarter);
-    m_out.element("DEALER-NAME", QString(QLatin1Char(' ') + m_inputs.dealerName));
+    m_out.element("DEALER-NAME", QString(QLatin1Char(' ') + m_dealerName));
     m_out.element("REGISTRATION-NUMBER", m_inputs.registrationNumber);
     m_out.raw("<NIL-RETURN>No</NIL-RETURN>");
     m_out.raw("</HEADER-DATA>");
@@ -389,50 +303,4 @@ WriteOutcome ReturnWriter::write(QIODevice *device, StreamValidator *validator)
     if (!m_out.flush())
         return WriteOutcome::Failed;
     return m_ended ? WriteOutcome::Ended : WriteOutcome::Complete;
-}
-
-WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file, StreamValidator *validator)
-{
-    ReturnWriter writer(inputs, Settings().cnCompany, Settings().cnProgram);
-    // What the writer found comes first, in its order, then why it stopped.
-    auto showNotices = [&writer] {
-        for (const QString &notice : writer.notices())
-            ShowMessage(notice, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
-    };
-    auto fail = [file, &showNotices](const QString &message) {
-        file->discard();
-        showNotices();
-        HidePleaseWait();
-        ShowMessage(message, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
-        return WriteOutcome::Failed;
-    };
-    if (!writer.checkInputs())
-        return fail(writer.errorString());
-    // The accounting system may have written the work tables after the company
-    // was chosen; the FoxPro connection learns of new files only when asked.
-    QString refreshError;
-    if (Settings().blnFoxPro && !RefreshFoxProConnection(Settings().cnCompany, &refreshError))
-        return fail(refreshError);
-
-    // Written under a staging name: an earlier return of the same name stays
-    // as it is until the caller puts a complete, valid one in its place.
-    QString error;
-    if (!file->create(&error))
-        return fail(error);
-    const WriteOutcome outcome = writer.write(file, validator);
-    if (outcome == WriteOutcome::Cancelled) {
-        file->discard();
-        return outcome;
-    }
-    if (outcome == WriteOutcome::Failed)
-        return fail(writer.errorString());
-    if (!file->finish(&error))
-        return fail(error);
-    showNotices();
-    if (outcome == WriteOutcome::Ended) {
-        // The user sees why the document stops while the indicator goes.
-        ShowMessage(writer.endMessage(), kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
-        HidePleaseWait();
-    }
-    return outcome;
 }

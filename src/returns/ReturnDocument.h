@@ -1,22 +1,17 @@
 #pragma once
 
+#include "WorkTableRecords.h"
 #include "XmlOutput.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-class Decimal;
 class QIODevice;
-class StagedFile;
 class StreamValidator;
-struct RowDate;
-struct RowProblem;
-class ProgressPhase;
 class TariffMaster;
-class WorkTableReader;
 
-// What the return window (or the command line) hands the writer.
+// What the user gives for a return, in the return window or on the command line.
 struct ReturnInputs
 {
     QString year;
@@ -25,9 +20,10 @@ struct ReturnInputs
     QString date; // the self-assessment date, "DD/MM/YYYY"
     QString place;
     QString remarks;
-    QString dealerName;
-    QString outputPath;
 };
+
+// The form as it opens: this year, the first quarter, today, "MUMBAI", "EXCISE RETURN", no number.
+ReturnInputs DefaultReturnInputs(const QDate &today);
 
 enum class WriteOutcome {
     Complete, // the whole document is written
@@ -35,24 +31,6 @@ enum class WriteOutcome {
     Failed, // nothing usable was written (file, device, query or input problem); see errorString()
     Cancelled, // the user stopped it (CancelRequested) between two batches
 };
-
-// The tariff number of a row as the return carries it: every blank removed,
-// and for an invoice line (STEMP4) every "." as well.
-QString CleanedTariffNumber(const QString &col05, bool invoiceLine);
-// The same into `out`, whose memory is kept from row to row.
-void CleanedTariffNumber(QStringView col05, bool invoiceLine, QString *out);
-
-// A numeric field that holds no number, as the table readers hand it: the
-// field's raw text as bytes. Such a value is damaged data in any column.
-bool IsDamagedValue(const QVariant &value);
-QString DamagedValueText(const QVariant &value);
-
-// A number of any numeric type (not text).
-bool IsNumericValue(const QVariant &value);
-// A whole number as the table readers hand it (64 or 32 bits).
-bool IsIntegerValue(const QVariant &value);
-// Integers and finite doubles exactly, without their text; false for anything else.
-bool NumberWithoutText(const QVariant &value, Decimal *out);
 
 // Writes the return, line by line, from STEMP4 and PTEMP5 over the company
 // connection, checking tariff numbers against Import over the program
@@ -63,13 +41,16 @@ bool NumberWithoutText(const QVariant &value, Decimal *out);
 class ReturnWriter
 {
 public:
-    ReturnWriter(const ReturnInputs &inputs, const QString &companyConnection, const QString &programConnection);
+    // `dealerName` is the chosen company's, which the header carries beside the inputs.
+    ReturnWriter(const ReturnInputs &inputs, const QString &dealerName, const QString &companyConnection,
+                 const QString &programConnection);
     ~ReturnWriter();
 
     // False with errorString() when a form value holds a character XML cannot carry.
     bool checkInputs();
-    // `validator`, when given, is fed the document as it is written.
-    WriteOutcome write(QIODevice *device, StreamValidator *validator = nullptr);
+    // Writes into `device`, which messages call `fileName`; `validator`, when
+    // given, is fed the document as it is written. The inputs are checked first.
+    WriteOutcome write(QIODevice *device, const QString &fileName, StreamValidator *validator = nullptr);
     QString errorString() const { return m_out.failed() ? m_out.errorString() : m_error; }
     // Messages for the user, in the order the rows gave them: suppliers'
     // registration numbers that fail the check (their rows are written all the same).
@@ -78,11 +59,11 @@ public:
     QString endMessage() const { return m_endMessage; }
 
 private:
-    bool openedTable(const WorkTableReader &reader, ProgressPhase &progress, bool opened);
-    bool rowWritten(ProgressPhase &progress);
-    bool tableDone(const WorkTableReader &reader, ProgressPhase &progress);
+    bool walked(const WorkTableReader &reader, WorkTableReader::Walk walk);
     bool writeInvoiceLines(TariffMaster &master);
     bool writeSupplierDocuments(TariffMaster &master);
+    RowStage startRow(const WorkTableReader &reader, const QVariant &serial, const char *opening,
+                      qsizetype openingLength);
     void putSerial(const char *opening, qsizetype openingLength);
     void putDate(const char *tag, const RowDate &date);
     // The goods of one invoice line or supplier document, the same in both tables.
@@ -92,6 +73,7 @@ private:
     QString serialText() const;
 
     ReturnInputs m_inputs;
+    QString m_dealerName;
     QString m_companyConnection;
     QString m_programConnection;
     XmlOutput m_out;
@@ -103,12 +85,3 @@ private:
     QString m_table; // where a bad value is reported from
     QVariant m_serial; // the row's Col01, named in messages
 };
-
-// The file step of the export command: writes the return into `file`'s
-// staging file beside the output path and flushes it to disk (also when a row
-// check ended it early, so validation can report the incomplete file). The
-// caller decides where the staging file goes. On Failed the message has been
-// shown, the please-wait indicator hidden and the staging file removed; on
-// Cancelled the staging file is removed and nothing shown.
-// `validator`, when given, validates the document while it is written.
-WriteOutcome WriteReturnDocument(const ReturnInputs &inputs, StagedFile *file, StreamValidator *validator = nullptr);

@@ -3,16 +3,20 @@
 #include "TextRules.h"
 #include "WorkTableRecords.h"
 #include "WorkTables.h"
-#include "app/Progress.h"
 #include "app/Values.h"
 
 #include <QStringList>
 
-std::optional<ReturnQuarter> ReturnQuarterOf(const QString &year, const QString &quarter)
+const QStringList &ReturnQuarterNames()
 {
     static const QStringList quarters{QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"),
                                       QStringLiteral("Jan-Mar")};
-    const qsizetype index = quarters.indexOf(quarter);
+    return quarters;
+}
+
+std::optional<ReturnQuarter> ReturnQuarterOf(const QString &year, const QString &quarter)
+{
+    const qsizetype index = ReturnQuarterNames().indexOf(quarter);
     bool ok = false;
     const int y = year.toInt(&ok);
     if (index < 0 || !ok || year.size() != 4)
@@ -30,38 +34,23 @@ std::optional<QDate> RowDateValue(const RowDate &date)
 }
 
 namespace {
-bool countTable(WorkTableReader &reader, bool invoiceLines, const ReturnQuarter &quarter, int *count,
+bool countTable(WorkTableReader &reader, WorkTable table, const ReturnQuarter &quarter, int *count,
                 RowsOutsideQuarter *rows)
 {
-    ProgressPhase progress(QStringLiteral("Checking dates"),
-                           invoiceLines ? reader.countInvoiceLines() : reader.countSupplierDocuments());
-    reader.setProgress(&progress);
-    if (!reader.openDates(invoiceLines)) {
-        rows->cancelled = reader.cancelled();
-        rows->error = reader.errorString();
-        return false;
-    }
-    QString number;
-    RowDate rowDate;
-    while (reader.nextDate(&number, &rowDate)) {
-        if (!progress.step()) {
-            rows->cancelled = true;
-            return false;
-        }
-        const std::optional<QDate> date = RowDateValue(rowDate);
+    const auto walk = reader.walk<DatedRow>(table, QStringLiteral("Checking dates"), [&](const DatedRow &row) {
+        const std::optional<QDate> date = RowDateValue(row.date);
         if (!date || quarter.contains(*date))
-            continue;
+            return true;
         if (!rows->any()) {
-            rows->firstNumber = PrintableText(TrimBlanks(number));
+            rows->firstNumber = PrintableText(TrimBlanks(row.number));
             rows->firstDate = *date;
         }
         ++*count;
-    }
-    rows->error = reader.errorString();
-    if (reader.failed())
-        return false;
-    rows->cancelled = !progress.finish();
-    return !rows->cancelled;
+        return true;
+    });
+    rows->cancelled = walk == WorkTableReader::Walk::Cancelled;
+    rows->error = rows->cancelled ? QString() : reader.errorString();
+    return walk == WorkTableReader::Walk::Done;
 }
 } // namespace
 
@@ -72,8 +61,8 @@ RowsOutsideQuarter FindRowsOutsideQuarter(const QString &connection, const QStri
     TariffMaster master(programConnection);
     // Every date read, also of a row the writer would stop in.
     WorkTableReader reader(connection, &master, WorkTableReader::Mode::Everything);
-    if (countTable(reader, true, quarter, &rows.invoiceLines, &rows))
-        countTable(reader, false, quarter, &rows.supplierDocuments, &rows);
+    if (countTable(reader, WorkTable::InvoiceLines, quarter, &rows.invoiceLines, &rows))
+        countTable(reader, WorkTable::SupplierDocuments, quarter, &rows.supplierDocuments, &rows);
     return rows;
 }
 

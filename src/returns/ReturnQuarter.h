@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -20,6 +21,9 @@ struct ReturnQuarter
     // "Apr-Jun 2014"
     QString name() const { return quarter + QLatin1Char(' ') + year; }
 };
+
+// "Apr-Jun", "Jul-Sep", "Oct-Dec", "Jan-Mar": the quarters of the financial year in order.
+const QStringList &ReturnQuarterNames();
 
 // None when the year is not four digits or the quarter not one of the four.
 std::optional<ReturnQuarter> ReturnQuarterOf(const QString &year, const QString &quarter);

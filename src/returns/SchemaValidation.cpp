@@ -18,56 +18,7 @@
 #include <libxml/xmlschemas.h>
 #include <libxml/xmlschemastypes.h>
 
-QString EscapeAmpersand(const QString &text)
-{
-    if (!text.contains(QLatin1Char('&')))
-        return text;
-    QString out = text;
-    out.replace(QLatin1Char('&'), QLatin1String("&amp;"));
-    return out;
-}
-
 namespace {
-QString escape(const QString &text, bool attribute)
-{
-    const QChar *p = text.constData();
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    for (; i < n; ++i) {
-        const char16_t c = p[i].unicode();
-        if (c == '&' || c == '<' || c == '>' || (attribute && c == '"'))
-            break;
-    }
-    if (i == n)
-        return text;
-    QString out;
-    out.reserve(n + 16);
-    out.append(p, i);
-    for (; i < n; ++i) {
-        const char16_t c = p[i].unicode();
-        switch (c) {
-        case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '<':
-            out += QLatin1String("&lt;");
-            break;
-        case '>':
-            out += QLatin1String("&gt;");
-            break;
-        case '"':
-            if (attribute) {
-                out += QLatin1String("&quot;");
-                break;
-            }
-            Q_FALLTHROUGH();
-        default:
-            out += p[i];
-        }
-    }
-    return out;
-}
-
 // Keeps the first error of each kind that libxml2 reports.
 struct ErrorCollector
 {
@@ -158,16 +109,6 @@ private:
     xmlExternalEntityLoader m_oldLoader;
 };
 } // namespace
-
-QString EscapeXmlText(const QString &text)
-{
-    return escape(text, false);
-}
-
-QString EscapeXmlAttribute(const QString &text)
-{
-    return escape(text, true);
-}
 
 namespace {
 using ReadCallback = int (*)(void *context, char *buffer, int length);

@@ -9,15 +9,6 @@
 #include <thread>
 #include <vector>
 
-// Every "&" becomes "&amp;", nothing else changes; an "&" that already starts
-// "&amp;" is replaced again ("&amp;" gives "&amp;amp;").
-QString EscapeAmpersand(const QString &text);
-
-// Text for between tags: EscapeAmpersand, then "<" and ">".
-QString EscapeXmlText(const QString &text);
-// Text for a double-quoted attribute value: as above, and the quotation mark.
-QString EscapeXmlAttribute(const QString &text);
-
 // Streams `xmlPath` (trimmed of blanks) through a validator for the schema at
 // `xsdPath`; memory does not grow with the file. No network access, no
 // external entities or DTDs loaded; every file the schema includes is opened

@@ -15,15 +15,6 @@ QString TrimBlanks(const QString &text)
     return trimmed.size() == text.size() ? text : trimmed.toString();
 }
 
-QString RemoveBlanks(const QString &text)
-{
-    if (!text.contains(QLatin1Char(' ')))
-        return text;
-    QString out = text;
-    out.remove(QLatin1Char(' '));
-    return out;
-}
-
 void RemoveBlanks(QStringView text, QString *out)
 {
     out->truncate(0);

@@ -10,9 +10,7 @@ QString TrimBlanks(const QString &text);
 // The same without a copy.
 QStringView TrimBlanksView(QStringView text);
 
-// Every blank (space character) removed.
-QString RemoveBlanks(const QString &text);
-// The same into `out`, whose memory is kept from row to row.
+// Every blank (space character) removed, into `out`, whose memory is kept from row to row.
 void RemoveBlanks(QStringView text, QString *out);
 
 // The first character XML 1.0 cannot carry (a control character other than

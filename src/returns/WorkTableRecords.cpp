@@ -1,8 +1,8 @@
 #include "WorkTableRecords.h"
 
-#include "ReturnDocument.h"
 #include "SchemaValidation.h"
 #include "TextRules.h"
+#include "WorkTableValues.h"
 #include "WorkTables.h"
 #include "app/Connections.h"
 #include "app/Progress.h"
@@ -23,43 +23,11 @@ namespace {
 const QString kInvoiceSql = QStringLiteral("Select * from STEMP4 Order by Col02");
 const QString kDocumentSql = QStringLiteral("Select * from PTEMP5 ORDER BY COL01");
 
-// "yyyy-mm-dd", the way every table reader hands out a date: its digits, or
-// false for anything else (which then takes the general road).
-char16_t code(QChar c)
-{
-    return c.unicode();
-}
-char16_t code(char c)
-{
-    return char16_t(uchar(c));
-}
-
-template <typename Char> bool isoDate(const Char *text, qsizetype size, RowDate *out)
-{
-    if (size != 10 || code(text[4]) != '-' || code(text[7]) != '-')
-        return false;
-    int digits[8];
-    int k = 0;
-    for (qsizetype i = 0; i < 10; ++i) {
-        if (i == 4 || i == 7)
-            continue;
-        const char16_t c = code(text[i]);
-        if (c < '0' || c > '9')
-            return false;
-        digits[k++] = c - '0';
-    }
-    out->year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
-    out->month = digits[4] * 10 + digits[5];
-    out->day = digits[6] * 10 + digits[7];
-    return out->year >= 1000 && QDate::isValid(out->year, out->month, out->day);
-}
-
+// "yyyy-mm-dd", the way every table reader hands out a date, read without a
+// QDate; false for anything else, which then takes ValueDate's road.
 bool isoDate(const QVariant &value, RowDate *out)
 {
-    if (value.typeId() != QMetaType::QString)
-        return false;
-    const QString text = value.toString();
-    return isoDate(text.constData(), text.size(), out);
+    return value.typeId() == QMetaType::QString && IsoDateDigits(value.toString(), &out->year, &out->month, &out->day);
 }
 
 // UTF-8 from SQLite into `out`, whose memory is kept from row to row. True
@@ -97,16 +65,30 @@ QString columnName(int number)
                                     QStringLiteral("Col14")};
     return number > 0 && number < 15 ? names[number] : QStringLiteral("Col%1").arg(number, 2, 10, QLatin1Char('0'));
 }
-
-// Row stages: how many lines of its row the writer has written when it reads a column.
-enum InvoiceStage { BeforeInvoiceLine, AfterSerial, AfterNumber, AfterDate };
-enum DocumentStage { BeforeDocument, AfterDocumentSerial, AfterDocumentNumber, AfterDocumentDate, AfterIssuedBy };
 } // namespace
+
+bool ReadQuarterTables(const QString &companyConnection, const QString &programConnection, QString *reason,
+                       const std::function<bool(WorkTableReader &reader)> &read)
+{
+    *reason = WorkTablesNotReady(companyConnection, programConnection);
+    if (!reason->isEmpty())
+        return false;
+    TariffMaster master(programConnection);
+    WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
+    return read(reader);
+}
 
 QString WorkTableColumn(int number)
 {
     return columnName(number);
 }
+
+namespace {
+QString tableName(WorkTable table)
+{
+    return table == WorkTable::InvoiceLines ? QStringLiteral("STEMP4") : QStringLiteral("PTEMP5");
+}
+} // namespace
 
 WorkTableReader::WorkTableReader(const QString &connection, TariffMaster *master, Mode mode)
     : m_connection(connection)
@@ -177,26 +159,16 @@ int WorkTableReader::progressHandler(void *)
     return CancelRequested() ? 1 : 0; // 1 interrupts the statement
 }
 
-qint64 WorkTableReader::count(const QString &table)
+qint64 WorkTableReader::count(WorkTable table)
 {
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isOpen())
         return -1;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("Select count(*) from ") + table) || !query.next())
+    if (!query.exec(QStringLiteral("Select count(*) from ") + tableName(table)) || !query.next())
         return -1;
     return query.value(0).toLongLong();
-}
-
-qint64 WorkTableReader::countInvoiceLines()
-{
-    return count(QStringLiteral("STEMP4"));
-}
-
-qint64 WorkTableReader::countSupplierDocuments()
-{
-    return count(QStringLiteral("PTEMP5"));
 }
 
 bool WorkTableReader::open(const QString &sql, const QString &table, const QList<int> &columns)
@@ -252,14 +224,34 @@ QList<int> firstColumns(int count)
 }
 } // namespace
 
-bool WorkTableReader::openInvoiceLines()
+bool WorkTableReader::begin(WorkTable table, bool datesOnly, ProgressPhase *progress)
 {
-    return open(kInvoiceSql, QStringLiteral("STEMP4"), firstColumns(10));
+    m_progress = progress;
+    const bool invoiceLines = table == WorkTable::InvoiceLines;
+    // The dates alone are read in the return's order, but only their two
+    // columns: sorting and decoding whole rows would cost as much as the export itself.
+    m_dateColumn = invoiceLines ? 3 : 12;
+    bool opened = false;
+    if (datesOnly)
+        opened = invoiceLines ? open(QStringLiteral("Select Col02, Col03 from STEMP4 Order by Col02"),
+                                     QStringLiteral("STEMP4"), {2, 3})
+                              : open(QStringLiteral("Select COL02, COL12 from PTEMP5 ORDER BY COL01"),
+                                     QStringLiteral("PTEMP5"), {2, 12});
+    else
+        opened = invoiceLines ? open(kInvoiceSql, QStringLiteral("STEMP4"), firstColumns(10))
+                              : open(kDocumentSql, QStringLiteral("PTEMP5"), firstColumns(14));
+    // A Cancel while the query opened, or just before the first row.
+    m_cancelled = m_cancelled || (!opened && CancelRequested()) || (opened && !progress->look());
+    if (!opened || m_cancelled)
+        m_progress = nullptr;
+    return opened && !m_cancelled;
 }
 
-bool WorkTableReader::openSupplierDocuments()
+WorkTableReader::Walk WorkTableReader::end(Walk how)
 {
-    return open(kDocumentSql, QStringLiteral("PTEMP5"), firstColumns(14));
+    m_progress = nullptr;
+    m_cancelled = how == Walk::Cancelled;
+    return how;
 }
 
 bool WorkTableReader::step()
@@ -367,14 +359,14 @@ void WorkTableReader::serial(QVariant *out)
         add(RowProblem::SerialNotPositive, columnName(1), t);
 }
 
-// Every reader takes a date by one rule (ValueDate); the first test is only
+// Every reader takes a date by one rule (ValueDate); IsoDateDigits is only
 // its quick road for the "yyyy-mm-dd" the table readers hand out.
 void WorkTableReader::date(int column, RowDate *out)
 {
     const int at = m_statement ? m_indexes.at(column) : -1;
     if (at >= 0 && sqlite3_column_type(m_statement, at) == SQLITE_TEXT
-        && isoDate(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
-                   sqlite3_column_bytes(m_statement, at), out)) {
+        && IsoDateDigits(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, at)),
+                         sqlite3_column_bytes(m_statement, at), &out->year, &out->month, &out->day)) {
         out->iso = out->valid = true;
         return;
     }
@@ -412,22 +404,16 @@ bool WorkTableReader::tariff(bool invoiceLine, const QString &tariff, QString *c
         add(RowProblem::TariffLength, columnName(5), tariff, *cleaned);
         return true;
     }
+    // The unit comes from the same cleaned number that passes the master check.
     bool known = true;
-    if (invoiceLine || m_mode == Mode::Everything) {
-        if (!m_master->contains(*cleaned, &known)) {
-            m_error = QStringLiteral("The query failed: ") + m_master->errorString();
-            return false;
-        }
-        if (!known && invoiceLine) {
-            add(RowProblem::NotInMaster, columnName(5), tariff, *cleaned);
-            return true;
-        }
-    }
-    // The unit comes from the same cleaned number that passed the master check.
     bool defaulted = false;
-    if (!m_master->unitFor(*cleaned, unit, &defaulted)) {
+    if (!GetUnitForTariff(*m_master, *cleaned, unit, &known, &defaulted)) {
         m_error = QStringLiteral("The query failed: ") + m_master->errorString();
         return false;
+    }
+    if (!known && invoiceLine) {
+        add(RowProblem::NotInMaster, columnName(5), tariff, *cleaned);
+        return true;
     }
     if (m_mode == Mode::Everything && (!known || defaulted))
         add(known ? RowProblem::UnitMissing : RowProblem::DocumentNotInMaster, columnName(5), tariff, *cleaned);
@@ -556,25 +542,14 @@ bool WorkTableReader::quickDuty(int first, Decimal *out)
     return true;
 }
 
-bool WorkTableReader::openDates(bool invoiceLines)
-{
-    // In the return's order, but only the two columns: sorting and decoding
-    // whole rows would cost as much as the export itself.
-    m_dateColumn = invoiceLines ? 3 : 12;
-    return invoiceLines ? open(QStringLiteral("Select Col02, Col03 from STEMP4 Order by Col02"),
-                               QStringLiteral("STEMP4"), {2, 3})
-                        : open(QStringLiteral("Select COL02, COL12 from PTEMP5 ORDER BY COL01"),
-                               QStringLiteral("PTEMP5"), {2, 12});
-}
-
-bool WorkTableReader::nextDate(QString *number, RowDate *date)
+bool WorkTableReader::next(DatedRow *row)
 {
     if (!step())
         return false;
     m_problems.clear();
     m_stopped = false;
-    text(2, number);
-    this->date(m_dateColumn, date);
+    text(2, &row->number);
+    date(m_dateColumn, &row->date);
     return true;
 }
 
@@ -584,15 +559,15 @@ bool WorkTableReader::next(InvoiceLine *line)
         return false;
     m_problems.clear();
     m_stopped = false;
-    m_stage = BeforeInvoiceLine;
+    m_stage = RowStage::Start;
     serial(&line->serial);
-    m_stage = AfterSerial;
+    m_stage = RowStage::Serial;
     if (going())
         number(2, &line->number);
-    m_stage = AfterNumber;
+    m_stage = RowStage::Number;
     if (going())
         date(3, &line->date);
-    m_stage = AfterDate;
+    m_stage = RowStage::Date;
     if (going())
         text(4, &line->product);
     if (going() && text(5, &line->tariff) && !tariff(true, line->tariff, &line->cleaned, &line->unit))
@@ -611,18 +586,18 @@ bool WorkTableReader::next(SupplierDocument *document)
     SupplierDocument &d = *document;
     m_problems.clear();
     m_stopped = false;
-    m_stage = BeforeDocument;
+    m_stage = RowStage::Start;
     serial(&d.serial);
-    m_stage = AfterDocumentSerial;
+    m_stage = RowStage::Serial;
     if (going())
         number(2, &d.number);
-    m_stage = AfterDocumentNumber;
+    m_stage = RowStage::Number;
     if (going())
         date(12, &d.date);
-    m_stage = AfterDocumentDate;
+    m_stage = RowStage::Date;
     if (going())
         text(13, &d.issuedBy);
-    m_stage = AfterIssuedBy;
+    m_stage = RowStage::IssuedBy;
     if (going())
         text(3, &d.supplier);
     const bool registrationRead = going() && text(10, &d.registration);

@@ -2,18 +2,25 @@
 
 #include "Decimal.h"
 #include "RegistrationNumber.h"
+#include "app/Progress.h"
 
 #include <QList>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
+#include <type_traits>
 
-class ProgressPhase;
 class TariffMaster;
 struct sqlite3;
 struct sqlite3_stmt;
+
+// How many lines of its row the writer has put out when the reader meets a
+// problem in it: the SL-NO, the number, the date, the issuer (documents only).
+// A row that stops the document keeps those lines; Whole is a row without such a problem.
+enum class RowStage { Start, Serial, Number, Date, IssuedBy, Whole };
 
 // What is wrong with one value of a work table row. The writer and the data
 // check find it by the same rules and each says it in its own words.
@@ -46,7 +53,7 @@ struct RowProblem
     QString value; // as read
     QString detail;
     char16_t code = 0; // the character XML cannot carry
-    int stage = 0; // lines of the row the writer has written when it meets the problem
+    RowStage stage = RowStage::Start;
 
     bool stopsWriter() const { return kind <= UnitCharacter; }
     bool warning() const { return kind >= NoValue; }
@@ -100,6 +107,15 @@ struct SupplierDocument
     Decimal duty; // Col06 to Col09, summed and rounded to whole rupees
 };
 
+// Only a row's number (Col02) and date, for a look at the dates.
+struct DatedRow
+{
+    QString number;
+    RowDate date;
+};
+
+enum class WorkTable { InvoiceLines, SupplierDocuments }; // STEMP4, PTEMP5
+
 // Reads the work tables row by row into records, with the problems of each
 // row in the order the return meets them. For the writer (StopAtFirst) a row
 // is read up to the first problem that stops the document; for the data check
@@ -115,27 +131,34 @@ public:
     WorkTableReader(const WorkTableReader &) = delete;
     WorkTableReader &operator=(const WorkTableReader &) = delete;
 
-    // The table's number of rows, -1 when it cannot be counted.
-    qint64 countInvoiceLines();
-    qint64 countSupplierDocuments();
-    // Told while a query opens (a sorted one reads the whole table first) and
-    // stopped when the user asks; cancelled() then says so.
-    void setProgress(ProgressPhase *phase) { m_progress = phase; }
-    bool cancelled() const { return m_cancelled; }
-
-    // Runs the table's query; false with errorString().
-    bool openInvoiceLines();
-    bool openSupplierDocuments();
+    enum class Walk {
+        Done, // every row was handed over
+        Stopped, // the row's work said stop
+        Failed, // the table could not be opened or read: errorString()
+        Cancelled, // the user stopped it, while the query opened or between two rows
+    };
+    // One pass over `table` in the return's order under the progress phase
+    // `phase`: the rows counted, the query opened (a long sort hears Cancel
+    // and keeps the windows painted), each row read into a Record
+    // (InvoiceLine, SupplierDocument or DatedRow) and handed to `onRow`, then
+    // the progress told and Cancel heard. `onRow` gives false to stop at that row.
+    template <typename Record, typename OnRow> Walk walk(WorkTable table, const QString &phase, OnRow &&onRow)
+    {
+        ProgressPhase progress(phase, count(table));
+        if (!begin(table, std::is_same_v<Record, DatedRow>, &progress))
+            return m_cancelled ? Walk::Cancelled : Walk::Failed;
+        Record row;
+        while (next(&row)) {
+            if (!onRow(row))
+                return end(Walk::Stopped);
+            if (!progress.step())
+                return end(Walk::Cancelled);
+        }
+        return end(failed() ? Walk::Failed : progress.finish() ? Walk::Done : Walk::Cancelled);
+    }
+    // "STEMP4" or "PTEMP5", the table of the walk, for messages.
     QString table() const { return m_table; }
-
-    // Only each row's number (Col02) and date, in the order the return
-    // writes the rows, read with the same rules: for a look at the dates.
-    bool openDates(bool invoiceLines);
-    bool nextDate(QString *number, RowDate *date);
-
-    // The next row; false at the end or on a failure (failed()).
-    bool next(InvoiceLine *line);
-    bool next(SupplierDocument *document);
+    // The problems of the row handed over, in the order the return meets them.
     const QList<RowProblem> &problems() const { return m_problems; }
     // The first problem of the row that stops the writer, or none.
     const RowProblem *stop() const;
@@ -144,8 +167,16 @@ public:
     QString errorString() const { return m_error; }
 
 private:
+    // The table's number of rows, -1 when it cannot be counted.
+    qint64 count(WorkTable table);
+    // Opens the table's query under `progress`; false when it failed or the user cancelled.
+    bool begin(WorkTable table, bool datesOnly, ProgressPhase *progress);
+    Walk end(Walk how);
     bool open(const QString &sql, const QString &table, const QList<int> &columns);
-    qint64 count(const QString &table);
+    // The next row; false at the end or on a failure (failed()).
+    bool next(InvoiceLine *line);
+    bool next(SupplierDocument *document);
+    bool next(DatedRow *row);
     static int progressHandler(void *context);
     bool openStatement(const QString &sql, const QList<int> &columns);
     void close();
@@ -184,12 +215,18 @@ private:
     QList<int> m_indexes; // by column number; -1 where a column is not read
     int m_dateColumn = 0;
     QList<RowProblem> m_problems;
-    int m_stage = 0;
+    RowStage m_stage = RowStage::Start;
     bool m_stopped = false;
     ProgressPhase *m_progress = nullptr;
     bool m_cancelled = false;
     QString m_error;
 };
+
+// The quarter's work tables over the company's connection, with the master
+// over the program's, read for every problem of every row: false with why
+// they cannot be read yet, else `read`'s answer.
+bool ReadQuarterTables(const QString &companyConnection, const QString &programConnection, QString *reason,
+                       const std::function<bool(WorkTableReader &reader)> &read);
 
 // Column names as the messages give them: 1 is "Col01".
 QString WorkTableColumn(int number);

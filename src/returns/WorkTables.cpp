@@ -174,39 +174,26 @@ bool TariffMaster::find(const QString &tariffNo, Entry *entry)
     return true;
 }
 
-bool TariffMaster::contains(const QString &tariffNo, bool *known)
+bool TariffMaster::lookUp(const QString &tariffNo, bool *known, QString *storedUnit)
 {
     Entry e;
     if (!find(tariffNo, &e))
         return false;
     *known = e.known;
+    *storedUnit = e.unit;
     return true;
 }
 
-bool TariffMaster::unitFor(const QString &tariffNo, QString *unit, bool *defaulted)
+bool GetUnitForTariff(TariffMaster &master, const QString &tariffNo, QString *unit, bool *known, bool *defaulted)
 {
-    Entry e;
-    if (!find(tariffNo, &e))
+    bool inMaster = false;
+    if (!master.lookUp(tariffNo, &inMaster, unit))
         return false;
-    *unit = e.unit.isEmpty() ? QStringLiteral("U") : e.unit;
+    if (known)
+        *known = inMaster;
     if (defaulted)
-        *defaulted = e.unit.isEmpty();
+        *defaulted = unit->isEmpty();
+    if (unit->isEmpty())
+        *unit = QStringLiteral("U");
     return true;
-}
-
-bool GetUnitForTariff(TariffMaster &master, const QString &tariffNo, QString *unit)
-{
-    return master.unitFor(tariffNo, unit);
-}
-
-QString GetUnitForTariff(const QString &tariffNo, QString *error)
-{
-    TariffMaster master(Settings().cnProgram);
-    QString unit;
-    if (!GetUnitForTariff(master, tariffNo, &unit)) {
-        if (error)
-            *error = master.errorString();
-        return QString();
-    }
-    return unit;
 }

@@ -43,11 +43,9 @@ public:
     TariffMaster(const TariffMaster &) = delete;
     TariffMaster &operator=(const TariffMaster &) = delete;
 
-    // Master check: at least one row of Import has this TariffNo.
-    bool contains(const QString &tariffNo, bool *known);
-    // The last row's Unit for this TariffNo; "U" when there is none or it is
-    // null or empty (then `defaulted`). Never empty on success.
-    bool unitFor(const QString &tariffNo, QString *unit, bool *defaulted = nullptr);
+    // One look for this TariffNo: whether a row of Import has it (`known`),
+    // and the last such row's Unit as stored (empty when none or null).
+    bool lookUp(const QString &tariffNo, bool *known, QString *storedUnit);
 
     // The failing statement and the database's reason.
     QString errorString() const { return m_error; }
@@ -76,9 +74,9 @@ inline const QString kUnitSql = QStringLiteral("Select Unit from Import Where Ta
 inline const QString kCleanedUnitSql =
     QStringLiteral("Select Unit from Import Where replace(replace(TariffNo, ' ', ''), '.', '') = ?");
 
-// One unit lookup over cnProgram. On a failing query gives the empty text and
-// fills `error`.
-QString GetUnitForTariff(const QString &tariffNo, QString *error = nullptr);
-// The same through a master the caller keeps for a whole return, so each
-// number is looked up once; false when the master cannot be read.
-bool GetUnitForTariff(TariffMaster &master, const QString &tariffNo, QString *unit);
+// The unit of quantity of a tariff number through a master the caller keeps
+// for a whole return, so each number is looked up once: the master's, or "U"
+// when it has none (then `defaulted`); never empty. `known` says whether the
+// master has the number at all. False when the master cannot be read.
+bool GetUnitForTariff(TariffMaster &master, const QString &tariffNo, QString *unit, bool *known = nullptr,
+                      bool *defaulted = nullptr);

@@ -1,7 +1,5 @@
 #include "XmlOutput.h"
 
-#include "SchemaValidation.h"
-
 #include <QFileDevice>
 #include <QIODevice>
 
@@ -75,13 +73,10 @@ void XmlOutput::putXml(QStringView text, Escape how)
             *out++ = char(0x80 | (u & 0x3F));
             ++i;
         } else {
-            // A lone surrogate: leave it to Qt's own conversion, whatever that makes of it.
-            const QString whole = text.toString();
-            const QByteArray bytes =
-                (how == Escape::Attribute ? EscapeXmlAttribute(whole) : EscapeXmlText(whole)).toUtf8();
-            memcpy(room(bytes.size()), bytes.constData(), size_t(bytes.size()));
-            m_used += bytes.size();
-            return;
+            // A lone surrogate (the row checks keep them out of a return): whatever Qt's own conversion makes of it.
+            const QByteArray bytes = QString(QChar(c)).toUtf8();
+            memcpy(out, bytes.constData(), size_t(bytes.size()));
+            out += bytes.size();
         }
     }
     m_used += out - start;

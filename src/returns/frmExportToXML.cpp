@@ -2,6 +2,7 @@
 
 #include "ExportCommand.h"
 #include "RegistrationNumber.h"
+#include "ReturnQuarter.h"
 #include "app/AppSettings.h"
 #include "app/Clock.h"
 #include "app/UserInterface.h"
@@ -60,7 +61,7 @@ public:
 
 QString companyFolderText()
 {
-    return QDir::toNativeSeparators(AppFolder() + QStringLiteral("/ACES/") + Settings().strCompCode + QLatin1Char('/'));
+    return QDir::toNativeSeparators(CompanyOutputFolder() + QLatin1Char('/'));
 }
 } // namespace
 
@@ -176,17 +177,17 @@ frmExportToXML::frmExportToXML(QWidget *parent)
 
 void frmExportToXML::Form_Load()
 {
-    const int thisYear = Clock::today().year();
-    for (int year = std::min(2010, thisYear); year <= thisYear; ++year)
+    const QDate today = Clock::today();
+    const ReturnInputs form = DefaultReturnInputs(today);
+    for (int year = std::min(2010, today.year()); year <= today.year(); ++year)
         CmbYear->addItem(QString::number(year));
-    CmbYear->setCurrentIndex(CmbYear->count() - 1);
-    CmbMonth->addItems(
-        {QStringLiteral("Apr-Jun"), QStringLiteral("Jul-Sep"), QStringLiteral("Oct-Dec"), QStringLiteral("Jan-Mar")});
-    CmbMonth->setCurrentIndex(0);
-    txtRegisterNo->clear();
-    ucDt->setText(QVariant(Clock::today()));
-    txtPlace->setText(QStringLiteral("MUMBAI"));
-    txtRemarks->setPlainText(QStringLiteral("EXCISE RETURN"));
+    CmbYear->setCurrentText(form.year);
+    CmbMonth->addItems(ReturnQuarterNames());
+    CmbMonth->setCurrentText(form.quarter);
+    txtRegisterNo->setText(form.registrationNumber);
+    ucDt->setText(QVariant(today));
+    txtPlace->setText(form.place);
+    txtRemarks->setPlainText(form.remarks);
     TxtFileName->setText(companyFolderText());
     TxtFileName->setToolTip(TxtFileName->text());
     CmbYear->setFocus();

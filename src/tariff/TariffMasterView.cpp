@@ -18,23 +18,23 @@ QString cleaned(QString text)
 
 // Counts, per cleaned number, the rows of one work table the master lacks.
 template <typename Record>
-bool countMissing(WorkTableReader &reader, bool invoiceLines, std::map<QString, MissingTariff> *missing,
-                  QString *reason)
+bool countMissing(WorkTableReader &reader, WorkTable table, std::map<QString, MissingTariff> *missing, QString *reason)
 {
-    if (!(invoiceLines ? reader.openInvoiceLines() : reader.openSupplierDocuments())) {
-        *reason = reader.errorString();
-        return false;
-    }
-    Record row;
-    while (reader.next(&row))
-        for (const RowProblem &p : reader.problems())
-            if (p.kind == RowProblem::NotInMaster || p.kind == RowProblem::DocumentNotInMaster) {
-                MissingTariff &m = (*missing)[p.detail];
-                m.cetsh = p.detail;
-                ++(invoiceLines ? m.invoiceLines : m.documents);
-            }
-    *reason = reader.errorString();
-    return !reader.failed();
+    const bool invoiceLines = table == WorkTable::InvoiceLines;
+    const auto walk = reader.walk<Record>(
+        table, invoiceLines ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
+        [&](const Record &) {
+            for (const RowProblem &p : reader.problems())
+                if (p.kind == RowProblem::NotInMaster || p.kind == RowProblem::DocumentNotInMaster) {
+                    MissingTariff &m = (*missing)[p.detail];
+                    m.cetsh = p.detail;
+                    ++(invoiceLines ? m.invoiceLines : m.documents);
+                }
+            return true;
+        });
+    *reason = walk == WorkTableReader::Walk::Cancelled ? QStringLiteral("The look at the work tables was cancelled.")
+                                                       : reader.errorString();
+    return walk == WorkTableReader::Walk::Done;
 }
 } // namespace
 
@@ -62,8 +62,8 @@ TariffMasterView ReadTariffMasterView(const QString &programConnection, const QS
     TariffMaster master(programConnection);
     WorkTableReader reader(companyConnection, &master, WorkTableReader::Mode::Everything);
     std::map<QString, MissingTariff> missing;
-    if (!countMissing<InvoiceLine>(reader, true, &missing, &view.missingReason)
-        || !countMissing<SupplierDocument>(reader, false, &missing, &view.missingReason))
+    if (!countMissing<InvoiceLine>(reader, WorkTable::InvoiceLines, &missing, &view.missingReason)
+        || !countMissing<SupplierDocument>(reader, WorkTable::SupplierDocuments, &missing, &view.missingReason))
         return view;
     for (const auto &[cetsh, m] : missing)
         view.missing << m;

@@ -29,6 +29,8 @@ private slots:
                                 << "The export was cancelled: no return was written, an earlier one stays as it was.";
         QTest::newRow("check") << "check"
                                << "The data check was cancelled.";
+        QTest::newRow("summary") << "summary"
+                                 << "The summary was cancelled.";
     }
 
     void interrupted()
@@ -37,7 +39,7 @@ private slots:
         QFETCH(QString, message);
         const QStringList args{command,          "--company",       "1",      "--period", "14041503",
                                "--registration", "AAACB1234CXM001", "--quiet"};
-        const QStringList words = command == "check" ? args.mid(0, 5) << "--quiet" : args;
+        const QStringList words = command == "export" ? args : args.mid(0, 5) << "--quiet";
         const QString folder = app + QStringLiteral("/ACES/001");
         const int uninterrupted = cli(app, words).exitCode;
         int cancelled = 0;
@@ -45,7 +47,7 @@ private slots:
             // An earlier return of the name the run takes (the name changes once a minute).
             awayFromMinuteTurn(4);
             QDir(folder).removeRecursively();
-            const QString earlier = cli(app, args.mid(0, 7).replaceInStrings("check", "export")).out.trimmed();
+            const QString earlier = cli(app, QStringList{"export"} + args.mid(1, 6)).out.trimmed();
             const QByteArray earlierText = readAll(earlier);
 
             QProcess p;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/DesktopUserInterface.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -90,3 +92,22 @@ inline void sendClick(QWidget *w, QPoint at = QPoint(-1, -1))
     const QPoint local = at == QPoint(-1, -1) ? w->rect().center() : at;
     QTest::mouseClick(windowOf(w), Qt::LeftButton, {}, w->mapTo(w->window(), local));
 }
+
+// The desktop indicator with messages recorded; Esc typed into `typeInto`'s
+// window at the first progress report, which arrives while the work lets events run.
+struct EscDuringRun : DesktopUserInterface
+{
+    QStringList texts;
+    QWidget *typeInto = nullptr;
+    int showMessage(const QString &text, const QString &, int, int, bool) override
+    {
+        texts << text;
+        return 0;
+    }
+    void showProgress(const ProgressState &s) override
+    {
+        if (QWidget *w = std::exchange(typeInto, nullptr))
+            QTimer::singleShot(0, w, [w] { sendKey(w, Qt::Key_Escape); });
+        DesktopUserInterface::showProgress(s);
+    }
+};

@@ -1,5 +1,6 @@
 #include "TestRegistry.h"
 
+#include "app/Values.h"
 #include "dates/CalendarMonth.h"
 #include "dates/DateText.h"
 
@@ -50,6 +51,55 @@ private slots:
         QCOMPARE(result, output);
         if (valid && !output.isEmpty())
             QVERIFY(IsDateText(output));
+    }
+
+    // Every date shape through the readers that take it: the typed day-first
+    // text, a database value, the reader's quick road (which must agree with
+    // ValueDate wherever it answers) and the data check's ISO-at-midnight.
+    void shapes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDate>("dayFirst");
+        QTest::addColumn<QDate>("value");
+        QTest::addColumn<QDate>("midnight");
+        const QDate d(2014, 3, 5), none;
+        QTest::newRow("canonical") << "05/03/2014" << d << d << none;
+        QTest::newRow("short, slashes") << " 5/3/2014 " << d << d << none;
+        QTest::newRow("dashes") << "05-03-2014" << d << d << none;
+        QTest::newRow("dots") << "5.3.2014" << d << d << none;
+        QTest::newRow("mixed separators") << "05/03-2014" << none << d << none;
+        QTest::newRow("time after day first") << "05/03/2014 10:30" << none << d << none;
+        QTest::newRow("letters after day first") << "05/03/2014x" << none << none << none;
+        QTest::newRow("five-digit year") << "05/03/20145" << none << none << none;
+        QTest::newRow("two-digit year") << "05/03/14" << none << none << none;
+        QTest::newRow("year 15") << "15/04/0015" << none << QDate(15, 4, 15) << none;
+        QTest::newRow("31 April") << "31/04/2014" << none << none << none;
+        QTest::newRow("29 February 2015") << "29/02/2015" << none << none << none;
+        QTest::newRow("ISO") << "2014-03-05" << none << d << d;
+        QTest::newRow("ISO, short month") << "2014-3-5" << none << d << none;
+        QTest::newRow("ISO midnight") << "2014-03-05 00:00:00.000" << none << d << d;
+        QTest::newRow("ISO T midnight") << "2014-03-05T00:00" << none << d << d;
+        QTest::newRow("ISO with a time") << "2014-03-05 10:30:00" << none << d << none;
+        QTest::newRow("ISO, junk after") << "2014-03-05x" << none << none << none;
+        QTest::newRow("ISO 30 February") << "2014-02-30" << none << none << none;
+        QTest::newRow("ISO year 999") << "0999-01-01" << none << QDate(999, 1, 1) << QDate(999, 1, 1);
+        QTest::newRow("digits only") << "05032014" << none << none << none;
+        QTest::newRow("empty") << "" << none << none << none;
+    }
+    void shapes()
+    {
+        QFETCH(QString, text);
+        QTEST(DayFirstDate(text), "dayFirst");
+        QTEST(ValueDate(text), "value");
+        QTEST(IsoDateAtMidnight(text), "midnight");
+        int y = 0, m = 0, d = 0;
+        const QByteArray utf8 = text.toUtf8();
+        const bool quick = IsoDateDigits(utf8.constData(), utf8.size(), &y, &m, &d);
+        QCOMPARE(IsoDateDigits(text, &y, &m, &d), quick);
+        if (quick)
+            QCOMPARE(QDate(y, m, d), ValueDate(text));
+        if (text.size() == 10 && text[4] == QLatin1Char('-')) // it refuses no ISO day ValueDate takes, from 1000 on
+            QCOMPARE(quick, ValueDate(text).isValid() && ValueDate(text).year() >= 1000);
     }
 
     void daysInMonth_data()

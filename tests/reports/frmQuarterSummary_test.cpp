@@ -15,6 +15,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 
 // The summary window on the demo company, opened from the menu; what it saves
@@ -66,6 +67,19 @@ private slots:
         QCOMPARE(QString::fromUtf8(readAll(saved)), printed.out);
         QVERIFY(!w->saveCsv(home.app() + QStringLiteral("/no-such-folder/summary.csv")));
         QCOMPARE(rec.messages.size(), 1);
+
+        // Refresh clicked, then Esc while the tables are read: the summary
+        // stops and says so, and the window (which Esc closes otherwise) stays.
+        EscDuringRun esc;
+        esc.typeInto = w;
+        InstallUserInterface(&esc);
+        sendClick(w->cmdRefresh);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->lblStatus->text(), kSummaryCancelled);
+        QCOMPARE(w->grdSummary->rowCount(), 0);
+        sendClick(w->cmdRefresh); // that Cancel is forgotten as the indicator shows again
+        QCOMPARE(w->grdSummary->rowCount(), 16 + 1);
+        InstallUserInterface(&rec);
     }
 };
 

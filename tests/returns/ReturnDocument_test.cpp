@@ -127,7 +127,7 @@ private slots:
                                 home->app() + QLatin1Char('/') + name));
         home->writeFile(QStringLiteral("ACES/001/AAACB1234CXM001_201407150305PM.xml"), QByteArray(100000, 'x'));
 
-        const ExportResult r = ExportReturn(workedExampleInputs(QStringLiteral("ignored")));
+        const ExportResult r = ExportReturn(workedExampleInputs());
         QVERIFY(r.success);
         QCOMPARE(rec.texts(), QStringList{kDone});
         QCOMPARE(rec.messages.first().boxType, 2);
@@ -179,7 +179,7 @@ private slots:
             QVERIFY(addDocument({.serial = serial, .product = "Laptop", .tariff = invoiceLine ? good : tariff}));
 
         const bool ends = outcome.contains(QLatin1String("Chapter No"));
-        QCOMPARE(ExportReturn(workedExampleInputs(QString())).success, !ends);
+        QCOMPARE(ExportReturn(workedExampleInputs()).success, !ends);
         QCOMPARE(QFileInfo::exists(output()), !ends);
         const QByteArray text = readAll(ends ? rejected() : output());
         if (!ends) {
@@ -214,7 +214,7 @@ private slots:
                              .address = "A&B\t<Gate 2>\r\nECC.No.AAACB1234CXM001, ecc.no.AAACB1234CXM001"}));
         QVERIFY(addDocument({.serial = 2, .registration = "AAACB1234C", .quantity = "  12.5  "}));
         QVERIFY(addDocument({.serial = 3, .registration = ""}));
-        ReturnInputs in = workedExampleInputs(QString());
+        ReturnInputs in = workedExampleInputs();
         in.remarks = QStringLiteral("R&D <excise> \"return\"");
         in.place = QStringLiteral("P&Q");
         Settings().strCompName = QStringLiteral("A &amp; B <Traders>");
@@ -261,13 +261,14 @@ private slots:
         QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
         for (int i = 1; i <= 3000; ++i)
             QVERIFY(line(i, "2014-07-11", "Wire", "74081110", 1));
-        QVERIFY(ExportReturn(workedExampleInputs(QString())).success);
+        QVERIFY(ExportReturn(workedExampleInputs()).success);
         const QByteArray whole = readAll(output());
         FullDevice device(shortBy < 0 ? 10 : whole.size() - shortBy);
         StreamValidator validator(schemaPath());
         validator.start();
-        ReturnWriter writer(workedExampleInputs(output()), Settings().cnCompany, Settings().cnProgram);
-        QCOMPARE(writer.write(&device, &validator), WriteOutcome::Failed);
+        ReturnWriter writer(workedExampleInputs(), QStringLiteral("A & B TRADERS"), Settings().cnCompany,
+                            Settings().cnProgram);
+        QCOMPARE(writer.write(&device, output(), &validator), WriteOutcome::Failed);
         validator.abandon();
         QString reason;
         QVERIFY(!validator.finish(&reason));
@@ -336,7 +337,7 @@ private slots:
         QFETCH(QStringList, messages);
         QFETCH(int, stage);
         QVERIFY(addWorkedExample());
-        ReturnInputs in = workedExampleInputs(QString());
+        ReturnInputs in = workedExampleInputs();
         const QHash<QString, QString ReturnInputs::*> fields{{"number", &ReturnInputs::registrationNumber},
                                                              {"remarks", &ReturnInputs::remarks},
                                                              {"year", &ReturnInputs::year}};
@@ -388,7 +389,7 @@ private slots:
         QVERIFY2(r.problems.first().problem.startsWith(c.problem), qPrintable(r.problems.first().problem));
         QCOMPARE(rec.messages.size(), 0);
 
-        ExportReturn(workedExampleInputs(QString()));
+        ExportReturn(workedExampleInputs());
         QVERIFY(!rec.texts().isEmpty());
         QVERIFY2(rec.texts() != QStringList{kDone}, qPrintable(rec.texts().join(QLatin1Char('|'))));
     }

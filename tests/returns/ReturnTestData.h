@@ -98,9 +98,9 @@ inline bool addWorkedExample()
            && addDocument(Document());
 }
 
-inline ReturnInputs workedExampleInputs(const QString &outputPath)
+inline ReturnInputs workedExampleInputs()
 {
-    return {"2014", "Apr-Jun", "AAACB1234CXM001", "15/07/2014", "MUMBAI", "EXCISE RETURN", "A & B TRADERS", outputPath};
+    return {"2014", "Apr-Jun", "AAACB1234CXM001", "15/07/2014", "MUMBAI", "EXCISE RETURN"};
 }
 
 inline QByteArray readAll(const QString &path)

@@ -32,7 +32,7 @@ private slots:
         QString unit;
         {
             TariffMaster master(Settings().cnProgram);
-            QVERIFY(master.unitFor(QStringLiteral("74081110"), &unit));
+            QVERIFY(GetUnitForTariff(master, QStringLiteral("74081110"), &unit));
             QSqlQuery q(other);
             QVERIFY(!q.exec(insert)); // locked while the return is written
         }
@@ -43,7 +43,7 @@ private slots:
         QVERIFY(program.transaction());
         {
             TariffMaster master(Settings().cnProgram);
-            QVERIFY(master.unitFor(QStringLiteral("72085110"), &unit));
+            QVERIFY(GetUnitForTariff(master, QStringLiteral("72085110"), &unit));
             QCOMPARE(unit, QStringLiteral("MT"));
         }
         QVERIFY(!q.exec(insert)); // still the caller's transaction
