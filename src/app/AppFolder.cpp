@@ -6,11 +6,35 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 const char *kRememberedKey = "paths/applicationFolder";
+
+// Copies the folder `from` (files and sub-folders) to `to`, made anew; false with why.
+bool CopyFolder(const QString &from, const QString &to, QString *problem)
+{
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    if (!QDir().mkpath(to)) {
+        *problem = QStringLiteral("The folder %1 could not be made").arg(QDir::toNativeSeparators(to));
+        return false;
+    }
+    while (it.hasNext()) {
+        const QFileInfo source(it.next());
+        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(source.filePath()));
+        const bool copied = source.isDir() ? QDir().mkpath(target) : QFile::copy(source.filePath(), target);
+        if (!copied) {
+            *problem = QStringLiteral("The demo company could not be copied to %1 (%2)")
+                           .arg(QDir::toNativeSeparators(to), QDir::toNativeSeparators(target));
+            return false;
+        }
+    }
+    return true;
+}
 
 bool isFolder(const QString &path)
 {
@@ -91,7 +115,18 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
         break;
     }
     const QString start = c.folder.isEmpty() ? QDir::homePath() : c.folder;
-    const QString chosen = CurrentUserInterface().chooseFolder(AppFolderQuestion(c.forgotten), start);
+    // With no data anywhere, a newcomer may look at the demo company first.
+    const QString demo = c.folder.isEmpty() ? InstalledDataPath(QStringLiteral("demo")) : QString();
+    bool demoChosen = false;
+    QString chosen =
+        demo.isEmpty() ? CurrentUserInterface().chooseFolder(AppFolderQuestion(c.forgotten), start)
+                       : CurrentUserInterface().chooseFolderOrDemo(AppFolderQuestion(c.forgotten), start, &demoChosen);
+    if (demoChosen) {
+        chosen = DemoCopyFolder();
+        // A copy made before is opened as it stands: the user may have worked in it.
+        if (!HoldsAccountingData(chosen) && !CopyFolder(demo, chosen, problem))
+            return AppFolderOutcome::Failed;
+    }
     if (chosen.isEmpty())
         return AppFolderOutcome::Cancelled;
     *problem = AppFolderProblem(chosen);
@@ -105,6 +140,24 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
     }
     SetSettledAppFolder(folder);
     return AppFolderOutcome::Ready;
+}
+
+QString InstalledDataPath(const QString &name)
+{
+    if (!QCoreApplication::instance())
+        return QString();
+    const QDir own(QCoreApplication::applicationDirPath());
+    for (const QString &path : {own.filePath(name), own.filePath(QStringLiteral("../share/quorvant/") + name)}) {
+        if (QFileInfo::exists(path))
+            return QDir::cleanPath(path);
+    }
+    return QString();
+}
+
+QString DemoCopyFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("quorvant/demo"));
 }
 
 QString CliAppFolderProblem()

@@ -2,7 +2,9 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
+#include "app/AppFolder.h"
 #include "app/AppSettings.h"
+#include "app/RememberedEntries.h"
 #include "app/Clock.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
@@ -10,6 +12,7 @@
 #include "app/Startup.h"
 #include "app/UserInterface.h"
 #include "context/CompanySelection.h"
+#include "context/HelpWindows.h"
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmDataCheck.h"
@@ -29,6 +32,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QStatusBar>
 #include <QStyleOptionTitleBar>
 #include <QTableWidget>
@@ -499,6 +504,141 @@ private slots:
             sendKey(main, key, key == Qt::Key_F4 ? Qt::ControlModifier : Qt::NoModifier);
             QTRY_VERIFY(!check);
         }
+    }
+
+    // File -> Change Company: typed entries asked about first; Cancel, even after a choice that failed
+    // part-way, leaves the earlier company open; Select moves title, status bar and remembered choice on.
+    void changeCompany_data()
+    {
+        QTest::addColumn<bool>("select");
+        QTest::newRow("Cancel after a failed choice") << false;
+        QTest::newRow("another company") << true;
+    }
+    void changeCompany()
+    {
+        QFETCH(bool, select);
+        showDemoCompany();
+        main->CompanyChosen();
+        const QString title = main->windowTitle();
+        frmExportToXML *w = openReturn();
+        FOCUS(w->txtRegisterNo);
+        sendText(w->txtRegisterNo, QStringLiteral("AAACB"));
+        rec.answers = {1};
+        main->mnuChangeCompany->trigger();
+        QCOMPARE(rec.texts(), QStringList{"The return window holds entries that are in no return yet. Close it all "
+                                          "the same?"});
+        QVERIFY(main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        QVERIFY(QDir(home->app() + QStringLiteral("/002/13041403")).removeRecursively());
+        rec.clear();
+        rec.answers = {0};
+        QString offered;
+        onNextModal([&](QWidget *modal) {
+            auto *c = qobject_cast<frmCompDef *>(modal);
+            offered = c->DCCompany->currentText() + '|' + c->flx->item(c->flx->currentRow(), 1)->text() + '|'
+                      + keyTarget(modal)->objectName() + '|' + c->cmdClose->text();
+            c->DCCompany->setFocus();
+            pressKey(modal, Qt::Key_Down); // the second company
+            pressKey(modal, Qt::Key_Return); // on to its periods: 2013-14 has lost its folder
+            if (select)
+                pressKey(modal, Qt::Key_Down);
+            pressKey(modal, Qt::Key_Return);
+            if (!select)
+                pressKey(modal, Qt::Key_Escape);
+        });
+        QCOMPARE(main->ChangeCompany(), select);
+        QCOMPARE(offered,
+                 QStringLiteral("A & B TRADERS|From       01 Apr 2014       To       31 Mar 2015|flx|&Cancel"));
+        QVERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        QCOMPARE(rec.messages.size(), select ? 1 : 2); // the question, and the failed choice
+        QVERIFY(ConnectionIsOpen(Settings().cnCompanyPeriod));
+        const QString code = select ? QStringLiteral("002") : QStringLiteral("001");
+        QCOMPARE(Settings().strCompCode, code);
+        QVERIFY(NamedConnection(Settings().cnCompanyPeriod).userName().endsWith(code + QStringLiteral("/14041503")));
+        QCOMPARE(main->windowTitle() == title, !select);
+        QCOMPARE(main->windowTitle(), CompanyCaption());
+        QVERIFY(main->panelText(6).startsWith(Settings().strCompName + QStringLiteral(" [ ") + code));
+        QCOMPARE(RememberedCompanyChoice().companyCode, select ? code : QString());
+    }
+
+    // Remembered in the user's settings: the login's user ID, the return window's entries once written;
+    // File -> Forget drops them.
+    void rememberedEntries()
+    {
+        showDemoCompany();
+        RememberUserId(QStringLiteral("ACCOUNTS"));
+        {
+            frmSplash login(main);
+            QCOMPARE(login.CmbUserId->currentText(), QStringLiteral("ACCOUNTS"));
+            QVERIFY(login.CmbUserId->lineEdit()->hasSelectedText()); // typing replaces it
+        }
+        frmExportToXML *w = openReturn();
+        w->txtRegisterNo->setText(QStringLiteral("AAACB1234CXM001"));
+        w->txtPlace->setText(QStringLiteral("PUNE"));
+        QVERIFY(w->HoldsTypedText());
+        rec.answers = {0}; // the dates outside the quarter: write all the same
+        sendClick(w->CmdExport);
+        QVERIFY2(rec.texts().contains(QStringLiteral("File Export to XML and validated successfully")),
+                 qPrintable(rec.texts().join('|')));
+        QVERIFY(!w->HoldsTypedText());
+        sendClick(w->CmdExit);
+        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        w = openReturn();
+        QCOMPARE(w->txtRegisterNo->text() + '|' + w->txtPlace->text(), QStringLiteral("AAACB1234CXM001|PUNE"));
+        QVERIFY(!w->HoldsTypedText());
+        rec.answers = {0};
+        main->mnuForget->trigger();
+        QVERIFY(RememberedUserId().isEmpty());
+        QVERIFY(RememberedReturnFields(Settings().strCompCode).isEmpty());
+    }
+
+    // The Window menu by keys: the open working windows listed, Close All closes them; F1 opens the manual
+    // at the section of the window in front; About names the folders in use.
+    void windowAndHelpMenus()
+    {
+        showDemoCompany();
+        openReturn();
+        main->mnuDataCheck->trigger();
+        sendKey(main, Qt::Key_W, Qt::AltModifier);
+        QTRY_VERIFY(main->mnuWindow->isVisible());
+        QStringList entries;
+        for (QAction *a : main->mnuWindow->actions())
+            entries << a->text();
+        QCOMPARE(entries.mid(4).join('|'), QStringLiteral("&1 Export To XML|&2 Data Check"));
+        QVERIFY(main->mnuWindow->actions().at(5)->isChecked());
+        QTest::keyClick(main->mnuWindow->windowHandle(), Qt::Key_A); // Close &All
+        QTRY_VERIFY(main->mdiClient->subWindowList().isEmpty());
+
+        QTextBrowser *manual = ShowManual(QStringLiteral("start"));
+        QVERIFY2(manual->source().fileName() == QStringLiteral("manual.html"), qPrintable(manual->toPlainText()));
+        const int start = manual->verticalScrollBar()->value();
+        frmExportToXML *w = openReturn();
+        SHOW_ACTIVE(main);
+        sendKey(w, Qt::Key_F1);
+        QTRY_VERIFY(manual->verticalScrollBar()->value() > start); // at the return window's section
+        manual->close();
+        QVERIFY(AboutText().contains(home->app().toHtmlEscaped()));
+    }
+
+    // A first start with no data anywhere offers the installed demo: a copy opens from the user's data folder.
+    void firstStartOffersTheDemo()
+    {
+        QTemporaryDir data;
+        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        const QString remembered = RememberedAppFolder();
+        RememberAppFolder(QString());
+        rec.folderAnswers = {QStringLiteral("<demo>")};
+        QString problem;
+        const AppFolderOutcome outcome = SettleAppFolder(false, &problem);
+        const QString opened = AppFolder();
+        RememberAppFolder(remembered);
+        SetSettledAppFolder(QString());
+        qputenv("XDG_DATA_HOME", oldData);
+        QCOMPARE(int(outcome), int(AppFolderOutcome::Ready));
+        QCOMPARE(rec.demoOffers, 1);
+        QCOMPARE(opened, data.path() + QStringLiteral("/quorvant/demo"));
+        QVERIFY(QFile::exists(opened + QStringLiteral("/002/14041503/Ledger.dbf")));
+        QVERIFY(HoldsAccountingData(opened));
     }
 
     // The login's date is only shown; the main window never hides its menu.
