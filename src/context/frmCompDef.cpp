@@ -74,6 +74,8 @@ frmCompDef::frmCompDef(QWidget *parent, bool changing)
     flx->setSelectionBehavior(QAbstractItemView::SelectRows);
     flx->setSelectionMode(QAbstractItemView::SingleSelection);
     flx->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab leaves the grid (its other columns are hidden, and tabbing into them shifted the view).
+    flx->setTabKeyNavigation(false);
     flx->setMinimumHeight(TwipsToPixelsY(2400));
     auto *header = new QTableWidgetItem(QStringLiteral(" Select Company Period"));
     flx->setHorizontalHeaderItem(1, header);

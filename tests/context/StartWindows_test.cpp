@@ -151,8 +151,11 @@ private slots:
         FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(9, 5, 7)));
         showMain();
         QCOMPARE(main->panelText(2), QStringLiteral("03/07/2014"));
-        // The panels add up to more than a small screen; they must not widen the window.
+        // The panels add up to more than a small screen; they must not widen the window, nor hide the menu.
         QVERIFY(main->minimumSizeHint().width() < 800);
+        main->resize(50, 50);
+        QVERIFY(main->width() >= main->menuBar()->sizeHint().width());
+        QVERIFY(main->height() > main->menuBar()->sizeHint().height() + main->statusBar()->sizeHint().height());
         // The clock panels follow time on their own.
         FixedClock::set(QDateTime(QDate(2014, 7, 4), QTime(0, 0, 1)));
         QTRY_COMPARE_WITH_TIMEOUT(main->panelText(2), QStringLiteral("04/07/2014"), 2500);
@@ -296,12 +299,22 @@ private slots:
         FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(10, 0)));
         demoFolder(true);
         QStringList seen;
-        QString date, reselected;
+        QString date, reselected, offeredId;
+        bool tabbedIntoDate = false;
+        RememberUserId(QStringLiteral("CLERK"));
         onNextModal([&](QWidget *modal) {
             auto *login = qobject_cast<frmSplash *>(modal);
             seen << modal->objectName();
-            if (cancel)
+            if (cancel) {
+                // The login's date is only shown: Tab never stops in it.
+                login->cmdCancel->setFocus();
+                for (int i = 0; i < 4; ++i) {
+                    pressKey(modal, Qt::Key_Tab);
+                    tabbedIntoDate = tabbedIntoDate || login->ucDate->isAncestorOf(QApplication::focusWidget());
+                }
                 return QTest::mouseClick(login->cmdCancel, Qt::LeftButton);
+            }
+            offeredId = login->CmbUserId->lineEdit()->selectedText(); // typing replaces it
             date = login->ucDate->Locked() ? login->ucDate->Text() : QStringLiteral("not locked");
             QTest::keyClicks(keyTarget(modal), QStringLiteral("ACCOUNTS"));
             pressKey(modal, Qt::Key_Return); // to the password
@@ -326,8 +339,11 @@ private slots:
         QCOMPARE(endings, cancel ? 1 : 0);
         QCOMPARE(seen, (cancel ? QStringList{QStringLiteral("frmSplash")}
                                : QStringList{QStringLiteral("frmSplash"), QStringLiteral("frmCompDef")}));
+        QVERIFY(!tabbedIntoDate);
         if (cancel)
             return;
+        QCOMPARE(offeredId, QStringLiteral("CLERK"));
+        QCOMPARE(RememberedUserId() + '|' + RememberedCompanyChoice().companyCode, QStringLiteral("ACCOUNTS|007"));
         QCOMPARE(date, QStringLiteral("03/07/2014"));
         QCOMPARE(reselected, QStringLiteral("x"));
         QVERIFY(MDIForm1::instance()->isVisible());
@@ -463,8 +479,11 @@ private slots:
         QCOMPARE(w->TxtFileName->text(), QString()); // no file to name
 
         rec.clear();
+        w->txtPlace->setText(QStringLiteral("PUNE"));
+        QVERIFY(w->HoldsTypedText());
         QTest::mouseClick(w->CmdExport, Qt::LeftButton); // Yes
         QCOMPARE(rec.texts(), (QStringList{outside, QStringLiteral("File Export to XML and validated successfully")}));
+        QVERIFY(!w->HoldsTypedText());
         const QDateTime first = QFileInfo(path).lastModified();
         rec.clear();
         rec.answers = {0, 1};
@@ -472,6 +491,16 @@ private slots:
         QCOMPARE(rec.texts(),
                  (QStringList{outside, QStringLiteral("A return named %1 already exists. Replace it?").arg(name)}));
         QCOMPARE(QFileInfo(path).lastModified(), first);
+
+        // The entries of the return written are offered again for the company, until File -> Forget.
+        sendClick(w->CmdExit);
+        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        w = openReturn();
+        QCOMPARE(w->txtRegisterNo->text() + '|' + w->txtPlace->text(), QStringLiteral("AAACB1234CXM001|PUNE"));
+        QVERIFY(!w->HoldsTypedText());
+        rec.answers = {0};
+        main->mnuForget->trigger();
+        QVERIFY(RememberedReturnFields(Settings().strCompCode).isEmpty());
     }
 
     // The rows outside the open return window's quarter, in words and DD/MM/YYYY; Esc closes.
@@ -560,37 +589,6 @@ private slots:
         QCOMPARE(RememberedCompanyChoice().companyCode, select ? code : QString());
     }
 
-    // Remembered in the user's settings: the login's user ID, the return window's entries once written;
-    // File -> Forget drops them.
-    void rememberedEntries()
-    {
-        showDemoCompany();
-        RememberUserId(QStringLiteral("ACCOUNTS"));
-        {
-            frmSplash login(main);
-            QCOMPARE(login.CmbUserId->currentText(), QStringLiteral("ACCOUNTS"));
-            QVERIFY(login.CmbUserId->lineEdit()->hasSelectedText()); // typing replaces it
-        }
-        frmExportToXML *w = openReturn();
-        w->txtRegisterNo->setText(QStringLiteral("AAACB1234CXM001"));
-        w->txtPlace->setText(QStringLiteral("PUNE"));
-        QVERIFY(w->HoldsTypedText());
-        rec.answers = {0}; // the dates outside the quarter: write all the same
-        sendClick(w->CmdExport);
-        QVERIFY2(rec.texts().contains(QStringLiteral("File Export to XML and validated successfully")),
-                 qPrintable(rec.texts().join('|')));
-        QVERIFY(!w->HoldsTypedText());
-        sendClick(w->CmdExit);
-        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
-        w = openReturn();
-        QCOMPARE(w->txtRegisterNo->text() + '|' + w->txtPlace->text(), QStringLiteral("AAACB1234CXM001|PUNE"));
-        QVERIFY(!w->HoldsTypedText());
-        rec.answers = {0};
-        main->mnuForget->trigger();
-        QVERIFY(RememberedUserId().isEmpty());
-        QVERIFY(RememberedReturnFields(Settings().strCompCode).isEmpty());
-    }
-
     // The Window menu by keys: the open working windows listed, Close All closes them; F1 opens the manual
     // at the section of the window in front; About names the folders in use.
     void windowAndHelpMenus()
@@ -639,22 +637,6 @@ private slots:
         QCOMPARE(opened, data.path() + QStringLiteral("/quorvant/demo"));
         QVERIFY(QFile::exists(opened + QStringLiteral("/002/14041503/Ledger.dbf")));
         QVERIFY(HoldsAccountingData(opened));
-    }
-
-    // The login's date is only shown; the main window never hides its menu.
-    void startWindows()
-    {
-        showDemoCompany();
-        frmSplash login(main);
-        SHOW_ACTIVE(&login);
-        FOCUS(login.cmdCancel);
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QVERIFY2(!login.ucDate->isAncestorOf(QApplication::focusWidget()), qPrintable(focusName()));
-        }
-        main->resize(50, 50);
-        QVERIFY(main->width() >= main->menuBar()->sizeHint().width());
-        QVERIFY(main->height() > main->menuBar()->sizeHint().height() + main->statusBar()->sizeHint().height());
     }
 };
 
