@@ -15,24 +15,31 @@
 namespace {
 const char *kRememberedKey = "paths/applicationFolder";
 
-// Copies the folder `from` (files and sub-folders) to `to`, made anew; false with why.
+// Copies the folder `from` (files and sub-folders) to `to`, which must not hold anything yet: first
+// beside it, then renamed, so that a copy cut short is never taken for the demo. False with why.
 bool CopyFolder(const QString &from, const QString &to, QString *problem)
 {
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    if (!QDir().mkpath(to)) {
-        *problem = QStringLiteral("The folder %1 could not be made").arg(QDir::toNativeSeparators(to));
+    const QString staging = to + QStringLiteral(".copying");
+    QDir(staging).removeRecursively();
+    *problem = QStringLiteral("The demo company could not be copied to %1").arg(QDir::toNativeSeparators(to));
+    if (!QDir().mkpath(staging))
         return false;
-    }
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo source(it.next());
-        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(source.filePath()));
-        const bool copied = source.isDir() ? QDir().mkpath(target) : QFile::copy(source.filePath(), target);
-        if (!copied) {
-            *problem = QStringLiteral("The demo company could not be copied to %1 (%2)")
-                           .arg(QDir::toNativeSeparators(to), QDir::toNativeSeparators(target));
+        const QString target = QDir(staging).filePath(QDir(from).relativeFilePath(source.filePath()));
+        if (!(source.isDir() ? QDir().mkpath(target) : QFile::copy(source.filePath(), target))) {
+            *problem += QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(target));
+            QDir(staging).removeRecursively();
             return false;
         }
     }
+    QDir().rmdir(to); // an empty folder left in its place
+    if (!QDir().rename(staging, to)) {
+        QDir(staging).removeRecursively();
+        return false;
+    }
+    problem->clear();
     return true;
 }
 
