@@ -3,13 +3,14 @@
 #include "app/AppFolder.h"
 #include "app/AppSettings.h"
 #include "returns/ExportCommand.h"
-#include "ui/WindowKit.h"
+#include "ui/Twips.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -23,7 +24,8 @@ QTextBrowser *ShowManual(const QString &section)
         manual->setWindowTitle(QStringLiteral("Quorvant Manual"));
         manual->setOpenExternalLinks(true);
         manual->resize(TwipsRect(0, 0, 10000, 9000).size());
-        CloseOnEscape(manual, [] { manual->close(); });
+        auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), manual);
+        QObject::connect(escape, &QShortcut::activated, manual, &QWidget::close);
         const QString path = InstalledDataPath(QStringLiteral("manual.html"));
         if (path.isEmpty())
             manual->setPlainText(QStringLiteral("The manual (manual.html) is not installed beside the program."));
