@@ -606,14 +606,15 @@ private slots:
         QTest::keyClick(main->mnuWindow->windowHandle(), Qt::Key_A); // Close &All
         QTRY_VERIFY(main->mdiClient->subWindowList().isEmpty());
 
-        QTextBrowser *manual = ShowManual(QStringLiteral("start"));
+        QPointer<QTextBrowser> manual = ShowManual(QStringLiteral("start"));
         QVERIFY2(manual->source().fileName() == QStringLiteral("manual.html"), qPrintable(manual->toPlainText()));
         const int start = manual->verticalScrollBar()->value();
         frmExportToXML *w = openReturn();
         SHOW_ACTIVE(main);
         sendKey(w, Qt::Key_F1);
         QTRY_VERIFY(manual->verticalScrollBar()->value() > start); // at the return window's section
-        manual->close();
+        sendKey(manual, Qt::Key_Escape);
+        QTRY_VERIFY(!manual);
         QVERIFY(AboutText().contains(home->app().toHtmlEscaped()));
     }
 
