@@ -17,11 +17,10 @@ QString folderGroup()
            + QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(16));
 }
 
-// Company codes are folder names, but may hold characters QSettings treats as separators.
+// Company codes may hold characters QSettings takes for separators: the key spells the code in hex.
 QString companyKey(const QString &companyCode)
 {
-    return folderGroup() + QStringLiteral("/company-")
-           + QString::fromLatin1(companyCode.toUtf8().toPercentEncoding().replace('%', '_'));
+    return folderGroup() + QStringLiteral("/company-") + QString::fromLatin1(companyCode.toUtf8().toHex());
 }
 
 QString read(const QString &key)
