@@ -13,7 +13,8 @@ echo "Package: $deb"
 dpkg-deb -f "$deb" Package Version Architecture Depends
 dpkg-deb -x "$deb" "$scratch/root"
 cli="$scratch/root/usr/bin/quorvant-cli"
-for f in usr/bin/quorvant usr/share/quorvant/ACES_DLR.xsd usr/share/applications/org.quorvant.Quorvant.desktop \
+for f in usr/bin/quorvant usr/share/quorvant/ACES_DLR.xsd usr/share/quorvant/manual.html usr/share/quorvant/demo/KOLV.Bat \
+         usr/share/applications/org.quorvant.Quorvant.desktop \
          usr/share/icons/hicolor/scalable/apps/org.quorvant.Quorvant.svg \
          usr/share/metainfo/org.quorvant.Quorvant.metainfo.xml usr/share/man/man1/quorvant-cli.1.gz; do
   [ -f "$scratch/root/$f" ] || { echo "The package lacks $f"; exit 1; }

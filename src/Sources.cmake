@@ -15,6 +15,7 @@ set(QV_CORE_SOURCES
   app/FolderSystem${QV_PLATFORM}.cpp
   app/Progress.cpp
   app/RegularFile.cpp
+  app/RememberedEntries.cpp
   app/RegularFilePosix.cpp
   app/SqliteTemp${QV_PLATFORM}.cpp
   app/UserInterface.cpp
@@ -68,6 +69,7 @@ set(QV_CORE_SOURCES
 set(QV_GUI_SOURCES
   desktop/ProgramMain.cpp
   context/EnterKey.cpp
+  context/HelpWindows.cpp
   context/MDIForm1.cpp
   context/frmCompDef.cpp
   context/frmDataCheck.cpp

@@ -6,11 +6,42 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 const char *kRememberedKey = "paths/applicationFolder";
+
+// Copies the folder `from` (files and sub-folders) to `to`, which must not hold anything yet: first
+// beside it, then renamed, so that a copy cut short is never taken for the demo. False with why.
+bool CopyFolder(const QString &from, const QString &to, QString *problem)
+{
+    const QString staging = to + QStringLiteral(".copying");
+    QDir(staging).removeRecursively();
+    *problem = QStringLiteral("The demo company could not be copied to %1").arg(QDir::toNativeSeparators(to));
+    if (!QDir().mkpath(staging))
+        return false;
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo source(it.next());
+        const QString target = QDir(staging).filePath(QDir(from).relativeFilePath(source.filePath()));
+        if (!(source.isDir() ? QDir().mkpath(target) : QFile::copy(source.filePath(), target))) {
+            *problem += QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(target));
+            QDir(staging).removeRecursively();
+            return false;
+        }
+    }
+    QDir().rmdir(to); // an empty folder left in its place
+    if (!QDir().rename(staging, to)) {
+        QDir(staging).removeRecursively();
+        return false;
+    }
+    problem->clear();
+    return true;
+}
 
 bool isFolder(const QString &path)
 {
@@ -91,7 +122,18 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
         break;
     }
     const QString start = c.folder.isEmpty() ? QDir::homePath() : c.folder;
-    const QString chosen = CurrentUserInterface().chooseFolder(AppFolderQuestion(c.forgotten), start);
+    // With no data anywhere, a newcomer may look at the demo company first.
+    const QString demo = c.folder.isEmpty() ? InstalledDataPath(QStringLiteral("demo")) : QString();
+    bool demoChosen = false;
+    QString chosen =
+        demo.isEmpty() ? CurrentUserInterface().chooseFolder(AppFolderQuestion(c.forgotten), start)
+                       : CurrentUserInterface().chooseFolderOrDemo(AppFolderQuestion(c.forgotten), start, &demoChosen);
+    if (demoChosen) {
+        chosen = DemoCopyFolder();
+        // A copy made before is opened as it stands: the user may have worked in it.
+        if (!HoldsAccountingData(chosen) && !CopyFolder(demo, chosen, problem))
+            return AppFolderOutcome::Failed;
+    }
     if (chosen.isEmpty())
         return AppFolderOutcome::Cancelled;
     *problem = AppFolderProblem(chosen);
@@ -105,6 +147,24 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem)
     }
     SetSettledAppFolder(folder);
     return AppFolderOutcome::Ready;
+}
+
+QString InstalledDataPath(const QString &name)
+{
+    if (!QCoreApplication::instance())
+        return QString();
+    const QDir own(QCoreApplication::applicationDirPath());
+    for (const QString &path : {own.filePath(name), own.filePath(QStringLiteral("../share/quorvant/") + name)}) {
+        if (QFileInfo::exists(path))
+            return QDir::cleanPath(path);
+    }
+    return QString();
+}
+
+QString DemoCopyFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("quorvant/demo"));
 }
 
 QString CliAppFolderProblem()

@@ -41,3 +41,12 @@ AppFolderOutcome SettleAppFolder(bool askAgain, QString *problem);
 // The command line never asks: empty when a folder is known, otherwise why
 // not, naming --app-dir and QUORVANT_HOME.
 QString CliAppFolderProblem();
+
+// A file or folder the program carries beside itself: in its own folder (the
+// build tree), else in the installed data folder (share/quorvant); empty when
+// neither holds it.
+QString InstalledDataPath(const QString &name);
+
+// Where "Try the demo company" puts its copy of the installed demo: the
+// user's data folder.
+QString DemoCopyFolder();

@@ -44,6 +44,13 @@ public:
         Q_UNUSED(start);
         return QString();
     }
+    // The same chooser with "Try the demo company" beside it: *demo is true
+    // (and nothing is chosen) when the user took the demo.
+    virtual QString chooseFolderOrDemo(const QString &question, const QString &start, bool *demo)
+    {
+        *demo = false;
+        return chooseFolder(question, start);
+    }
 };
 
 // Installs the implementation for the rest of the run (not owned). Without one,

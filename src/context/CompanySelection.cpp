@@ -34,6 +34,8 @@ bool isEmptyCode(const QVariant &code)
     return !code.isValid() || code.isNull() || code.toString().trimmed().isEmpty();
 }
 
+CompanyChoice g_choice;
+
 PeriodEntry makePeriod(const QDate &from, const QDate &to)
 {
     PeriodEntry p;
@@ -161,7 +163,13 @@ bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry 
     s.strCompCode = compCode;
     s.strPeriodFrom = period.fromText;
     s.strPeriodTo = period.toText;
+    g_choice = {code, name, period};
     return true;
+}
+
+CompanyChoice CurrentCompanyChoice()
+{
+    return Settings().strCompCode.isEmpty() ? CompanyChoice() : g_choice;
 }
 
 QString CompanyCaption()

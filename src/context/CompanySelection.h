@@ -56,6 +56,16 @@ bool ListPeriods(const QVariant &code, QList<PeriodEntry> *periods, SelectionFai
 // number and a description for LogError.
 bool SelectCompany(const QVariant &code, const QString &name, const PeriodEntry &period, SelectionFailure *failure);
 
+// The choice the last successful SelectCompany made (empty before one, and
+// after the settings were reset): what changing the company goes back to.
+struct CompanyChoice
+{
+    QVariant code;
+    QString name;
+    PeriodEntry period;
+};
+CompanyChoice CurrentCompanyChoice();
+
 // The main window's caption after a selection:
 // "ABC TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]".
 QString CompanyCaption();

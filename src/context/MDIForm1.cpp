@@ -4,8 +4,12 @@
 #include "app/Clock.h"
 #include "app/DateFormat.h"
 #include "app/UserInterface.h"
+#include "app/RememberedEntries.h"
+#include "context/CompanySelection.h"
+#include "context/HelpWindows.h"
+#include "context/frmCompDef.h"
 #include "context/frmDataCheck.h"
-#include "reports/ExcelExport.h"
+#include "returns/frmExportToXML.h"
 #include "reports/frmQuarterSummary.h"
 #include "reports/frmReturns.h"
 #include "tariff/frmTariffMaster.h"
@@ -16,11 +20,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
 
@@ -73,6 +79,13 @@ MDIForm1::MDIForm1(QWidget *parent)
     setCentralWidget(mdiClient);
     SetClientArea(mdiClient);
 
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuChangeCompany = mnuFile->addAction(QStringLiteral("Change &Company…"));
+    mnuChangeCompany->setObjectName(QStringLiteral("mnuChangeCompany"));
+    mnuForget = mnuFile->addAction(QStringLiteral("&Forget Remembered Entries…"));
+    mnuForget->setObjectName(QStringLiteral("mnuForget"));
+
     mnuImportFile = menuBar()->addMenu(QStringLiteral("&Import File"));
     mnuImportFile->setObjectName(QStringLiteral("mnuImportFile"));
     mnuExcelImport = mnuImportFile->addAction(QStringLiteral("&Excel Import"));
@@ -97,6 +110,21 @@ MDIForm1::MDIForm1(QWidget *parent)
     QAction *mnuViewMaster = mnuTariff->addAction(QStringLiteral("&View Master"));
     mnuViewMaster->setObjectName(QStringLiteral("mnuViewMaster"));
 
+    mnuWindow = menuBar()->addMenu(QStringLiteral("&Window"));
+    mnuWindow->setObjectName(QStringLiteral("mnuWindow"));
+    connect(mnuWindow, &QMenu::aboutToShow, this, &MDIForm1::fillWindowMenu);
+    fillWindowMenu();
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuManual = mnuHelp->addAction(QStringLiteral("&Manual"));
+    mnuManual->setObjectName(QStringLiteral("mnuManual"));
+    mnuManual->setShortcut(QKeySequence(Qt::Key_F1));
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About Quorvant"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    connect(mnuManual, &QAction::triggered, this, &MDIForm1::helpKey);
+    connect(mnuAbout, &QAction::triggered, this, [this] { ShowAbout(this); });
+
     mnuExit = menuBar()->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
 
@@ -105,8 +133,16 @@ MDIForm1::MDIForm1(QWidget *parent)
         const QString name = entry->objectName();
         connect(entry, &QAction::triggered, this, [this, name] { openWorkingWindow(name); });
     }
-    connect(mnuExporttoExcel, &QAction::triggered, this, [this] { ExportReturnToExcel(this); });
+    // The workbook is written from the past-returns list, the newest return chosen.
+    connect(mnuExporttoExcel, &QAction::triggered, this, [this] {
+        openWorkingWindow(QStringLiteral("mnuReturns"));
+        // After the sub-window's activation, which gives the focus back to where it was.
+        if (auto *list = qobject_cast<frmReturns *>(workingWindow(QStringLiteral("mnuReturns"))))
+            QTimer::singleShot(0, list->cmdWorkbook, [list] { list->cmdWorkbook->setFocus(Qt::OtherFocusReason); });
+    });
     connect(mnuExit, &QAction::triggered, this, &MDIForm1::exitChosen);
+    connect(mnuChangeCompany, &QAction::triggered, this, &MDIForm1::ChangeCompany);
+    connect(mnuForget, &QAction::triggered, this, &MDIForm1::forgetChosen);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -179,6 +215,89 @@ void MDIForm1::refreshStatus()
     const LockKeyState keys = CurrentLockKeys();
     m_panels[3]->setText(keys.capsLock ? QStringLiteral("CAPS") : QString());
     m_panels[4]->setText(keys.numLock ? QStringLiteral("NUM") : QString());
+}
+
+void MDIForm1::CompanyChosen()
+{
+    const AppSettings &s = Settings();
+    setWindowTitle(s.strCompCode.isEmpty() ? kAppTitle : CompanyCaption());
+    m_panels[5]->setText(
+        s.strCompCode.isEmpty()
+            ? kStatusLine
+            : QStringLiteral("%1 [ %2 ]  %3 -- %4").arg(s.strCompName, s.strCompCode, s.strPeriodFrom, s.strPeriodTo));
+}
+
+bool MDIForm1::CloseWorkingWindows()
+{
+    const QList<QMdiSubWindow *> open = mdiClient->subWindowList();
+    for (QMdiSubWindow *sub : open) {
+        auto *form = qobject_cast<frmExportToXML *>(sub->widget());
+        if (form && form->HoldsTypedText()
+            && ShowMessage(QStringLiteral("The return window holds entries that are in no return yet. "
+                                          "Close it all the same?"),
+                           kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true)
+                   != 0) {
+            mdiClient->setActiveSubWindow(sub);
+            return false;
+        }
+    }
+    for (QMdiSubWindow *sub : open) {
+        if (!sub->close())
+            return false; // busy: an export runs in it
+    }
+    return true;
+}
+
+bool MDIForm1::ChangeCompany()
+{
+    if (!CloseWorkingWindows())
+        return false;
+    frmCompDef company(this, true);
+    DisplayForm(&company, 1, 4);
+    CompanyChosen();
+    return company.result() == QDialog::Accepted;
+}
+
+void MDIForm1::forgetChosen()
+{
+    if (ShowMessage(QStringLiteral("Forget the user ID, the company and period chosen last and the registration "
+                                   "numbers, places and remarks typed for each company? (Stored in %1)")
+                        .arg(QDir::toNativeSeparators(UserSettings().fileName())),
+                    kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true)
+        == 0)
+        ForgetRememberedEntries();
+}
+
+void MDIForm1::fillWindowMenu()
+{
+    mnuWindow->clear();
+    const QList<QMdiSubWindow *> open = mdiClient->subWindowList();
+    QAction *cascade = mnuWindow->addAction(QStringLiteral("&Cascade"), mdiClient, &QMdiArea::cascadeSubWindows);
+    QAction *tile = mnuWindow->addAction(QStringLiteral("&Tile"), mdiClient, &QMdiArea::tileSubWindows);
+    QAction *closeAll = mnuWindow->addAction(QStringLiteral("Close &All"), this, &MDIForm1::CloseWorkingWindows);
+    cascade->setObjectName(QStringLiteral("mnuCascade"));
+    tile->setObjectName(QStringLiteral("mnuTile"));
+    closeAll->setObjectName(QStringLiteral("mnuCloseAll"));
+    for (QAction *a : {cascade, tile, closeAll})
+        a->setEnabled(!open.isEmpty());
+    if (!open.isEmpty())
+        mnuWindow->addSeparator();
+    for (int i = 0; i < open.size(); ++i) {
+        QMdiSubWindow *sub = open[i];
+        QAction *entry = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->windowTitle()), this,
+                                              [this, sub = QPointer<QMdiSubWindow>(sub)] {
+                                                  if (sub)
+                                                      mdiClient->setActiveSubWindow(sub);
+                                              });
+        entry->setCheckable(true);
+        entry->setChecked(sub == mdiClient->activeSubWindow());
+    }
+}
+
+void MDIForm1::helpKey()
+{
+    const QMdiSubWindow *active = mdiClient->activeSubWindow();
+    ShowManual(active && active->widget() ? active->widget()->objectName() : QStringLiteral("start"));
 }
 
 void MDIForm1::openWorkingWindow(const QString &menuEntry)

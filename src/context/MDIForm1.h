@@ -44,8 +44,19 @@ public:
     QString panelText(int panel) const;
     // Date, time and the lock keys, as the clock and keyboard say now.
     void refreshStatus();
+    // The title and the status bar follow the company and period chosen.
+    void CompanyChosen();
+    // File -> "Change &Company…": closes the working windows (asking first where a
+    // return window holds typed entries), then the company selection again;
+    // its Cancel leaves everything as it was. False when nothing changed.
+    bool ChangeCompany();
+    // Closes every working window; false when one stayed (declined or busy).
+    bool CloseWorkingWindows();
 
     QMdiArea *mdiClient;
+    QMenu *mnuFile;
+    QAction *mnuChangeCompany;
+    QAction *mnuForget;
     QMenu *mnuImportFile;
     QAction *mnuExcelImport;
     QMenu *mnuReports;
@@ -54,6 +65,10 @@ public:
     QAction *mnuExporttoExcel;
     QAction *mnuQuarterSummary;
     QAction *mnuExit;
+    QMenu *mnuWindow;
+    QMenu *mnuHelp;
+    QAction *mnuManual;
+    QAction *mnuAbout;
     QStatusBar *StatusBar1;
 
 protected:
@@ -63,6 +78,10 @@ protected:
 private:
     void openWorkingWindow(const QString &menuEntry);
     void exitChosen();
+    void forgetChosen();
+    void fillWindowMenu();
+    // F1: the manual at the section of the window in front.
+    void helpKey();
     bool closeKey(QKeyEvent *event);
 
     QList<QLabel *> m_panels;

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/ErrorLog.h"
+#include "app/RememberedEntries.h"
 #include "app/UserInterface.h"
 #include "context/EnterKey.h"
 #include "context/MDIForm1.h"
@@ -35,8 +36,10 @@ void logFailure(const SelectionFailure &f)
 }
 } // namespace
 
-frmCompDef::frmCompDef(QWidget *parent)
+frmCompDef::frmCompDef(QWidget *parent, bool changing)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_changing(changing)
+    , m_before(CurrentCompanyChoice())
 {
     setObjectName(QStringLiteral("frmCompDef"));
     setWindowTitle(QStringLiteral("Company Selection"));
@@ -71,6 +74,8 @@ frmCompDef::frmCompDef(QWidget *parent)
     flx->setSelectionBehavior(QAbstractItemView::SelectRows);
     flx->setSelectionMode(QAbstractItemView::SingleSelection);
     flx->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab leaves the grid (its other columns are hidden, and tabbing into them shifted the view).
+    flx->setTabKeyNavigation(false);
     flx->setMinimumHeight(TwipsToPixelsY(2400));
     auto *header = new QTableWidgetItem(QStringLiteral(" Select Company Period"));
     flx->setHorizontalHeaderItem(1, header);
@@ -90,7 +95,8 @@ frmCompDef::frmCompDef(QWidget *parent)
     PaintBackground(Frame3, kFormPale, Qt::black);
     cmdSelect = new QPushButton(FrmImages::icon(QStringLiteral("ImgOk")), QStringLiteral("&Select"), Frame3);
     cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
-    cmdClose = new QPushButton(FrmImages::icon(QStringLiteral("ImgClose")), QStringLiteral("&Close"), Frame3);
+    cmdClose = new QPushButton(FrmImages::icon(QStringLiteral("ImgClose")),
+                               changing ? QStringLiteral("&Cancel") : QStringLiteral("&Close"), Frame3);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     for (QPushButton *b : {cmdSelect, cmdClose}) {
         b->setIconSize(QSize(20, 20));
@@ -122,6 +128,34 @@ frmCompDef::frmCompDef(QWidget *parent)
     connect(cmdClose, &QPushButton::clicked, this, &frmCompDef::closeClicked);
 
     loadCompanies();
+    if (changing)
+        offer(CompanyCodeText(m_before.code), m_before.period.code);
+    else {
+        const RememberedChoice last = RememberedCompanyChoice();
+        offer(last.companyCode, last.periodCode);
+    }
+}
+
+void frmCompDef::offer(const QString &code, const QString &periodCode)
+{
+    if (code.isEmpty())
+        return;
+    for (int i = 0; i < DCCompany->count(); ++i) {
+        QList<PeriodEntry> periods;
+        SelectionFailure failure;
+        // A company that cannot be listed now is simply not offered; picking it says why.
+        if (CompanyCodeText(DCCompany->itemData(i)) != code || !ListPeriods(DCCompany->itemData(i), &periods, &failure))
+            continue;
+        DCCompany->setCurrentIndex(i);
+        showPeriods(periods);
+        for (int row = 0; row < periods.size(); ++row) {
+            if (periods[row].code == periodCode) {
+                flx->setCurrentCell(row, 1);
+                flx->setFocus(); // Enter takes it
+            }
+        }
+        return;
+    }
 }
 
 void frmCompDef::loadCompanies()
@@ -174,16 +208,27 @@ void frmCompDef::selectClicked()
     SelectionFailure failure;
     // An empty choice is answered by the selection itself ("Please select the Company").
     if (!SelectCompany(DCCompany->currentData(), DCCompany->currentText(), period, &failure)) {
+        m_failed = m_failed || failure.number != 0;
         logFailure(failure);
         return;
     }
+    RememberCompanyChoice({Settings().strCompCode, period.code});
     accept();
     if (MDIForm1 *main = MDIForm1::instance())
-        main->setWindowTitle(CompanyCaption());
+        main->CompanyChosen();
 }
 
 void frmCompDef::closeClicked()
 {
+    if (m_changing) {
+        // A failed selection may have reopened the connections on another company: back to the earlier one.
+        SelectionFailure failure;
+        if (m_failed && !SelectCompany(m_before.code, m_before.name, m_before.period, &failure))
+            logFailure(failure);
+        m_leaving = true;
+        QDialog::reject();
+        return;
+    }
     if (ShowMessage(kExitQuestion, QStringLiteral("  ") + kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true)
         != 0)
         return;

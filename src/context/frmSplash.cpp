@@ -1,6 +1,7 @@
 #include "frmSplash.h"
 
 #include "app/AppSettings.h"
+#include "app/RememberedEntries.h"
 #include "app/Clock.h"
 #include "context/EnterKey.h"
 #include "context/MDIForm1.h"
@@ -123,6 +124,9 @@ frmSplash::frmSplash(QWidget *parent)
     setTabOrder(CmbUserId, TxtPassWord);
     setTabOrder(TxtPassWord, cmdOk);
     setTabOrder(cmdOk, cmdCancel);
+    // The user ID of the last login, selected so that typing replaces it.
+    CmbUserId->setEditText(RememberedUserId());
+    CmbUserId->lineEdit()->selectAll();
     CmbUserId->setFocus();
 
     CmbUserId->installEventFilter(this);
@@ -155,6 +159,7 @@ bool frmSplash::eventFilter(QObject *watched, QEvent *event)
 void frmSplash::okClicked()
 {
     Settings().strUserId = CmbUserId->currentText();
+    RememberUserId(Settings().strUserId);
     accept();
     if (MDIForm1 *main = MDIForm1::instance())
         main->setUserPanel(Settings().strUserId);

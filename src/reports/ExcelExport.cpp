@@ -8,7 +8,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -32,46 +31,29 @@ bool workbookOpener()
 }
 } // namespace
 
-void ExportReturnToExcel(QWidget *parent)
+bool ExportReturnToExcel(const QString &returnPath)
 {
-    const QStringList returns = CompanyReturns();
-    if (returns.isEmpty()) {
-        ShowMessage(Settings().strCompCode.isEmpty()
-                        ? QStringLiteral("Choose a company first.")
-                        : QStringLiteral("The company has no returns yet: export one to XML first."),
-                    kAppTitle, MsgBoxType::Information, MsgButtons::Ok, false);
-        return;
-    }
-    QStringList names;
-    for (const QString &path : returns)
-        names << QFileInfo(path).fileName();
-    bool chosen = false;
-    const QString name = QInputDialog::getItem(parent, QStringLiteral("Export To Excel"),
-                                               QStringLiteral("Return (newest first):"), names, 0, false, &chosen);
-    if (!chosen || name.isEmpty())
-        return;
-    const QString returnPath = returns.at(names.indexOf(name));
     const QString workbook = ReturnWorkbookPath(returnPath);
     if (QFileInfo::exists(workbook)
         && ShowMessage(QStringLiteral("%1 already exists beside the return. Write it again?")
                            .arg(QFileInfo(workbook).fileName()),
                        kAppTitle, MsgBoxType::Confirmation, MsgButtons::YesNo, true)
                != 0)
-        return;
+        return false;
     QString error;
     ShowPleaseWait();
     const bool written = WriteReturnWorkbook(returnPath, workbook, ReturnSchemaPath(), &error);
     HidePleaseWait();
     if (!written) {
         ShowMessage(error, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
-        return;
+        return false;
     }
     if (!workbookOpener()) {
         ShowMessage(QStringLiteral("%1 is written beside the return. No program here opens .xlsx workbooks; "
                                    "the workbook is %2")
                         .arg(QFileInfo(workbook).fileName(), QDir::toNativeSeparators(workbook)),
                     kAppTitle, MsgBoxType::Information, MsgButtons::Ok, false);
-        return;
+        return true;
     }
     if (ShowMessage(QStringLiteral("%1 is written beside the return. Open it now?").arg(QFileInfo(workbook).fileName()),
                     kAppTitle, MsgBoxType::Information, MsgButtons::YesNo, false)
@@ -80,4 +62,5 @@ void ExportReturnToExcel(QWidget *parent)
         ShowMessage(
             QStringLiteral("The workbook could not be opened. It is %1").arg(QDir::toNativeSeparators(workbook)),
             kAppTitle, MsgBoxType::Information, MsgButtons::Ok, false);
+    return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-class QWidget;
+#include <QString>
 
-// "Export To Excel": offers the chosen company's returns, newest first,
-// writes the workbook of the one chosen beside it and offers to open it.
-void ExportReturnToExcel(QWidget *parent);
+// Writes the workbook of one return of the past-returns list beside it: asks
+// before writing over an earlier workbook, and offers to open the new one.
+// False when nothing was written (declined or failed; a failure is shown).
+bool ExportReturnToExcel(const QString &returnPath);

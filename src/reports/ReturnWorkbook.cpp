@@ -408,14 +408,3 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
     }
     return true;
 }
-
-QStringList CompanyReturns()
-{
-    if (Settings().strCompCode.isEmpty())
-        return {};
-    const QDir folder(CompanyOutputFolder());
-    QStringList paths;
-    for (const QFileInfo &file : folder.entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Time))
-        paths << file.filePath();
-    return paths;
-}

@@ -14,6 +14,3 @@ QString ReturnWorkbookPath(const QString &returnPath);
 // as it was.
 bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath, const QString &schemaPath,
                          QString *error);
-
-// The chosen company's returns (ACES/<company>/*.xml), newest first.
-QStringList CompanyReturns();

@@ -1,6 +1,6 @@
 #include "frmReturns.h"
 
-#include "ReturnWorkbook.h"
+#include "ExcelExport.h"
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
 #include "returns/ExportCommand.h"
@@ -168,17 +168,8 @@ void frmReturns::validateAgain()
 
 void frmReturns::writeWorkbook()
 {
-    const QList<int> rows = selectedRows();
-    if (rows.isEmpty())
-        return;
-    const QString path = m_list.returns[rows.first()].path;
-    const QString workbook = ReturnWorkbookPath(path);
-    QString error;
-    if (WriteReturnWorkbook(path, workbook, ReturnSchemaPath(), &error))
-        tell(QStringLiteral("The workbook is written: %1").arg(QDir::toNativeSeparators(workbook)),
-             MsgBoxType::Information);
-    else
-        tell(error, MsgBoxType::Critical);
+    if (const QList<int> rows = selectedRows(); !rows.isEmpty())
+        ExportReturnToExcel(m_list.returns[rows.first()].path);
 }
 
 void frmReturns::compare()

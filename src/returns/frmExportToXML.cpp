@@ -5,6 +5,7 @@
 #include "ReturnQuarter.h"
 #include "app/AppSettings.h"
 #include "app/Clock.h"
+#include "app/RememberedEntries.h"
 #include "app/UserInterface.h"
 #include "ui/KeyboardNavigation.h"
 #include "dates/ucDate.h"
@@ -190,7 +191,25 @@ void frmExportToXML::Form_Load()
     txtRemarks->setPlainText(form.remarks);
     TxtFileName->setText(companyFolderText());
     TxtFileName->setToolTip(TxtFileName->text());
+    // What was typed for this company's last return is offered again.
+    const RememberedReturnEntries last = RememberedReturnFields(Settings().strCompCode);
+    if (!last.isEmpty()) {
+        txtRegisterNo->setText(last.registrationNumber);
+        txtPlace->setText(last.place);
+        txtRemarks->setPlainText(last.remarks);
+    }
+    m_written = entries();
     CmbYear->setFocus();
+}
+
+QStringList frmExportToXML::entries() const
+{
+    return {txtRegisterNo->text(), ucDt->Text(), txtPlace->text(), txtRemarks->toPlainText()};
+}
+
+bool frmExportToXML::HoldsTypedText() const
+{
+    return entries() != m_written;
 }
 
 void frmExportToXML::CmdExport_Click()
@@ -221,6 +240,10 @@ void frmExportToXML::CmdExport_Click()
             TxtFileName->setToolTip(TxtFileName->text());
         },
         ExportDoubts::Ask);
+    if (result.success) {
+        m_written = entries();
+        RememberReturnFields(Settings().strCompCode, {form.registrationNumber, form.place, form.remarks});
+    }
     // The box names a file that is there: the return, the copy kept of a rejected one, or none.
     if (!result.success) {
         const QFileInfo rejected(RejectedReturnPath(result.outputPath));

@@ -22,6 +22,9 @@ public:
 
     static constexpr int kRemarksLength = 200;
 
+    // Entries typed since the window opened or last wrote a return.
+    bool HoldsTypedText() const;
+
     QFrame *Frame1;
     QLabel *LblCaption;
     QLabel *Label8;
@@ -57,8 +60,10 @@ private:
     // The fields follow the panel: centred across it, widths growing with it
     // (ArrangeForm widens the panel on a larger screen).
     void placeFields();
+    QStringList entries() const;
 
     QWidget *m_fields = nullptr;
+    QStringList m_written; // the entries as loaded or as the last written return took them
     int m_designPanelWidth = 0;
     bool m_exporting = false;
 };

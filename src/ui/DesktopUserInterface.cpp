@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QPushButton>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QShortcutEvent>
@@ -192,4 +194,28 @@ void DesktopUserInterface::restoreCursor()
 QString DesktopUserInterface::chooseFolder(const QString &question, const QString &start)
 {
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), question, start);
+}
+
+QString DesktopUserInterface::chooseFolderOrDemo(const QString &question, const QString &start, bool *demo)
+{
+    *demo = false;
+    // Qt's own chooser, as the platform's has no room for a button of ours.
+    QFileDialog chooser(QApplication::activeWindow(), question, start);
+    chooser.setObjectName(QStringLiteral("dlgChooseAppFolder"));
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    auto *tryDemo = new QPushButton(QStringLiteral("Try the &demo company"), &chooser);
+    tryDemo->setObjectName(QStringLiteral("cmdTryDemo"));
+    tryDemo->setAutoDefault(false);
+    QObject::connect(tryDemo, &QPushButton::clicked, &chooser, [&chooser, demo] {
+        *demo = true;
+        chooser.reject();
+    });
+    if (auto *grid = qobject_cast<QGridLayout *>(chooser.layout()))
+        grid->addWidget(tryDemo, grid->rowCount(), 0, 1, grid->columnCount(), Qt::AlignLeft);
+    else
+        chooser.layout()->addWidget(tryDemo);
+    if (chooser.exec() != QDialog::Accepted || *demo)
+        return QString();
+    return chooser.selectedFiles().value(0);
 }

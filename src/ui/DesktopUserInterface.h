@@ -18,4 +18,5 @@ public:
     void showProgress(const ProgressState &state) override;
     void restoreCursor() override;
     QString chooseFolder(const QString &question, const QString &start) override;
+    QString chooseFolderOrDemo(const QString &question, const QString &start, bool *demo) override;
 };

@@ -31,6 +31,14 @@ public:
     void processEvents() override {}
     void restoreCursor() override { ++cursorRestores; }
     QString chooseFolder(const QString &question, const QString &start) override;
+    // The answer "<demo>" takes the demo company.
+    QString chooseFolderOrDemo(const QString &question, const QString &start, bool *demo) override
+    {
+        ++demoOffers;
+        const QString answer = chooseFolder(question, start);
+        *demo = answer == QLatin1String("<demo>");
+        return *demo ? QString() : answer;
+    }
 
     void clear();
     QStringList texts() const;
@@ -44,4 +52,5 @@ public:
     int cursorRestores = 0;
     QStringList folderQuestions; // the questions of chooseFolder, in order
     QStringList folderAnswers; // next answers for chooseFolder; default: cancelled
+    int demoOffers = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
+#include "app/RememberedEntries.h"
 #include "context/Startup.h"
 #include "app/UserInterface.h"
 #include "context/CompanySelection.h"
@@ -29,6 +30,7 @@ TestHome::TestHome()
 
 TestHome::~TestHome()
 {
+    ForgetRememberedEntries(); // the user ID of one test's login is not the next one's
     qputenv("QUORVANT_HOME", m_oldHome);
     qputenv("QUORVANT_SYSTEM_DIR", m_oldSystem);
 }

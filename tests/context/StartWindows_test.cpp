@@ -2,7 +2,9 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
+#include "app/AppFolder.h"
 #include "app/AppSettings.h"
+#include "app/RememberedEntries.h"
 #include "app/Clock.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
@@ -10,6 +12,7 @@
 #include "context/Startup.h"
 #include "app/UserInterface.h"
 #include "context/CompanySelection.h"
+#include "context/HelpWindows.h"
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmDataCheck.h"
@@ -29,6 +32,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QStatusBar>
 #include <QStyleOptionTitleBar>
 #include <QTableWidget>
@@ -146,35 +151,14 @@ private slots:
         FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(9, 5, 7)));
         showMain();
         QCOMPARE(main->panelText(2), QStringLiteral("03/07/2014"));
-        // The panels add up to more than a small screen; they must not widen the window.
+        // The panels add up to more than a small screen; they must not widen the window, nor hide the menu.
         QVERIFY(main->minimumSizeHint().width() < 800);
+        main->resize(50, 50);
+        QVERIFY(main->width() >= main->menuBar()->sizeHint().width());
+        QVERIFY(main->height() > main->menuBar()->sizeHint().height() + main->statusBar()->sizeHint().height());
         // The clock panels follow time on their own.
         FixedClock::set(QDateTime(QDate(2014, 7, 4), QTime(0, 0, 1)));
         QTRY_COMPARE_WITH_TIMEOUT(main->panelText(2), QStringLiteral("04/07/2014"), 2500);
-    }
-
-    void workingWindowsOpenOnce()
-    {
-        showMain();
-        int made = 0;
-        MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [&made] {
-            ++made;
-            return new QWidget;
-        });
-        main->mnuExcelImport->trigger();
-        main->mnuExcelImport->trigger();
-        QCOMPARE(made, 1);
-        QCOMPARE(main->mdiClient->subWindowList().size(), 1);
-        // Closed, it is made anew on the next choice.
-        main->mdiClient->subWindowList().first()->close();
-        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExcelImport")));
-        main->mnuExcelImport->trigger();
-        QCOMPARE(made, 2);
-        // An entry nobody wired opens nothing; Data Check is wired from the start.
-        main->mnuExporttoXML->trigger();
-        QVERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
-        main->mnuDataCheck->trigger();
-        QVERIFY(qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck"))));
     }
 
     void exitConfirmations_data()
@@ -291,12 +275,22 @@ private slots:
         FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(10, 0)));
         demoFolder(true);
         QStringList seen;
-        QString date, reselected;
+        QString date, reselected, offeredId;
+        bool tabbedIntoDate = false;
+        RememberUserId(QStringLiteral("CLERK"));
         onNextModal([&](QWidget *modal) {
             auto *login = qobject_cast<frmSplash *>(modal);
             seen << modal->objectName();
-            if (cancel)
+            if (cancel) {
+                // The login's date is only shown: Tab never stops in it.
+                login->cmdCancel->setFocus();
+                for (int i = 0; i < 4; ++i) {
+                    pressKey(modal, Qt::Key_Tab);
+                    tabbedIntoDate = tabbedIntoDate || login->ucDate->isAncestorOf(QApplication::focusWidget());
+                }
                 return QTest::mouseClick(login->cmdCancel, Qt::LeftButton);
+            }
+            offeredId = login->CmbUserId->lineEdit()->selectedText(); // typing replaces it
             date = login->ucDate->Locked() ? login->ucDate->Text() : QStringLiteral("not locked");
             QTest::keyClicks(keyTarget(modal), QStringLiteral("ACCOUNTS"));
             pressKey(modal, Qt::Key_Return); // to the password
@@ -321,8 +315,11 @@ private slots:
         QCOMPARE(endings, cancel ? 1 : 0);
         QCOMPARE(seen, (cancel ? QStringList{QStringLiteral("frmSplash")}
                                : QStringList{QStringLiteral("frmSplash"), QStringLiteral("frmCompDef")}));
+        QVERIFY(!tabbedIntoDate);
         if (cancel)
             return;
+        QCOMPARE(offeredId, QStringLiteral("CLERK"));
+        QCOMPARE(RememberedUserId() + '|' + RememberedCompanyChoice().companyCode, QStringLiteral("ACCOUNTS|007"));
         QCOMPARE(date, QStringLiteral("03/07/2014"));
         QCOMPARE(reselected, QStringLiteral("x"));
         QVERIFY(MDIForm1::instance()->isVisible());
@@ -458,8 +455,11 @@ private slots:
         QCOMPARE(w->TxtFileName->text(), QString()); // no file to name
 
         rec.clear();
+        w->txtPlace->setText(QStringLiteral("PUNE"));
+        QVERIFY(w->HoldsTypedText());
         QTest::mouseClick(w->CmdExport, Qt::LeftButton); // Yes
         QCOMPARE(rec.texts(), (QStringList{outside, QStringLiteral("File Export to XML and validated successfully")}));
+        QVERIFY(!w->HoldsTypedText());
         const QDateTime first = QFileInfo(path).lastModified();
         rec.clear();
         rec.answers = {0, 1};
@@ -467,6 +467,16 @@ private slots:
         QCOMPARE(rec.texts(),
                  (QStringList{outside, QStringLiteral("A return named %1 already exists. Replace it?").arg(name)}));
         QCOMPARE(QFileInfo(path).lastModified(), first);
+
+        // The entries of the return written are offered again for the company, until File -> Forget.
+        sendClick(w->CmdExit);
+        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        w = openReturn();
+        QCOMPARE(w->txtRegisterNo->text() + '|' + w->txtPlace->text(), QStringLiteral("AAACB1234CXM001|PUNE"));
+        QVERIFY(!w->HoldsTypedText());
+        rec.answers = {0};
+        main->mnuForget->trigger();
+        QVERIFY(RememberedReturnFields(Settings().strCompCode).isEmpty());
     }
 
     // The rows outside the open return window's quarter, in words and DD/MM/YYYY; Esc closes.
@@ -501,20 +511,115 @@ private slots:
         }
     }
 
-    // The login's date is only shown; the main window never hides its menu.
-    void startWindows()
+    // File -> Change Company: typed entries asked about first; Cancel, even after a choice that failed
+    // part-way, leaves the earlier company open; Select moves title, status bar and remembered choice on.
+    void changeCompany_data()
+    {
+        QTest::addColumn<bool>("select");
+        QTest::newRow("Cancel after a failed choice") << false;
+        QTest::newRow("another company") << true;
+    }
+    void changeCompany()
+    {
+        QFETCH(bool, select);
+        showDemoCompany();
+        main->CompanyChosen();
+        const QString title = main->windowTitle();
+        frmExportToXML *w = openReturn();
+        FOCUS(w->txtRegisterNo);
+        sendText(w->txtRegisterNo, QStringLiteral("AAACB"));
+        rec.answers = {1};
+        main->mnuChangeCompany->trigger();
+        QCOMPARE(rec.texts(), QStringList{"The return window holds entries that are in no return yet. Close it all "
+                                          "the same?"});
+        QVERIFY(main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        QVERIFY(QDir(home->app() + QStringLiteral("/002/13041403")).removeRecursively());
+        rec.clear();
+        rec.answers = {0};
+        QString offered;
+        onNextModal([&](QWidget *modal) {
+            auto *c = qobject_cast<frmCompDef *>(modal);
+            offered = c->DCCompany->currentText() + '|' + c->flx->item(c->flx->currentRow(), 1)->text() + '|'
+                      + keyTarget(modal)->objectName() + '|' + c->cmdClose->text();
+            c->DCCompany->setFocus();
+            pressKey(modal, Qt::Key_Down); // the second company
+            pressKey(modal, Qt::Key_Return); // on to its periods: 2013-14 has lost its folder
+            if (select)
+                pressKey(modal, Qt::Key_Down);
+            pressKey(modal, Qt::Key_Return);
+            if (!select)
+                pressKey(modal, Qt::Key_Escape);
+        });
+        QCOMPARE(main->ChangeCompany(), select);
+        QCOMPARE(offered,
+                 QStringLiteral("A & B TRADERS|From       01 Apr 2014       To       31 Mar 2015|flx|&Cancel"));
+        QVERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
+        QCOMPARE(rec.messages.size(), select ? 1 : 2); // the question, and the failed choice
+        QVERIFY(ConnectionIsOpen(Settings().cnCompanyPeriod));
+        const QString code = select ? QStringLiteral("002") : QStringLiteral("001");
+        QCOMPARE(Settings().strCompCode, code);
+        QVERIFY(NamedConnection(Settings().cnCompanyPeriod).userName().endsWith(code + QStringLiteral("/14041503")));
+        QCOMPARE(main->windowTitle() == title, !select);
+        QCOMPARE(main->windowTitle(), CompanyCaption());
+        QVERIFY(main->panelText(6).startsWith(Settings().strCompName + QStringLiteral(" [ ") + code));
+        QCOMPARE(RememberedCompanyChoice().companyCode, select ? code : QString());
+    }
+
+    // Each working window opens once (an entry nobody wired, none); the Window menu by keys lists them and
+    // Close All closes them, to be made anew; F1 opens the manual at the section of the window in front;
+    // About names the folders in use.
+    void windowAndHelpMenus()
     {
         showDemoCompany();
-        frmSplash login(main);
-        SHOW_ACTIVE(&login);
-        FOCUS(login.cmdCancel);
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QVERIFY2(!login.ucDate->isAncestorOf(QApplication::focusWidget()), qPrintable(focusName()));
-        }
-        main->resize(50, 50);
-        QVERIFY(main->width() >= main->menuBar()->sizeHint().width());
-        QVERIFY(main->height() > main->menuBar()->sizeHint().height() + main->statusBar()->sizeHint().height());
+        QPointer<frmExportToXML> first = openReturn();
+        main->mnuExcelImport->trigger();
+        for (int twice = 0; twice < 2; ++twice)
+            main->mnuDataCheck->trigger();
+        QCOMPARE(openReturn(), first.data());
+        sendKey(main, Qt::Key_W, Qt::AltModifier);
+        QTRY_VERIFY(main->mnuWindow->isVisible());
+        QStringList entries;
+        for (QAction *a : main->mnuWindow->actions())
+            entries << a->text();
+        QCOMPARE(entries.mid(4).join('|'), QStringLiteral("&1 Export To XML|&2 Data Check"));
+        QVERIFY(main->mnuWindow->actions().at(4)->isChecked()); // the one brought to the front last
+        QTest::keyClick(main->mnuWindow->windowHandle(), Qt::Key_A); // Close &All
+        QTRY_VERIFY(main->mdiClient->subWindowList().isEmpty());
+
+        QPointer<QTextBrowser> manual = ShowManual(QStringLiteral("start"));
+        QVERIFY2(manual->source().fileName() == QStringLiteral("manual.html"), qPrintable(manual->toPlainText()));
+        const int start = manual->verticalScrollBar()->value();
+        QTRY_VERIFY(!first);
+        frmExportToXML *w = openReturn();
+        QVERIFY(w);
+        SHOW_ACTIVE(main);
+        sendKey(w, Qt::Key_F1);
+        QTRY_VERIFY(manual->verticalScrollBar()->value() > start); // at the return window's section
+        sendKey(manual, Qt::Key_Escape);
+        QTRY_VERIFY(!manual);
+        QVERIFY(AboutText().contains(home->app().toHtmlEscaped()));
+    }
+
+    // A first start with no data anywhere offers the installed demo: a copy opens from the user's data folder.
+    void firstStartOffersTheDemo()
+    {
+        QTemporaryDir data;
+        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        const QString remembered = RememberedAppFolder();
+        RememberAppFolder(QString());
+        rec.folderAnswers = {QStringLiteral("<demo>")};
+        QString problem;
+        const AppFolderOutcome outcome = SettleAppFolder(false, &problem);
+        const QString opened = AppFolder();
+        RememberAppFolder(remembered);
+        SetSettledAppFolder(QString());
+        qputenv("XDG_DATA_HOME", oldData);
+        QCOMPARE(int(outcome), int(AppFolderOutcome::Ready));
+        QCOMPARE(rec.demoOffers, 1);
+        QCOMPARE(opened, data.path() + QStringLiteral("/quorvant/demo"));
+        QVERIFY(QFile::exists(opened + QStringLiteral("/002/14041503/Ledger.dbf")));
+        QVERIFY(HoldsAccountingData(opened));
     }
 };
 

@@ -292,7 +292,10 @@ class Session:
         d.type('secret')
         d.keys('Return')
         company = shown('Company Selection', 'company-selection', 'the company selection')
-        d.keys('Down', 'Tab', 'Return')
+        # The company and period chosen last are offered, and Return takes them; the first time, the first company.
+        ini = os.path.join(self.home, 'config', 'Quorvant', 'Quorvant.ini')
+        offered = os.path.exists(ini) and 'company=' in open(ini).read()
+        d.keys(*(['Return'] if offered else ['Down', 'Tab', 'Return']))
         d.wait_gone(company)
         d.main = d.activate(d.until(lambda: (d.windows() or [None])[0], 'the main window'))
         d.on_screen(d.main, 'the main window')
@@ -357,23 +360,37 @@ def demo_session(desk, home):
     check(len(written) == 1 and os.path.getsize(os.path.join(aces, written[0])) > 1000, 'the demo return is written')
     s.closes_by('Escape', 'the return window')
 
-    # The return as a workbook: chosen in a list, then said where it is; a second time asks first (No).
-    def to_excel(answers):
-        desk.activate(desk.main)
-        desk.keys('alt+r', 'x')
-        for key in answers:
-            desk.answer(key)
-    to_excel(['Return', 'Return'])
+    # The return as a workbook: the past returns open with the newest chosen and Write Workbook at hand, the
+    # workbook is said to be written; a second time asks first (No).
+    def to_excel(shot=None):
+        s.open_working(['alt+r', 'x'], shot or 'returns-list')
+        desk.keys('space')
+        desk.answer('Return')
+    to_excel('returns-list')
     workbook = os.path.join(aces, written[0][:-4] + '.xlsx')
     check(os.path.getsize(workbook) > 1000, 'the workbook is written')
     stamp = os.stat(workbook).st_mtime_ns
-    to_excel(['Return', 'Return'])
+    to_excel()
     check(os.stat(workbook).st_mtime_ns == stamp, 'a workbook is not written again unless the user says so')
+    s.closes_by('Escape', 'the returns list')
 
     for keys, name in WORKING:
         for key in ('Escape', 'ctrl+F4'):
             s.open_working(keys, name)
             s.closes_by(key, name)
+
+    # File -> Change Company: Esc keeps the company; the second company picked by keys, then the first again
+    # (the next start offers the last one), each in the title.
+    for keys, code in ((['Escape'], '001'), (['shift+Tab', 'Down', 'Tab', 'Return'], '002'),
+                       (['shift+Tab', 'Up', 'Tab', 'Return'], '001')):
+        desk.activate(desk.main)
+        desk.keys('alt+f', 'c')
+        company = desk.wait_window('Company Selection')
+        if code == '002':
+            desk.picture('change-company')
+        desk.keys(*keys)
+        desk.wait_gone(company)
+        check('[ %s ]' % code in desk.name(desk.main), 'the title names company %s (%s)' % (code, desk.name(desk.main)))
 
 
 def small_screen_session(desk, home):

@@ -6,6 +6,7 @@
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
 #include "context/MDIForm1.h"
+#include "reports/ReturnWorkbook.h"
 #include "reports/frmReturns.h"
 
 #include <QAction>
@@ -72,6 +73,26 @@ private slots:
         QCOMPARE(w->grdReturns->item(0, 5)->text(), QStringLiteral("damaged"));
         QCOMPARE(w->grdReturns->item(1, 5)->text(), QStringLiteral("valid"));
         QCOMPARE(rec.messages.size(), 1);
+
+        // "Export To Excel" is this list, the newest return chosen and Write Workbook at hand;
+        // an earlier workbook is written over only on Yes.
+        home.writeFile(base + QStringLiteral("201407160900AM.xml"), x);
+        w->close();
+        QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuReturns")));
+        SHOW_ACTIVE(main.get()); // the comparison window, closed, left none active
+        main->mnuExporttoExcel->trigger();
+        w = qobject_cast<frmReturns *>(main->workingWindow(QStringLiteral("mnuReturns")));
+        QTRY_VERIFY2(w && w->cmdWorkbook->hasFocus(), qPrintable(focusName()));
+        const QString workbook =
+            ReturnWorkbookPath(w->grdReturns->item(0, 6)->text().prepend(home.app() + '/' + base.chopped(2)));
+        for (const bool again : {false, true}) {
+            rec.clear();
+            rec.answers = {1};
+            sendKey(w, Qt::Key_Space);
+            QVERIFY(QFile::exists(workbook));
+            QCOMPARE(rec.messages.size(), 1);
+            QCOMPARE(rec.messages[0].text.contains(QStringLiteral("already exists")), again);
+        }
     }
 };
 
