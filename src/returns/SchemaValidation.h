@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/BackgroundTask.h"
+
 #include <QString>
 
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 // Every "&" becomes "&amp;", nothing else changes; an "&" that already starts
@@ -64,7 +65,7 @@ private:
 
     QString m_xsdPath;
     std::unique_ptr<CompiledSchema> m_schema;
-    std::thread m_thread;
+    BackgroundTask m_thread;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::vector<char>> m_queue;
