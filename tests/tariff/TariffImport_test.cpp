@@ -69,7 +69,7 @@ struct CancelAt : RecordingUserInterface
             ends << s.what;
     }
 };
-const QString kCli = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli");
+const QString kCli = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli" QV_EXE_SUFFIX);
 const QString kLargeRows = QStringLiteral("65535");
 // Every row of the master in the database file, read by a fresh connection
 // (which also rolls back whatever a killed writer left in its journal), after
