@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
   build-essential cmake ninja-build pkg-config ccache clang clang-format
   qt6-base-dev qt6-svg-dev libqt6svg6 libqt6sql6-sqlite libqt6sql6-odbc
-  qt6-charts-dev libqt6opengl6-dev
+  libqt6opengl6-dev
   libsqlite3-dev libxml2-dev libxml2-utils mdbtools mdbtools-dev
   unixodbc-dev unixodbc tdsodbc odbc-postgresql postgresql
   libclang-rt-dev llvm

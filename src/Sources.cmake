@@ -7,16 +7,18 @@
 set(QV_CORE_SOURCES
   app/AppFolder.cpp
   app/AppSettings.cpp
+  app/BackgroundTask.cpp
   app/Clock.cpp
   app/Connections.cpp
   app/DateFormat.cpp
+  app/DateFormat${QV_PLATFORM}.cpp
   app/ErrorLog.cpp
   app/Folders.cpp
   app/FolderSystem${QV_PLATFORM}.cpp
   app/Progress.cpp
   app/RegularFile.cpp
   app/RememberedEntries.cpp
-  app/RegularFilePosix.cpp
+  app/RegularFile${QV_PLATFORM}.cpp
   app/SqliteTemp${QV_PLATFORM}.cpp
   app/UserInterface.cpp
   app/Values.cpp
@@ -27,12 +29,10 @@ set(QV_CORE_SOURCES
   sources/FileIdentity.cpp
   sources/FileIdentity${QV_PLATFORM}.cpp
   sources/FoxProConnection.cpp
-  sources/JetConnection.cpp
-  sources/JetFile.cpp
-  sources/JetSqlite.cpp
-  sources/JetValues.cpp
+  sources/JetText.cpp
   sources/PositionalRead${QV_PLATFORM}.cpp
   sources/SqlServerConnection.cpp
+  sources/SqlServerDriver${QV_PLATFORM}.cpp
   sources/VirtualTable.cpp
   context/CompanySelection.cpp
   context/Startup.cpp
@@ -44,7 +44,7 @@ set(QV_CORE_SOURCES
   returns/ReturnQuarter.cpp
   returns/SchemaValidation.cpp
   returns/StagedFile.cpp
-  returns/StagedFilePosix.cpp
+  returns/StagedFile${QV_PLATFORM}.cpp
   returns/TextRules.cpp
   returns/WorkTableRecords.cpp
   returns/WorkTableValues.cpp
@@ -55,7 +55,7 @@ set(QV_CORE_SOURCES
   reports/ReturnLeaves.cpp
   reports/ReturnWorkbook.cpp
   reports/ReturnWorkbookFile.cpp
-  reports/ReturnWorkbookPosix.cpp
+  reports/ReturnWorkbook${QV_PLATFORM}.cpp
   tariff/BiffWorkbook.cpp
   tariff/CompoundFile.cpp
   tariff/TariffImport.cpp
@@ -78,6 +78,7 @@ set(QV_GUI_SOURCES
   reports/ExcelExport.cpp
   reports/frmQuarterSummary.cpp
   reports/frmReturns.cpp
+  reports/SummaryChart.cpp
   tariff/frmSelectFile.cpp
   tariff/frmTariffMaster.cpp
   dates/frmCalQV.cpp
@@ -94,3 +95,13 @@ set(QV_GUI_SOURCES
   ui/WindowKit.cpp
   ui/frmPleaseWait.cpp
   ui/frmQVMsg.cpp)
+
+# Access files through libmdb; a build without it (Windows, while its source
+# cannot be had) refuses them with a plain message instead.
+set(QV_JET_SOURCES
+  sources/JetConnection.cpp
+  sources/JetFile.cpp
+  sources/JetSqlite.cpp
+  sources/JetValues.cpp)
+set(QV_NO_JET_SOURCES
+  sources/JetUnavailable.cpp)

@@ -7,8 +7,8 @@ set -euo pipefail
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine64 wine nsis zip unzip dpkg-dev cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-charts-dev
-  tcl xvfb xauth imagemagick autoconf automake libtool
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev librsvg2-bin
+  tcl xvfb xauth xdotool imagemagick autoconf automake libtool
 )
 
 sudo=""

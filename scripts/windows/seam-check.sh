@@ -25,7 +25,9 @@ trap 'rm -rf "$out"' EXIT
 src=$qv_repo/src
 $qv_mingw-g++-posix -std=c++20 -O1 -Wno-attributes -I"$src" -I"$qt_include" -I"$qt_include/QtCore" "$here/seam_check.cpp" \
   "$src/sources/FileIdentity.cpp" "$src/sources/FileIdentityWindows.cpp" "$src/sources/PositionalReadWindows.cpp" \
-  "$src/app/FolderSystemWindows.cpp" "$src/app/Folders.cpp" "$src/cli/CliConsoleWindows.cpp" -L"$qt_lib" -lQt6Core -o "$out/seam_check.exe"
+  "$src/app/FolderSystemWindows.cpp" "$src/app/Folders.cpp" "$src/cli/CliConsoleWindows.cpp" \
+  "$src/app/RegularFile.cpp" "$src/app/RegularFileWindows.cpp" "$src/returns/StagedFile.cpp" \
+  "$src/returns/StagedFileWindows.cpp" -L"$qt_lib" -lQt6Core -o "$out/seam_check.exe"
 runtime=$(dirname "$($qv_mingw-g++-posix -print-file-name=libstdc++-6.dll)")
 winpath() { echo "Z:${1//\//\\}"; }
 export WINEPREFIX=${QUORVANT_WINEPREFIX:-$out/wine} WINEDEBUG=-all

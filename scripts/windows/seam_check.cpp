@@ -1,9 +1,12 @@
 // The Windows side of the system layer, run under Wine by seam-check.sh:
-// file identity, reads at an offset, folders and names. Built against Qt Core
+// file identity, reads at an offset, folders and names, regular files and
+// staged output files. Built against Qt Core
 // alone, so it runs as soon as deps.sh has built Qt Core.
 #include "app/FolderSystem.h"
 #include "app/Folders.h"
+#include "app/RegularFile.h"
 #include "cli/CliConsole.h"
+#include "returns/StagedFile.h"
 #include "sources/FileIdentity.h"
 #include "sources/PositionalRead.h"
 
@@ -18,11 +21,6 @@
 #include <windows.h>
 
 #include <cstring>
-// RegularFile.cpp's, which this check does not build.
-QString SystemErrorText(int e)
-{
-    return QString::fromLocal8Bit(std::strerror(e));
-}
 // Progress.cpp's, which this check does not build.
 static std::atomic<bool> cancelled{false};
 void RequestCancel()
@@ -32,6 +30,12 @@ void RequestCancel()
 bool CancelRequested()
 {
     return cancelled;
+}
+
+static QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(cannot be read)");
 }
 
 static int failures = 0;
@@ -122,5 +126,52 @@ int main(int argc, char **argv)
     check(!FolderNameProblem("company code", "con.txt").isEmpty()
               && FolderNameProblem("company code", "CONSOLE").isEmpty(),
           "device names");
+
+    QFile opened2;
+    check(OpenRegularFile(&opened2, path, &error) && opened2.readAll().startsWith("0123"), "a regular file opens");
+    opened2.close();
+    for (const QString &name : {dir.filePath("COM1.dbf"), dir.filePath("nul"), dir.path()}) {
+        check(!OpenRegularFile(&opened2, name, &error) && error.endsWith("is not a regular file"),
+              qPrintable("refused: " + name));
+    }
+    check(!OpenRegularFile(&opened2, dir.filePath("missing.dbf"), &error)
+              && error.endsWith("No such file or directory"),
+          "a missing file, in the system's words");
+
+    const QString final = dir.filePath("r.xml");
+    {
+        QFile old(final);
+        old.open(QIODevice::WriteOnly);
+        old.write("old");
+    }
+    {
+        StagedFile staged(final);
+        check(staged.create(&error) && staged.write("new", 3) == 3 && staged.finish(&error), "staged and flushed");
+        const QString staging = staged.stagingPath();
+        // Another program holding the earlier file without sharing: it stays as it was.
+        HANDLE holder = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(final).utf16()),
+                                    GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const bool refused = holder != INVALID_HANDLE_VALUE && !staged.place(&error);
+        CloseHandle(holder);
+        check(refused && contents(final) == "old", "a file held without sharing is not replaced");
+        std::printf("     held: %s\n", qPrintable(error));
+        StagedFile::RemoveAbandoned(dir.path());
+        check(QFile::exists(staging), "a live writer's staging file stays");
+        check(staged.place(&error) && contents(final) == "new" && !QFile::exists(staging),
+              "put in place over the earlier file");
+    }
+    const QString abandoned = dir.filePath("r.xml.abcdefgh.partial");
+    {
+        QFile left(abandoned);
+        left.open(QIODevice::WriteOnly);
+        left.write("half");
+    }
+    {
+        StagedFile discarded(final);
+        check(discarded.create(&error) && !QFile::exists(abandoned), "an abandoned staging file is removed");
+        discarded.write("broken", 6);
+    }
+    check(contents(final) == "new" && QDir(dir.path()).entryList({"*.partial"}).isEmpty(),
+          "a discarded file leaves the earlier one and no staging file");
     return failures;
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Tests the Windows build under Wine (after scripts/windows/build.sh):
+#   0. the system layer's checks (seam-check.sh);
 #   1. every ctest suite of the Windows build, offscreen;
 #   2. the demo's return written by quorvant-cli.exe has the same bytes as the
 #      one the Linux program writes from the same data (the file name aside);
@@ -37,18 +38,26 @@ cleanup() {
 trap cleanup EXIT
 failed=0
 
+echo "== 0. The system layer's own checks (Ctrl+C on a console among them)"
+"$here/seam-check.sh" || failed=1
+
 echo "== 1. The test suites under Wine"
-# The tests find their DLLs and Qt's plugins in the deployment folder.
+# The tests find their DLLs and Qt's plugins in the deployment folder, and
+# Qt Test, which the programs do not load, in the Windows libraries' prefix.
 export WINEPATH
-WINEPATH=$(winpath "$deploy/bin")
-export QT_PLUGIN_PATH
-QT_PLUGIN_PATH=$(winpath "$deploy/bin")
+WINEPATH="$(winpath "$deploy/bin");$(winpath "$(qv_prefix)/bin")"
+# Wine keeps QT_ variables from Windows programs and passes WINEQT_ ones as QT_.
+export WINEQT_PLUGIN_PATH
+WINEQT_PLUGIN_PATH=$(winpath "$deploy/bin")
 (cd "$build" && ctest --output-on-failure --timeout 1200) || failed=1
 
 echo "== 2. The demo's return: the same bytes as the Linux program's"
 demo_args=(export --company 1 --period 14041503 --registration AAACB1234CXM001 --year 2014 --quarter Apr-Jun)
-cp -R "$qv_repo/data/demo" "$scratch/linux"
-cp -R "$qv_repo/data/demo" "$scratch/windows"
+# Each with the schema in its application folder: the Linux build tree has no installed one.
+for side in linux windows; do
+  cp -R "$qv_repo/data/demo" "$scratch/$side"
+  cp "$qv_repo/data/ACES_DLR.xsd" "$scratch/$side/"
+done
 linux_return=$("$linux_build/src/quorvant-cli" --app-dir "$scratch/linux" "${demo_args[@]}" | sed -n 1p)
 windows_return=$("$wine" "$deploy/bin/quorvant-cli.exe" --app-dir "$(winpath "$scratch/windows")" "${demo_args[@]}" |
   tr -d '\r' | sed -n 1p)
@@ -67,7 +76,7 @@ installed_cli=$program_files/bin/quorvant-cli.exe
 cp -R "$qv_repo/data/demo" "$scratch/installed"
 rm -f "$scratch/installed/ACES_DLR.xsd" # the installed schema must be found
 if [ -f "$installed_cli" ] &&
-  out=$(env -u WINEPATH -u QT_PLUGIN_PATH "$wine" "$installed_cli" --app-dir "$(winpath "$scratch/installed")" \
+  out=$(env -u WINEPATH -u WINEQT_PLUGIN_PATH "$wine" "$installed_cli" --app-dir "$(winpath "$scratch/installed")" \
     "${demo_args[@]}" | tr -d '\r') && [ -n "$out" ]; then
   echo "The installed program wrote $out"
 else
@@ -87,12 +96,24 @@ fi
 echo "== 4. The main window under Xvfb"
 shots=$build/screenshots
 mkdir -p "$shots"
+# A fresh Wine prefix has the US short date: the start-up check asks to set
+# dd/MM/yyyy first (Enter answers OK, which sets it for the user), then the
+# main window opens with its login.
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   "$1" "$2" --app-dir "$3" & pid=$!
-  sleep 40
+  sleep 30
+  xdotool key Return
+  sleep 25
   import -window root "$4"
   kill $pid 2>/dev/null || true' _ "$wine" "$deploy/bin/quorvant.exe" "$(winpath "$scratch/windows")" \
   "$shots/main-window.png" || failed=1
+if [ "$("$wine" reg query 'HKCU\Control Panel\International' /v sShortDate | tr -d '\r' | awk '/sShortDate/ {print $3}')" \
+  = dd/MM/yyyy ]; then
+  echo "OK set the short date to dd/MM/yyyy"
+else
+  echo "The short date was not set"
+  failed=1
+fi
 echo "Screenshot: $shots/main-window.png (look at it)"
 
 [ $failed -eq 0 ] && echo "The Windows checks passed." || echo "The Windows checks FAILED."

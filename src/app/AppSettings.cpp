@@ -1,15 +1,12 @@
 #include "AppSettings.h"
 
+#include "FolderSystem.h"
 #include "Folders.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 namespace {
 AppSettings g_settings;
@@ -65,7 +62,7 @@ QString AppFolderOverride()
 
 QSettings UserSettings()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvant"),
+    return QSettings(UserSettingsFormat(), QSettings::UserScope, QStringLiteral("Quorvant"),
                      QStringLiteral("Quorvant"));
 }
 
@@ -85,13 +82,7 @@ QString SystemFolder()
     const QString env = qEnvironmentVariable("QUORVANT_SYSTEM_DIR");
     if (!env.isEmpty())
         return withoutTrailingSeparator(env);
-#ifdef Q_OS_WIN
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
-    return n ? withoutTrailingSeparator(QString::fromWCharArray(buffer, int(n))) : QString();
-#else
-    return QStringLiteral("/etc/quorvant");
-#endif
+    return withoutTrailingSeparator(DefaultSystemFolder());
 }
 
 QString ReturnsFolder(const QString &code)

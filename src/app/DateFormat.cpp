@@ -1,13 +1,8 @@
 #include "DateFormat.h"
 
-#include "AppSettings.h"
-
 #include <QLocale>
-#include <QSettings>
 
 namespace {
-const char *kShortDateKey = "regional/shortDateFormat";
-
 QChar dateSeparator(const QString &format)
 {
     for (const QChar c : format) {
@@ -20,10 +15,7 @@ QChar dateSeparator(const QString &format)
 
 QString ShortDateFormat()
 {
-    const QString stored = UserSettings().value(QLatin1String(kShortDateKey)).toString();
-    if (!stored.isEmpty())
-        return stored;
-    return QLocale::system().dateFormat(QLocale::ShortFormat);
+    return DateFormatSystem::shortDateFormat();
 }
 
 QString ShortDateText(const QDate &date)
@@ -47,10 +39,7 @@ QString GeneralDateText(const QDateTime &when)
 
 bool StoreShortDateFormat(const QString &picture)
 {
-    QSettings s = UserSettings();
-    s.setValue(QLatin1String(kShortDateKey), picture);
-    s.sync();
-    return s.status() == QSettings::NoError;
+    return DateFormatSystem::storeShortDateFormat(picture);
 }
 
 bool ShortDateFormatIsDayFirst(const QDate &today)

@@ -19,3 +19,11 @@ bool StoreShortDateFormat(const QString &picture);
 // The start-up check: today as "dd/MM/yyyy" joined by the system's date
 // separator, compared with today in the short-date format.
 bool ShortDateFormatIsDayFirst(const QDate &today);
+
+// The system's side, one file per platform: on Windows the user's own short
+// date (GetLocaleInfoEx), set with SetLocaleInfoEx and announced to the other
+// programs; elsewhere the one kept in the user's settings, else the locale's.
+namespace DateFormatSystem {
+QString shortDateFormat();
+bool storeShortDateFormat(const QString &picture);
+} // namespace DateFormatSystem

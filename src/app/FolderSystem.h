@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 
 // What folders and names mean to the system the program runs on;
@@ -10,8 +11,10 @@
 // or was there already, otherwise the system's reason.
 QString MakeOneFolder(const QString &path);
 
-// Why the system keeps `name` from naming a file or folder beyond the
-// characters NameCharacterProblem refuses: on Windows "it names the device
-// CON" for the reserved device names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with
-// any extension) and "it ends in a dot or a blank"; empty when it can.
-QString ReservedNameProblem(const QString &name);
+// Where NaturePath.inf and Access.inf are looked for when QUORVANT_SYSTEM_DIR
+// names no folder: /etc/quorvant, or the Windows folder (GetWindowsDirectoryW).
+QString DefaultSystemFolder();
+
+// How the user's settings are kept: a file under the user's configuration
+// folder, or on Windows the registry.
+QSettings::Format UserSettingsFormat();

@@ -17,11 +17,6 @@ QString MakeOneFolder(const QString &path)
     return QString();
 }
 
-QString ReservedNameProblem(const QString &)
-{
-    return QString();
-}
-
 QString WriteProblem(const QString &path)
 {
     const QByteArray file = QFile::encodeName(path);
@@ -33,4 +28,14 @@ QString WriteProblem(const QString &path)
     if (::access(folder.constData(), W_OK) != 0)
         return SystemErrorText(errno);
     return QString();
+}
+
+QString DefaultSystemFolder()
+{
+    return QStringLiteral("/etc/quorvant");
+}
+
+QSettings::Format UserSettingsFormat()
+{
+    return QSettings::IniFormat;
 }

@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <windows.h>
 
@@ -35,19 +34,6 @@ QString MakeOneFolder(const QString &path)
     return errorText(GetLastError());
 }
 
-QString ReservedNameProblem(const QString &name)
-{
-    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
-        return QStringLiteral("it ends in a dot or a blank");
-    // "nul.txt" and "COM1 .log" name the device too.
-    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]) *(\\..*)?$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = device.match(name);
-    if (match.hasMatch())
-        return QStringLiteral("it names the device %1").arg(match.captured(1).toUpper());
-    return QString();
-}
-
 QString WriteProblem(const QString &path)
 {
     // Windows has no access(W_OK): the read-only attribute, then an open for
@@ -72,4 +58,16 @@ QString WriteProblem(const QString &path)
     if (!(folder & FILE_ATTRIBUTE_DIRECTORY))
         return errorText(ERROR_DIRECTORY);
     return QString();
+}
+
+QString DefaultSystemFolder()
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+    return n && n <= MAX_PATH ? QString::fromWCharArray(buffer, int(n)) : QString();
+}
+
+QSettings::Format UserSettingsFormat()
+{
+    return QSettings::NativeFormat; // HKEY_CURRENT_USER\Software\Quorvant\Quorvant
 }

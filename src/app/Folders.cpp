@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 
@@ -32,6 +33,19 @@ QString NameCharacterProblem(const QString &name)
     }
     if (name.contains(QLatin1String("..")))
         return QStringLiteral("\"..\"");
+    return QString();
+}
+
+QString ReservedNameProblem(const QString &name)
+{
+    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        return QStringLiteral("it ends in a dot or a blank");
+    // "nul.txt" and "COM1 .log" name the device too.
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9]) *(\\..*)?$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = device.match(name);
+    if (match.hasMatch())
+        return QStringLiteral("it names the device %1").arg(match.captured(1).toUpper());
     return QString();
 }
 

@@ -10,6 +10,12 @@
 // either) or "\"..\"". Empty when it can.
 QString NameCharacterProblem(const QString &name);
 
+// Why Windows keeps `name` from naming a file or folder: "it names the device
+// CON" for the reserved device names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with
+// any extension) and "it ends in a dot or a blank"; empty when it can. Refused
+// on every system, so that no folder made here breaks when copied to Windows.
+QString ReservedNameProblem(const QString &name);
+
 // `name` with its control characters shown as "?", for messages.
 QString PrintableName(const QString &name);
 

@@ -4,13 +4,9 @@
 #include "app/DateFormat.h"
 #include "app/UserInterface.h"
 #include "dates/DateText.h"
+#include "SummaryChart.h"
 #include "ui/WindowKit.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,7 +17,6 @@
 #include <QSaveFile>
 #include <QSplitter>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 namespace {
@@ -97,9 +92,8 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
     lblTotals->setTextFormat(Qt::PlainText);
     lblTotals->setWordWrap(true);
 
-    chtDuty = new QChartView(this);
+    chtDuty = new SummaryChart(this);
     chtDuty->setObjectName(QStringLiteral("chtDuty"));
-    chtDuty->setRenderHint(QPainter::Antialiasing);
     chtDuty->setMinimumHeight(TwipsRect(0, 0, 100, 3000).height());
 
     auto *top = new QHBoxLayout;
@@ -143,7 +137,7 @@ void frmQuarterSummary::fill()
     if (!s.read) {
         lblStatus->setText(s.reason);
         lblTotals->clear();
-        chtDuty->setChart(new QChart);
+        chtDuty->setChapters({});
         return;
     }
     int flagged = 0;
@@ -185,39 +179,7 @@ void frmQuarterSummary::fill()
                            .arg(LocaleAmount(s.total.dutyIn.toText(2)), LocaleAmount(s.total.dutyOut.toText(2)),
                                 LocaleAmount(s.total.dutyDifference().toText(2))));
 
-    // The chart only draws: its bars may round what the table shows exactly.
-    auto *received = new QBarSet(QStringLiteral("Duty received"));
-    auto *passedOn = new QBarSet(QStringLiteral("Duty passed on"));
-    QStringList chapters;
-    double top = 0;
-    for (const ChapterDuty &c : ChartedChapters(DutyByChapter(s.entries))) {
-        chapters << c.chapter;
-        const double in = c.dutyIn.toText(2).toDouble();
-        const double out = c.dutyOut.toText(2).toDouble();
-        *received << in;
-        *passedOn << out;
-        top = qMax(top, qMax(in, out));
-    }
-    auto *series = new QBarSeries;
-    series->append(received);
-    series->append(passedOn);
-    auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("Duty per chapter"));
-    chart->addSeries(series);
-    auto *axisX = new QBarCategoryAxis;
-    axisX->append(chapters);
-    chart->addAxis(axisX, Qt::AlignBottom);
-    series->attachAxis(axisX);
-    auto *axisY = new QValueAxis;
-    axisY->setRange(0, top > 0 ? top : 1);
-    axisY->applyNiceNumbers();
-    axisY->setLabelFormat(QStringLiteral("%.0f"));
-    chart->addAxis(axisY, Qt::AlignLeft);
-    series->attachAxis(axisY);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    QChart *old = chtDuty->chart();
-    chtDuty->setChart(chart);
-    delete old;
+    chtDuty->setChapters(ChartedChapters(DutyByChapter(s.entries)));
 }
 
 bool frmQuarterSummary::saveCsv(const QString &path)

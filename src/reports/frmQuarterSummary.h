@@ -4,8 +4,8 @@
 
 #include <QWidget>
 
-class QChartView;
 class QLabel;
+class SummaryChart;
 class QPushButton;
 class QTableWidget;
 
@@ -30,7 +30,7 @@ public:
     QPushButton *cmdSaveCsv;
     QTableWidget *grdSummary;
     QLabel *lblTotals;
-    QChartView *chtDuty;
+    SummaryChart *chtDuty;
 
 private:
     void fill();

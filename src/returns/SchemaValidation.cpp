@@ -6,6 +6,7 @@
 #include "app/UserInterface.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -113,8 +114,10 @@ private:
 namespace {
 using ReadCallback = int (*)(void *context, char *buffer, int length);
 
-// Why the last file libxml2 asked for could not be opened, on this thread.
-thread_local QString t_openError;
+// Where to keep why the first file libxml2 asked for on this thread could not
+// be opened, while a schema is compiled. A plain pointer: a thread_local with a
+// destructor crashes at thread exit on Windows (mingw frees its storage first).
+thread_local QString *t_openError = nullptr;
 
 // Every local file libxml2 loads (a schema's includes and imports, a document
 // read by name) is opened as the program opens any file it reads: only when
@@ -136,8 +139,8 @@ extern "C" void *openLocalFile(const char *uri)
     auto file = std::make_unique<QFile>();
     QString error;
     if (!OpenRegularFile(file.get(), path, &error)) {
-        if (t_openError.isEmpty())
-            t_openError = error;
+        if (t_openError && t_openError->isEmpty())
+            *t_openError = error;
         return &t_refused;
     }
     return file.release();
@@ -183,7 +186,9 @@ std::unique_ptr<CompiledSchema> compileSchema(const QString &xsdPath, QString *r
 {
     ErrorCollector errors;
     LibxmlScope scope(&errors);
-    t_openError.clear();
+    QString includeError;
+    t_openError = &includeError;
+    const auto forget = qScopeGuard([] { t_openError = nullptr; });
 
     // Opened by us, never by name inside libxml2, so a FIFO cannot hang it.
     QFile xsdFile;
@@ -209,7 +214,7 @@ std::unique_ptr<CompiledSchema> compileSchema(const QString &xsdPath, QString *r
     }
     if (!compiled->schema) {
         // A part the schema includes that cannot be opened is named as such.
-        *reason = !t_openError.isEmpty()          ? QStringLiteral("Load XSD failed: ") + t_openError
+        *reason = !includeError.isEmpty()         ? QStringLiteral("Load XSD failed: ") + includeError
                   : !errors.schemaError.isEmpty() ? errors.schemaError
                   : !errors.parserError.isEmpty() ? errors.parserError
                                                   : QStringLiteral("The schema cannot be compiled.");
@@ -304,7 +309,7 @@ bool StreamValidator::start(QString *reason)
             *reason = compileReason;
         return false;
     }
-    m_thread = std::thread([this] {
+    m_thread.start([this] {
         QString reason;
         const bool valid = validateDocument(m_schema->schema, readFromQueue, this, {}, &reason);
         std::lock_guard lock(m_mutex);

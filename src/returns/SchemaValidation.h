@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/BackgroundTask.h"
+
 #include <QString>
 
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 // Streams `xmlPath` (trimmed of blanks) through a validator for the schema at
@@ -55,7 +56,7 @@ private:
 
     QString m_xsdPath;
     std::unique_ptr<CompiledSchema> m_schema;
-    std::thread m_thread;
+    BackgroundTask m_thread;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::vector<char>> m_queue;

@@ -4,6 +4,7 @@
 #include "TextRules.h"
 #include "WorkTableValues.h"
 #include "WorkTables.h"
+#include "app/BackgroundTask.h"
 #include "app/Connections.h"
 #include "app/Progress.h"
 #include "app/Values.h"
@@ -139,7 +140,8 @@ bool WorkTableReader::openStatement(const QString &sql, const QList<int> &column
         // input is held back) and the handler only listens for Cancel.
         sqlite3_progress_handler(m_db, 20000, progressHandler, this);
         std::atomic<bool> stepped{false};
-        std::thread worker([this, &stepped] {
+        BackgroundTask worker;
+        worker.start([this, &stepped] {
             m_pending = sqlite3_step(m_statement);
             stepped = true;
         });

@@ -220,3 +220,8 @@ bool AttachJetImage(sqlite3 *db, const QByteArray &image, const QString &label, 
     Source source;
     return SourceOfImage(image, label, &source, error) && attach(db, std::move(source), error);
 }
+
+bool JetFilesReadable()
+{
+    return true;
+}

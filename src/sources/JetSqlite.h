@@ -23,6 +23,10 @@ struct sqlite3;
 // at its start) fails with "<file> changed while it was being read".
 bool AttachJetFile(sqlite3 *db, const QString &mdbFile, QString *error);
 
+// Whether this build reads Access files at all: a build without libmdb says
+// "Access files cannot be read by this build of Quorvant." instead.
+bool JetFilesReadable();
+
 // The same over a whole file image held in memory. `label` names it in errors.
 bool AttachJetImage(sqlite3 *db, const QByteArray &image, const QString &label, QString *error);
 

@@ -1,12 +1,11 @@
 #include "sources/DataConnections.h"
 
 #include "app/Connections.h"
+#include "sources/Odbc.h"
+#include "sources/SqlServerDriver.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
-
-#include <sql.h>
-#include <sqlext.h>
 
 namespace {
 constexpr int kLoginTimeoutSeconds = 5;
@@ -80,7 +79,7 @@ QString SqlServerConnectionText(const QString &server, const QString &catalog, b
     // The accounting system sets its databases up for the account "sa" without a password.
     if (serverIsDataSource)
         return QStringLiteral("DSN=%1;Database=%2;UID=sa;PWD=").arg(server, catalog);
-    return QStringLiteral("Driver=FreeTDS;Server=%1;Database=%2;UID=sa;PWD=;TDS_Version=auto").arg(server, catalog);
+    return SqlServerDriverConnectionText(server, catalog);
 }
 
 bool OpenSqlServerConnection(const QString &name, const QString &server, const QString &catalog, QString *error)

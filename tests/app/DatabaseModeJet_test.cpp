@@ -1,5 +1,6 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
+#include "sources/JetSqlite.h"
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
@@ -23,6 +24,11 @@ class DatabaseModeJetTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init()
+    {
+        if (!JetFilesReadable())
+            QSKIP("This build reads no Access files");
+    }
     void cleanup()
     {
         const AppSettings &s = Settings();

@@ -7,7 +7,7 @@
 #include <QTest>
 
 namespace {
-const QString kDesktop = QStringLiteral(QV_BINARY_DIR "/src/quorvant");
+const QString kDesktop = QStringLiteral(QV_BINARY_DIR "/src/quorvant" QV_EXE_SUFFIX);
 } // namespace
 
 // The conventions both programs keep: help and version on standard output

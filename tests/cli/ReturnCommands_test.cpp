@@ -5,8 +5,6 @@
 #include <QDir>
 #include <QTest>
 
-#include <csignal>
-
 namespace {
 const QStringList kExport{"export",          "--company", "1",    "--period",  "14041503", "--registration",
                           "AAACB1234CXM001", "--year",    "2014", "--quarter", "Apr-Jun"};
@@ -72,7 +70,7 @@ private slots:
             QVERIFY(p.waitForStarted());
             QTest::qWait(delay);
             if (p.state() == QProcess::Running) {
-                ::kill(pid_t(p.processId()), SIGKILL);
+                p.kill(); // SIGKILL; TerminateProcess on Windows
                 ++killedRunning;
             }
             QVERIFY(p.state() == QProcess::NotRunning || p.waitForFinished(60000));
@@ -87,7 +85,7 @@ private slots:
         QVERIFY(toXlsx.waitForStarted());
         QTest::qWait(1500);
         QCOMPARE(toXlsx.state(), QProcess::Running);
-        ::kill(pid_t(toXlsx.processId()), SIGKILL);
+        toXlsx.kill();
         QVERIFY(toXlsx.waitForFinished());
         QVERIFY(filesBesideTheReturn().filter(QStringLiteral(".xlsx.")).size() == 1);
 

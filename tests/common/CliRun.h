@@ -21,7 +21,7 @@ struct Run
     QString err;
 };
 
-inline const QString kCli = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli");
+inline const QString kCli = QStringLiteral(QV_BINARY_DIR "/src/quorvant-cli" QV_EXE_SUFFIX);
 
 // Without QUORVANT_HOME and with a settings folder of its own; standard output
 // to `outFile` if named. A program still running after two minutes (say,

@@ -73,4 +73,4 @@ private slots:
 };
 
 QV_REGISTER_TEST(CliCancelTest)
-#include "Progress_test.moc"
+#include "ProgressPosix_test.moc"

@@ -222,4 +222,4 @@ private slots:
 };
 
 QV_REGISTER_TEST(DatabaseModeTest)
-#include "DatabaseMode_test.moc"
+#include "DatabaseModePosix_test.moc"

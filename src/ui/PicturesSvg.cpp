@@ -1,0 +1,42 @@
+#include "Pictures.h"
+
+#include <QHash>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <memory>
+
+// Resources of a static library have to be pulled in by hand, from outside any namespace.
+static void initPictureResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(pictures);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+namespace {
+QSvgRenderer *renderer(const QString &name)
+{
+    static QHash<QString, std::shared_ptr<QSvgRenderer>> cache;
+    auto it = cache.find(name);
+    if (it == cache.end()) {
+        initPictureResources();
+        auto r = std::make_shared<QSvgRenderer>(QStringLiteral(":/pictures/%1.svg").arg(name));
+        it = cache.insert(name, r->isValid() ? r : nullptr);
+    }
+    return it->get();
+}
+} // namespace
+
+bool PictureAvailable(const QString &name)
+{
+    return renderer(name) != nullptr;
+}
+
+void DrawPicture(QPainter *painter, const QString &name, const QRectF &target)
+{
+    if (QSvgRenderer *r = renderer(name))
+        r->render(painter, target);
+}
