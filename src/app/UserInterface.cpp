@@ -27,7 +27,8 @@ UserInterface &CurrentUserInterface()
     return g_ui ? *g_ui : g_console;
 }
 
-int ShowMessage(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative)
+int ShowMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
+                bool defaultNegative)
 {
     return CurrentUserInterface().showMessage(text, title, boxType, buttonStyle, defaultNegative);
 }
@@ -53,7 +54,8 @@ void DoEvents()
     CurrentUserInterface().processEvents();
 }
 
-int ConsoleUserInterface::showMessage(const QString &text, const QString &, int, int buttonStyle, bool defaultNegative)
+int ConsoleUserInterface::showMessage(const QString &text, const QString &, MsgBoxType, MsgButtons buttonStyle,
+                                      bool defaultNegative)
 {
     printToStderr(text);
     // The answer a user gets by pressing Enter on a fresh box.

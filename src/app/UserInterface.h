@@ -19,7 +19,7 @@ public:
 
     // The program's own message box. Result 0 when the left button (Ok/Yes)
     // closed it, 1 in every other case.
-    virtual int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+    virtual int showMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
                             bool defaultNegative) = 0;
 
     // The platform's standard message box; returns the button pressed.
@@ -58,7 +58,8 @@ public:
 void InstallUserInterface(UserInterface *ui);
 UserInterface &CurrentUserInterface();
 
-int ShowMessage(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative);
+int ShowMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
+                bool defaultNegative);
 StdResult StandardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons = StdButtons::Ok,
                           StdResult defaultButton = StdResult::Ok);
 void ShowPleaseWait();
@@ -79,7 +80,7 @@ public:
 class ConsoleUserInterface : public UserInterface
 {
 public:
-    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+    int showMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
                     bool defaultNegative) override;
     StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
                               StdResult defaultButton) override;

@@ -19,7 +19,7 @@ CliUserInterface &CliInterface()
     return ui;
 }
 
-int CliUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+int CliUserInterface::showMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
                                   bool defaultNegative)
 {
     clearLine();

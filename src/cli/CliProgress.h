@@ -17,7 +17,7 @@ class CliUserInterface : public ConsoleUserInterface
 public:
     enum class Mode { None, Line, Plain };
 
-    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+    int showMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
                     bool defaultNegative) override;
     StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
                               StdResult defaultButton) override;

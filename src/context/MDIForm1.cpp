@@ -253,7 +253,7 @@ bool MDIForm1::ChangeCompany()
     if (!CloseWorkingWindows())
         return false;
     frmCompDef company(this, true);
-    DisplayForm(&company, 1, 4);
+    DisplayForm(&company, FormMode::Modal, FormPosition::Centre);
     CompanyChosen();
     return company.result() == QDialog::Accepted;
 }

@@ -92,13 +92,13 @@ int Main()
 
     {
         frmSplash login(mainWindow);
-        DisplayForm(&login, 1, 4);
+        DisplayForm(&login, FormMode::Modal, FormPosition::Centre);
     }
     if (ProgramEnding())
         return 0;
     {
         frmCompDef company(mainWindow);
-        DisplayForm(&company, 1, 4);
+        DisplayForm(&company, FormMode::Modal, FormPosition::Centre);
     }
     if (ProgramEnding())
         return 0;

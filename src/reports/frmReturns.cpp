@@ -50,7 +50,7 @@ void fillGrid(QTableWidget *grid, const QList<PastReturn> &returns)
     grid->resizeColumnsToContents();
 }
 
-void tell(const QString &text, int icon)
+void tell(const QString &text, MsgBoxType icon)
 {
     ShowMessage(text, kAppTitle, icon, MsgButtons::Ok, true);
 }

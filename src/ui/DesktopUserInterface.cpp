@@ -79,8 +79,8 @@ private:
 };
 } // namespace
 
-int DesktopUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
-                                      bool defaultNegative)
+int DesktopUserInterface::showMessage(const QString &text, const QString &title, MsgBoxType boxType,
+                                      MsgButtons buttonStyle, bool defaultNegative)
 {
     return ShowQVMsg(text, title, boxType, buttonStyle, defaultNegative);
 }

@@ -6,7 +6,7 @@
 class DesktopUserInterface : public UserInterface
 {
 public:
-    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+    int showMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
                     bool defaultNegative) override;
     StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
                               StdResult defaultButton) override;

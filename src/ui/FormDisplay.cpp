@@ -138,7 +138,7 @@ bool IsFixedSizeForm(const QWidget *form)
     return form->minimumSize() == form->maximumSize();
 }
 
-void DisplayForm(QWidget *form, int mode, int position, QWidget **client)
+void DisplayForm(QWidget *form, FormMode mode, FormPosition position, QWidget **client)
 {
     if (!form) {
         LogError(91, QStringLiteral("Object variable or With block variable not set"), QString(), QString(), true);
@@ -152,13 +152,16 @@ void DisplayForm(QWidget *form, int mode, int position, QWidget **client)
     placed->ensurePolished();
     if (!placed->testAttribute(Qt::WA_Resized) && placed->layout())
         placed->adjustSize();
-
-    if (mode == 1) {
+    const auto place = [&] {
         EdgeRect c = clientRectFor(placed, area);
         RectToTwips(c);
         const QSize s = outerSize(placed);
-        if (const auto p = DisplayFormPosition(1, position, c, PixelsToTwipsX(s.width()), PixelsToTwipsY(s.height())))
-            moveTwips(placed, *p);
+        moveTwips(placed,
+                  DisplayFormPosition(mode, position, c, PixelsToTwipsX(s.width()), PixelsToTwipsY(s.height())));
+    };
+
+    if (mode == FormMode::Modal) {
+        place();
         if (auto *dialog = qobject_cast<QDialog *>(form)) {
             dialog->exec();
         } else {
@@ -168,20 +171,10 @@ void DisplayForm(QWidget *form, int mode, int position, QWidget **client)
         }
         return;
     }
-    if (mode == 0) {
-        if (placed->isVisible()) {
-            placed->raise();
-        } else {
-            placed->show();
-            placed->raise();
-        }
-        placed->setWindowState(placed->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-        EdgeRect c = clientRectFor(placed, area);
-        RectToTwips(c);
-        const QSize s = outerSize(placed);
-        if (const auto p = DisplayFormPosition(0, position, c, PixelsToTwipsX(s.width()), PixelsToTwipsY(s.height())))
-            moveTwips(placed, *p);
-    }
+    placed->show();
+    placed->raise();
+    placed->setWindowState(placed->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    place();
 }
 
 void ArrangeForm(QWidget *form)

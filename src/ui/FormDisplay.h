@@ -30,11 +30,10 @@ QMdiSubWindow *HostSubWindow(QWidget *form);
 // A form counts as fixed-size (scaled by ArrangeForm) when its size is fixed.
 bool IsFixedSizeForm(const QWidget *form);
 
-// Shows a window modal (mode 1; returns when it has closed) or modeless
-// (mode 0), centred (position 4) or at the right edge (position 7) of the
-// client area. A null *client asks for the main window's client area, which
+// Shows a window modal (returns when it has closed) or modeless, centred or
+// at the right edge of the client area. A null *client asks for the main window's client area, which
 // is written back. Without a main window the screen stands in for it.
-void DisplayForm(QWidget *form, int mode, int position, QWidget **client = nullptr);
+void DisplayForm(QWidget *form, FormMode mode, FormPosition position, QWidget **client = nullptr);
 
 // Fits a working window into the client area the first time (scaling a
 // fixed-size window, moving its anchored controls), then shows it modeless or

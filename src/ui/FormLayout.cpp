@@ -23,25 +23,16 @@ void RectToTwips(EdgeRect &rect, double twipsPerPixelX, double twipsPerPixelY)
     rect.bottom = RoundEven(rect.bottom * twipsPerPixelY);
 }
 
-std::optional<TwipPoint> DisplayFormPosition(int mode, int position, const EdgeRect &client, double w, double h)
+TwipPoint DisplayFormPosition(FormMode mode, FormPosition position, const EdgeRect &client, double w, double h)
 {
     const double centreX = (double(client.left) + client.right) / 2;
     const double centreY = (double(client.top) + client.bottom) / 2;
-    if (mode == 1) {
-        if (position == 4)
-            return TwipPoint{centreX - w / 2 - 50, centreY - h / 2 + 50};
-        if (position == 7)
-            return TwipPoint{client.right - w, centreY - h / 2};
-        return std::nullopt;
-    }
-    if (mode == 0) {
-        if (position == 4)
-            return TwipPoint{centreX - w / 2, centreY - h / 2 - 340};
-        if (position == 7)
-            return TwipPoint{client.right - w - 75, centreY - h / 2 - 340};
-        return std::nullopt;
-    }
-    return std::nullopt;
+    const bool centre = position == FormPosition::Centre;
+    if (mode == FormMode::Modal)
+        return centre ? TwipPoint{centreX - w / 2 - 50, centreY - h / 2 + 50}
+                      : TwipPoint{client.right - w, centreY - h / 2};
+    return centre ? TwipPoint{centreX - w / 2, centreY - h / 2 - 340}
+                  : TwipPoint{client.right - w - 75, centreY - h / 2 - 340};
 }
 
 ArrangeResult ArrangeGeometry(const ArrangeInput &in)

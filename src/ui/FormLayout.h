@@ -29,14 +29,16 @@ struct TwipPoint
     double top = 0;
 };
 
+// How DisplayForm shows a window, and where (the old program's codes as values).
+enum class FormMode { Modeless = 0, Modal = 1 };
+enum class FormPosition { Centre = 4, RightEdge = 7 };
+
 // Where DisplayForm puts a window of width w and height h. `client` is the
 // client area in the coordinate system the window is placed in, so the window
-// lands over the middle of the area wherever the main window stands. Mode 1
-// (modal): position 4 centres it, shifted 50 left and 50 down; position 7
-// puts it at the right edge. Mode 0 (modeless): position 4 centres it 340
-// higher; position 7 puts it 75 inside the right edge. Any other mode or
-// position: no placement.
-std::optional<TwipPoint> DisplayFormPosition(int mode, int position, const EdgeRect &client, double w, double h);
+// lands over the middle of the area wherever the main window stands. Modal:
+// centred, shifted 50 left and 50 down, or at the right edge. Modeless:
+// centred 340 higher, or 75 inside the right edge.
+TwipPoint DisplayFormPosition(FormMode mode, FormPosition position, const EdgeRect &client, double w, double h);
 
 // The design client area working windows were drawn for.
 inline constexpr int kDesignClientWidthPx = 800;

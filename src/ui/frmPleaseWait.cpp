@@ -112,7 +112,7 @@ void ShowPleaseWaitWindow()
     frmPleaseWait *w = frmPleaseWait::shared();
     if (!w->isVisible())
         w->markShown();
-    DisplayForm(w, 0, 4);
+    DisplayForm(w, FormMode::Modeless, FormPosition::Centre);
     w->raise();
     QApplication::processEvents();
 }

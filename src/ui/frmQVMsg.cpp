@@ -115,8 +115,6 @@ void frmQVMsg::load()
             first = cmdCancel;
         picture = QStringLiteral("ImgQuestion");
         break;
-    default:
-        break;
     }
     if (m_boxType == MsgBoxType::Critical)
         picture = QStringLiteral("ImgCritical");
@@ -159,7 +157,8 @@ void frmQVMsg::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-int ShowQVMsg(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative)
+int ShowQVMsg(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
+              bool defaultNegative)
 {
     frmQVMsg *box = frmQVMsg::shared();
     box->setMsgCaption(title);
@@ -173,6 +172,6 @@ int ShowQVMsg(const QString &text, const QString &title, int boxType, int button
         if (QWindow *handle = box->windowHandle())
             handle->setTransientParent(area->window()->windowHandle());
     }
-    DisplayForm(box, 1, 4);
+    DisplayForm(box, FormMode::Modal, FormPosition::Centre);
     return box->msgResult();
 }

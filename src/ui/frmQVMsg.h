@@ -21,12 +21,11 @@ public:
 
     void setMsgCaption(const QString &caption) { m_caption = caption; }
     void setMsgText(const QString &text) { m_text = text; }
-    // A MsgButtons code; any other value keeps the buttons and icon as designed.
-    void setMsgButtons(int style) { m_buttons = style; }
+    void setMsgButtons(MsgButtons style) { m_buttons = style; }
     // With MsgButtons::YesNo, "&No" comes first in the tab order and so has the focus.
     void setDefautNeg(bool defaultNegative) { m_defaultNegative = defaultNegative; }
-    // A MsgBoxType code: Critical shows the critical picture whatever the buttons chose.
-    void setMsgBoxType(int type) { m_boxType = type; }
+    // Critical shows the critical picture whatever the buttons chose.
+    void setMsgBoxType(MsgBoxType type) { m_boxType = type; }
     // 0 when the left button closed the window, 1 for every other way.
     int msgResult() const { return m_result; }
 
@@ -49,12 +48,13 @@ private:
 
     QString m_caption;
     QString m_text;
-    int m_buttons = MsgButtons::Ok;
+    MsgButtons m_buttons = MsgButtons::Ok;
     bool m_defaultNegative = false;
-    int m_boxType = MsgBoxType::Critical;
+    MsgBoxType m_boxType = MsgBoxType::Critical;
     int m_result = 1;
 };
 
 // Fills the shared window, shows it modally over the middle of the main
 // window and returns its result. Ampersands show as themselves.
-int ShowQVMsg(const QString &text, const QString &title, int boxType, int buttonStyle, bool defaultNegative);
+int ShowQVMsg(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
+              bool defaultNegative);

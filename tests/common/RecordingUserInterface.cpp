@@ -1,7 +1,7 @@
 #include "RecordingUserInterface.h"
 
-int RecordingUserInterface::showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
-                                        bool defaultNegative)
+int RecordingUserInterface::showMessage(const QString &text, const QString &title, MsgBoxType boxType,
+                                        MsgButtons buttonStyle, bool defaultNegative)
 {
     if (onMessage)
         onMessage(text);
@@ -12,7 +12,7 @@ int RecordingUserInterface::showMessage(const QString &text, const QString &titl
 StdResult RecordingUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons,
                                                   StdResult defaultButton)
 {
-    messages.append({true, text, title, 0, 0, false, icon});
+    messages.append({true, text, title, MsgBoxType::Critical, MsgButtons::Ok, false, icon});
     return standardAnswers.isEmpty() ? defaultButton : standardAnswers.takeFirst();
 }
 

@@ -16,13 +16,13 @@ public:
         bool standard = false; // platform box rather than the program's own
         QString text;
         QString title;
-        int boxType = 0;
-        int buttonStyle = 0;
+        MsgBoxType boxType = MsgBoxType::Critical;
+        MsgButtons buttonStyle = MsgButtons::Ok;
         bool defaultNegative = false;
         StdIcon icon = StdIcon::None;
     };
 
-    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+    int showMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
                     bool defaultNegative) override;
     StdResult standardMessage(const QString &text, const QString &title, StdIcon icon, StdButtons buttons,
                               StdResult defaultButton) override;

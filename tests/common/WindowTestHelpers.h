@@ -99,7 +99,7 @@ struct EscDuringRun : DesktopUserInterface
 {
     QStringList texts;
     QWidget *typeInto = nullptr;
-    int showMessage(const QString &text, const QString &, int, int, bool) override
+    int showMessage(const QString &text, const QString &, MsgBoxType, MsgButtons, bool) override
     {
         texts << text;
         return 0;

@@ -130,7 +130,7 @@ private slots:
         const ExportResult r = ExportReturn(workedExampleInputs());
         QVERIFY(r.success);
         QCOMPARE(rec.texts(), QStringList{kDone});
-        QCOMPARE(rec.messages.first().boxType, 2);
+        QCOMPARE(rec.messages.first().boxType, MsgBoxType::Information);
         QCOMPARE(rec.pleaseWaitShows, 1);
         QVERIFY(!rec.pleaseWaitVisible);
         QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList{QFileInfo(output()).fileName()});

@@ -26,7 +26,7 @@ struct Recorder : RecordingUserInterface
     QPointer<QLineEdit> box;
     QStringList pathsShown;
     std::function<void()> duringWait;
-    int showMessage(const QString &text, const QString &title, int boxType, int buttonStyle,
+    int showMessage(const QString &text, const QString &title, MsgBoxType boxType, MsgButtons buttonStyle,
                     bool defaultNegative) override
     {
         pathsShown << (box ? box->text() : QString());

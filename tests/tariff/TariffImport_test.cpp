@@ -151,7 +151,7 @@ private slots:
             QCOMPARE(master(), rows);
         }
         QCOMPARE(ui.texts(), (QStringList{"Imported Successfully", "Imported Successfully"}));
-        QCOMPARE(ui.messages.first().boxType, 2);
+        QCOMPARE(ui.messages.first().boxType, MsgBoxType::Information);
     }
 
     // Any failure: the reason, and the master as it was, row for row, on a
