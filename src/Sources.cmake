@@ -68,6 +68,7 @@ set(QV_CORE_SOURCES
 # Windows and what draws or drives them.
 set(QV_GUI_SOURCES
   desktop/ProgramMain.cpp
+  desktop/WorkingWindows.cpp
   context/EnterKey.cpp
   context/HelpWindows.cpp
   context/MDIForm1.cpp

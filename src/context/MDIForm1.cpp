@@ -8,11 +8,8 @@
 #include "context/CompanySelection.h"
 #include "context/HelpWindows.h"
 #include "context/frmCompDef.h"
-#include "context/frmDataCheck.h"
 #include "returns/frmExportToXML.h"
-#include "reports/frmQuarterSummary.h"
 #include "reports/frmReturns.h"
-#include "tariff/frmTariffMaster.h"
 #include "ui/EndProgram.h"
 #include "ui/FormDisplay.h"
 #include "ui/LockKeys.h"
@@ -35,12 +32,7 @@ QPointer<MDIForm1> g_instance;
 
 QHash<QString, MDIForm1::WindowFactory> &factories()
 {
-    static QHash<QString, MDIForm1::WindowFactory> f{
-        {QStringLiteral("mnuDataCheck"), [] { return new frmDataCheck; }},
-        {QStringLiteral("mnuQuarterSummary"), [] { return new frmQuarterSummary; }},
-        {QStringLiteral("mnuReturns"), [] { return new frmReturns; }},
-        {QStringLiteral("mnuViewMaster"), [] { return new frmTariffMaster; }},
-    };
+    static QHash<QString, MDIForm1::WindowFactory> f;
     return f;
 }
 
@@ -284,7 +276,12 @@ void MDIForm1::fillWindowMenu()
         mnuWindow->addSeparator();
     for (int i = 0; i < open.size(); ++i) {
         QMdiSubWindow *sub = open[i];
-        QAction *entry = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->windowTitle()), this,
+        // A window without a caption (the tariff import) goes by its menu entry's words.
+        QString name = sub->windowTitle();
+        if (name.isEmpty())
+            if (QAction *opener = findChild<QAction *>(m_windows.key(sub->widget())))
+                name = opener->text().remove(QLatin1Char('&'));
+        QAction *entry = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name), this,
                                               [this, sub = QPointer<QMdiSubWindow>(sub)] {
                                                   if (sub)
                                                       mdiClient->setActiveSubWindow(sub);

@@ -29,10 +29,9 @@ public:
     // The main window while one exists.
     static MDIForm1 *instance();
 
-    // Working windows are made by the window that owns them; each menu entry
-    // ("mnuExcelImport", "mnuDataCheck", "mnuExporttoXML") gets its factory
-    // from outside ("mnuDataCheck" and "mnuQuarterSummary" have theirs
-    // here). An entry without one opens nothing.
+    // Working windows are made by factories the program registers (see
+    // RegisterWorkingWindows), one per menu entry ("mnuExcelImport",
+    // "mnuDataCheck", ...). An entry without one opens nothing.
     using WindowFactory = std::function<QWidget *()>;
     static void setWindowFactory(const QString &menuEntry, WindowFactory factory);
     // The open working window of a menu entry, or null.

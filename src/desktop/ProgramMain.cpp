@@ -8,8 +8,7 @@
 #include "context/Startup.h"
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
-#include "returns/frmExportToXML.h"
-#include "tariff/frmSelectFile.h"
+#include "desktop/WorkingWindows.h"
 #include "ui/EndProgram.h"
 #include "ui/FormDisplay.h"
 #include "ui/FrmImages.h"
@@ -64,8 +63,7 @@ int Main()
     }
 
     // Working windows of the menu; each is made once, on its first use.
-    MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [] { return new frmSelectFile; });
-    MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
+    RegisterWorkingWindows();
     InstallFocusFrames();
 
     QApplication::setWindowIcon(FrmImages::icon(QStringLiteral("ImgXML")));

@@ -89,7 +89,6 @@ class StartWindowsTest : public QObject
         QVERIFY2(openDemoCompany(*home, &error), qPrintable(error));
         QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), home->app() + "/ACES_DLR.xsd"));
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
-        MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
         showMain();
         main->resize(1000, 700);
         SHOW_ACTIVE(main);
@@ -135,8 +134,6 @@ private slots:
     {
         company.reset();
         delete MDIForm1::instance();
-        MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), {});
-        MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {}); // Main wires it
         closeAllConnections();
         home.reset();
         SetEndProgramHandler({});
@@ -565,7 +562,7 @@ private slots:
         QCOMPARE(RememberedCompanyChoice().companyCode, select ? code : QString());
     }
 
-    // Each working window opens once (an entry nobody wired, none); the Window menu by keys lists them and
+    // Each working window opens once; the Window menu by keys lists them and
     // Close All closes them, to be made anew; F1 opens the manual at the section of the window in front;
     // About names the folders in use.
     void windowAndHelpMenus()
@@ -581,7 +578,7 @@ private slots:
         QStringList entries;
         for (QAction *a : main->mnuWindow->actions())
             entries << a->text();
-        QCOMPARE(entries.mid(4).join('|'), QStringLiteral("&1 Export To XML|&2 Data Check"));
+        QCOMPARE(entries.mid(4).join('|'), QStringLiteral("&1 Export To XML|&2 Excel Import|&3 Data Check"));
         QVERIFY(main->mnuWindow->actions().at(4)->isChecked()); // the one brought to the front last
         QTest::keyClick(main->mnuWindow->windowHandle(), Qt::Key_A); // Close &All
         QTRY_VERIFY(main->mdiClient->subWindowList().isEmpty());

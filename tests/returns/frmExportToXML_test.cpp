@@ -71,7 +71,6 @@ private slots:
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         rec = Recorder();
         InstallUserInterface(&rec);
-        MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), [] { return new frmExportToXML; });
         main = std::make_unique<MDIForm1>();
         main->resize(1000, 700);
         SHOW_ACTIVE(main.get());
@@ -80,7 +79,6 @@ private slots:
     void cleanup()
     {
         main.reset();
-        MDIForm1::setWindowFactory(QStringLiteral("mnuExporttoXML"), {});
         InstallUserInterface(nullptr);
         FixedClock::reset();
         closeAllConnections();

@@ -140,8 +140,6 @@ private slots:
     void openedFromTheMenu()
     {
         QFETCH(QSize, mainWindow);
-        MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), [] { return new frmSelectFile; });
-        const auto restore = qScopeGuard([] { MDIForm1::setWindowFactory(QStringLiteral("mnuExcelImport"), {}); });
         MDIForm1 main;
         main.resize(mainWindow);
         SHOW_ACTIVE(&main);
