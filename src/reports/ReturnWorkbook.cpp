@@ -239,6 +239,181 @@ QString libraryError(const QString &workbookPath, lxw_error result, int errorNum
 }
 } // namespace
 
+namespace {
+// The open workbook with its four sheets; the first failure of any of them
+// stays in `error`.
+struct ReturnBook
+{
+    QString error;
+    Workbook out;
+    lxw_format *bold;
+    lxw_format *amount;
+    lxw_format *date;
+    Sheet header;
+    Sheet invoices;
+    Sheet documents;
+    Sheet summary;
+
+    explicit ReturnBook(lxw_workbook *book)
+        : out{book}
+        , bold(formatted(book, nullptr, true))
+        , amount(formatted(book, "0.00"))
+        , date(formatted(book, "dd/mm/yyyy"))
+        , header(book, "Header", {"Item", "Value"}, bold, amount, date, &error)
+        , invoices(book, "Invoices",
+                   {"SL-NO", "Invoice number", "Invoice date", "Description", "CETSH number", "Quantity code",
+                    "Quantity", "Duty"},
+                   bold, amount, date, &error)
+        , documents(book, "Documents",
+                    {"SL-NO", "Invoice or bill of entry number", "Date", "Issued by", "Registration number", "Name",
+                     "Address", "Description", "CETSH number", "Quantity code", "Quantity", "Duty"},
+                    bold, amount, date, &error)
+        , summary(book, "Summary", SummaryColumns(SummaryColumnTitle::Workbook), bold, amount, date, &error)
+    {
+    }
+
+    static lxw_format *formatted(lxw_workbook *book, const char *numbers, bool isBold = false)
+    {
+        lxw_format *format = workbook_add_format(book);
+        if (numbers)
+            format_set_num_format(format, numbers);
+        if (isBold)
+            format_set_bold(format);
+        return format;
+    }
+
+    void label(const char *name, const QString &value, bool isDate = false)
+    {
+        header.text(QString::fromLatin1(name));
+        isDate ? header.date(value) : header.text(value);
+        header.nextRow();
+    }
+
+    // One part of the return: header lines, or a row of invoices or documents
+    // that the summary also counts.
+    void write(Part part, xmlNodePtr node, const Fields &f, SummaryBuilder *builder)
+    {
+        switch (part) {
+        case HeaderData:
+            label("Return year", f.value("RETURN-YEAR"));
+            label("Quarter", f.value("QUARTER"));
+            label("Dealer name", f.value("DEALER-NAME"));
+            label("Registration number", f.value("REGISTRATION-NUMBER"));
+            label("Nil return", f.value("NIL-RETURN"));
+            return;
+        case Memorandum:
+            label("Date", f.value("DATE"), true);
+            label("Place", f.value("PLACE"));
+            label("Remarks", f.value("REMARKS"));
+            return;
+        case InvoiceParticulars:
+            invoices.integer(attribute(node, "SL-NO"));
+            invoices.text(f.value("INVOICE-NUMBER"));
+            invoices.date(f.value("INVOICE-DATE"));
+            break;
+        case DocumentDetail:
+            documents.integer(attribute(node, "SL-NO"));
+            documents.text(f.value("INVOICE-BILL-ENTRY-NO"));
+            documents.date(f.value("DATE"));
+            for (const char *name : {"ISSUED-BY", "REGISTRATION-NUMBER", "NAME", "ADDRESS"})
+                documents.text(f.value(name));
+            break;
+        case OtherPart:
+            return;
+        }
+        Sheet &sheet = part == InvoiceParticulars ? invoices : documents;
+        const QString cetsh = f.value("CETSH-NUMBER");
+        const QString unit = f.value("QUANTITY-CODE");
+        for (const QString &text : {f.value("DESCRIPTION-OF-GOODS"), cetsh, unit})
+            sheet.text(text);
+        sheet.amount(f.value("QUANTITY"));
+        sheet.amount(f.value("AMOUNT-OF-DUTY-INVOLVED"));
+        sheet.nextRow();
+        const Decimal quantity = amountOf(f.value("QUANTITY"));
+        const Decimal duty = amountOf(f.value("AMOUNT-OF-DUTY-INVOLVED"));
+        if (part == InvoiceParticulars)
+            builder->addInvoiceLine(cetsh, unit, quantity, duty);
+        else
+            builder->addDocument(cetsh, unit, quantity, duty);
+    }
+
+    void writeSummary(const SummaryBuilder &builder)
+    {
+        QList<SummaryEntry> entries = builder.entries();
+        entries.append(builder.total());
+        for (const SummaryEntry &e : entries) {
+            summary.text(e.cetsh);
+            summary.text(e.unit);
+            summary.count(e.invoiceLines);
+            summary.amount(e.quantityOut);
+            summary.amount(e.dutyOut);
+            summary.count(e.documents);
+            summary.amount(e.quantityIn);
+            summary.amount(e.dutyIn);
+            summary.amount(e.dutyDifference());
+            summary.text(e.flags().join(QLatin1Char(';')));
+            summary.nextRow();
+        }
+    }
+};
+
+// Reads the (validated) return part by part into the sheets and the summary.
+void writeReturnParts(const QString &source, ReturnBook *book)
+{
+    SummaryBuilder builder;
+    Reader in;
+    QFile returnFile;
+    QString openError;
+    if (OpenRegularFile(&returnFile, source, &openError))
+        in.reader = xmlReaderForIO(readReturn, keepReturnOpen, &returnFile, QFile::encodeName(source).constData(),
+                                   nullptr, XML_PARSE_NONET);
+    int step = in.reader ? xmlTextReaderRead(in.reader) : -1;
+    while (step == 1 && book->error.isEmpty()) {
+        const Part part = xmlTextReaderNodeType(in.reader) == XML_READER_TYPE_ELEMENT
+                              ? partOf(reinterpret_cast<const char *>(xmlTextReaderConstLocalName(in.reader)))
+                              : OtherPart;
+        if (part == OtherPart) {
+            step = xmlTextReaderRead(in.reader);
+            continue;
+        }
+        const xmlNodePtr node = xmlTextReaderExpand(in.reader);
+        if (!node) {
+            step = -1;
+            break;
+        }
+        Fields f;
+        CollectReturnLeaves(node, &f);
+        book->write(part, node, f, &builder);
+        step = xmlTextReaderNext(in.reader);
+    }
+    if (step < 0 && book->error.isEmpty())
+        book->error = QStringLiteral("Could not read the return %1 %2").arg(shown(source), openError).trimmed();
+    book->writeSummary(builder);
+}
+
+// Closes the library's workbook and makes sure the file is whole: the library
+// does not see every failed write of its temporary files (a temporary file
+// that did not fit passes unseen), so the workbook is read back before it
+// counts as written.
+void closeAndCheck(ReturnBook *book, StagedFile *staged, const QString &workbookPath)
+{
+    errno = 0;
+    const lxw_error closed = workbook_close(book->out.book);
+    const int closeErrno = errno;
+    book->out.book = nullptr;
+    QString &error = book->error;
+    if (error.isEmpty() && closed != LXW_NO_ERROR)
+        error = libraryError(workbookPath, closed, closeErrno);
+    if (error.isEmpty())
+        staged->finish(&error);
+    if (const QString broken = error.isEmpty() ? WorkbookFileProblem(staged->stagingPath()) : QString();
+        !broken.isEmpty())
+        error = QStringLiteral("Could not write the workbook %1: it came out damaged (%2); the disk that holds "
+                               "%3 probably ran full while it was written.")
+                    .arg(shown(workbookPath), broken, shown(QFileInfo(workbookPath).absolutePath()));
+}
+} // namespace
+
 bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath, const QString &schemaPath,
                          QString *error)
 {
@@ -262,148 +437,22 @@ bool WriteReturnWorkbook(const QString &returnPath, const QString &workbookPath,
     options.constant_memory = LXW_TRUE;
     QByteArray tmpdir = QFile::encodeName(QFileInfo(workbookPath).absolutePath());
     options.tmpdir = tmpdir.data();
-    const QByteArray stagingName = QFile::encodeName(staged.stagingPath());
     QuietLibraryOutput quiet; // the library's own lines on standard error; its failures become our message
-    Workbook out;
     errno = 0;
-    out.book = workbook_new_opt(stagingName.constData(), &options);
-    if (!out.book) {
+    const QByteArray stagingName = QFile::encodeName(staged.stagingPath());
+    lxw_workbook *opened = workbook_new_opt(stagingName.constData(), &options);
+    if (!opened) {
         *error = libraryError(workbookPath, LXW_ERROR_CREATING_TMPFILE, errno);
         return false;
     }
-    lxw_format *bold = workbook_add_format(out.book);
-    format_set_bold(bold);
-    lxw_format *amount = workbook_add_format(out.book);
-    format_set_num_format(amount, "0.00");
-    lxw_format *date = workbook_add_format(out.book);
-    format_set_num_format(date, "dd/mm/yyyy");
-
-    QString sheetError;
-    Sheet header(out.book, "Header", {"Item", "Value"}, bold, amount, date, &sheetError);
-    Sheet invoices(
-        out.book, "Invoices",
-        {"SL-NO", "Invoice number", "Invoice date", "Description", "CETSH number", "Quantity code", "Quantity", "Duty"},
-        bold, amount, date, &sheetError);
-    Sheet documents(out.book, "Documents",
-                    {"SL-NO", "Invoice or bill of entry number", "Date", "Issued by", "Registration number", "Name",
-                     "Address", "Description", "CETSH number", "Quantity code", "Quantity", "Duty"},
-                    bold, amount, date, &sheetError);
-    Sheet summary(out.book, "Summary", SummaryColumns(SummaryColumnTitle::Workbook), bold, amount, date, &sheetError);
-
-    const auto label = [&header](const char *name, const QString &value, bool isDate = false) {
-        header.text(QString::fromLatin1(name));
-        isDate ? header.date(value) : header.text(value);
-        header.nextRow();
-    };
-    SummaryBuilder builder;
-    Reader in;
-    QFile returnFile;
-    QString openError;
-    if (OpenRegularFile(&returnFile, source, &openError))
-        in.reader = xmlReaderForIO(readReturn, keepReturnOpen, &returnFile, QFile::encodeName(source).constData(),
-                                   nullptr, XML_PARSE_NONET);
-    int step = in.reader ? xmlTextReaderRead(in.reader) : -1;
-    while (step == 1 && sheetError.isEmpty()) {
-        const Part part = xmlTextReaderNodeType(in.reader) == XML_READER_TYPE_ELEMENT
-                              ? partOf(reinterpret_cast<const char *>(xmlTextReaderConstLocalName(in.reader)))
-                              : OtherPart;
-        if (part == OtherPart) {
-            step = xmlTextReaderRead(in.reader);
-            continue;
-        }
-        const xmlNodePtr node = xmlTextReaderExpand(in.reader);
-        if (!node) {
-            step = -1;
-            break;
-        }
-        Fields f;
-        CollectReturnLeaves(node, &f);
-        switch (part) {
-        case HeaderData:
-            label("Return year", f.value("RETURN-YEAR"));
-            label("Quarter", f.value("QUARTER"));
-            label("Dealer name", f.value("DEALER-NAME"));
-            label("Registration number", f.value("REGISTRATION-NUMBER"));
-            label("Nil return", f.value("NIL-RETURN"));
-            break;
-        case Memorandum:
-            label("Date", f.value("DATE"), true);
-            label("Place", f.value("PLACE"));
-            label("Remarks", f.value("REMARKS"));
-            break;
-        case InvoiceParticulars:
-            invoices.integer(attribute(node, "SL-NO"));
-            invoices.text(f.value("INVOICE-NUMBER"));
-            invoices.date(f.value("INVOICE-DATE"));
-            break;
-        case DocumentDetail:
-            documents.integer(attribute(node, "SL-NO"));
-            documents.text(f.value("INVOICE-BILL-ENTRY-NO"));
-            documents.date(f.value("DATE"));
-            for (const char *name : {"ISSUED-BY", "REGISTRATION-NUMBER", "NAME", "ADDRESS"})
-                documents.text(f.value(name));
-            break;
-        case OtherPart:
-            break;
-        }
-        if (part == InvoiceParticulars || part == DocumentDetail) {
-            Sheet &sheet = part == InvoiceParticulars ? invoices : documents;
-            const QString cetsh = f.value("CETSH-NUMBER");
-            const QString unit = f.value("QUANTITY-CODE");
-            for (const QString &text : {f.value("DESCRIPTION-OF-GOODS"), cetsh, unit})
-                sheet.text(text);
-            sheet.amount(f.value("QUANTITY"));
-            sheet.amount(f.value("AMOUNT-OF-DUTY-INVOLVED"));
-            sheet.nextRow();
-            const Decimal quantity = amountOf(f.value("QUANTITY"));
-            const Decimal duty = amountOf(f.value("AMOUNT-OF-DUTY-INVOLVED"));
-            if (part == InvoiceParticulars)
-                builder.addInvoiceLine(cetsh, unit, quantity, duty);
-            else
-                builder.addDocument(cetsh, unit, quantity, duty);
-        }
-        step = xmlTextReaderNext(in.reader);
-    }
-    if (step < 0 && sheetError.isEmpty())
-        sheetError = QStringLiteral("Could not read the return %1 %2").arg(shown(source), openError).trimmed();
-
-    QList<SummaryEntry> entries = builder.entries();
-    entries.append(builder.total());
-    for (const SummaryEntry &e : entries) {
-        summary.text(e.cetsh);
-        summary.text(e.unit);
-        summary.count(e.invoiceLines);
-        summary.amount(e.quantityOut);
-        summary.amount(e.dutyOut);
-        summary.count(e.documents);
-        summary.amount(e.quantityIn);
-        summary.amount(e.dutyIn);
-        summary.amount(e.dutyDifference());
-        summary.text(e.flags().join(QLatin1Char(';')));
-        summary.nextRow();
-    }
-
-    errno = 0;
-    const lxw_error closed = workbook_close(out.book);
-    const int closeErrno = errno;
-    out.book = nullptr;
-    if (sheetError.isEmpty() && closed != LXW_NO_ERROR)
-        sheetError = libraryError(workbookPath, closed, closeErrno);
-    if (sheetError.isEmpty())
-        staged.finish(&sheetError);
-    // The library does not see every failed write of its temporary files:
-    // the workbook is read back before it counts as written.
-    // What it lets pass unseen is a temporary file that did not fit.
-    if (const QString broken = sheetError.isEmpty() ? WorkbookFileProblem(staged.stagingPath()) : QString();
-        !broken.isEmpty())
-        sheetError = QStringLiteral("Could not write the workbook %1: it came out damaged (%2); the disk that holds "
-                                    "%3 probably ran full while it was written.")
-                         .arg(shown(workbookPath), broken, shown(QFileInfo(workbookPath).absolutePath()));
-    if (sheetError.isEmpty())
-        staged.place(&sheetError);
-    if (!sheetError.isEmpty()) {
+    ReturnBook book(opened);
+    writeReturnParts(source, &book);
+    closeAndCheck(&book, &staged, workbookPath);
+    if (book.error.isEmpty())
+        staged.place(&book.error);
+    if (!book.error.isEmpty()) {
         staged.discard();
-        *error = sheetError;
+        *error = book.error;
         return false;
     }
     return true;
