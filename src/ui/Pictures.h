@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QResource>
 #include <QString>
 
 class QPainter;
@@ -10,3 +11,14 @@ class QPainter;
 // build time at one and two times their size (PicturesPng.cpp).
 bool PictureAvailable(const QString &name);
 void DrawPicture(QPainter *painter, const QString &name, const QRectF &target);
+
+// The picture store's resources: a static library's resources have to be
+// pulled in by hand, from outside any namespace, once.
+inline void InitPictureResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(pictures);
+        return true;
+    }();
+    Q_UNUSED(done);
+}

@@ -4,16 +4,6 @@
 #include <QImage>
 #include <QPainter>
 
-// Resources of a static library have to be pulled in by hand, from outside any namespace.
-static void initPictureResources()
-{
-    static const bool done = [] {
-        Q_INIT_RESOURCE(pictures);
-        return true;
-    }();
-    Q_UNUSED(done);
-}
-
 namespace {
 // The picture at one times its size and at two.
 const QImage &image(const QString &name, bool twice)
@@ -22,7 +12,7 @@ const QImage &image(const QString &name, bool twice)
     const QString key = name + (twice ? QStringLiteral("@2x") : QString());
     auto it = cache.find(key);
     if (it == cache.end()) {
-        initPictureResources();
+        InitPictureResources();
         it = cache.insert(key, QImage(QStringLiteral(":/pictures/%1.png").arg(key)));
     }
     return *it;

@@ -6,23 +6,13 @@
 
 #include <memory>
 
-// Resources of a static library have to be pulled in by hand, from outside any namespace.
-static void initPictureResources()
-{
-    static const bool done = [] {
-        Q_INIT_RESOURCE(pictures);
-        return true;
-    }();
-    Q_UNUSED(done);
-}
-
 namespace {
 QSvgRenderer *renderer(const QString &name)
 {
     static QHash<QString, std::shared_ptr<QSvgRenderer>> cache;
     auto it = cache.find(name);
     if (it == cache.end()) {
-        initPictureResources();
+        InitPictureResources();
         auto r = std::make_shared<QSvgRenderer>(QStringLiteral(":/pictures/%1.svg").arg(name));
         it = cache.insert(name, r->isValid() ? r : nullptr);
     }
