@@ -13,14 +13,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <atomic>
 #include <cstdio>
-
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-
-#include <cstring>
 // Progress.cpp's, which this check does not build.
 static std::atomic<bool> cancelled{false};
 void RequestCancel()

@@ -6,13 +6,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSqlError>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 
-#include <sqlite3.h>
-
 #include <cerrno>
+#include <sqlite3.h>
 
 QString FoxProCompanyCode(const QVariant &code)
 {

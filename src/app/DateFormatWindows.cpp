@@ -3,7 +3,6 @@
 #include <QLocale>
 
 #include <iterator>
-
 #include <windows.h>
 
 namespace DateFormatSystem {

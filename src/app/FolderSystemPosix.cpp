@@ -6,7 +6,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cerrno>
-
 #include <windows.h>
 
 // The C runtime's modes for _open_osfhandle (their values in its fcntl.h):

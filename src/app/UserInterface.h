@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Progress.h"
 #include "app/MsgBoxCodes.h" // the box types and buttons ShowMessage takes
+#include "app/Progress.h"
 
 #include <QList>
 #include <QString>

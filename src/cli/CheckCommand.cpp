@@ -1,6 +1,5 @@
 #include "CliCompany.h"
 #include "CliProgress.h"
-
 #include "returns/DataCheck.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "CliCommand.h"
+
 #include "CliConsole.h"
 #include "CliProgress.h"
-
 #include "app/AppFolder.h"
 #include "app/AppSettings.h"
 #include "app/RegularFile.h"

@@ -1,8 +1,8 @@
 #include "CliCompany.h"
 
-#include "context/Startup.h"
 #include "app/Values.h"
 #include "context/CompanySelection.h"
+#include "context/Startup.h"
 
 namespace {
 const QCommandLineOption kCompany(QStringLiteral("company"), QStringLiteral("the company's code (see companies)"),

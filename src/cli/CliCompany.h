@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CliCommand.h"
-
 #include "context/CompanySelection.h"
 
 // --company CODE and --period YYMMYYMM, both required.

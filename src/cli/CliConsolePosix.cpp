@@ -1,9 +1,7 @@
 #include "CliConsole.h"
-
 #include "app/Progress.h"
 
 #include <csignal>
-
 #include <unistd.h>
 
 namespace {

@@ -1,10 +1,8 @@
 #include "CliConsole.h"
-
 #include "CliProgress.h"
 #include "app/Progress.h"
 
 #include <cstdio>
-
 #include <io.h>
 #include <windows.h>
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "app/UserInterface.h"
-
 #include "CliCommand.h"
+#include "app/UserInterface.h"
 
 #include <QElapsedTimer>
 

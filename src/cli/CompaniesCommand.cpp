@@ -1,6 +1,5 @@
 #include "CliCommand.h"
 #include "CliCompany.h"
-
 #include "app/Values.h"
 #include "context/CompanySelection.h"
 

@@ -1,6 +1,5 @@
 #include "CliCompany.h"
 #include "CliProgress.h"
-
 #include "app/Clock.h"
 #include "app/Values.h"
 #include "dates/DateText.h"

@@ -1,6 +1,5 @@
 #include "CliCommand.h"
 #include "CliProgress.h"
-
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "tariff/TariffImport.h"

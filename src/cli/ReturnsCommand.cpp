@@ -1,7 +1,6 @@
 #include "CliCommand.h"
 #include "CliCompany.h"
 #include "CliProgress.h"
-
 #include "reports/PastReturns.h"
 #include "returns/ExportCommand.h"
 

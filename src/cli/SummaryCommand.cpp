@@ -1,6 +1,5 @@
 #include "CliCompany.h"
 #include "CliProgress.h"
-
 #include "reports/QuarterSummary.h"
 
 #include <cstdio>

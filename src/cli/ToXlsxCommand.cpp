@@ -1,5 +1,4 @@
 #include "CliCommand.h"
-
 #include "reports/ReturnWorkbook.h"
 #include "returns/ExportCommand.h"
 

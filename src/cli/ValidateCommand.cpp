@@ -1,5 +1,4 @@
 #include "CliCommand.h"
-
 #include "returns/ExportCommand.h"
 #include "returns/SchemaValidation.h"
 

@@ -2,12 +2,12 @@
 
 #include "app/AppSettings.h"
 #include "app/Connections.h"
-#include "sources/DataConnections.h"
 #include "app/DateFormat.h"
 #include "app/ErrorLog.h"
 #include "app/Folders.h"
 #include "app/UserInterface.h"
 #include "app/Values.h"
+#include "sources/DataConnections.h"
 
 #include <QDir>
 #include <QFileInfo>

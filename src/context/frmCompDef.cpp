@@ -6,8 +6,8 @@
 #include "app/UserInterface.h"
 #include "context/EnterKey.h"
 #include "context/MDIForm1.h"
-#include "ui/FrmImages.h"
 #include "ui/EndProgram.h"
+#include "ui/FrmImages.h"
 #include "ui/WindowKit.h"
 
 #include <QComboBox>

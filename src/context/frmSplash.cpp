@@ -1,13 +1,13 @@
 #include "frmSplash.h"
 
 #include "app/AppSettings.h"
-#include "app/RememberedEntries.h"
 #include "app/Clock.h"
+#include "app/RememberedEntries.h"
 #include "context/EnterKey.h"
 #include "context/MDIForm1.h"
 #include "dates/ucDate.h"
-#include "ui/FrmImages.h"
 #include "ui/EndProgram.h"
+#include "ui/FrmImages.h"
 #include "ui/WindowKit.h"
 
 #include <QComboBox>

@@ -2,11 +2,11 @@
 
 #include "CalendarMonth.h"
 #include "DateText.h"
-#include "ui/KeyboardNavigation.h"
-#include "ui/LeaveGuard.h"
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/Values.h"
+#include "ui/KeyboardNavigation.h"
+#include "ui/LeaveGuard.h"
 #include "ui/WindowKit.h"
 
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "ucDate.h"
 
 #include "DateText.h"
-#include "ui/FormPlacement.h"
-#include "ui/KeyboardNavigation.h"
-#include "ui/LeaveGuard.h"
 #include "app/Clock.h"
 #include "app/Values.h"
 #include "frmCalQV.h"
+#include "ui/FormPlacement.h"
+#include "ui/KeyboardNavigation.h"
+#include "ui/LeaveGuard.h"
 #include "ui/WindowKit.h"
 
 #include <QFrame>

@@ -14,8 +14,8 @@
 #include "ui/FrmImages.h"
 #include "ui/WindowKit.h"
 
-#include <QFileInfo>
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 

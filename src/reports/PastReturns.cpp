@@ -14,9 +14,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
-#include <libxml/xmlreader.h>
-
 #include <algorithm>
+#include <libxml/xmlreader.h>
 #include <map>
 
 namespace {

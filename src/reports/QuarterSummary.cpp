@@ -1,10 +1,10 @@
 #include "QuarterSummary.h"
 
+#include "app/AppSettings.h"
+#include "app/Values.h"
 #include "returns/DataCheck.h"
 #include "returns/WorkTableRecords.h"
 #include "returns/WorkTables.h"
-#include "app/AppSettings.h"
-#include "app/Values.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

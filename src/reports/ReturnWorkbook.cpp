@@ -1,8 +1,8 @@
 #include "ReturnWorkbook.h"
 
 #include "QuarterSummary.h"
-#include "ReturnWorkbookFile.h"
 #include "ReturnLeaves.h"
+#include "ReturnWorkbookFile.h"
 #include "app/AppSettings.h"
 #include "app/RegularFile.h"
 #include "app/Values.h"
@@ -17,13 +17,12 @@
 #include <QFileInfo>
 #include <QHash>
 
-#include <libxml/xmlreader.h>
-#include <xlsxwriter.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <libxml/xmlreader.h>
 #include <memory>
+#include <xlsxwriter.h>
 
 namespace {
 using Fields = ReturnLeaves;

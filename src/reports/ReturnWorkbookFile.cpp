@@ -4,11 +4,10 @@
 
 #include <QFile>
 
-#include <libxml/parser.h>
-#include <zlib.h>
-
 #include <cstring>
+#include <libxml/parser.h>
 #include <memory>
+#include <zlib.h>
 
 namespace {
 quint32 le32(const uchar *p)

@@ -1,7 +1,6 @@
 #include "ReturnWorkbookFile.h"
 
 #include <cstdio>
-
 #include <fcntl.h>
 #include <unistd.h>
 

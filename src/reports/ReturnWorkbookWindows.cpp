@@ -1,7 +1,6 @@
 #include "ReturnWorkbookFile.h"
 
 #include <cstdio>
-
 #include <io.h>
 
 QuietLibraryOutput::QuietLibraryOutput()

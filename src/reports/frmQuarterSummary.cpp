@@ -1,10 +1,10 @@
 #include "frmQuarterSummary.h"
 
+#include "SummaryChart.h"
 #include "app/AppSettings.h"
 #include "app/DateFormat.h"
 #include "app/UserInterface.h"
 #include "dates/DateText.h"
-#include "SummaryChart.h"
 #include "ui/WindowKit.h"
 
 #include <QFileDialog>

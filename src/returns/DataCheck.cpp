@@ -5,8 +5,8 @@
 #include "WorkTables.h"
 #include "app/AppSettings.h"
 #include "app/Progress.h"
-#include "sources/DataConnections.h"
 #include "app/Values.h"
+#include "sources/DataConnections.h"
 
 #include <QDir>
 #include <QHash>

@@ -12,12 +12,11 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <memory>
-
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlschemas.h>
 #include <libxml/xmlschemastypes.h>
+#include <memory>
 
 namespace {
 // Keeps the first error of each kind that libxml2 reports.

@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include <cerrno>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>

@@ -1,5 +1,4 @@
 #include "StagedFile.h"
-
 #include "app/SystemErrorWindows.h"
 
 #include <QDir>

@@ -13,10 +13,9 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
-#include <sqlite3.h>
-
 #include <atomic>
 #include <chrono>
+#include <sqlite3.h>
 #include <thread>
 #include <utility>
 

@@ -7,9 +7,9 @@
 #include "app/Clock.h"
 #include "app/RememberedEntries.h"
 #include "app/UserInterface.h"
-#include "ui/KeyboardNavigation.h"
 #include "dates/ucDate.h"
 #include "ui/FrmImages.h"
+#include "ui/KeyboardNavigation.h"
 #include "ui/WindowKit.h"
 
 #include <QCloseEvent>

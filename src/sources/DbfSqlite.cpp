@@ -7,11 +7,10 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <sqlite3.h>
-
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <sqlite3.h>
 #include <vector>
 
 using namespace VirtualTable;

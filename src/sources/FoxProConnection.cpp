@@ -1,7 +1,6 @@
-#include "sources/DataConnections.h"
-
 #include "DbfSqlite.h"
 #include "app/Connections.h"
+#include "sources/DataConnections.h"
 
 #include <QDir>
 #include <QSqlDatabase>

@@ -1,6 +1,5 @@
-#include "sources/DataConnections.h"
-
 #include "app/Connections.h"
+#include "sources/DataConnections.h"
 #include "sources/JetSqlite.h"
 
 #include <QSqlDatabase>

@@ -7,10 +7,9 @@
 #include <QList>
 #include <QString>
 
+#include <mdbtools.h>
 #include <memory>
 #include <vector>
-
-#include <mdbtools.h>
 
 // An Access (Jet 3 or Jet 4) file read through libmdb: its table list, each
 // table's columns and the rows of one table. libmdb is only handed a regular

@@ -7,9 +7,8 @@
 #include <QFile>
 
 #include <memory>
-#include <vector>
-
 #include <sqlite3.h>
+#include <vector>
 
 using namespace Jet;
 using namespace VirtualTable;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "VirtualTable.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
 #include <mdbtools.h>
-
-#include "VirtualTable.h"
 
 // The values of Access (Jet) columns as SQLite takes them, decoded from the
 // row libmdb holds in its page buffer. Every offset and length is checked

@@ -1,7 +1,6 @@
 #include "PositionalRead.h"
 
 #include <cerrno>
-
 #include <io.h>
 #include <windows.h>
 

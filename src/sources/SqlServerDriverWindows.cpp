@@ -1,6 +1,5 @@
-#include "SqlServerDriver.h"
-
 #include "Odbc.h"
+#include "SqlServerDriver.h"
 
 namespace {
 // Whether Windows' ODBC driver manager lists the driver `wanted`.

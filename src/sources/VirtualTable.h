@@ -4,7 +4,6 @@
 #include <QString>
 
 #include <sqlite3.h>
-
 #include <vector>
 
 // What the dBase/FoxPro and the Access modules share as SQLite virtual-table

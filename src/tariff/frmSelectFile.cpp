@@ -4,8 +4,8 @@
 #include "WorkbookReader.h"
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
-#include "ui/KeyboardNavigation.h"
 #include "ui/FrmImages.h"
+#include "ui/KeyboardNavigation.h"
 #include "ui/WindowKit.h"
 
 #include <QComboBox>

@@ -7,9 +7,9 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QPushButton>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QShortcutEvent>
 
 namespace {

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QTableWidget>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QStyleOption>
-#include <QMdiSubWindow>
 #include <QShortcut>
+#include <QStyleOption>
+#include <QTableWidget>
 
 QFont ArialFont(double points, bool bold)
 {

@@ -1,7 +1,7 @@
 #include "frmQVMsg.h"
 
-#include "ui/FrmImages.h"
 #include "ui/FormDisplay.h"
+#include "ui/FrmImages.h"
 #include "ui/WindowKit.h"
 
 #include <QFrame>

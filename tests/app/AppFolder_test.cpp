@@ -1,6 +1,5 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
 #include "app/AppFolder.h"
 #include "app/AppSettings.h"
 #include "app/Clock.h"

@@ -1,11 +1,10 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-#include "sources/JetSqlite.h"
-
 #include "app/AppSettings.h"
 #include "app/Connections.h"
-#include "context/Startup.h"
 #include "context/CompanySelection.h"
+#include "context/Startup.h"
+#include "sources/JetSqlite.h"
 
 #include <QDir>
 #include <QFile>

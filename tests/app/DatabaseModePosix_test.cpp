@@ -1,12 +1,11 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
 #include "app/AppSettings.h"
 #include "app/Connections.h"
-#include "sources/DataConnections.h"
-#include "context/Startup.h"
 #include "app/Values.h"
 #include "context/CompanySelection.h"
+#include "context/Startup.h"
+#include "sources/DataConnections.h"
 
 #include <QElapsedTimer>
 #include <QFile>

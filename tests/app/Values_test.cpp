@@ -1,6 +1,5 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
 #include "app/DateFormat.h"
 #include "app/Values.h"
 

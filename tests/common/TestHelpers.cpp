@@ -1,13 +1,13 @@
 #include "TestHelpers.h"
 
 #include "app/AppSettings.h"
+#include "app/Clock.h"
 #include "app/Connections.h"
+#include "app/DateFormat.h"
 #include "app/RememberedEntries.h"
-#include "context/Startup.h"
 #include "app/UserInterface.h"
 #include "context/CompanySelection.h"
-#include "app/Clock.h"
-#include "app/DateFormat.h"
+#include "context/Startup.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,4 @@
 #include "TestRegistry.h"
-
 #include "desktop/WorkingWindows.h"
 
 #include <QApplication>

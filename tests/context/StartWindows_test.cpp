@@ -1,26 +1,25 @@
-#include "WindowTestHelpers.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
+#include "WindowTestHelpers.h"
 #include "app/AppFolder.h"
 #include "app/AppSettings.h"
-#include "app/RememberedEntries.h"
 #include "app/Clock.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
-#include "desktop/ProgramMain.h"
-#include "context/Startup.h"
+#include "app/RememberedEntries.h"
 #include "app/UserInterface.h"
 #include "context/CompanySelection.h"
 #include "context/HelpWindows.h"
 #include "context/MDIForm1.h"
+#include "context/Startup.h"
 #include "context/frmCompDef.h"
 #include "context/frmDataCheck.h"
 #include "context/frmSplash.h"
 #include "dates/ucDate.h"
+#include "desktop/ProgramMain.h"
 #include "returns/frmExportToXML.h"
-#include "ui/EndProgram.h"
 #include "ui/DesktopUserInterface.h"
+#include "ui/EndProgram.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -33,10 +32,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBrowser>
 #include <QStatusBar>
 #include <QStyleOptionTitleBar>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QToolTip>
 
 #include <algorithm>

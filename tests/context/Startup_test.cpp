@@ -1,13 +1,12 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
 #include "app/ErrorLog.h"
-#include "desktop/ProgramMain.h"
-#include "context/Startup.h"
 #include "app/UserInterface.h"
+#include "context/Startup.h"
+#include "desktop/ProgramMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,4 @@
 #include "TestRegistry.h"
-
 #include "app/Values.h"
 #include "dates/CalendarMonth.h"
 #include "dates/DateText.h"

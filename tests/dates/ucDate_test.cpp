@@ -1,11 +1,10 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
 #include "WindowTestHelpers.h"
 #include "app/UserInterface.h"
-#include "ui/KeyboardNavigation.h"
 #include "dates/frmCalQV.h"
 #include "dates/ucDate.h"
+#include "ui/KeyboardNavigation.h"
 
 #include <QClipboard>
 #include <QComboBox>

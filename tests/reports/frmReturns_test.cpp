@@ -1,8 +1,7 @@
-#include "WindowTestHelpers.h"
 #include "CliRun.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
+#include "WindowTestHelpers.h"
 #include "app/AppSettings.h"
 #include "app/UserInterface.h"
 #include "context/MDIForm1.h"

@@ -1,5 +1,4 @@
 #include "TestRegistry.h"
-
 #include "returns/Decimal.h"
 
 #include <QLocale>

@@ -1,17 +1,16 @@
-#include "TestHelpers.h"
 #include "ReturnTestData.h"
+#include "TestHelpers.h"
 #include "TestRegistry.h"
-
-#include "sources/DataConnections.h"
 #include "app/Connections.h"
 #include "app/UserInterface.h"
 #include "context/frmDataCheck.h"
-#include "returns/DataCheck.h"
 #include "reports/QuarterSummary.h"
+#include "returns/DataCheck.h"
 #include "returns/ExportCommand.h"
 #include "returns/ReturnQuarter.h"
 #include "returns/SchemaValidation.h"
 #include "returns/XmlOutput.h"
+#include "sources/DataConnections.h"
 
 #include <QDir>
 #include <QLabel>

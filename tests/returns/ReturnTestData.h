@@ -5,7 +5,6 @@
 // and the program database with its tariff master under cnProgram.
 
 #include "TestHelpers.h"
-
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "returns/ReturnDocument.h"

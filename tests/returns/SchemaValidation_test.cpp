@@ -1,6 +1,5 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
 #include "app/UserInterface.h"
 #include "returns/SchemaValidation.h"
 

@@ -1,6 +1,5 @@
 #include "ReturnTestData.h"
 #include "TestRegistry.h"
-
 #include "returns/SchemaValidation.h"
 
 #include <QTemporaryDir>

@@ -1,5 +1,4 @@
 #include "TestRegistry.h"
-
 #include "returns/XmlOutput.h"
 
 #include <QBuffer>

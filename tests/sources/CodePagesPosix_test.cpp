@@ -1,5 +1,4 @@
 #include "TestRegistry.h"
-
 #include "sources/CodePages.h"
 
 #include <QTest>

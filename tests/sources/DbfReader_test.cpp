@@ -1,12 +1,11 @@
-#include "TestHelpers.h"
-#include "TestRegistry.h"
-
-#include "sources/DataConnections.h"
-#include "app/Connections.h"
-#include "sources/CodePages.h"
-#include "sources/DbfTable.h"
 #include "FolderQuery.h"
 #include "TableBytes.h"
+#include "TestHelpers.h"
+#include "TestRegistry.h"
+#include "app/Connections.h"
+#include "sources/CodePages.h"
+#include "sources/DataConnections.h"
+#include "sources/DbfTable.h"
 
 #include <QDir>
 #include <QFile>

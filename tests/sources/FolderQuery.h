@@ -8,9 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <sqlite3.h>
-
 #include <functional>
+#include <sqlite3.h>
 
 struct FolderQuery
 {

@@ -1,10 +1,9 @@
+#include "FolderQuery.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
-#include "FolderQuery.h"
 #include "app/Connections.h"
-#include "sources/DataConnections.h"
 #include "app/Values.h"
+#include "sources/DataConnections.h"
 #include "sources/JetSqlite.h"
 
 #include <QDir>

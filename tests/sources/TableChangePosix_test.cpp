@@ -1,7 +1,6 @@
+#include "FolderQuery.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
-#include "FolderQuery.h"
 #include "sources/JetSqlite.h"
 
 #include <QFile>
@@ -9,13 +8,11 @@
 #include <QTest>
 #include <QThread>
 
-#include <functional>
-
 #include <fcntl.h>
+#include <functional>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <sqlite3.h>
 
 namespace {
 // Runs `work` in a thread; a reader stuck opening `fifo` is freed (by opening

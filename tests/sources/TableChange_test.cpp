@@ -1,8 +1,7 @@
-#include "TestHelpers.h"
-#include "TestRegistry.h"
-
 #include "FolderQuery.h"
 #include "TableBytes.h"
+#include "TestHelpers.h"
+#include "TestRegistry.h"
 #include "sources/JetSqlite.h"
 
 #include <QDateTime>

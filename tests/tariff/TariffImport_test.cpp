@@ -1,7 +1,6 @@
 #include "CliRun.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-
 #include "app/AppSettings.h"
 #include "app/Connections.h"
 #include "app/UserInterface.h"

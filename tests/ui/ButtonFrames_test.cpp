@@ -1,6 +1,5 @@
-#include "WindowTestHelpers.h"
 #include "TestRegistry.h"
-
+#include "WindowTestHelpers.h"
 #include "ui/DesktopUserInterface.h"
 #include "ui/FrmImages.h"
 #include "ui/WindowKit.h"

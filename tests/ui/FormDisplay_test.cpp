@@ -1,5 +1,4 @@
 #include "TestRegistry.h"
-
 #include "WindowTestHelpers.h"
 #include "ui/FormDisplay.h"
 #include "ui/FormLayout.h"

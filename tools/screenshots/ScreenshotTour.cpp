@@ -1,11 +1,11 @@
 #include "ScreenshotTour.h"
 
+#include "app/AppSettings.h"
+#include "app/UserInterface.h"
 #include "context/MDIForm1.h"
 #include "context/frmCompDef.h"
 #include "context/frmSplash.h"
-#include "app/AppSettings.h"
 #include "tariff/frmSelectFile.h"
-#include "app/UserInterface.h"
 #include "ui/frmPleaseWait.h"
 #include "ui/frmQVMsg.h"
 
