@@ -2,6 +2,7 @@
 
 #include "CliProgress.h"
 #include "app/Progress.h"
+#include "app/SystemErrorWindows.h"
 
 #include <cstdio>
 
@@ -43,6 +44,12 @@ bool PrepareProgressLine()
     // follows only with virtual terminal processing on.
     return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING)
            || SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+void UseBinaryStandardStreams()
+{
+    _setmode(_fileno(stdout), kCrtBinary);
+    _setmode(_fileno(stderr), kCrtBinary);
 }
 
 void CatchInterrupt()

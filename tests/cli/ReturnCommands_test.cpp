@@ -46,6 +46,7 @@ class ReturnFileSafetyTest : public QObject
 private slots:
     void initTestCase()
     {
+        QV_SKIP_ON_WINDOWS("python3 writes the generated quarter, and under Wine a test cannot wait for it");
         app = scratch.path() + QStringLiteral("/app");
         QVERIFY(makeQuarter(app));
         master = readAll(app + QStringLiteral("/Data/db.sqlite"));
@@ -347,6 +348,7 @@ private slots:
             home->writeFile(QStringLiteral("stemp4.DBF"), QByteArray("\x03\x72\x01\x01\xff\xff\xff\x7f", 8));
         if (setup == "fifo") {
             QVERIFY(QFile::remove(app + QStringLiteral("/ACES_DLR.xsd")));
+            QV_SKIP_ON_WINDOWS("Windows has no FIFOs");
             QVERIFY(succeeds(QStringLiteral("mkfifo"), {app + "/ACES_DLR.xsd", app + "/return.xml"}));
         }
         if (setup == "fifo include") {
@@ -356,6 +358,7 @@ private slots:
             schema.insert(body, "<xs:include schemaLocation=\"part.xsd\"/>");
             home->writeFile(QStringLiteral("ACES_DLR.xsd"), schema);
             home->writeFile(QStringLiteral("ACES/x.xml"), QByteArray("<ACES/>"));
+            QV_SKIP_ON_WINDOWS("Windows has no FIFOs");
             QVERIFY(succeeds(QStringLiteral("mkfifo"), {app + "/part.xsd"}));
         }
         const QString master = app + QStringLiteral("/Data/db.sqlite");

@@ -203,6 +203,7 @@ private slots:
         const QByteArray returnText = readAll(paths[0]);
         const QString name = QFileInfo(paths[0]).fileName();
         QVERIFY(QFile::link(QFileInfo(paths[0]).absolutePath(), app() + "/linked"));
+        QV_SKIP_ON_WINDOWS("no FIFOs there, and a test cannot wait for ln under Wine");
         QVERIFY(succeeds(QStringLiteral("ln"), {paths[0], app() + "/hard.xlsx"}));
         QVERIFY(succeeds(QStringLiteral("mkfifo"), {app() + "/fifo.xlsx"}));
         QVERIFY(QFile::link(other, app() + "/link.xlsx"));
