@@ -3,6 +3,7 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -196,7 +197,7 @@ private slots:
         const QString other = app() + "/other.xlsx";
         const Run toXlsx = cli(app(), {"to-xlsx", paths[0], "--out", other});
         QCOMPARE(toXlsx.exitCode, 0);
-        QCOMPARE(toXlsx.out, other + "\n");
+        QCOMPARE(toXlsx.out, QDir::toNativeSeparators(other) + "\n");
         QCOMPARE(workbookDisagrees(app(), other, paths[0]), QString());
 
         // Never over the return itself, whatever names it, nor over anything but a file.
