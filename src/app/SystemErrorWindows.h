@@ -7,6 +7,7 @@
 // bytes as they are, no line-end translation.
 constexpr int kCrtReadBinary = 0x8000; // _O_RDONLY | _O_BINARY
 constexpr int kCrtWriteBinary = 0x8001; // _O_WRONLY | _O_BINARY
+constexpr int kCrtBinary = 0x8000; // _O_BINARY, for _setmode
 
 // The errno value closest to a Windows error code, so that messages use the
 // same words (SystemErrorText) as on other systems: "No space left on device".

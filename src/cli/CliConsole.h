@@ -7,6 +7,10 @@
 // erase to the end of the line), made ready for it.
 bool PrepareProgressLine();
 
+// Standard output and error carry the bytes written, as on every system:
+// Windows' text mode would turn a CSV's CRLF into CR CR LF.
+void UseBinaryStandardStreams();
+
 // From the start of the process, Ctrl+C asks the work to stop (a second one
 // ends the process at once, with status 130); a command that does no long
 // work hands it back with DefaultInterrupt(), which ends the process if it

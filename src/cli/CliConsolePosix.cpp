@@ -16,6 +16,8 @@ bool PrepareProgressLine()
     return isatty(STDERR_FILENO);
 }
 
+void UseBinaryStandardStreams() {}
+
 void CatchInterrupt()
 {
     struct sigaction action = {};

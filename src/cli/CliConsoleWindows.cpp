@@ -1,6 +1,7 @@
 #include "CliConsole.h"
 #include "CliProgress.h"
 #include "app/Progress.h"
+#include "app/SystemErrorWindows.h"
 
 #include <cstdio>
 #include <io.h>
@@ -41,6 +42,12 @@ bool PrepareProgressLine()
     // follows only with virtual terminal processing on.
     return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING)
            || SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+void UseBinaryStandardStreams()
+{
+    _setmode(_fileno(stdout), kCrtBinary);
+    _setmode(_fileno(stderr), kCrtBinary);
 }
 
 void CatchInterrupt()

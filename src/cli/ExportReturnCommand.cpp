@@ -7,6 +7,7 @@
 #include "returns/ExportCommand.h"
 #include "returns/ReturnQuarter.h"
 
+#include <QDir>
 #include <QRegularExpression>
 
 namespace {
@@ -64,18 +65,19 @@ int runExport(const CliOptions &options)
     if (!result.success)
         return CliFailed;
     // Said on standard error too when standard output fails, so the file is not lost.
-    if (!cliOut(result.outputPath))
-        cliErr(QStringLiteral("The return was written to %1").arg(result.outputPath));
+    const QString shownReturn = QDir::toNativeSeparators(result.outputPath);
+    if (!cliOut(shownReturn))
+        cliErr(QStringLiteral("The return was written to %1").arg(shownReturn));
     if (!options.has(kXlsx))
         return CliOk;
     const QString workbook = ReturnWorkbookPath(result.outputPath);
     QString error;
     if (!WriteReturnWorkbook(result.outputPath, workbook, ReturnSchemaPath(), &error)) {
         cliErr(QStringLiteral("The return %1 is in place and valid; only its workbook failed. %2")
-                   .arg(result.outputPath, error));
+                   .arg(shownReturn, error));
         return CliFailed;
     }
-    return cliOut(workbook) ? CliOk : CliFailed;
+    return cliOut(QDir::toNativeSeparators(workbook)) ? CliOk : CliFailed;
 }
 } // namespace
 

@@ -2,6 +2,8 @@
 #include "reports/ReturnWorkbook.h"
 #include "returns/ExportCommand.h"
 
+#include <QDir>
+
 namespace {
 const QCommandLineOption kOut(QStringLiteral("out"), QStringLiteral("the workbook to write"),
                               QStringLiteral("FILE.xlsx"));
@@ -19,7 +21,7 @@ int runToXlsx(const CliOptions &options)
         cliErr(error);
         return CliFailed;
     }
-    return cliOut(out) ? CliOk : CliFailed;
+    return cliOut(QDir::toNativeSeparators(out)) ? CliOk : CliFailed;
 }
 } // namespace
 

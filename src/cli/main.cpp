@@ -6,6 +6,7 @@
 int main(int argc, char **argv)
 {
     CatchInterrupt();
+    UseBinaryStandardStreams();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quorvant"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));

@@ -120,6 +120,10 @@ QString WorkbookFileProblem(const QString &path)
         return error;
     const qint64 length = file.size();
     const uchar *base = length > 0 ? file.map(0, length) : nullptr;
+    // Windows maps no file opened from a descriptor, as OpenRegularFile opens it there.
+    QByteArray read;
+    if (!base && length > 0 && (read = file.readAll()).size() == length)
+        base = reinterpret_cast<const uchar *>(read.constData());
     if (!base)
         return QStringLiteral("it is empty or cannot be read");
     const auto size = quint64(length);

@@ -46,6 +46,7 @@ class ReturnFileSafetyTest : public QObject
 private slots:
     void initTestCase()
     {
+        QV_SKIP_ON_WINDOWS("python3 writes the generated quarter, and under Wine a test cannot wait for it");
         app = scratch.path() + QStringLiteral("/app");
         QVERIFY(makeQuarter(app));
         master = readAll(app + QStringLiteral("/Data/db.sqlite"));
@@ -207,7 +208,7 @@ private slots:
         const QStringList beside = QDir(target).entryList(QDir::Files);
         if (err.isEmpty()) {
             QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-            QCOMPARE(r.out, workbook + QLatin1Char('\n'));
+            QCOMPARE(r.out, QDir::toNativeSeparators(workbook) + QLatin1Char('\n'));
             QCOMPARE(workbookDisagrees(app, workbook, first), QString());
             return;
         }
@@ -263,7 +264,8 @@ private slots:
         QVERIFY(r.err.contains(QStringLiteral("File Export to XML and validated successfully")));
         const QString path = r.out.trimmed();
         QCOMPARE(r.out.count(QLatin1Char('\n')), 1);
-        QVERIFY2(path.startsWith(home->app() + QStringLiteral("/ACES/001/AAACB1234CXM001_")), qPrintable(path));
+        QVERIFY2(path.startsWith(QDir::toNativeSeparators(home->app() + QStringLiteral("/ACES/001/AAACB1234CXM001_"))),
+                 qPrintable(path));
         QCOMPARE(returnsWritten().size(), 1);
         const QByteArray text = readAll(path);
         QVERIFY(text.contains("<QUARTER>Jul-Sep</QUARTER>\r\n"));
@@ -347,6 +349,7 @@ private slots:
             home->writeFile(QStringLiteral("stemp4.DBF"), QByteArray("\x03\x72\x01\x01\xff\xff\xff\x7f", 8));
         if (setup == "fifo") {
             QVERIFY(QFile::remove(app + QStringLiteral("/ACES_DLR.xsd")));
+            QV_SKIP_ON_WINDOWS("Windows has no FIFOs");
             QVERIFY(succeeds(QStringLiteral("mkfifo"), {app + "/ACES_DLR.xsd", app + "/return.xml"}));
         }
         if (setup == "fifo include") {
@@ -356,6 +359,7 @@ private slots:
             schema.insert(body, "<xs:include schemaLocation=\"part.xsd\"/>");
             home->writeFile(QStringLiteral("ACES_DLR.xsd"), schema);
             home->writeFile(QStringLiteral("ACES/x.xml"), QByteArray("<ACES/>"));
+            QV_SKIP_ON_WINDOWS("Windows has no FIFOs");
             QVERIFY(succeeds(QStringLiteral("mkfifo"), {app + "/part.xsd"}));
         }
         const QString master = app + QStringLiteral("/Data/db.sqlite");

@@ -82,9 +82,19 @@ bool copyDemoInto(const TestHome &home)
     return copyTree(QStringLiteral(QV_SOURCE_DIR) + QStringLiteral("/data/demo"), home.app());
 }
 
+#ifdef Q_OS_WIN
+// There the format stored is the user's own setting, which nothing clears: the
+// tests put back the one they found.
+static const QString g_foundShortDateFormat = ShortDateFormat();
+#endif
+
 void ClearStoredShortDateFormat()
 {
+#ifdef Q_OS_WIN
+    StoreShortDateFormat(g_foundShortDateFormat);
+#else
     StoreShortDateFormat(QString());
+#endif
 }
 
 void FixedClock::set(const QDateTime &moment)

@@ -593,12 +593,13 @@ private slots:
         QTRY_VERIFY(manual->verticalScrollBar()->value() > start); // at the return window's section
         sendKey(manual, Qt::Key_Escape);
         QTRY_VERIFY(!manual);
-        QVERIFY(AboutText().contains(home->app().toHtmlEscaped()));
+        QVERIFY(AboutText().contains(QDir::toNativeSeparators(home->app()).toHtmlEscaped()));
     }
 
     // A first start with no data anywhere offers the installed demo: a copy opens from the user's data folder.
     void firstStartOffersTheDemo()
     {
+        QV_SKIP_ON_WINDOWS("the system names the user's data folder there; the demo would go into the user's own");
         QTemporaryDir data;
         const QByteArray oldData = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", data.path().toUtf8());

@@ -123,8 +123,9 @@ private slots:
         QCOMPARE(Main(), 1);
         InstallUserInterface(nullptr);
         // One message naming the folder; no word of the log, which would live there.
-        QCOMPARE(rec.texts(), QStringList{"Error in Main\r\n76\r\nThe application folder " + missing
-                                          + " does not exist (QUORVANT_HOME names it)"});
+        QCOMPARE(rec.texts(),
+                 QStringList{"Error in Main\r\n76\r\nThe application folder " + QDir::toNativeSeparators(missing)
+                             + " does not exist (QUORVANT_HOME names it)"});
         QVERIFY(QDir(home.app()).isEmpty());
     }
 };

@@ -3,6 +3,7 @@
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -196,13 +197,14 @@ private slots:
         const QString other = app() + "/other.xlsx";
         const Run toXlsx = cli(app(), {"to-xlsx", paths[0], "--out", other});
         QCOMPARE(toXlsx.exitCode, 0);
-        QCOMPARE(toXlsx.out, other + "\n");
+        QCOMPARE(toXlsx.out, QDir::toNativeSeparators(other) + "\n");
         QCOMPARE(workbookDisagrees(app(), other, paths[0]), QString());
 
         // Never over the return itself, whatever names it, nor over anything but a file.
         const QByteArray returnText = readAll(paths[0]);
         const QString name = QFileInfo(paths[0]).fileName();
         QVERIFY(QFile::link(QFileInfo(paths[0]).absolutePath(), app() + "/linked"));
+        QV_SKIP_ON_WINDOWS("no FIFOs there, and a test cannot wait for ln under Wine");
         QVERIFY(succeeds(QStringLiteral("ln"), {paths[0], app() + "/hard.xlsx"}));
         QVERIFY(succeeds(QStringLiteral("mkfifo"), {app() + "/fifo.xlsx"}));
         QVERIFY(QFile::link(other, app() + "/link.xlsx"));

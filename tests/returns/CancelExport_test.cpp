@@ -56,7 +56,11 @@ class CancelExportTest : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(makeQuarter(generated.path() + "/q")); }
+    void initTestCase()
+    {
+        QV_SKIP_ON_WINDOWS("python3 writes the generated quarter, and under Wine a test cannot wait for it");
+        QVERIFY(makeQuarter(generated.path() + "/q"));
+    }
 
     void init()
     {

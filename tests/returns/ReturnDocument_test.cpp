@@ -355,7 +355,7 @@ private slots:
             QVERIFY(q.exec(trouble));
         const ExportResult r = ExportReturn(in);
         QVERIFY(!r.success);
-        messages.replaceInStrings(QStringLiteral("%1"), output());
+        messages.replaceInStrings(QStringLiteral("%1"), QDir::toNativeSeparators(output()));
         QCOMPARE(shown(messages), messages);
         QCOMPARE(rec.pleaseWaitShows, stage > 0 ? 1 : 0);
         QVERIFY(!rec.pleaseWaitVisible);
@@ -363,8 +363,8 @@ private slots:
         QVERIFY(!QFileInfo(r.outputPath).isFile());
         QCOMPARE(QFileInfo(rejected()).isFile(), stage == 2);
         if (stage == 2)
-            QVERIFY2(rec.texts().last().endsWith(
-                         QStringLiteral("What was written is kept as %1; it is not a return.").arg(rejected())),
+            QVERIFY2(rec.texts().last().endsWith(QStringLiteral("What was written is kept as %1; it is not a return.")
+                                                     .arg(QDir::toNativeSeparators(rejected()))),
                      qPrintable(rec.texts().last()));
         QCOMPARE(QDir(folder()).entryList({QStringLiteral("*.partial")}, QDir::Files), QStringList());
     }

@@ -3,6 +3,7 @@
 #include "app/UserInterface.h"
 #include "returns/SchemaValidation.h"
 
+#include <QDir>
 #include <QTest>
 
 class SchemaValidationTest : public QObject
@@ -34,7 +35,8 @@ private slots:
         QTest::newRow("seven-digit tariff")
             << "bad/short-tariff.xml" << real << "Element 'CETSH-NUMBER': [facet 'length']";
         QTest::newRow("return missing") << "no-such.xml" << real
-                                        << "Load XML failed: " + fixturePath("returns/no-such.xml")
+                                        << "Load XML failed: "
+                                               + QDir::toNativeSeparators(fixturePath("returns/no-such.xml"))
                                                + " cannot be opened: No such file or directory";
         QTest::newRow("schema not well-formed") << "worked-example.xml"
                                                 << "broken-schema.xsd"

@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -183,6 +184,8 @@ private slots:
         frmExportToXML *w = open();
         QVERIFY(w);
         QCOMPARE_GT(w->font().pointSizeF(), 9.0);
+        if (QFontDatabase::families().isEmpty()) // Qt's offscreen platform under Wine
+            QSKIP("no fonts here to match the date box's against");
         const QFontInfo date(w->ucDt->txtDate->font());
         QVERIFY(date.bold());
         QCOMPARE_LE(date.pixelSize(), QFontInfo(w->txtPlace->font()).pixelSize() + 2);

@@ -284,6 +284,7 @@ private slots:
     // A file that cannot be opened at all gets the system's reason.
     void danglingLink()
     {
+        QV_SKIP_ON_WINDOWS("a link made there is a shortcut file, which opens");
         QTemporaryDir dir;
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone.DBF")), dir.filePath(QStringLiteral("stemp4.DBF"))));
         QCOMPARE(RunFolderQuery(dir.path(), "SELECT * FROM stemp4").error,
@@ -320,6 +321,7 @@ private slots:
     // quoted wherever the tables are made and declared.
     void quotesInNames()
     {
+        QV_SKIP_ON_WINDOWS("Windows names hold no double quotes");
         QTemporaryDir top;
         const QString folder = top.filePath(QStringLiteral("O'Brien \"& Co\""));
         QVERIFY(QDir().mkpath(folder));
@@ -490,7 +492,12 @@ private slots:
         if (!memo.isEmpty())
             QVERIFY(writeBytes(dir.filePath(QStringLiteral("stemp4") + ext), memo));
         const FolderQuery q = RunFolderQuery(dir.path(), "select notes, name from stemp4");
+#ifdef Q_OS_WIN
+        // There the memo file opens by the name looked for, in the table's letter case.
+        QVERIFY2(q.error.compare(reason, Qt::CaseInsensitive) == 0, qPrintable(q.error));
+#else
         QCOMPARE(q.error, reason);
+#endif
         QCOMPARE(q.rows, kNotes.mid(0, rowsBefore));
     }
 };

@@ -109,6 +109,8 @@ private slots:
     {
         QFETCH(Rewrite, rewrite);
         QFETCH(bool, changes);
+        if (QTest::currentDataTag() == QByteArrayLiteral("replaced by another file"))
+            QV_SKIP_ON_WINDOWS("Windows refuses to replace a file that the reader holds open");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("stemp4.DBF"));
         QVERIFY(writeBytes(path, invoiceLines(20000, "10.25")));
