@@ -4,6 +4,7 @@
 #include "app/AppSettings.h"
 #include "returns/ExportCommand.h"
 #include "ui/Twips.h"
+#include "ui/WindowKit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,8 +19,7 @@ QTextBrowser *ShowManual(const QString &section)
 {
     static QPointer<QTextBrowser> manual;
     if (!manual) {
-        manual = new QTextBrowser;
-        manual->setObjectName(QStringLiteral("frmManual"));
+        manual = Named(new QTextBrowser, "frmManual");
         manual->setAttribute(Qt::WA_DeleteOnClose);
         manual->setWindowTitle(QStringLiteral("Quorvant Manual"));
         manual->setOpenExternalLinks(true);

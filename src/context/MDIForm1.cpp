@@ -8,12 +8,12 @@
 #include "context/CompanySelection.h"
 #include "context/HelpWindows.h"
 #include "context/frmCompDef.h"
-#include "reports/frmReturns.h"
 #include "returns/frmExportToXML.h"
 #include "ui/EndProgram.h"
 #include "ui/FormDisplay.h"
 #include "ui/LockKeys.h"
 #include "ui/Twips.h"
+#include "ui/WindowKit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -63,62 +63,43 @@ MDIForm1::MDIForm1(QWidget *parent)
     setWindowTitle(kAppTitle);
     g_instance = this;
 
-    mdiClient = new QMdiArea(this);
-    mdiClient->setObjectName(QStringLiteral("mdiClient"));
+    mdiClient = Named(new QMdiArea(this), "mdiClient");
     // A window scaled taller or wider than the client area stays reachable.
     mdiClient->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiClient);
     SetClientArea(mdiClient);
 
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuChangeCompany = mnuFile->addAction(QStringLiteral("Change &Company…"));
-    mnuChangeCompany->setObjectName(QStringLiteral("mnuChangeCompany"));
-    mnuForget = mnuFile->addAction(QStringLiteral("&Forget Remembered Entries…"));
-    mnuForget->setObjectName(QStringLiteral("mnuForget"));
+    mnuFile = Named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
+    mnuChangeCompany = Named(mnuFile->addAction(QStringLiteral("Change &Company…")), "mnuChangeCompany");
+    mnuForget = Named(mnuFile->addAction(QStringLiteral("&Forget Remembered Entries…")), "mnuForget");
 
-    mnuImportFile = menuBar()->addMenu(QStringLiteral("&Import File"));
-    mnuImportFile->setObjectName(QStringLiteral("mnuImportFile"));
-    mnuExcelImport = mnuImportFile->addAction(QStringLiteral("&Excel Import"));
-    mnuExcelImport->setObjectName(QStringLiteral("mnuExcelImport"));
+    mnuImportFile = Named(menuBar()->addMenu(QStringLiteral("&Import File")), "mnuImportFile");
+    mnuExcelImport = Named(mnuImportFile->addAction(QStringLiteral("&Excel Import")), "mnuExcelImport");
 
-    mnuReports = menuBar()->addMenu(QStringLiteral("&Reports"));
-    mnuReports->setObjectName(QStringLiteral("mnuReports"));
-    mnuDataCheck = mnuReports->addAction(QStringLiteral("&Data Check"));
-    mnuDataCheck->setObjectName(QStringLiteral("mnuDataCheck"));
-    mnuExporttoXML = mnuReports->addAction(QStringLiteral("&Export To XML"));
-    mnuExporttoXML->setObjectName(QStringLiteral("mnuExporttoXML"));
-    mnuExporttoExcel = mnuReports->addAction(QStringLiteral("Export To E&xcel"));
-    mnuExporttoExcel->setObjectName(QStringLiteral("mnuExporttoExcel"));
-    mnuQuarterSummary = mnuReports->addAction(QStringLiteral("Quarter &Summary"));
-    mnuQuarterSummary->setObjectName(QStringLiteral("mnuQuarterSummary"));
+    mnuReports = Named(menuBar()->addMenu(QStringLiteral("&Reports")), "mnuReports");
+    mnuDataCheck = Named(mnuReports->addAction(QStringLiteral("&Data Check")), "mnuDataCheck");
+    mnuExporttoXML = Named(mnuReports->addAction(QStringLiteral("&Export To XML")), "mnuExporttoXML");
+    mnuExporttoExcel = Named(mnuReports->addAction(QStringLiteral("Export To E&xcel")), "mnuExporttoExcel");
+    mnuQuarterSummary = Named(mnuReports->addAction(QStringLiteral("Quarter &Summary")), "mnuQuarterSummary");
     // Past returns of the company.
-    QAction *mnuReturns = mnuReports->addAction(QStringLiteral("&Returns…"));
-    mnuReturns->setObjectName(QStringLiteral("mnuReturns"));
+    QAction *mnuReturns = Named(mnuReports->addAction(QStringLiteral("&Returns…")), "mnuReturns");
     // The tariff master, to look at.
-    QMenu *mnuTariff = menuBar()->addMenu(QStringLiteral("&Tariff"));
-    mnuTariff->setObjectName(QStringLiteral("mnuTariff"));
-    QAction *mnuViewMaster = mnuTariff->addAction(QStringLiteral("&View Master"));
-    mnuViewMaster->setObjectName(QStringLiteral("mnuViewMaster"));
+    QMenu *mnuTariff = Named(menuBar()->addMenu(QStringLiteral("&Tariff")), "mnuTariff");
+    QAction *mnuViewMaster = Named(mnuTariff->addAction(QStringLiteral("&View Master")), "mnuViewMaster");
 
-    mnuWindow = menuBar()->addMenu(QStringLiteral("&Window"));
-    mnuWindow->setObjectName(QStringLiteral("mnuWindow"));
+    mnuWindow = Named(menuBar()->addMenu(QStringLiteral("&Window")), "mnuWindow");
     connect(mnuWindow, &QMenu::aboutToShow, this, &MDIForm1::fillWindowMenu);
     fillWindowMenu();
 
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuManual = mnuHelp->addAction(QStringLiteral("&Manual"));
-    mnuManual->setObjectName(QStringLiteral("mnuManual"));
+    mnuHelp = Named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    mnuManual = Named(mnuHelp->addAction(QStringLiteral("&Manual")), "mnuManual");
     mnuManual->setShortcut(QKeySequence(Qt::Key_F1));
-    mnuAbout = mnuHelp->addAction(QStringLiteral("&About Quorvant"));
-    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    mnuAbout = Named(mnuHelp->addAction(QStringLiteral("&About Quorvant")), "mnuAbout");
     connect(mnuManual, &QAction::triggered, this, &MDIForm1::helpKey);
     connect(mnuAbout, &QAction::triggered, this, [this] { ShowAbout(this); });
 
-    mnuExit = menuBar()->addAction(QStringLiteral("E&xit"));
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuExit = Named(menuBar()->addAction(QStringLiteral("E&xit")), "mnuExit");
 
     for (QAction *entry :
          {mnuExcelImport, mnuDataCheck, mnuExporttoXML, mnuQuarterSummary, mnuReturns, mnuViewMaster}) {
@@ -129,15 +110,15 @@ MDIForm1::MDIForm1(QWidget *parent)
     connect(mnuExporttoExcel, &QAction::triggered, this, [this] {
         openWorkingWindow(QStringLiteral("mnuReturns"));
         // After the sub-window's activation, which gives the focus back to where it was.
-        if (auto *list = qobject_cast<frmReturns *>(workingWindow(QStringLiteral("mnuReturns"))))
-            QTimer::singleShot(0, list->cmdWorkbook, [list] { list->cmdWorkbook->setFocus(Qt::OtherFocusReason); });
+        if (QWidget *list = workingWindow(QStringLiteral("mnuReturns")))
+            if (auto *workbook = list->findChild<QWidget *>(QStringLiteral("cmdWorkbook")))
+                QTimer::singleShot(0, workbook, [workbook] { workbook->setFocus(Qt::OtherFocusReason); });
     });
     connect(mnuExit, &QAction::triggered, this, &MDIForm1::exitChosen);
     connect(mnuChangeCompany, &QAction::triggered, this, &MDIForm1::ChangeCompany);
     connect(mnuForget, &QAction::triggered, this, &MDIForm1::forgetChosen);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
     setStatusBar(StatusBar1);
     const int widths[] = {2540, 2540, 2540, 2540, 2540, 7938};
     for (int i = 0; i < 6; ++i) {

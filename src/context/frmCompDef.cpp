@@ -47,11 +47,9 @@ frmCompDef::frmCompDef(QWidget *parent, bool changing)
 
     Frame1 = frame("Frame1", this);
     PaintBackground(Frame1, kFormPale, kFormDarkTeal);
-    Image2 = new QLabel(Frame1);
-    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2 = Named(new QLabel(Frame1), "Image2");
     Image2->setPixmap(FrmImages::pixmap(QStringLiteral("ImgInfo"), QSize(32, 32), devicePixelRatioF()));
-    Label2 = new QLabel(QStringLiteral("Company Information"), Frame1);
-    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2 = Named(new QLabel(QStringLiteral("Company Information"), Frame1), "Label2");
     Label2->setFont(ArialFont(14, true));
     auto *top = new QHBoxLayout(Frame1);
     top->addWidget(Image2);
@@ -59,16 +57,13 @@ frmCompDef::frmCompDef(QWidget *parent, bool changing)
 
     Frame2 = frame("Frame2", this);
     PaintBackground(Frame2, kFormTeal, Qt::black);
-    Label1 = new QLabel(QStringLiteral("Select Company :"), Frame2);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = Named(new QLabel(QStringLiteral("Select Company :"), Frame2), "Label1");
     Label1->setFont(ArialFont(10, true));
     PaintText(Label1, Qt::white);
-    DCCompany = new QComboBox(Frame2);
-    DCCompany->setObjectName(QStringLiteral("DCCompany"));
+    DCCompany = Named(new QComboBox(Frame2), "DCCompany");
     DCCompany->setMinimumWidth(TwipsToPixelsX(4200));
 
-    flx = new QTableWidget(0, 5, Frame2);
-    flx->setObjectName(QStringLiteral("flx"));
+    flx = Named(new QTableWidget(0, 5, Frame2), "flx");
     flx->verticalHeader()->hide();
     flx->setEditTriggers(QAbstractItemView::NoEditTriggers);
     flx->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -93,8 +88,8 @@ frmCompDef::frmCompDef(QWidget *parent, bool changing)
 
     Frame3 = frame("Frame3", this);
     PaintBackground(Frame3, kFormPale, Qt::black);
-    cmdSelect = new QPushButton(FrmImages::icon(QStringLiteral("ImgOk")), QStringLiteral("&Select"), Frame3);
-    cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
+    cmdSelect = Named(new QPushButton(FrmImages::icon(QStringLiteral("ImgOk")), QStringLiteral("&Select"), Frame3),
+                      "cmdSelect");
     cmdClose = new QPushButton(FrmImages::icon(QStringLiteral("ImgClose")),
                                changing ? QStringLiteral("&Cancel") : QStringLiteral("&Close"), Frame3);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));

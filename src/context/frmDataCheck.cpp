@@ -49,22 +49,16 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     SetUpReportWindow(this, QStringLiteral("frmDataCheck"), QStringLiteral("Data Check"), 11900, 6900);
 
     lblStatus = ReportStatusLabel(this);
-    cmdRefresh = new QPushButton(QStringLiteral("Re&fresh"), this);
-    cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
+    cmdRefresh = Named(new QPushButton(QStringLiteral("Re&fresh"), this), "cmdRefresh");
 
-    lblInvoiceLines = new QLabel(QStringLiteral("Invoice lines :"), this);
-    lblInvoiceLines->setObjectName(QStringLiteral("lblInvoiceLines"));
-    flx = new QTableWidget(this);
-    flx->setObjectName(QStringLiteral("flx"));
-    lblSupplierDocuments = new QLabel(QStringLiteral("Supplier documents :"), this);
-    lblSupplierDocuments->setObjectName(QStringLiteral("lblSupplierDocuments"));
-    MSFlexGrid1 = new QTableWidget(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    lblInvoiceLines = Named(new QLabel(QStringLiteral("Invoice lines :"), this), "lblInvoiceLines");
+    flx = Named(new QTableWidget(this), "flx");
+    lblSupplierDocuments = Named(new QLabel(QStringLiteral("Supplier documents :"), this), "lblSupplierDocuments");
+    MSFlexGrid1 = Named(new QTableWidget(this), "MSFlexGrid1");
     // Warnings stand apart: their rows are written all the same.
-    lblWarnings = new QLabel(QStringLiteral("Warnings (the export writes these rows as shown) :"), this);
-    lblWarnings->setObjectName(QStringLiteral("lblWarnings"));
-    grdWarnings = new QTableWidget(this);
-    grdWarnings->setObjectName(QStringLiteral("grdWarnings"));
+    lblWarnings =
+        Named(new QLabel(QStringLiteral("Warnings (the export writes these rows as shown) :"), this), "lblWarnings");
+    grdWarnings = Named(new QTableWidget(this), "grdWarnings");
     for (QTableWidget *grid : {flx, MSFlexGrid1})
         SetUpReportGrid(grid, kColumns);
     SetUpReportGrid(grdWarnings, QStringList{QStringLiteral("Table")} + kColumns);
@@ -77,8 +71,7 @@ frmDataCheck::frmDataCheck(QWidget *parent)
     top->addWidget(cmdRefresh, 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    auto *quarterNote = new QLabel(this);
-    quarterNote->setObjectName(QStringLiteral("lblQuarter"));
+    auto *quarterNote = Named(new QLabel(this), "lblQuarter");
     quarterNote->setWordWrap(true);
     layout->addWidget(quarterNote);
     layout->addWidget(lblInvoiceLines);

@@ -37,8 +37,7 @@ frmSplash::frmSplash(QWidget *parent)
     PaintBackground(this, kFormPale, Qt::black);
 
     // The picture side: the product and what it is for.
-    auto *banner = new QWidget(this);
-    banner->setObjectName(QStringLiteral("Picture1"));
+    auto *banner = Named(new QWidget(this), "Picture1");
     PaintBackground(banner, kFormTeal, Qt::white);
     auto *logo = new QLabel(banner);
     logo->setPixmap(FrmImages::pixmap(QStringLiteral("ImgXML"), QSize(64, 64), devicePixelRatioF()));
@@ -58,29 +57,25 @@ frmSplash::frmSplash(QWidget *parent)
 
     const QFont arial = ArialFont(10);
 
-    CmbUserId = new QComboBox(this);
-    CmbUserId->setObjectName(QStringLiteral("CmbUserId"));
+    CmbUserId = Named(new QComboBox(this), "CmbUserId");
     CmbUserId->setEditable(true);
     CmbUserId->setInsertPolicy(QComboBox::NoInsert);
     CmbUserId->setFont(arial);
     CmbUserId->setMinimumWidth(TwipsToPixelsX(2700));
 
-    TxtPassWord = new QLineEdit(this);
-    TxtPassWord->setObjectName(QStringLiteral("TxtPassWord"));
+    TxtPassWord = Named(new QLineEdit(this), "TxtPassWord");
     TxtPassWord->setEchoMode(QLineEdit::Password);
     TxtPassWord->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     TxtPassWord->setFont(arial);
 
     // Today's date, for information only.
-    ucDate = new ::ucDate(this);
-    ucDate->setObjectName(QStringLiteral("ucDate"));
+    ucDate = Named(new ::ucDate(this), "ucDate");
     ucDate->setText(Clock::today());
     ucDate->setLocked(true);
 
-    cmdOk = new QPushButton(FrmImages::icon(QStringLiteral("ImgOk")), QStringLiteral("&Ok"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdCancel = new QPushButton(FrmImages::icon(QStringLiteral("ImgCancel")), QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdOk = Named(new QPushButton(FrmImages::icon(QStringLiteral("ImgOk")), QStringLiteral("&Ok"), this), "cmdOk");
+    cmdCancel = Named(new QPushButton(FrmImages::icon(QStringLiteral("ImgCancel")), QStringLiteral("&Cancel"), this),
+                      "cmdCancel");
     for (QPushButton *b : {cmdOk, cmdCancel}) {
         b->setIconSize(QSize(20, 20));
         b->setMinimumWidth(TwipsToPixelsX(1300));

@@ -122,16 +122,14 @@ frmCalQV::frmCalQV(QWidget *parent)
     PaintBackground(this, kWindowColour);
     setFixedSize(TwipsRect(0, 0, 3405, 3525).size());
 
-    cmbMonth = new QComboBox(this);
-    cmbMonth->setObjectName(QStringLiteral("cmbMonth"));
+    cmbMonth = Named(new QComboBox(this), "cmbMonth");
     cmbMonth->setFont(formFont(8.25, true));
     for (int m = 1; m <= 12; ++m)
         cmbMonth->addItem(MonthName(m), m);
     cmbMonth->setCurrentIndex(-1);
     cmbMonth->setGeometry(TwipsRect(90, 120, 1275, 330));
 
-    txtYear = new QLineEdit(this);
-    txtYear->setObjectName(QStringLiteral("txtYear"));
+    txtYear = Named(new QLineEdit(this), "txtYear");
     txtYear->setProperty("Tag", QStringLiteral("N"));
     txtYear->setFont(formFont(8.25, true));
     txtYear->setMaxLength(4); // a fifth digit could only make the box unleavable
@@ -150,8 +148,7 @@ frmCalQV::frmCalQV(QWidget *parent)
     cmdClose->setProperty("CausesValidation", false);
     cmdClose->setGeometry(TwipsRect(2625, 75, 675, 375));
 
-    flx = new CalendarGrid(this);
-    flx->setObjectName(QStringLiteral("flx"));
+    flx = Named(new CalendarGrid(this), "flx");
     flx->setFont(formFont());
     flx->horizontalHeader()->hide();
     flx->verticalHeader()->hide();
@@ -165,8 +162,7 @@ frmCalQV::frmCalQV(QWidget *parent)
     flx->moveRequested = [this](int row, int column) { moveToCell(row, column); };
     flx->acceptRequested = [this] { acceptPick(); };
 
-    lblDate = new QLabel(this);
-    lblDate->setObjectName(QStringLiteral("lblDate"));
+    lblDate = Named(new QLabel(this), "lblDate");
     lblDate->setFont(formFont(8.25, true));
     lblDate->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     PaintBackground(lblDate, kLabelColour);

@@ -71,8 +71,7 @@ ucDate::ucDate(QWidget *parent)
 {
     setObjectName(QStringLiteral("ucDate"));
 
-    txtDate = new QLineEdit(this);
-    txtDate->setObjectName(QStringLiteral("txtDate"));
+    txtDate = Named(new QLineEdit(this), "txtDate");
     txtDate->setFont(ArialFont(9, true));
     txtDate->setMaxLength(10);
     txtDate->setToolTip(kCalendarHint);
@@ -81,13 +80,11 @@ ucDate::ucDate(QWidget *parent)
     txtDate->setPalette(white);
     txtDate->installEventFilter(this);
 
-    cmdCal = new QToolButton(this);
-    cmdCal->setObjectName(QStringLiteral("cmdCal"));
+    cmdCal = Named(new QToolButton(this), "cmdCal");
     cmdCal->setFocusPolicy(Qt::NoFocus); // Tab never stops on it, and a click leaves the focus where it is
     cmdCal->setAutoRaise(false);
 
-    Line1 = new QFrame(this);
-    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1 = Named(new QFrame(this), "Line1");
     Line1->setFrameShape(QFrame::NoFrame);
     PaintBackground(Line1, QColor(128, 128, 128));
 

@@ -77,23 +77,18 @@ frmQuarterSummary::frmQuarterSummary(QWidget *parent)
                       15000, 10800);
 
     lblStatus = ReportStatusLabel(this);
-    cmdRefresh = new QPushButton(QStringLiteral("Re&fresh"), this);
-    cmdRefresh->setObjectName(QStringLiteral("cmdRefresh"));
-    cmdSaveCsv = new QPushButton(QStringLiteral("&Save as CSV…"), this);
-    cmdSaveCsv->setObjectName(QStringLiteral("cmdSaveCsv"));
+    cmdRefresh = Named(new QPushButton(QStringLiteral("Re&fresh"), this), "cmdRefresh");
+    cmdSaveCsv = Named(new QPushButton(QStringLiteral("&Save as CSV…"), this), "cmdSaveCsv");
 
-    grdSummary = new QTableWidget(this);
-    grdSummary->setObjectName(QStringLiteral("grdSummary"));
+    grdSummary = Named(new QTableWidget(this), "grdSummary");
     SetUpReportGrid(grdSummary, SummaryColumns(SummaryColumnTitle::Window));
     grdSummary->verticalHeader()->setDefaultSectionSize(grdSummary->fontMetrics().height() + 6);
 
-    lblTotals = new QLabel(this);
-    lblTotals->setObjectName(QStringLiteral("lblTotals"));
+    lblTotals = Named(new QLabel(this), "lblTotals");
     lblTotals->setTextFormat(Qt::PlainText);
     lblTotals->setWordWrap(true);
 
-    chtDuty = new SummaryChart(this);
-    chtDuty->setObjectName(QStringLiteral("chtDuty"));
+    chtDuty = Named(new SummaryChart(this), "chtDuty");
     chtDuty->setMinimumHeight(TwipsRect(0, 0, 100, 3000).height());
 
     auto *top = new QHBoxLayout;

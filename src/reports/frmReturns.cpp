@@ -72,15 +72,12 @@ frmReturns::frmReturns(QWidget *parent)
     cmdValidate = button("cmdValidate", QStringLiteral("&Validate Again"));
     cmdWorkbook = button("cmdWorkbook", QStringLiteral("Write &Workbook"));
     cmdCompare = button("cmdCompare", QStringLiteral("&Compare…"));
-    grdReturns = new QTableWidget(this);
-    grdReturns->setObjectName(QStringLiteral("grdReturns"));
+    grdReturns = Named(new QTableWidget(this), "grdReturns");
     SetUpReportGrid(grdReturns, kColumns);
     // Two rows chosen together are compared with each other.
     grdReturns->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lblRejected = new QLabel(QStringLiteral("Rejected (kept by the export, not returns):"), this);
-    lblRejected->setObjectName(QStringLiteral("lblRejected"));
-    grdRejected = new QTableWidget(this);
-    grdRejected->setObjectName(QStringLiteral("grdRejected"));
+    lblRejected = Named(new QLabel(QStringLiteral("Rejected (kept by the export, not returns):"), this), "lblRejected");
+    grdRejected = Named(new QTableWidget(this), "grdRejected");
     SetUpReportGrid(grdRejected, kColumns);
 
     auto *buttons = new QHBoxLayout;
@@ -212,8 +209,7 @@ void frmReturns::compare()
         return;
     }
     if (!txtComparison) {
-        txtComparison = new QPlainTextEdit;
-        txtComparison->setObjectName(QStringLiteral("txtComparison"));
+        txtComparison = Named(new QPlainTextEdit, "txtComparison");
         txtComparison->setAttribute(Qt::WA_DeleteOnClose);
         txtComparison->setReadOnly(true);
         txtComparison->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

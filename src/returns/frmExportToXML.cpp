@@ -103,8 +103,7 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     PaintBackground(Fm, kFormPale, Qt::black);
     m_designPanelWidth = Fm->width();
 
-    m_fields = new QWidget(Fm);
-    m_fields->setObjectName(QStringLiteral("fraFields"));
+    m_fields = Named(new QWidget(Fm), "fraFields");
     auto *grid = new QGridLayout(m_fields);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(TwipsToPixelsX(150));

@@ -223,13 +223,28 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
     const qint64 size = m_file.size();
     if (size == 0)
         return damaged(error, QStringLiteral("the file is empty"));
+    unsigned char version = 0;
+    if (!readHeader(size, &version, error) || !readFields(version, error) || !recordsFit(size, error))
+        return false;
+    const bool hasMemos =
+        std::any_of(m_fields.begin(), m_fields.end(), [](const DbfField &f) { return f.type == 'M'; });
+    if (memos && hasMemos && !m_memo.open(path, memoFormat(version), error)) {
+        m_file.close();
+        return false;
+    }
+    reset();
+    return true;
+}
+
+bool DbfTable::readHeader(qint64 size, unsigned char *version, QString *error)
+{
     unsigned char head[32];
     if (size < 32 || m_file.read(reinterpret_cast<char *>(head), 32) != 32)
         return damaged(error, QStringLiteral("the file is %1 bytes long, shorter than a table's header").arg(size));
-    const unsigned char version = head[0];
-    if (!knownVersion(version))
+    *version = head[0];
+    if (!knownVersion(*version))
         return damaged(error, QStringLiteral("it does not start like a dBase or FoxPro table (version byte 0x%1)")
-                                  .arg(version, 2, 16, QLatin1Char('0')));
+                                  .arg(*version, 2, 16, QLatin1Char('0')));
 
     m_recordCount = le32(head + 4);
     m_headerLength = le16(head + 8);
@@ -245,11 +260,15 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
             error, QStringLiteral("the header is %1 bytes long but the file only %2").arg(m_headerLength).arg(size));
     if (m_recordLength < 2)
         return damaged(error, QStringLiteral("the header gives records of %1 bytes").arg(m_recordLength));
+    return true;
+}
 
+bool DbfTable::readFields(unsigned char version, QString *error)
+{
     QByteArray descriptors = m_file.read(m_headerLength - 32);
     if (descriptors.size() != int(m_headerLength - 32))
         return fail(error,
-                    QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(path).fileName(), m_file.errorString()));
+                    QStringLiteral("%1 cannot be read: %2").arg(QFileInfo(m_path).fileName(), m_file.errorString()));
 
     int offset = 1;
     int nextBit = 0;
@@ -303,7 +322,11 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
         if (f.nullBit >= 0 && m_nullFlagsOffset < 0)
             f.nullBit = -1;
     }
+    return true;
+}
 
+bool DbfTable::recordsFit(qint64 size, QString *error)
+{
     // Past the records may come the end-of-file mark and the start of a
     // record a crash left half written, never a whole record: records the
     // header does not count would be left out of every figure without a word.
@@ -319,13 +342,6 @@ bool DbfTable::open(const QString &path, QString *error, bool memos)
         return damaged(
             error, QStringLiteral("the header promises %1 records but the file holds %2").arg(m_recordCount).arg(held));
     }
-    const bool hasMemos =
-        std::any_of(m_fields.begin(), m_fields.end(), [](const DbfField &f) { return f.type == 'M'; });
-    if (memos && hasMemos && !m_memo.open(path, memoFormat(version), error)) {
-        m_file.close();
-        return false;
-    }
-    reset();
     return true;
 }
 
@@ -466,25 +482,15 @@ bool DbfTable::value(int index, DbfValue &out) const
         }
         return true;
     }
-    case 'L':
-        switch (p[0]) {
-        case 'T':
-        case 't':
-        case 'Y':
-        case 'y':
+    case 'L': {
+        // True or false in either case; anything else ("?", blank) stays null.
+        const char c = char(p[0] | 0x20);
+        if (c == 't' || c == 'y' || c == 'f' || c == 'n') {
             out.kind = DbfValue::Integer;
-            out.integer = 1;
-            return true;
-        case 'F':
-        case 'f':
-        case 'N':
-        case 'n':
-            out.kind = DbfValue::Integer;
-            out.integer = 0;
-            return true;
-        default:
-            return true;
+            out.integer = (c == 't' || c == 'y') ? 1 : 0;
         }
+        return true;
+    }
     case 'I':
         if (n != 4)
             return true;

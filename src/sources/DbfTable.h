@@ -74,6 +74,11 @@ private:
     bool unchanged() const;
     QString changedMessage() const;
     bool damaged(QString *error, const QString &why);
+    // The steps of open(): the fixed header (its version byte to *version),
+    // the field list, and the record count against the file's size.
+    bool readHeader(qint64 size, unsigned char *version, QString *error);
+    bool readFields(unsigned char version, QString *error);
+    bool recordsFit(qint64 size, QString *error);
     bool isNull(const DbfField &field) const;
 
     QString m_path;

@@ -23,14 +23,11 @@ frmTariffMaster::frmTariffMaster(QWidget *parent)
 
     lblStatus = ReportStatusLabel(this);
     auto *filterLabel = new QLabel(QStringLiteral("&Filter:"), this);
-    txtFilter = new QLineEdit(this);
-    txtFilter->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter = Named(new QLineEdit(this), "txtFilter");
     txtFilter->setClearButtonEnabled(true);
     filterLabel->setBuddy(txtFilter);
-    lblCount = new QLabel(this);
-    lblCount->setObjectName(QStringLiteral("lblCount"));
-    grdMaster = new QTableWidget(this);
-    grdMaster->setObjectName(QStringLiteral("grdMaster"));
+    lblCount = Named(new QLabel(this), "lblCount");
+    grdMaster = Named(new QTableWidget(this), "grdMaster");
     SetUpReportGrid(grdMaster,
                     {QStringLiteral("Tariff No."), QStringLiteral("Unit"), QStringLiteral("In the quarter")});
 

@@ -1,5 +1,6 @@
 #include "DesktopUserInterface.h"
 
+#include "ui/WindowKit.h"
 #include "ui/frmPleaseWait.h"
 #include "ui/frmQVMsg.h"
 
@@ -88,71 +89,24 @@ int DesktopUserInterface::showMessage(const QString &text, const QString &title,
 StdResult DesktopUserInterface::standardMessage(const QString &text, const QString &title, StdIcon icon,
                                                 StdButtons buttons, StdResult defaultButton)
 {
-    QMessageBox::Icon qicon = QMessageBox::NoIcon;
-    switch (icon) {
-    case StdIcon::None:
-        qicon = QMessageBox::NoIcon;
-        break;
-    case StdIcon::Information:
-        qicon = QMessageBox::Information;
-        break;
-    case StdIcon::Question:
-        qicon = QMessageBox::Question;
-        break;
-    case StdIcon::Exclamation:
-        qicon = QMessageBox::Warning;
-        break;
-    case StdIcon::Critical:
-        qicon = QMessageBox::Critical;
-        break;
-    }
-    QMessageBox::StandardButtons qbuttons = QMessageBox::Ok;
-    switch (buttons) {
-    case StdButtons::Ok:
-        qbuttons = QMessageBox::Ok;
-        break;
-    case StdButtons::OkCancel:
-        qbuttons = QMessageBox::Ok | QMessageBox::Cancel;
-        break;
-    case StdButtons::RetryCancel:
-        qbuttons = QMessageBox::Retry | QMessageBox::Cancel;
-        break;
-    case StdButtons::YesNo:
-        qbuttons = QMessageBox::Yes | QMessageBox::No;
-        break;
-    }
-    auto toQt = [](StdResult r) {
-        switch (r) {
-        case StdResult::Ok:
-            return QMessageBox::Ok;
-        case StdResult::Cancel:
-            return QMessageBox::Cancel;
-        case StdResult::Retry:
-            return QMessageBox::Retry;
-        case StdResult::Yes:
-            return QMessageBox::Yes;
-        case StdResult::No:
-            return QMessageBox::No;
-        }
-        return QMessageBox::Ok;
-    };
+    // Indexed by the seam's enums, in their order.
+    static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Question,
+                                              QMessageBox::Warning, QMessageBox::Critical};
+    static const QMessageBox::StandardButtons buttonSets[] = {QMessageBox::Ok, QMessageBox::Ok | QMessageBox::Cancel,
+                                                              QMessageBox::Retry | QMessageBox::Cancel,
+                                                              QMessageBox::Yes | QMessageBox::No};
+    static const QMessageBox::StandardButton results[] = {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::Retry,
+                                                          QMessageBox::Yes, QMessageBox::No};
+    const QMessageBox::StandardButtons qbuttons = buttonSets[int(buttons)];
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox box(qicon, title, shown, qbuttons, QApplication::activeWindow());
-    box.setDefaultButton(toQt(defaultButton));
-    switch (box.exec()) {
-    case QMessageBox::Cancel:
-        return StdResult::Cancel;
-    case QMessageBox::Retry:
-        return StdResult::Retry;
-    case QMessageBox::Yes:
-        return StdResult::Yes;
-    case QMessageBox::No:
-        return StdResult::No;
-    default:
-        return (buttons == StdButtons::Ok) ? StdResult::Ok
-                                           : (qbuttons.testFlag(QMessageBox::Ok) ? StdResult::Ok : StdResult::Cancel);
-    }
+    QMessageBox box(icons[int(icon)], title, shown, qbuttons, QApplication::activeWindow());
+    box.setDefaultButton(results[int(defaultButton)]);
+    const auto clicked = std::find(std::begin(results), std::end(results), box.exec());
+    if (clicked != std::end(results))
+        return StdResult(clicked - std::begin(results));
+    // Closed without a button: as Ok where there is one, otherwise as Cancel.
+    return qbuttons.testFlag(QMessageBox::Ok) ? StdResult::Ok : StdResult::Cancel;
 }
 
 void DesktopUserInterface::showPleaseWait()
@@ -204,8 +158,7 @@ QString DesktopUserInterface::chooseFolderOrDemo(const QString &question, const 
     chooser.setObjectName(QStringLiteral("dlgChooseAppFolder"));
     chooser.setFileMode(QFileDialog::Directory);
     chooser.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    auto *tryDemo = new QPushButton(QStringLiteral("Try the &demo company"), &chooser);
-    tryDemo->setObjectName(QStringLiteral("cmdTryDemo"));
+    auto *tryDemo = Named(new QPushButton(QStringLiteral("Try the &demo company"), &chooser), "cmdTryDemo");
     tryDemo->setAutoDefault(false);
     QObject::connect(tryDemo, &QPushButton::clicked, &chooser, [&chooser, demo] {
         *demo = true;

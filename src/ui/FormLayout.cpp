@@ -103,35 +103,22 @@ Anchor AnchorFromTag(const QString &tag)
 
 ControlBox ApplyAnchor(Anchor anchor, const ControlBox &box, int dw, int dh)
 {
+    // Per anchor, in its order: whether the window's growth moves the left and
+    // top edges, and whether it widens and heightens the control.
+    struct Follow
+    {
+        bool left, top, width, height;
+    };
+    static const Follow follows[] = {{false, false, false, false}, {false, false, true, true},
+                                     {true, false, false, true},   {true, false, false, false},
+                                     {false, true, false, false},  {true, true, false, false},
+                                     {false, false, false, true},  {false, false, true, false}};
+    const Follow f = follows[int(anchor)];
     ControlBox b = box;
-    switch (anchor) {
-    case Anchor::None:
-        break;
-    case Anchor::XYRB:
-        b.width += dw;
-        b.height += dh;
-        break;
-    case Anchor::YRB:
-        b.left += dw;
-        b.height += dh;
-        break;
-    case Anchor::YR:
-        b.left += dw;
-        break;
-    case Anchor::XB:
-        b.top += dh;
-        break;
-    case Anchor::RB:
-        b.left += dw;
-        b.top += dh;
-        break;
-    case Anchor::YB:
-        b.height += dh;
-        break;
-    case Anchor::XYR:
-        b.width += dw;
-        break;
-    }
+    b.left += f.left ? dw : 0;
+    b.top += f.top ? dh : 0;
+    b.width += f.width ? dw : 0;
+    b.height += f.height ? dh : 0;
     return b;
 }
 

@@ -101,8 +101,7 @@ void SetUpReportWindow(QWidget *form, const QString &name, const QString &title,
 
 QLabel *ReportStatusLabel(QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QStringLiteral("lblStatus"));
+    auto *label = Named(new QLabel(parent), "lblStatus");
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     QFont bold = label->font();

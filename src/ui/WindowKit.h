@@ -46,6 +46,14 @@ W *PlaceTwips(QWidget *parent, const char *name, double left, double top, double
     return w;
 }
 
+// `object` (a control, a menu, an action) under its name, for tests and
+// saved settings to find it by.
+template <class T> T *Named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
 // Closes a working window: its sub-window inside the main window, or itself.
 void CloseWorkingWindow(QWidget *form);
 // Esc anywhere in the form closes it the way `close` does (its own close button).
