@@ -101,8 +101,15 @@ CliOptions::CliOptions(const QStringList &args, const CliCommand &command)
         m_problem = m_parser.errorText();
         return;
     }
-    if (command.arguments.isEmpty() && !positional().isEmpty()) {
-        m_problem = QStringLiteral("unexpected argument %1").arg(positional().first());
+    // As many words as the synopsis names ("BEFORE.xml AFTER.xml").
+    const QStringList wanted = command.arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList given = positional();
+    if (given.size() > wanted.size()) {
+        m_problem = QStringLiteral("unexpected argument %1").arg(given[wanted.size()]);
+        return;
+    }
+    if (given.size() < wanted.size()) {
+        m_problem = QStringLiteral("%1 is needed").arg(wanted.mid(given.size()).join(QLatin1Char(' ')));
         return;
     }
     for (const CliOption &o : command.options)

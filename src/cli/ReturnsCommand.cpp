@@ -61,8 +61,6 @@ int runReturns(const CliOptions &options)
 
 int runCompare(const CliOptions &options)
 {
-    if (options.positional().size() != 2)
-        return cliUsageError(QStringLiteral("two return files are needed"), options);
     ListFormat format;
     if (!formatOf(options, &format))
         return cliUsageError(QStringLiteral("--format must be text, csv or json"), options);

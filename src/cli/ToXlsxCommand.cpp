@@ -10,8 +10,6 @@ const QCommandLineOption kOut(QStringLiteral("out"), QStringLiteral("the workboo
 
 int runToXlsx(const CliOptions &options)
 {
-    if (options.positional().size() != 1)
-        return cliUsageError(QStringLiteral("one return file is needed"), options);
     const QString file = options.positional().first();
     const QString out = options.value(kOut, ReturnWorkbookPath(file));
     if (out.isEmpty())

@@ -8,8 +8,6 @@ const QCommandLineOption kSchema(QStringLiteral("schema"), QStringLiteral("the s
 
 int runValidate(const CliOptions &options)
 {
-    if (options.positional().size() != 1)
-        return cliUsageError(QStringLiteral("one return file is needed"), options);
     const QString file = options.positional().first();
     if (!ValidateAgainstSchema(file, options.value(kSchema, ReturnSchemaPath())))
         return CliFailed;

@@ -318,7 +318,7 @@ private slots:
                               << 2 << ""
                               << "--date needs a real date as DD/MM/YYYY, not 31/04/2014";
         QTest::newRow("validate without a file") << QStringList{"validate"} << "" << 2 << ""
-                                                 << "one return file is needed";
+                                                 << "FILE is needed";
         for (const QStringList &args : {check, kExport})
             QTest::newRow(qPrintable(args.first() + ", damaged table")) << args << "damaged table" << 1 << ""
                                                                         << "stemp4.DBF is damaged: ";
