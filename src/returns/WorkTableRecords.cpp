@@ -543,12 +543,33 @@ bool WorkTableReader::quickDuty(int first, Decimal *out)
     return true;
 }
 
-bool WorkTableReader::next(DatedRow *row)
+bool WorkTableReader::startRow()
 {
     if (!step())
         return false;
     m_problems.clear();
     m_stopped = false;
+    m_stage = RowStage::Start;
+    return true;
+}
+
+// Col01, Col02 and the date: what the return's row opens with.
+void WorkTableReader::rowHead(int dateColumn, QVariant *serialOut, QString *numberOut, RowDate *dateOut)
+{
+    serial(serialOut);
+    m_stage = RowStage::Serial;
+    if (going())
+        number(2, numberOut);
+    m_stage = RowStage::Number;
+    if (going())
+        date(dateColumn, dateOut);
+    m_stage = RowStage::Date;
+}
+
+bool WorkTableReader::next(DatedRow *row)
+{
+    if (!startRow())
+        return false;
     text(2, &row->number);
     date(m_dateColumn, &row->date);
     return true;
@@ -556,19 +577,9 @@ bool WorkTableReader::next(DatedRow *row)
 
 bool WorkTableReader::next(InvoiceLine *line)
 {
-    if (!step())
+    if (!startRow())
         return false;
-    m_problems.clear();
-    m_stopped = false;
-    m_stage = RowStage::Start;
-    serial(&line->serial);
-    m_stage = RowStage::Serial;
-    if (going())
-        number(2, &line->number);
-    m_stage = RowStage::Number;
-    if (going())
-        date(3, &line->date);
-    m_stage = RowStage::Date;
+    rowHead(3, &line->serial, &line->number, &line->date);
     if (going())
         text(4, &line->product);
     if (going() && text(5, &line->tariff) && !tariff(true, line->tariff, &line->cleaned, &line->unit))
@@ -582,20 +593,10 @@ bool WorkTableReader::next(InvoiceLine *line)
 
 bool WorkTableReader::next(SupplierDocument *document)
 {
-    if (!step())
+    if (!startRow())
         return false;
     SupplierDocument &d = *document;
-    m_problems.clear();
-    m_stopped = false;
-    m_stage = RowStage::Start;
-    serial(&d.serial);
-    m_stage = RowStage::Serial;
-    if (going())
-        number(2, &d.number);
-    m_stage = RowStage::Number;
-    if (going())
-        date(12, &d.date);
-    m_stage = RowStage::Date;
+    rowHead(12, &d.serial, &d.number, &d.date);
     if (going())
         text(13, &d.issuedBy);
     m_stage = RowStage::IssuedBy;

@@ -181,6 +181,9 @@ private:
     bool openStatement(const QString &sql, const QList<int> &columns);
     void close();
     bool step();
+    // The next row, its problems and stage reset.
+    bool startRow();
+    void rowHead(int dateColumn, QVariant *serialOut, QString *numberOut, RowDate *dateOut);
     // A column of the current row as the Qt driver would hand it.
     QVariant value(int column) const;
     bool going() const { return m_mode == Mode::Everything || !m_stopped; }
