@@ -61,17 +61,15 @@ bool written(const QList<RowProblem> &problems)
 template <typename Record>
 bool readTable(WorkTableReader &reader, WorkTable table, SummaryBuilder *builder, int *leftOut, QuarterSummary *s)
 {
-    const bool invoiceLines = table == WorkTable::InvoiceLines;
     const auto walk = reader.walk<Record>(
-        table, invoiceLines ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
+        table,
+        table == WorkTable::InvoiceLines ? QStringLiteral("Invoice lines") : QStringLiteral("Supplier documents"),
         [&](const Record &row) {
             Decimal quantity, duty;
             if (!written(reader.problems()) || !amountOf(row.quantity, &quantity) || !amountOf(row.duty, &duty))
                 ++*leftOut;
-            else if (invoiceLines)
-                builder->addInvoiceLine(row.cleaned, row.unit, quantity, duty);
             else
-                builder->addDocument(row.cleaned, row.unit, quantity, duty);
+                builder->add(table, row.cleaned, row.unit, quantity, duty);
             return true;
         });
     s->cancelled = walk == WorkTableReader::Walk::Cancelled;
@@ -165,23 +163,16 @@ SummaryEntry &SummaryBuilder::entry(const QString &cetsh, const QString &unit)
     return e;
 }
 
-void SummaryBuilder::addInvoiceLine(const QString &cetsh, const QString &unit, const Decimal &quantity,
-                                    const Decimal &duty)
+void SummaryBuilder::add(WorkTable table, const QString &cetsh, const QString &unit, const Decimal &quantity,
+                         const Decimal &duty)
 {
+    const bool out = table == WorkTable::InvoiceLines;
     for (SummaryEntry *e : {&entry(cetsh, unit), &m_total}) {
-        ++e->invoiceLines;
-        e->quantityOut = e->quantityOut + quantity;
-        e->dutyOut = e->dutyOut + duty;
-    }
-}
-
-void SummaryBuilder::addDocument(const QString &cetsh, const QString &unit, const Decimal &quantity,
-                                 const Decimal &duty)
-{
-    for (SummaryEntry *e : {&entry(cetsh, unit), &m_total}) {
-        ++e->documents;
-        e->quantityIn = e->quantityIn + quantity;
-        e->dutyIn = e->dutyIn + duty;
+        ++(out ? e->invoiceLines : e->documents);
+        Decimal &q = out ? e->quantityOut : e->quantityIn;
+        Decimal &d = out ? e->dutyOut : e->dutyIn;
+        q = q + quantity;
+        d = d + duty;
     }
 }
 

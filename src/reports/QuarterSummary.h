@@ -1,6 +1,7 @@
 #pragma once
 
 #include "returns/Decimal.h"
+#include "returns/WorkTableRecords.h"
 
 #include <QList>
 #include <QString>
@@ -32,8 +33,8 @@ class SummaryBuilder
 {
 public:
     SummaryBuilder() { m_total.cetsh = QStringLiteral("TOTAL"); }
-    void addInvoiceLine(const QString &cetsh, const QString &unit, const Decimal &quantity, const Decimal &duty);
-    void addDocument(const QString &cetsh, const QString &unit, const Decimal &quantity, const Decimal &duty);
+    // An invoice line (goods out) or a supplier's document (goods in).
+    void add(WorkTable table, const QString &cetsh, const QString &unit, const Decimal &quantity, const Decimal &duty);
     // In ascending order of the tariff number.
     QList<SummaryEntry> entries() const;
     SummaryEntry total() const { return m_total; }

@@ -330,10 +330,8 @@ struct ReturnBook
         sheet.nextRow();
         const Decimal quantity = amountOf(f.value("QUANTITY"));
         const Decimal duty = amountOf(f.value("AMOUNT-OF-DUTY-INVOLVED"));
-        if (part == InvoiceParticulars)
-            builder->addInvoiceLine(cetsh, unit, quantity, duty);
-        else
-            builder->addDocument(cetsh, unit, quantity, duty);
+        builder->add(part == InvoiceParticulars ? WorkTable::InvoiceLines : WorkTable::SupplierDocuments, cetsh, unit,
+                     quantity, duty);
     }
 
     void writeSummary(const SummaryBuilder &builder)
