@@ -180,17 +180,21 @@ bool ReturnWriter::walked(const WorkTableReader &reader, WorkTableReader::Walk w
     return walk == WorkTableReader::Walk::Done;
 }
 
-// A row's first line, the element with its SL-NO, unless its problem comes
-// before it; how far the row may be written.
-RowStage ReturnWriter::startRow(const WorkTableReader &reader, const QVariant &serial, const char *opening,
-                                qsizetype openingLength)
+// A row's first lines, the element with its SL-NO, its number and its date,
+// as far as they come before its problem; how far the row may be written.
+RowStage ReturnWriter::startRow(const WorkTableReader &reader, const RowOpening &opening, const QVariant &serial,
+                                const QString &number, const RowDate &date)
 {
     m_table = reader.table();
     m_serial = serial;
     const RowProblem *stop = reader.stop();
     const RowStage stage = stop ? stop->stage : RowStage::Whole;
     if (stage >= RowStage::Serial)
-        putSerial(opening, openingLength);
+        putSerial(opening.element, opening.elementLength);
+    if (stage >= RowStage::Number)
+        m_out.element(opening.numberTag, qsizetype(strlen(opening.numberTag)), TrimBlanksView(number));
+    if (stage >= RowStage::Date)
+        putDate(opening.dateTag, date);
     return stage;
 }
 
@@ -203,12 +207,9 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
     const QString label = QStringLiteral("Excise Invoice No. : ");
     const auto walk = reader.walk<InvoiceLine>(
         WorkTable::InvoiceLines, QStringLiteral("Invoice lines"), [&](const InvoiceLine &line) {
-            static const char opening[] = "<INVOICE-PARTICULARS SL-NO=\"";
-            const RowStage stage = startRow(reader, line.serial, opening, sizeof opening - 1);
-            if (stage >= RowStage::Number)
-                m_out.element("INVOICE-NUMBER", TrimBlanksView(line.number));
-            if (stage >= RowStage::Date)
-                putDate("INVOICE-DATE", line.date);
+            static const char element[] = "<INVOICE-PARTICULARS SL-NO=\"";
+            const RowStage stage = startRow(reader, {element, sizeof element - 1, "INVOICE-NUMBER", "INVOICE-DATE"},
+                                            line.serial, line.number, line.date);
             if (stage != RowStage::Whole)
                 return endDocument(*reader.stop(), label, line.number, line.product);
             goods(line.product, line.cleaned, line.unit, line.quantity.toText(2), line.duty.toText(2));
@@ -225,12 +226,9 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     QString needle;
     const auto walk = reader.walk<SupplierDocument>(
         WorkTable::SupplierDocuments, QStringLiteral("Supplier documents"), [&](const SupplierDocument &d) {
-            static const char opening[] = "<DOCUMENT-DETAIL SL-NO=\"";
-            const RowStage stage = startRow(reader, d.serial, opening, sizeof opening - 1);
-            if (stage >= RowStage::Number)
-                m_out.element("INVOICE-BILL-ENTRY-NO", TrimBlanksView(d.number));
-            if (stage >= RowStage::Date)
-                putDate("DATE", d.date);
+            static const char element[] = "<DOCUMENT-DETAIL SL-NO=\"";
+            const RowStage stage = startRow(reader, {element, sizeof element - 1, "INVOICE-BILL-ENTRY-NO", "DATE"},
+                                            d.serial, d.number, d.date);
             if (stage >= RowStage::IssuedBy)
                 m_out.element("ISSUED-BY", TrimBlanksView(d.issuedBy));
             // The row is written in full whatever the registration check finds.

@@ -62,8 +62,17 @@ private:
     bool walked(const WorkTableReader &reader, WorkTableReader::Walk walk);
     bool writeInvoiceLines(TariffMaster &master);
     bool writeSupplierDocuments(TariffMaster &master);
-    RowStage startRow(const WorkTableReader &reader, const QVariant &serial, const char *opening,
-                      qsizetype openingLength);
+    // How a table's row opens in the return: its element (up to the SL-NO's
+    // value) and the tags of its number and date.
+    struct RowOpening
+    {
+        const char *element;
+        qsizetype elementLength;
+        const char *numberTag;
+        const char *dateTag;
+    };
+    RowStage startRow(const WorkTableReader &reader, const RowOpening &opening, const QVariant &serial,
+                      const QString &number, const RowDate &date);
     void putSerial(const char *opening, qsizetype openingLength);
     void putDate(const char *tag, const RowDate &date);
     // The goods of one invoice line or supplier document, the same in both tables.
