@@ -23,8 +23,7 @@
 namespace {
 QFrame *frame(const char *name, QWidget *parent)
 {
-    auto *f = new QFrame(parent);
-    f->setObjectName(QLatin1String(name));
+    auto *f = Named(new QFrame(parent), name);
     f->setFrameShape(QFrame::StyledPanel);
     f->setFrameShadow(QFrame::Raised);
     return f;

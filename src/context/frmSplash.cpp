@@ -116,6 +116,11 @@ frmSplash::frmSplash(QWidget *parent)
     outer->addLayout(right, 1);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
+    wireControls();
+}
+
+void frmSplash::wireControls()
+{
     setTabOrder(CmbUserId, TxtPassWord);
     setTabOrder(TxtPassWord, cmdOk);
     setTabOrder(cmdOk, cmdCancel);

@@ -27,6 +27,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Tab order, filters and signals, once the controls are placed.
+    void wireControls();
     void okClicked();
     void cancelClicked();
 };

@@ -63,9 +63,7 @@ frmReturns::frmReturns(QWidget *parent)
 
     lblStatus = ReportStatusLabel(this);
     const auto button = [this](const char *name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        return b;
+        return Named(new QPushButton(caption, this), name);
     };
     cmdRefresh = button("cmdRefresh", QStringLiteral("&Refresh"));
     cmdOpenFolder = button("cmdOpenFolder", QStringLiteral("Open &Folder"));

@@ -69,12 +69,7 @@ QString companyFolderText()
 frmExportToXML::frmExportToXML(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmExportToXML"));
-    setWindowTitle(QStringLiteral("Export To XML"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setProperty("Tag", QString());
-    setFont(ArialFont(8.25));
-    setFixedSize(TwipsRect(0, 0, kWidth, kHeight).size());
+    SetUpFixedWindow(this, QStringLiteral("frmExportToXML"), QStringLiteral("Export To XML"), kWidth, kHeight);
     PaintBackground(this, kFormTeal, Qt::black);
 
     Frame1 = PlaceTwips<QFrame>(this, "Frame1", 30, 15, kWidth - 60, 450);
@@ -110,24 +105,19 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     grid->setVerticalSpacing(TwipsToPixelsY(120));
     int row = 0;
     auto addRow = [&](QLabel *&label, const char *name, const QString &caption, QWidget *field) {
-        label = new QLabel(caption, m_fields);
-        label->setObjectName(QLatin1String(name));
+        label = Named(new QLabel(caption, m_fields), name);
         label->setBuddy(field);
         grid->addWidget(label, row, 0, Qt::AlignRight | (row == 5 ? Qt::AlignTop : Qt::AlignVCenter));
         grid->addWidget(field, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
         ++row;
     };
-    auto named = [](auto *w, const char *name) {
-        w->setObjectName(QLatin1String(name));
-        return w;
-    };
-    CmbYear = named(new QComboBox(m_fields), "CmbYear");
-    CmbMonth = named(new QComboBox(m_fields), "CmbMonth");
-    txtRegisterNo = named(new QLineEdit(m_fields), "txtRegisterNo");
-    ucDt = named(new ucDate(m_fields), "ucDt");
-    txtPlace = named(new QLineEdit(m_fields), "txtPlace");
-    txtRemarks = named(new QPlainTextEdit(m_fields), "txtRemarks");
-    TxtFileName = named(new QLineEdit(m_fields), "TxtFileName");
+    CmbYear = Named(new QComboBox(m_fields), "CmbYear");
+    CmbMonth = Named(new QComboBox(m_fields), "CmbMonth");
+    txtRegisterNo = Named(new QLineEdit(m_fields), "txtRegisterNo");
+    ucDt = Named(new ucDate(m_fields), "ucDt");
+    txtPlace = Named(new QLineEdit(m_fields), "txtPlace");
+    txtRemarks = Named(new QPlainTextEdit(m_fields), "txtRemarks");
+    TxtFileName = Named(new QLineEdit(m_fields), "TxtFileName");
     addRow(lblYear, "lblYear", QStringLiteral("Year :"), CmbYear);
     addRow(lblQuarter, "lblQuarter", QStringLiteral("Quarter :"), CmbMonth);
     addRow(lblRegisterNo, "lblRegisterNo", QStringLiteral("Registration Number :"), txtRegisterNo);
@@ -146,14 +136,21 @@ frmExportToXML::frmExportToXML(QWidget *parent)
 
     Frame2 = PlaceTwips<QFrame>(Fm, "Frame2", 0, 5175, 3600, 600);
     Frame2->setProperty("Tag", QStringLiteral("X__B"));
-    CmdExport = new QPushButton(FrmImages::icon(QStringLiteral("ImgXML")),
-                                QStringLiteral("&Create && Validate XML File "), Frame2);
-    CmdExport->setObjectName(QStringLiteral("CmdExport"));
+    CmdExport = Named(new QPushButton(FrmImages::icon(QStringLiteral("ImgXML")),
+                                      QStringLiteral("&Create && Validate XML File "), Frame2),
+                      "CmdExport");
     CmdExport->setIconSize(QSize(TwipsToPixelsX(360), TwipsToPixelsY(360)));
     auto *buttons = new QHBoxLayout(Frame2);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addWidget(CmdExport);
 
+    wireControls();
+    Form_Load();
+    placeFields();
+}
+
+void frmExportToXML::wireControls()
+{
     setTabOrder(CmbYear, CmbMonth);
     setTabOrder(CmbMonth, txtRegisterNo);
     setTabOrder(txtRegisterNo, ucDt);
@@ -170,9 +167,6 @@ frmExportToXML::frmExportToXML(QWidget *parent)
     m_fields->installEventFilter(this);
     new KeyPreview(this);
     CloseOnEscape(this, [this] { CmdExit_Click(); });
-
-    Form_Load();
-    placeFields();
 }
 
 void frmExportToXML::Form_Load()

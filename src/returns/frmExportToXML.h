@@ -53,6 +53,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Tab order, filters and signals, once the controls are placed.
+    void wireControls();
     void Form_Load();
     void CmdExport_Click();
     void CmdExit_Click();

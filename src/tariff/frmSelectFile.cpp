@@ -67,12 +67,7 @@ QString frmSelectFile::driveOf(const QString &path)
 frmSelectFile::frmSelectFile(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("frmSelectFile"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString());
-    setProperty("Tag", QString());
-    setFont(ArialFont(8.25));
-    setFixedSize(TwipsRect(0, 0, 8625, 7545).size());
+    SetUpFixedWindow(this, QStringLiteral("frmSelectFile"), QString(), 8625, 7545);
 
     Frame1 = PlaceTwips<QFrame>(this, "Frame1", 30, 15, 8565, 450);
     Frame1->setProperty("Tag", QStringLiteral("XYR_"));
@@ -115,6 +110,11 @@ frmSelectFile::frmSelectFile(QWidget *parent)
     CmdClose = PlaceTwips<QPushButton>(Frame3, "CmdClose", 960, 15, 950, 540);
     CmdClose->setText(QStringLiteral("&Close"));
 
+    wireControls();
+}
+
+void frmSelectFile::wireControls()
+{
     setTabOrder(Drive2, Dir2);
     setTabOrder(Dir2, File2);
     setTabOrder(File2, LstFile);

@@ -59,6 +59,8 @@ public:
     QPushButton *CmdClose;
 
 private:
+    // Tab order, filters and signals, once the controls are placed.
+    void wireControls();
     void Drive2_Change();
     void Dir2_Change();
     void File2_Click(const QString &fileName);

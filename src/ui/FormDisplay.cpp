@@ -177,6 +177,85 @@ void DisplayForm(QWidget *form, FormMode mode, FormPosition position, QWidget **
     place();
 }
 
+namespace {
+// Where the window goes and how much it grows, in twips, from its size now
+// and the client area's.
+ArrangeResult arrangedGeometry(QWidget *form, QWidget *placed, bool child, ArrangeInput *in)
+{
+    const QRect global = clientGlobalRect(ClientAreaWidget());
+    in->clientWidthPx = global.width();
+    in->clientHeightPx = global.height();
+    // Screen coordinates: a top-level window is placed in them; a child
+    // window only uses the size.
+    in->client = edges(global);
+    RectToTwips(in->client);
+    const QSize outer = outerSize(placed);
+    in->width = PixelsToTwipsX(outer.width());
+    in->height = PixelsToTwipsY(outer.height());
+    in->fontSize = form->font().pointSizeF();
+    in->sizable = !IsFixedSizeForm(form);
+    in->child = child;
+    ArrangeResult r = ArrangeGeometry(*in);
+    // A window of fixed design is never made smaller than it: its anchored
+    // controls would run into each other. The working area scrolls instead.
+    if (!in->sizable && (r.dw < 0 || r.dh < 0)) {
+        r.width = std::max(r.width, in->width);
+        r.height = std::max(r.height, in->height);
+        r.dw = std::max(r.dw, 0);
+        r.dh = std::max(r.dh, 0);
+        r.left = std::max(0.0, r.left);
+        r.top = std::max(0.0, r.top);
+        r.fontSize = std::max(r.fontSize, in->fontSize);
+    }
+    return r;
+}
+
+// A window of fixed design takes the new size as its fixed size, and its
+// font grows with it.
+void fixDesignSize(QWidget *form, QWidget *placed, const QRect &target, double fontSize, double newFontSize)
+{
+    const QSize frame = outerSize(placed) - form->size();
+    form->setFixedSize((target.size() - frame).expandedTo(QSize(0, 0)));
+    if (fontSize > 0 && newFontSize > 0) {
+        // Only the window's own font grows: its controls keep the
+        // fonts they were laid out with, so no caption is cut short.
+        for (QWidget *control : form->findChildren<QWidget *>())
+            control->setFont(control->font());
+        QFont f = form->font();
+        f.setPointSizeF(newFontSize);
+        form->setFont(f);
+    }
+}
+
+// A window that may be resized is made to fit the working area, with a
+// little of the area around it, so its buttons are never out of reach.
+void fitInArea(QWidget *placed, QMdiArea *mdi)
+{
+    const QSize room = mdi->viewport()->size() - QSize(4, 4);
+    QRect g = placed->geometry();
+    g.setSize(g.size().boundedTo(room).expandedTo(placed->minimumSize()));
+    g.moveLeft(std::clamp(g.x(), 0, std::max(0, room.width() - g.width())));
+    g.moveTop(std::clamp(g.y(), 0, std::max(0, room.height() - g.height())));
+    placed->setGeometry(g);
+}
+
+// Anchored controls follow the window's change of size; a control that
+// refuses a size simply keeps what it can.
+void moveAnchoredControls(QWidget *form, int dw, int dh)
+{
+    for (QWidget *control : form->findChildren<QWidget *>()) {
+        const Anchor anchor = AnchorFromTag(WidgetTag(control));
+        if (anchor == Anchor::None)
+            continue;
+        const QRect g = control->geometry();
+        const ControlBox box{PixelsToTwipsX(g.x()), PixelsToTwipsY(g.y()), PixelsToTwipsX(g.width()),
+                             PixelsToTwipsY(g.height())};
+        const ControlBox moved = ApplyAnchor(anchor, box, dw, dh);
+        control->setGeometry(TwipsRect(moved.left, moved.top, std::max(0.0, moved.width), std::max(0.0, moved.height)));
+    }
+}
+} // namespace
+
 void ArrangeForm(QWidget *form)
 {
     if (!form)
@@ -193,84 +272,24 @@ void ArrangeForm(QWidget *form)
     QWidget *placed = sub ? static_cast<QWidget *>(sub) : form;
 
     if (!IsArranged(WidgetTag(form))) {
-        const QRect global = clientGlobalRect(ClientAreaWidget());
         ArrangeInput in;
-        in.clientWidthPx = global.width();
-        in.clientHeightPx = global.height();
-        // Screen coordinates: a top-level window is placed in them; a child
-        // window only uses the size.
-        in.client = edges(global);
-        RectToTwips(in.client);
-        const QSize outer = outerSize(placed);
-        in.width = PixelsToTwipsX(outer.width());
-        in.height = PixelsToTwipsY(outer.height());
-        in.fontSize = form->font().pointSizeF();
-        in.sizable = !IsFixedSizeForm(form);
-        in.child = child;
-        ArrangeResult r = ArrangeGeometry(in);
-        // A window of fixed design is never made smaller than it: its anchored
-        // controls would run into each other. The working area scrolls instead.
-        if (!in.sizable && (r.dw < 0 || r.dh < 0)) {
-            r.width = std::max(r.width, in.width);
-            r.height = std::max(r.height, in.height);
-            r.dw = std::max(r.dw, 0);
-            r.dh = std::max(r.dh, 0);
-            r.left = std::max(0.0, r.left);
-            r.top = std::max(0.0, r.top);
-            r.fontSize = std::max(r.fontSize, in.fontSize);
-        }
-
+        const ArrangeResult r = arrangedGeometry(form, placed, child, &in);
         const QRect target = TwipsRect(r.left, r.top, r.width, r.height);
-        if (!in.sizable) {
-            const QSize frame = outer - form->size();
-            form->setFixedSize((target.size() - frame).expandedTo(QSize(0, 0)));
-            if (in.fontSize > 0 && r.fontSize > 0) {
-                // Only the window's own font grows: its controls keep the
-                // fonts they were laid out with, so no caption is cut short.
-                for (QWidget *control : form->findChildren<QWidget *>())
-                    control->setFont(control->font());
-                QFont f = form->font();
-                f.setPointSizeF(r.fontSize);
-                form->setFont(f);
-            }
-        }
+        if (!in.sizable)
+            fixDesignSize(form, placed, target, in.fontSize, r.fontSize);
         placed->setGeometry(target);
-        // A window that may be resized is made to fit the working area, with a
-        // little of the area around it, so its buttons are never out of reach.
-        if (sub && in.sizable && mdi) {
-            const QSize room = mdi->viewport()->size() - QSize(4, 4);
-            QRect g = placed->geometry();
-            g.setSize(g.size().boundedTo(room).expandedTo(placed->minimumSize()));
-            g.moveLeft(std::clamp(g.x(), 0, std::max(0, room.width() - g.width())));
-            g.moveTop(std::clamp(g.y(), 0, std::max(0, room.height() - g.height())));
-            placed->setGeometry(g);
-        }
-
-        // Anchored controls follow the window's change of size; a control
-        // that refuses a size simply keeps what it can.
-        const QList<QWidget *> controls = form->findChildren<QWidget *>();
-        for (QWidget *control : controls) {
-            const Anchor anchor = AnchorFromTag(WidgetTag(control));
-            if (anchor == Anchor::None)
-                continue;
-            const QRect g = control->geometry();
-            const ControlBox box{PixelsToTwipsX(g.x()), PixelsToTwipsY(g.y()), PixelsToTwipsX(g.width()),
-                                 PixelsToTwipsY(g.height())};
-            const ControlBox moved = ApplyAnchor(anchor, box, r.dw, r.dh);
-            const QRect px = TwipsRect(moved.left, moved.top, std::max(0.0, moved.width), std::max(0.0, moved.height));
-            control->setGeometry(px);
-        }
+        if (sub && in.sizable && mdi)
+            fitInArea(placed, mdi);
+        moveAnchoredControls(form, r.dw, r.dh);
         SetWidgetTag(form, WidgetTag(form) + kArrangedMarker);
     }
 
-    if (placed->isVisible()) {
-        placed->raise();
-        if (sub && mdi)
-            mdi->setActiveSubWindow(sub);
-    } else {
+    if (!placed->isVisible()) {
         form->show();
         placed->show();
-        if (sub && mdi)
-            mdi->setActiveSubWindow(sub);
+    } else {
+        placed->raise();
     }
+    if (sub && mdi)
+        mdi->setActiveSubWindow(sub);
 }

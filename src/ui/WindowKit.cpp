@@ -89,6 +89,16 @@ void ShowReadOnly(QLineEdit *box)
     box->setPalette(p);
 }
 
+void SetUpFixedWindow(QWidget *form, const QString &name, const QString &title, double widthTwips, double heightTwips)
+{
+    form->setObjectName(name);
+    form->setWindowTitle(title);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->setProperty("Tag", QString());
+    form->setFont(ArialFont(8.25));
+    form->setFixedSize(TwipsRect(0, 0, widthTwips, heightTwips).size());
+}
+
 void SetUpReportWindow(QWidget *form, const QString &name, const QString &title, int widthTwips, int heightTwips)
 {
     form->setObjectName(name);

@@ -32,26 +32,25 @@ void PaintBackground(QWidget *widget, const QColor &back, const QColor &text = Q
 // Draws the widget's text (a frame's lines) in `text`; the background stays as it is.
 void PaintText(QWidget *widget, const QColor &text);
 
-// A new control `name` in `parent` at left, top; sized as well when width
-// and height are given. All in twips.
-template <class W>
-W *PlaceTwips(QWidget *parent, const char *name, double left, double top, double width = 0, double height = 0)
-{
-    W *w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    const QRect r = TwipsRect(left, top, width, height);
-    w->move(r.topLeft());
-    if (width > 0 && height > 0)
-        w->resize(r.size());
-    return w;
-}
-
 // `object` (a control, a menu, an action) under its name, for tests and
 // saved settings to find it by.
 template <class T> T *Named(T *object, const char *name)
 {
     object->setObjectName(QLatin1String(name));
     return object;
+}
+
+// A new control `name` in `parent` at left, top; sized as well when width
+// and height are given. All in twips.
+template <class W>
+W *PlaceTwips(QWidget *parent, const char *name, double left, double top, double width = 0, double height = 0)
+{
+    W *w = Named(new W(parent), name);
+    const QRect r = TwipsRect(left, top, width, height);
+    w->move(r.topLeft());
+    if (width > 0 && height > 0)
+        w->resize(r.size());
+    return w;
 }
 
 // Closes a working window: its sub-window inside the main window, or itself.
@@ -61,6 +60,9 @@ void CloseOnEscape(QWidget *form, std::function<void()> close);
 // A box that shows text the user does not type: no Tab stop (a click still
 // selects, for copying) and the window's colour behind the text.
 void ShowReadOnly(QLineEdit *box);
+// A working window of fixed design: its name and title, gone when closed,
+// Arial 8.25, no anchor code of its own, and its fixed size in twips.
+void SetUpFixedWindow(QWidget *form, const QString &name, const QString &title, double widthTwips, double heightTwips);
 // A report window's frame: its name and title, gone when closed, its size in
 // twips, the pale background, and Esc closing it as a working window.
 void SetUpReportWindow(QWidget *form, const QString &name, const QString &title, int widthTwips, int heightTwips);
