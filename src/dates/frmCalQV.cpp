@@ -14,37 +14,16 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 
 namespace {
 
-const QColor kWindowColour(192, 255, 192);
-const QColor kStepColour(255, 224, 192);
-const QColor kCloseColour(255, 192, 192);
-const QColor kLabelColour(192, 255, 255);
-const QColor kTodayButtonColour(255, 255, 192);
-const QColor kTodayCellColour(192, 192, 255);
-
-QFont formFont(double points = 8.25, bool bold = false)
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption)
 {
-    return ArialFont(points, bold);
-}
-
-void paintButton(QPushButton *button, const QColor &colour)
-{
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, colour);
-    button->setPalette(palette);
-    button->setAutoFillBackground(true);
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, const QColor &colour)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
+    auto *button = Named(new QPushButton(caption, parent), name);
     button->setAutoDefault(false);
-    button->setFont(formFont(8.25, true));
-    paintButton(button, colour);
+    button->setFont(ArialFont(8.25, true));
     return button;
 }
 
@@ -118,12 +97,12 @@ frmCalQV::frmCalQV(QWidget *parent)
     setObjectName(QStringLiteral("frmCalQV"));
     setWindowTitle(QString());
     setModal(true);
-    setFont(formFont());
-    PaintBackground(this, kWindowColour);
+    setFont(ArialFont(8.25));
+    PaintBackground(this, kFormPale, Qt::black);
     setFixedSize(TwipsRect(0, 0, 3405, 3525).size());
 
     cmbMonth = Named(new QComboBox(this), "cmbMonth");
-    cmbMonth->setFont(formFont(8.25, true));
+    cmbMonth->setFont(ArialFont(8.25, true));
     for (int m = 1; m <= 12; ++m)
         cmbMonth->addItem(MonthName(m), m);
     cmbMonth->setCurrentIndex(-1);
@@ -131,25 +110,25 @@ frmCalQV::frmCalQV(QWidget *parent)
 
     txtYear = Named(new QLineEdit(this), "txtYear");
     txtYear->setProperty("Tag", QStringLiteral("N"));
-    txtYear->setFont(formFont(8.25, true));
+    txtYear->setFont(ArialFont(8.25, true));
     txtYear->setMaxLength(4); // a fifth digit could only make the box unleavable
     txtYear->setGeometry(TwipsRect(1425, 120, 705, 330));
     txtYear->installEventFilter(this);
 
-    cmdUp = makeButton(this, "cmdUp", QStringLiteral("+"), kStepColour);
+    cmdUp = makeButton(this, "cmdUp", QStringLiteral("+"));
     cmdUp->setFocusPolicy(Qt::NoFocus);
     cmdUp->setGeometry(TwipsRect(2145, 135, 210, 150));
-    cmdDown = makeButton(this, "cmdDown", QStringLiteral("-"), kStepColour);
+    cmdDown = makeButton(this, "cmdDown", QStringLiteral("-"));
     cmdDown->setFocusPolicy(Qt::NoFocus);
     cmdDown->setGeometry(TwipsRect(2145, 285, 210, 150));
 
-    cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"), kCloseColour);
-    cmdClose->setFont(formFont(9, true));
+    cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));
+    cmdClose->setFont(ArialFont(9, true));
     cmdClose->setProperty("CausesValidation", false);
     cmdClose->setGeometry(TwipsRect(2625, 75, 675, 375));
 
     flx = Named(new CalendarGrid(this), "flx");
-    flx->setFont(formFont());
+    flx->setFont(ArialFont(8.25));
     flx->horizontalHeader()->hide();
     flx->verticalHeader()->hide();
     flx->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -163,12 +142,12 @@ frmCalQV::frmCalQV(QWidget *parent)
     flx->acceptRequested = [this] { acceptPick(); };
 
     lblDate = Named(new QLabel(this), "lblDate");
-    lblDate->setFont(formFont(8.25, true));
+    lblDate->setFont(ArialFont(8.25, true));
     lblDate->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    PaintBackground(lblDate, kLabelColour);
+    PaintBackground(lblDate, kFormTeal, Qt::white);
     lblDate->setGeometry(TwipsRect(90, 3090, 1665, 315));
 
-    cmdToday = makeButton(this, "cmdToday", QString(), kTodayButtonColour);
+    cmdToday = makeButton(this, "cmdToday", QString());
     cmdToday->setGeometry(TwipsRect(2235, 3090, 1050, 375));
 
     // Every month name whole, whatever the font's widths: the top row and the
@@ -255,12 +234,22 @@ void frmCalQV::acceptPick()
     QDialog::accept();
 }
 
+void frmCalQV::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    // The pop-up has no frame and stands over panels of the same pale colour:
+    // an outline sets it apart.
+    QPainter painter(this);
+    painter.setPen(kFormDarkTeal);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void frmCalQV::InitGrid()
 {
     flx->clearContents();
     flx->setColumnCount(kCalendarColumns);
     flx->setRowCount(kCalendarRows);
-    const QFont weekFont = formFont(8);
+    const QFont weekFont = ArialFont(8);
     for (int r = 0; r < kCalendarRows; ++r) {
         flx->setRowHeight(r, TwipsToPixelsY(330));
         for (int c = 0; c < kCalendarColumns; ++c) {
@@ -295,8 +284,11 @@ void frmCalQV::FillMonth()
         LogError(ErrCalendarMonth, error, QString(), QString(), true);
         return;
     }
-    if (layout.hasToday)
-        flx->item(layout.today.row, layout.today.column)->setBackground(kTodayCellColour);
+    if (layout.hasToday) {
+        QTableWidgetItem *today = flx->item(layout.today.row, layout.today.column);
+        today->setBackground(kFormTeal);
+        today->setForeground(Qt::white);
+    }
 }
 
 void frmCalQV::SetMonthBox(int month)
