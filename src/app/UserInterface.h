@@ -76,6 +76,13 @@ public:
     PleaseWaitShown &operator=(const PleaseWaitShown &) = delete;
 };
 
+// What `work` gives, done with the please-wait indicator shown.
+template <class Work> auto WhilePleaseWait(Work &&work)
+{
+    const PleaseWaitShown shown;
+    return work();
+}
+
 // Command line: messages on standard error; questions take the box's default answer.
 class ConsoleUserInterface : public UserInterface
 {

@@ -88,9 +88,7 @@ frmDataCheck::frmDataCheck(QWidget *parent)
 void frmDataCheck::Refresh()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ShowPleaseWait();
-    const DataCheckResult result = CheckQuarterData(openReturnQuarter());
-    HidePleaseWait();
+    const DataCheckResult result = WhilePleaseWait([this] { return CheckQuarterData(openReturnQuarter()); });
     QApplication::restoreOverrideCursor();
     fill(result);
     // Which quarter the dates were held against, beside the findings.

@@ -41,9 +41,8 @@ bool ExportReturnToExcel(const QString &returnPath)
                != 0)
         return false;
     QString error;
-    ShowPleaseWait();
-    const bool written = WriteReturnWorkbook(returnPath, workbook, ReturnSchemaPath(), &error);
-    HidePleaseWait();
+    const bool written =
+        WhilePleaseWait([&] { return WriteReturnWorkbook(returnPath, workbook, ReturnSchemaPath(), &error); });
     if (!written) {
         ShowMessage(error, kAppTitle, MsgBoxType::Critical, MsgButtons::Ok, true);
         return false;

@@ -101,9 +101,8 @@ frmReturns::frmReturns(QWidget *parent)
 void frmReturns::Refresh()
 {
     ClearCancel();
-    ShowPleaseWait();
-    m_list = ListPastReturns(CompanyReturnsFolder(Settings().strCompCode), ReturnSchemaPath());
-    HidePleaseWait();
+    m_list = WhilePleaseWait(
+        [] { return ListPastReturns(CompanyReturnsFolder(Settings().strCompCode), ReturnSchemaPath()); });
     fill();
 }
 

@@ -381,9 +381,7 @@ void frmSelectFile::CmdGenerateData_Click()
         LblTemps->clear();
         LblRecord->clear();
     };
-    ShowPleaseWait();
-    ImportTariff(FilePath, SheetName(), progress, TariffReplace::Ask);
-    HidePleaseWait();
+    WhilePleaseWait([&] { return ImportTariff(FilePath, SheetName(), progress, TariffReplace::Ask); });
 }
 
 void frmSelectFile::closeWindow()

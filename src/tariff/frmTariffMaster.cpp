@@ -50,9 +50,7 @@ void frmTariffMaster::Refresh()
     QString reason;
     // The quarter only when a company is chosen and its work tables are there.
     const bool quarter = !s.strCompCode.isEmpty() && PrepareWorkTables(&reason);
-    ShowPleaseWait();
-    m_view = ReadTariffMasterView(s.cnProgram, quarter ? s.cnCompany : QString());
-    HidePleaseWait();
+    m_view = WhilePleaseWait([&] { return ReadTariffMasterView(s.cnProgram, quarter ? s.cnCompany : QString()); });
     if (m_view.missingReason.isEmpty() && !s.strCompCode.isEmpty())
         m_view.missingReason = reason;
     fill();
