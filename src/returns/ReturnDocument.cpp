@@ -14,6 +14,7 @@
 #include <QIODevice>
 
 #include <charconv>
+#include <cstring>
 
 namespace {
 QString chapterMessage(const QString &text, const QString &cleaned, const QString &label, const QString &value,

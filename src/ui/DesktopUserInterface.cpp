@@ -13,6 +13,9 @@
 #include <QPushButton>
 #include <QShortcutEvent>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 bool isEscape(QEvent *event)
 {
