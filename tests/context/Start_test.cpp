@@ -41,8 +41,9 @@
 #include <algorithm>
 #include <memory>
 
-// The main window, the login and the company selection, and the ways out of the windows by keys and mouse.
-class StartWindowsTest : public QObject
+// The start (data mode, program database, date setting, application folder), the main window, the login and the
+// company selection, and the ways out of the windows by keys and mouse.
+class StartTest : public QObject
 {
     Q_OBJECT
 
@@ -52,18 +53,21 @@ class StartWindowsTest : public QObject
     MDIForm1 *main = nullptr;
     std::unique_ptr<frmCompDef> company;
 
-    // The demo application folder, with the company fixtures (codes 7, 8 and 9) laid over it when asked.
-    void demoFolder(bool withFixtures)
+    // The demo application folder with the fixtures of `overlay` laid over it (under "context": the companies
+    // with codes 7, 8 and 9), and start-up's connections open when asked.
+    void demoFolder(const QString &overlay, bool open = false)
     {
         home = std::make_unique<TestHome>();
         QVERIFY(copyDemoInto(*home));
-        const QString fixtures = fixturePath(QStringLiteral("context"));
+        const QString fixtures = fixturePath(overlay);
         QDirIterator it(fixtures, QDir::Files, QDirIterator::Subdirectories);
-        while (withFixtures && it.hasNext()) {
+        while (!overlay.isEmpty() && it.hasNext()) {
             const QString target = home->app() + it.next().mid(fixtures.size());
             QFile::remove(target);
             QVERIFY(QDir().mkpath(QFileInfo(target).path()) && QFile::copy(it.filePath(), target));
         }
+        StartupFailure failure;
+        QVERIFY2(!open || OpenStartupConnections(&failure), qPrintable(failure.description));
     }
 
     void showMain() { (main = new MDIForm1)->show(); }
@@ -71,9 +75,7 @@ class StartWindowsTest : public QObject
     // The company selection over the main window, on the demo folder.
     void showCompanies(bool withFixtures)
     {
-        demoFolder(withFixtures);
-        StartupFailure failure;
-        QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+        demoFolder(withFixtures ? QStringLiteral("context") : QString(), true);
         showMain();
         company = std::make_unique<frmCompDef>(main);
         company->show();
@@ -242,9 +244,7 @@ private slots:
 
     void unreadableCompanyListCanBeLeft()
     {
-        demoFolder(false);
-        StartupFailure failure;
-        QVERIFY2(OpenStartupConnections(&failure), qPrintable(failure.description));
+        demoFolder(QString(), true);
         home->writeFile(QStringLiteral("Kolvcomp.dbf"), "not a table");
         company = std::make_unique<frmCompDef>();
         QCOMPARE(company->DCCompany->count(), 0);
@@ -269,7 +269,7 @@ private slots:
         DesktopUserInterface ui;
         InstallUserInterface(&ui);
         FixedClock::set(QDateTime(QDate(2014, 7, 3), QTime(10, 0)));
-        demoFolder(true);
+        demoFolder(QStringLiteral("context"));
         QStringList seen;
         QString date, reselected, offeredId;
         bool tabbedIntoDate = false;
@@ -342,12 +342,7 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, holds);
         const QString reason = QStringLiteral("The company code %1 cannot name a folder: it holds %2").arg(code, holds);
-        TestHome home;
-        QVERIFY(copyDemoInto(home) && QFile::remove(home.app() + QStringLiteral("/Kolvcomp.dbf")));
-        QVERIFY(
-            QFile::copy(fixturePath(QStringLiteral("context/bad-codes/Kolvcomp.dbf")), home.app() + "/Kolvcomp.dbf"));
-        StartupFailure startup;
-        QVERIFY2(OpenStartupConnections(&startup), qPrintable(startup.description));
+        demoFolder(QStringLiteral("context/bad-codes"), true);
         QList<CompanyEntry> companies;
         QList<PeriodEntry> periods;
         SelectionFailure failure;
@@ -363,7 +358,7 @@ private slots:
         QVERIFY(!SelectCompany(bad->code, bad->name, periods[0], &failure));
         QCOMPARE(failure.description, reason);
         QVERIFY(Settings().strCompCode.isEmpty());
-        QVERIFY(!QDir(home.app() + QStringLiteral("/ACES")).exists());
+        QVERIFY(!QDir(home->app() + QStringLiteral("/ACES")).exists());
     }
 
     // The ways out of the windows, by keys and mouse, on the demo company.
@@ -618,7 +613,110 @@ private slots:
         QVERIFY(QFile::exists(opened + QStringLiteral("/002/14041503/Ledger.dbf")));
         QVERIFY(HoldsAccountingData(opened));
     }
+
+    void dataModeDecision_data()
+    {
+        QTest::addColumn<QString>("marker"); // in the application folder
+        QTest::addColumn<QByteArray>("naturePath"); // empty: no file
+        QTest::addColumn<bool>("accessInf");
+        QTest::addColumn<QString>("dataPath");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<bool>("ok");
+
+        const int fox = int(DataMode::FoxPro), jet = int(DataMode::Jet), sql = int(DataMode::SqlServer);
+        const QByteArray none;
+        QTest::newRow("KOLV.Bat wins over everything")
+            << "KOLV.Bat" << QByteArray("D:\\Accounts [SRV01]\r\n") << true << "" << fox << "" << true;
+        QTest::newRow("Jet, several lines: only the first")
+            << "" << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << "D:\\Accounts" << jet << "" << true;
+        QTest::newRow("Jet, separator kept")
+            << "" << QByteArray("D:\\Accounts\\\n") << true << "D:\\Accounts\\" << jet << "" << true;
+        QTest::newRow("Jet, blanks kept")
+            << "" << QByteArray("  D:\\Accounts  ") << true << "  D:\\Accounts  " << jet << "" << true;
+        QTest::newRow("Jet without NaturePath.inf") << "" << none << true << "" << jet << "" << true;
+        QTest::newRow("server in brackets")
+            << "" << QByteArray("D:\\Accounts [SRV01]") << false << "D:\\Accounts [SRV01]" << sql << "SRV01" << true;
+        QTest::newRow("server, no opening bracket")
+            << "" << QByteArray("SRV01]") << false << "SRV01]" << sql << "SRV01" << true;
+        QTest::newRow("server, no closing bracket stops")
+            << "" << QByteArray("[SRV01") << false << "[SRV01" << sql << "" << false;
+        QTest::newRow("server, brackets reversed stops")
+            << "" << QByteArray("]SRV01[") << false << "]SRV01[" << sql << "" << false;
+        QTest::newRow("marker in any letter case") << "kolv.bat" << none << false << "" << fox << "" << true;
+        QTest::newRow("no file at all stops") << "" << none << false << "" << sql << "" << false;
+    }
+    void dataModeDecision()
+    {
+        QFETCH(QString, marker);
+        QFETCH(QByteArray, naturePath);
+        QFETCH(bool, accessInf);
+        home = std::make_unique<TestHome>();
+        if (!marker.isEmpty())
+            home->writeFile(marker, "");
+        if (!naturePath.isEmpty())
+            home->systemFile(QStringLiteral("NaturePath.inf"), naturePath);
+        if (accessInf)
+            home->systemFile(QStringLiteral("Access.inf"), "");
+
+        const ModeDecision d = DecideDataMode(home->app(), home->system());
+        QTEST(int(d.mode), "mode");
+        QTEST(d.dataPath, "dataPath");
+        QTEST(d.serverName, "server");
+        QTEST(d.ok, "ok");
+        if (d.ok)
+            return;
+        // Start-up stops with the decision's reason, nothing opened.
+        StartupFailure failure;
+        QVERIFY(!OpenStartupConnections(&failure));
+        QVERIFY(failure.number != 0);
+        QVERIFY(!d.error.isEmpty());
+        QCOMPARE(failure.description, d.error);
+        QVERIFY(!ConnectionIsOpen(Settings().cnProgram));
+    }
+
+    // A file that is not a database is reported, not replaced. (Creating and
+    // reopening the database is exercised by every tariff test.)
+    void programDatabaseNotADatabase()
+    {
+        home = std::make_unique<TestHome>();
+        const QString bad = home->writeFile(QStringLiteral("bad.sqlite"), QByteArray(4096, 'x'));
+        QString error;
+        QVERIFY(!OpenProgramDatabase(QStringLiteral("p"), bad, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(QFile(bad).size(), 4096);
+    }
+
+    // A short date that is not day first is asked about: Cancel ends the program, OK keeps dd/MM/yyyy from then on.
+    void regionalQuestion()
+    {
+        FixedClock::set(QDateTime(QDate(2014, 3, 5), QTime(10, 0))); // a day whose two forms differ
+        StoreShortDateFormat(QStringLiteral("M/d/yyyy"));
+        rec.standardAnswers << StdResult::Cancel << StdResult::Ok;
+        const QList<bool> goOn{RunRegionalDateCheck(), RunRegionalDateCheck(), RunRegionalDateCheck()};
+        QCOMPARE(goOn, (QList<bool>{false, true, true}));
+        QCOMPARE(rec.texts(),
+                 QStringList(2, "Invalid Regional Setting for Date.\r\nDo you want to change date to dd/MM/yyyy ?"));
+        QCOMPARE(rec.messages[0].title, QStringLiteral("Pondrel"));
+        QCOMPARE(ShortDateText(QDate(2014, 3, 5)), QStringLiteral("05/03/2014"));
+    }
+
+    // QUORVANT_HOME naming a folder that is not there ends the desktop
+    // program with the reason, and nothing is made in its place.
+    void missingHomeEndsTheProgram()
+    {
+        home = std::make_unique<TestHome>();
+        QVERIFY(QDir(home->app() + QStringLiteral("/Data")).removeRecursively());
+        const QString missing = home->app() + QStringLiteral("/nope");
+        qputenv("QUORVANT_HOME", missing.toLocal8Bit());
+        QCOMPARE(Main(), 1);
+        // One message naming the folder; no word of the log, which would live there.
+        QCOMPARE(rec.texts(),
+                 QStringList{"Error in Main\r\n76\r\nThe application folder " + QDir::toNativeSeparators(missing)
+                             + " does not exist (QUORVANT_HOME names it)"});
+        QVERIFY(QDir(home->app()).isEmpty());
+    }
 };
 
-QV_REGISTER_TEST(StartWindowsTest)
-#include "StartWindows_test.moc"
+QV_REGISTER_TEST(StartTest)
+#include "Start_test.moc"
