@@ -176,9 +176,14 @@ class Desktop:
         self.run('xdotool', 'windowactivate', '--sync', str(wid))
         return wid
 
-    def wait_window(self, title, seconds=30):
+    def wait_window(self, title, shot=None):
+        """The window of that title, active, on the screen, and pictured if asked."""
         found = lambda: next((w for w in self.windows() if self.name(w) == title), None)  # noqa: E731
-        return self.activate(self.until(found, 'the window "%s"' % title, seconds))
+        wid = self.activate(self.until(found, 'the window "%s"' % title))
+        if shot:
+            self.picture(shot)
+        self.on_screen(wid, title)
+        return wid
 
     def wait_message(self, seconds=30):
         """The program's next message box (any window but the main one)."""
@@ -191,10 +196,11 @@ class Desktop:
         self.until(lambda: wid not in self.windows(), 'window %d to close' % wid, seconds)
 
     def answer(self, key, seconds=30, shot=None):
-        """Answers the next message box by a key, once it is pictured if asked."""
+        """Answers the next message box by a key, once it is pictured if asked and found on the screen."""
         wid = self.wait_message(seconds)
         if shot:
             self.picture(shot)
+        self.on_screen(wid, 'the message')
         self.keys(key)
         self.wait_gone(wid)
         return wid
@@ -279,19 +285,12 @@ class Session:
 
     def log_in(self, shots):
         d = self.desk
-
-        def shown(title, shot, what):
-            wid = d.wait_window(title)
-            if shots:
-                d.picture(shot)
-            d.on_screen(wid, what)
-            return wid
-        shown('Login', 'login', 'the login window')
+        d.wait_window('Login', shots and 'login')
         d.type('ACCOUNTS')
         d.keys('Return')
         d.type('secret')
         d.keys('Return')
-        company = shown('Company Selection', 'company-selection', 'the company selection')
+        company = d.wait_window('Company Selection', shots and 'company-selection')
         # The company and period chosen last are offered, and Return takes them; the first time, the first company.
         ini = os.path.join(self.home, 'config', 'Quorvant', 'Quorvant.ini')
         offered = os.path.exists(ini) and 'company=' in open(ini).read()
@@ -350,11 +349,7 @@ def demo_session(desk, home):
     aces = s.aces
     s.open_return('return-window', 'aaacb1234cxm001')
     desk.keys('alt+c')
-    question = desk.wait_message()  # one invoice line of July
-    desk.picture('question')
-    desk.on_screen(question, 'the question')
-    desk.keys('alt+y')
-    desk.wait_gone(question)
+    desk.answer('alt+y', shot='question')  # one invoice line of July
     desk.answer('Return', 120)
     written = [n for n in os.listdir(aces) if n.endswith('.xml')]
     check(len(written) == 1 and os.path.getsize(os.path.join(aces, written[0])) > 1000, 'the demo return is written')
@@ -385,9 +380,7 @@ def demo_session(desk, home):
                        (['shift+Tab', 'Up', 'Tab', 'Return'], '001')):
         desk.activate(desk.main)
         desk.keys('alt+f', 'c')
-        company = desk.wait_window('Company Selection')
-        if code == '002':
-            desk.picture('change-company')
+        company = desk.wait_window('Company Selection', code == '002' and 'change-company')
         desk.keys(*keys)
         desk.wait_gone(company)
         check('[ %s ]' % code in desk.name(desk.main), 'the title names company %s (%s)' % (code, desk.name(desk.main)))
@@ -418,21 +411,11 @@ def large_session(desk, home):
         desk.keys('alt+c')
         # Two questions, each answered Yes: the generated quarter's rows dated in other quarters (asked
         # while the indicator shows), then "A return named ... already exists. Replace it?". Then the
-        # indicator of the writing shows how far, with its Cancel.
-        answered = []
-
-        def indicator():
-            for wid in desk.windows():
-                if wid != desk.main:
-                    check(len(answered) < 2, 'two questions before the export')
-                    desk.activate(wid)
-                    time.sleep(0.2)
-                    desk.keys('alt+y')
-                    desk.wait_gone(wid)
-                    answered.append(wid)
-                    return None
-            return desk.picture().box_of(PEACH) if len(answered) == 2 else None
-        label = desk.until(indicator, 'the please-wait indicator', 60)
+        # indicator of the writing shows how far, with its Cancel, and no third question.
+        desk.answer('alt+y', 60)
+        desk.answer('alt+y', 60)
+        label = desk.until(lambda: desk.picture().box_of(PEACH), 'the please-wait indicator', 60)
+        check(desk.windows() == [desk.main], 'two questions before the export')
         twip = label[2] / 4170.0  # the label is 4170 twips wide
         cancel = (int(label[0] + (1552 + 600 - 60) * twip), int(label[1] + (1650 + 187 - 360) * twip))
         desk.until(lambda: desk.picture().pixel(*cancel) != (255, 255, 255), 'the Cancel button', 10)
