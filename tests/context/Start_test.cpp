@@ -88,7 +88,7 @@ class StartTest : public QObject
         home = std::make_unique<TestHome>();
         QString error;
         QVERIFY2(openDemoCompany(*home, &error), qPrintable(error));
-        QVERIFY(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/ACES_DLR.xsd"), home->app() + "/ACES_DLR.xsd"));
+        QVERIFY(QFile::copy(schemaPath(), home->app() + "/ACES_DLR.xsd"));
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         showMain();
         main->resize(1000, 700);
@@ -99,6 +99,7 @@ class StartTest : public QObject
         main->mnuExporttoXML->trigger();
         return qobject_cast<frmExportToXML *>(main->workingWindow(QStringLiteral("mnuExporttoXML")));
     }
+    // A click on the close box of a working window's title bar.
     void clickCloseBox(QMdiSubWindow *sub)
     {
         QStyleOptionTitleBar title;
@@ -106,10 +107,9 @@ class StartTest : public QObject
         title.subControls = QStyle::SC_All;
         title.titleBarFlags = sub->windowFlags();
         title.rect = QRect(0, 0, sub->width(), sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &title, sub));
-        const QPoint at =
-            sub->style()->subControlRect(QStyle::CC_TitleBar, &title, QStyle::SC_TitleBarCloseButton, sub).center();
-        QTest::mouseMove(sub, at);
-        QTest::mouseClick(sub, Qt::LeftButton, {}, at);
+        sendClick(
+            sub,
+            sub->style()->subControlRect(QStyle::CC_TitleBar, &title, QStyle::SC_TitleBarCloseButton, sub).center());
     }
 
     // Picks a company as a user does, with the arrow keys in the list.
@@ -232,7 +232,6 @@ private slots:
         const qsizetype shown = rec.messages.size();
         QTest::keyClick(company->DCCompany, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), company->flx);
-        QCOMPARE(company->flx->item(1, 1)->text(), QStringLiteral("From       01 Apr 2014       To       31 Mar 2015"));
         QTest::keyClick(company->flx, Qt::Key_Down);
         QTest::keyClick(company->flx, Qt::Key_Return);
         QVERIFY(!company->isVisible());
