@@ -163,34 +163,26 @@ class Desktop:
         self.run('xdotool', 'windowactivate', '--sync', str(wid))
         return wid
 
-    def wait_window(self, title, shot=None):
-        """The window of that title, active, on the screen, and pictured if asked."""
-        found = lambda: next((w for w in self.windows() if self.name(w) == title), None)  # noqa: E731
-        wid = self.activate(self.until(found, 'the window "%s"' % title))
+    def wait_window(self, title=None, shot=None, seconds=30):
+        """The window of that title (without one: a message box, any window but the main one), active, pictured
+        if asked, and on the screen."""
+        def found():
+            return next((w for w in self.windows() if w != self.main and title in (None, self.name(w))), None)
+        wid = self.activate(self.until(found, title or 'a message', seconds))
+        time.sleep(0.2)  # its focus settles on the default button
         if shot:
             self.picture(shot)
-        self.on_screen(wid, title)
-        return wid
-
-    def wait_message(self, seconds=30):
-        """The program's next message box (any window but the main one)."""
-        found = lambda: next((w for w in self.windows() if w != self.main), None)  # noqa: E731
-        wid = self.activate(self.until(found, 'a message', seconds))
-        time.sleep(0.2)  # its focus settles on the default button
+        self.on_screen(wid, title or 'the message')
         return wid
 
     def wait_gone(self, wid, seconds=30):
         self.until(lambda: wid not in self.windows(), 'window %d to close' % wid, seconds)
 
     def answer(self, key, seconds=30, shot=None):
-        """Answers the next message box by a key, once it is pictured if asked and found on the screen."""
-        wid = self.wait_message(seconds)
-        if shot:
-            self.picture(shot)
-        self.on_screen(wid, 'the message')
+        """Answers the next message box by a key."""
+        wid = self.wait_window(None, shot, seconds)
         self.keys(key)
         self.wait_gone(wid)
-        return wid
 
     def stop(self):
         self.program.terminate()
