@@ -293,9 +293,8 @@ class Session:
         top, bottom = cy - reach(0, -1, cy - y), cy + reach(0, 1, y + h - 1 - cy)
         self.area = (left, top, right - left + 1, bottom - top + 1)
 
-    def window_open(self, screen=None):
-        screen = screen or self.desk.picture()
-        return screen.count(self.grey, self.area) < 0.9 * self.area[2] * self.area[3]
+    def window_open(self):
+        return self.desk.picture().count(self.grey, self.area) < 0.9 * self.area[2] * self.area[3]
 
     def open_working(self, keys, name):
         d = self.desk
