@@ -1,16 +1,7 @@
 #!/usr/bin/env python3
-"""The desktop program driven from outside, as a user drives it: the real
-`quorvant` under Xvfb with openbox, keys and clicks sent by xdotool, pictures
-of the screen taken with ImageMagick's `import`.
-
-First the demo company at QT_SCALE_FACTOR=1.5: log in, choose the company,
-write the return (the question about a row of another quarter answered Yes),
-then the data check, the quarter summary, the return window and the import
-window, each opened from the menu by keys, pictured, checked to lie on the
-screen, and closed by Esc and by Ctrl+F4. Then a large generated quarter: the
-export cancelled by a click on the indicator's Cancel and by Esc, each after
-"Replace it?" was answered Yes; the earlier return is the same file afterwards
-and nothing new is in the folder.
+"""The desktop program driven from outside, as a user drives it: the real `quorvant` under Xvfb with openbox, keys
+and clicks sent by xdotool, pictures of the screen taken with ImageMagick's `import`; on a small screen, then the
+demo company and a large generated quarter at QT_SCALE_FACTOR=1.5 (each session says what it proves).
 
 Usage: desktop_test.py --program build/src/quorvant [--out DIR] [--rows N]
 """
@@ -321,6 +312,9 @@ class Session:
 
 
 def demo_session(desk, home):
+    """Log in; the return written (the question about a row of another quarter answered Yes) and its workbook; each
+    working window opened from the menu by keys, pictured, within the main window, closed by Esc and by Ctrl+F4;
+    File -> Change Company."""
     s = Session(desk, home, 'demo', True)
     desk.picture('main-window')
     aces = s.aces
@@ -373,7 +367,8 @@ def small_screen_session(desk, home):
 
 
 def large_session(desk, home):
-    """The export of a large quarter, cancelled by mouse and by Esc."""
+    """The export of a large quarter cancelled by a click on the indicator's Cancel and by Esc, each after "Replace
+    it?" was answered Yes: the earlier return is the same file afterwards and nothing new is in the folder."""
     s = Session(desk, home, 'large')
     aces = s.aces
     s.open_return('return-window-large', REGISTRATION)
