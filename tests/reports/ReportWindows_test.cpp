@@ -3,7 +3,6 @@
 #include "TestRegistry.h"
 #include "WindowTestHelpers.h"
 #include "app/AppSettings.h"
-#include "app/Connections.h"
 #include "app/UserInterface.h"
 #include "context/MDIForm1.h"
 #include "reports/ReturnWorkbook.h"
