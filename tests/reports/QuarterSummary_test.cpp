@@ -238,44 +238,37 @@ private slots:
         const QString noValue = QStringLiteral("Warning: no value; written as 0.00");
         const QString notANumber = QStringLiteral("Not a number: the text must be one number and nothing else");
         const QString where = QStringLiteral(" in table STEMP4, SL-NO %1, column Col09");
-        QTest::newRow("plain") << 0 << 0 << "100.50|516.00|KGS" << QStringList();
-        QTest::newRow("N(20,3) and Currency, exactly")
-            << 1 << 0 << "123456789012345.68|1234567890123.00|KGS" << QStringList();
-        QTest::newRow("half away from zero, once") << 12 << 0 << "12345678901234.57|1.00|KGS" << QStringList();
-        QTest::newRow("nulls") << 2 << 0 << "0.00|16.00|KGS" << QStringList{noValue, noValue, noValue};
-        QTest::newRow("text with a separator")
-            << 3 << 0 << "Not a number (1,234.50)" + where.arg(4) << QStringList{notANumber};
-        QTest::newRow("text in brackets")
-            << 4 << 0 << "Not a number ((250.00))" + where.arg(5) << QStringList{notANumber};
-        QTest::newRow("text number with blanks") << 5 << 0 << "100.50|518.00|KGS" << QStringList();
-        QTest::newRow("29 February 2015") << 6 << 0 << "Not a date (29/02/2015) in table STEMP4, SL-NO 7, column Col03"
-                                          << QStringList{"Not a date; the return needs DD/MM/YYYY"};
-        QTest::newRow("blank invoice number")
-            << 7 << 0 << "100.50|516.00|KGS" << QStringList{"Warning: the invoice number is blank"};
-        QTest::newRow("negative quantity")
-            << 8 << 0 << "-5.00|516.00|KGS" << QStringList{"Warning: a negative number (-5.00)"};
-        QTest::newRow("no unit in the master")
-            << 9 << 0 << "100.50|516.00|U"
-            << QStringList{"Warning: tariff number 84818030 has no unit in the tariff master; unit written as U"};
-        QTest::newRow("master entry typed with dots") << 10 << 0 << "100.50|516.00|NOS" << QStringList();
-        QTest::newRow("beyond the schema")
-            << 11 << 0 << "Number too large for the return (1" + QString(27, u'0') + "510.00)"
-            << QStringList{"Not a number the return can carry (1" + QString(27, u'0') + "510.00)"};
-        QTest::newRow("document quantity with a separator")
-            << 0 << 1 << "Not a number (1,000.75) in table PTEMP5, SL-NO 2, column Col11" << QStringList{notANumber};
-        QTest::newRow("document not in the master")
-            << 0 << 2 << "100.00|494.00|U"
-            << QStringList{"Warning: tariff number 99999999 is not in the tariff master; unit written as U"};
-        QTest::newRow("null Currency") << 0 << 3 << "100.00|14.00|KGS" << QStringList{noValue};
-        QTest::newRow("blank document number")
-            << 0 << 4 << "12.50|494.00|KGS" << QStringList{"Warning: the document number is blank"};
-        QTest::newRow("numeric field holding no number")
-            << 13 << 0 << "Not a number (0x1A) in table STEMP4, SL-NO 14, column Col08: the numeric field is damaged"
-            << QStringList{"Not a number: the numeric field is damaged"};
-        QTest::newRow("header undercounts") << -1 << 0
-                                            << "stemp4.DBF is damaged: the header promises 13 records but the file "
-                                               "holds 14"
-                                            << QStringList();
+        const QString zeros(27, u'0');
+        const auto row = [](const char *name, int invoiceLine, int document, const QString &written,
+                            const QStringList &listed = {}) {
+            QTest::newRow(name) << invoiceLine << document << written << listed;
+        };
+        row("plain", 0, 0, "100.50|516.00|KGS");
+        row("N(20,3) and Currency, exactly", 1, 0, "123456789012345.68|1234567890123.00|KGS");
+        row("half away from zero, once", 12, 0, "12345678901234.57|1.00|KGS");
+        row("nulls", 2, 0, "0.00|16.00|KGS", {noValue, noValue, noValue});
+        row("text with a separator", 3, 0, "Not a number (1,234.50)" + where.arg(4), {notANumber});
+        row("text in brackets", 4, 0, "Not a number ((250.00))" + where.arg(5), {notANumber});
+        row("text number with blanks", 5, 0, "100.50|518.00|KGS");
+        row("29 February 2015", 6, 0, "Not a date (29/02/2015) in table STEMP4, SL-NO 7, column Col03",
+            {"Not a date; the return needs DD/MM/YYYY"});
+        row("blank invoice number", 7, 0, "100.50|516.00|KGS", {"Warning: the invoice number is blank"});
+        row("negative quantity", 8, 0, "-5.00|516.00|KGS", {"Warning: a negative number (-5.00)"});
+        row("no unit in the master", 9, 0, "100.50|516.00|U",
+            {"Warning: tariff number 84818030 has no unit in the tariff master; unit written as U"});
+        row("master entry typed with dots", 10, 0, "100.50|516.00|NOS");
+        row("beyond the schema", 11, 0, "Number too large for the return (1" + zeros + "510.00)",
+            {"Not a number the return can carry (1" + zeros + "510.00)"});
+        row("document quantity with a separator", 0, 1,
+            "Not a number (1,000.75) in table PTEMP5, SL-NO 2, column Col11", {notANumber});
+        row("document not in the master", 0, 2, "100.00|494.00|U",
+            {"Warning: tariff number 99999999 is not in the tariff master; unit written as U"});
+        row("null Currency", 0, 3, "100.00|14.00|KGS", {noValue});
+        row("blank document number", 0, 4, "12.50|494.00|KGS", {"Warning: the document number is blank"});
+        row("numeric field holding no number", 13, 0,
+            "Not a number (0x1A) in table STEMP4, SL-NO 14, column Col08: the numeric field is damaged",
+            {"Not a number: the numeric field is damaged"});
+        row("header undercounts", -1, 0, "stemp4.DBF is damaged: the header promises 13 records but the file holds 14");
     }
 
     void valueRules()
