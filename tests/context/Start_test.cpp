@@ -613,27 +613,25 @@ private slots:
         QTest::addColumn<bool>("ok");
 
         const int fox = int(DataMode::FoxPro), jet = int(DataMode::Jet), sql = int(DataMode::SqlServer);
-        const QByteArray none;
-        QTest::newRow("KOLV.Bat wins over everything")
-            << "KOLV.Bat" << QByteArray("D:\\Accounts [SRV01]\r\n") << true << "" << fox << "" << true;
-        QTest::newRow("Jet, several lines: only the first")
-            << "" << QByteArray("D:\\Accounts\r\nE:\\Other\r\n") << true << "D:\\Accounts" << jet << "" << true;
-        QTest::newRow("Jet, separator kept")
-            << "" << QByteArray("D:\\Accounts\\\n") << true << "D:\\Accounts\\" << jet << "" << true;
-        QTest::newRow("Jet, blanks kept")
-            << "" << QByteArray("  D:\\Accounts  ") << true << "  D:\\Accounts  " << jet << "" << true;
-        QTest::newRow("Jet without NaturePath.inf") << "" << none << true << "" << jet << "" << true;
-        QTest::newRow("server in brackets")
-            << "" << QByteArray("D:\\Accounts [SRV01]") << false << "D:\\Accounts [SRV01]" << sql << "SRV01" << true;
-        QTest::newRow("server, no opening bracket")
-            << "" << QByteArray("SRV01]") << false << "SRV01]" << sql << "SRV01" << true;
-        QTest::newRow("server, no closing bracket stops")
-            << "" << QByteArray("[SRV01") << false << "[SRV01" << sql << "" << false;
-        QTest::newRow("server, brackets reversed stops")
-            << "" << QByteArray("]SRV01[") << false << "]SRV01[" << sql << "" << false;
-        QTest::newRow("marker in any letter case") << "kolv.bat" << none << false << "" << fox << "" << true;
-        QTest::newRow("no file at all stops") << "" << none << false << "" << sql << "" << false;
+        const auto row = [](const char *name, const char *marker, const char *naturePath, bool accessInf,
+                            const char *dataPath, int mode, const char *server, bool ok) {
+            QTest::newRow(name) << QString(marker) << QByteArray(naturePath) << accessInf << QString(dataPath) << mode
+                                << QString(server) << ok;
+        };
+        row("KOLV.Bat wins over everything", "KOLV.Bat", "D:\\Accounts [SRV01]\r\n", true, "", fox, "", true);
+        row("Jet, several lines: only the first", "", "D:\\Accounts\r\nE:\\Other\r\n", true, "D:\\Accounts", jet, "",
+            true);
+        row("Jet, separator kept", "", "D:\\Accounts\\\n", true, "D:\\Accounts\\", jet, "", true);
+        row("Jet, blanks kept", "", "  D:\\Accounts  ", true, "  D:\\Accounts  ", jet, "", true);
+        row("Jet without NaturePath.inf", "", "", true, "", jet, "", true);
+        row("server in brackets", "", "D:\\Accounts [SRV01]", false, "D:\\Accounts [SRV01]", sql, "SRV01", true);
+        row("server, no opening bracket", "", "SRV01]", false, "SRV01]", sql, "SRV01", true);
+        row("server, no closing bracket stops", "", "[SRV01", false, "[SRV01", sql, "", false);
+        row("server, brackets reversed stops", "", "]SRV01[", false, "]SRV01[", sql, "", false);
+        row("marker in any letter case", "kolv.bat", "", false, "", fox, "", true);
+        row("no file at all stops", "", "", false, "", sql, "", false);
     }
+
     void dataModeDecision()
     {
         QFETCH(QString, marker);
