@@ -15,8 +15,7 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SOURCE = os.path.dirname(os.path.dirname(HERE))
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCREEN = [1280, 1024]  # of the desktop running now
 PEACH = b'\xff\xe0\xc0'  # the indicator's "Please Wait" label
 REGISTRATION = 'AAACB1234CXM001'
@@ -248,8 +247,6 @@ class Session:
     def __init__(self, desk, home, name, shots=False):
         self.desk, self.home = desk, home
         self.aces = os.path.join(home, 'ACES', '001')
-        self.area = None  # the main window's working area (x, y, w, h) and its colour
-        self.grey = None
         desk.start(home, name)
         self.log_in(shots)
 
@@ -272,7 +269,7 @@ class Session:
         screen = d.picture()
         x, y, w, h = d.frame(d.main)
         cx, cy = x + w // 2, y + h // 2
-        self.grey = screen.pixel(cx, cy)
+        self.grey = screen.pixel(cx, cy)  # the colour of the main window's working area (self.area: x, y, w, h)
         check(self.grey[0] == self.grey[1] == self.grey[2], 'the empty working area is grey: %s' % (self.grey,))
         # The working area: the grey around the main window's middle.
         def reach(dx, dy, limit):
@@ -419,8 +416,8 @@ def main():
         home = os.path.join(work, 'home')
         shutil.copytree(os.path.join(SOURCE, 'data', 'demo'), home)
         shutil.copy(os.path.join(SOURCE, 'data', 'ACES_DLR.xsd'), home)
-        os.makedirs(os.path.join(home, 'system'))
-        os.makedirs(os.path.join(home, 'config'))
+        for folder in ('system', 'config'):
+            os.makedirs(os.path.join(home, folder))
         # The large quarter is generated meanwhile.
         generated = os.path.join(work, 'large')
         maker = subprocess.Popen([sys.executable, os.path.join(SOURCE, 'bench', 'make_quarter.py'), '--rows',
