@@ -1,16 +1,7 @@
 #!/usr/bin/env python3
-"""The desktop program driven from outside, as a user drives it: the real
-`quorvant` under Xvfb with openbox, keys and clicks sent by xdotool, pictures
-of the screen taken with ImageMagick's `import`.
-
-First the demo company at QT_SCALE_FACTOR=1.5: log in, choose the company,
-write the return (the question about a row of another quarter answered Yes),
-then the data check, the quarter summary, the return window and the import
-window, each opened from the menu by keys, pictured, checked to lie on the
-screen, and closed by Esc and by Ctrl+F4. Then a large generated quarter: the
-export cancelled by a click on the indicator's Cancel and by Esc, each after
-"Replace it?" was answered Yes; the earlier return is the same file afterwards
-and nothing new is in the folder.
+"""The desktop program driven from outside, as a user drives it: the real `quorvant` under Xvfb with openbox, keys
+and clicks sent by xdotool, pictures of the screen taken with ImageMagick's `import`; on a small screen, then the
+demo company and a large generated quarter at QT_SCALE_FACTOR=1.5 (each session says what it proves).
 
 Usage: desktop_test.py --program build/src/quorvant [--out DIR] [--rows N]
 """
@@ -24,8 +15,7 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SOURCE = os.path.dirname(os.path.dirname(HERE))
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCREEN = [1280, 1024]  # of the desktop running now
 PEACH = b'\xff\xe0\xc0'  # the indicator's "Please Wait" label
 REGISTRATION = 'AAACB1234CXM001'
@@ -58,35 +48,22 @@ class Screen:
         x, y, w, h = rect
         return sum(self.row(r, x, x + w).count(bytes(colour)) for r in range(y, y + h))
 
-    def bounds(self, span, rect=None):
-        """The bounding box (x, y, w, h) of the pixels that span(row) finds (first, last), or None."""
-        x0, y0, w, h = rect or (0, 0, self.width, self.height)
-        rows = [(r, s) for r in range(y0, y0 + h) for s in [span(self.row(r, x0, x0 + w))] if s]
+    def box_of(self, colour):
+        """The bounding box (x, y, w, h) of the pixels of one colour, or None."""
+        rows = []
+        for y in range(self.height):
+            line = self.row(y)
+            first, last = line.find(colour), line.rfind(colour)
+            while first >= 0 and first % 3:
+                first = line.find(colour, first + 1)
+            while last >= 0 and last % 3:
+                last = line.rfind(colour, 0, last + 2)
+            if first >= 0:
+                rows.append((y, first // 3, last // 3))
         if not rows:
             return None
-        left, right = x0 + min(s[0] for _, s in rows), x0 + max(s[1] for _, s in rows)
+        left, right = min(r[1] for r in rows), max(r[2] for r in rows)
         return (left, rows[0][0], right - left + 1, rows[-1][0] - rows[0][0] + 1)
-
-    def box_of(self, pattern, rect=None):
-        """The bounding box of the pixels of one colour."""
-        def span(line):
-            first = line.find(pattern)
-            while first >= 0 and first % 3:
-                first = line.find(pattern, first + 1)
-            last = line.rfind(pattern)
-            while last >= 0 and last % 3:
-                last = line.rfind(pattern, 0, last + 2)
-            return None if first < 0 else (first // 3, last // 3)
-        return self.bounds(span, rect)
-
-    def other_than(self, colour, rect):
-        """The bounding box of the pixels within rect that are not `colour` (grey)."""
-        c = bytes([colour[0]])
-
-        def span(line):
-            head, tail = len(line) - len(line.lstrip(c)), len(line) - len(line.rstrip(c))
-            return None if head == len(line) else (head // 3, (len(line) - tail - 1) // 3)
-        return self.bounds(span, rect)
 
 
 class Desktop:
@@ -176,28 +153,26 @@ class Desktop:
         self.run('xdotool', 'windowactivate', '--sync', str(wid))
         return wid
 
-    def wait_window(self, title, seconds=30):
-        found = lambda: next((w for w in self.windows() if self.name(w) == title), None)  # noqa: E731
-        return self.activate(self.until(found, 'the window "%s"' % title, seconds))
-
-    def wait_message(self, seconds=30):
-        """The program's next message box (any window but the main one)."""
-        found = lambda: next((w for w in self.windows() if w != self.main), None)  # noqa: E731
-        wid = self.activate(self.until(found, 'a message', seconds))
+    def wait_window(self, title=None, shot=None, seconds=30):
+        """The window of that title (without one: a message box, any window but the main one), active, pictured
+        if asked, and on the screen."""
+        def found():
+            return next((w for w in self.windows() if w != self.main and title in (None, self.name(w))), None)
+        wid = self.activate(self.until(found, title or 'a message', seconds))
         time.sleep(0.2)  # its focus settles on the default button
+        if shot:
+            self.picture(shot)
+        self.on_screen(wid, title or 'the message')
         return wid
 
     def wait_gone(self, wid, seconds=30):
         self.until(lambda: wid not in self.windows(), 'window %d to close' % wid, seconds)
 
     def answer(self, key, seconds=30, shot=None):
-        """Answers the next message box by a key, once it is pictured if asked."""
-        wid = self.wait_message(seconds)
-        if shot:
-            self.picture(shot)
+        """Answers the next message box by a key."""
+        wid = self.wait_window(None, shot, seconds)
         self.keys(key)
         self.wait_gone(wid)
-        return wid
 
     def stop(self):
         self.program.terminate()
@@ -272,26 +247,17 @@ class Session:
     def __init__(self, desk, home, name, shots=False):
         self.desk, self.home = desk, home
         self.aces = os.path.join(home, 'ACES', '001')
-        self.area = None  # the main window's working area (x, y, w, h) and its colour
-        self.grey = None
         desk.start(home, name)
         self.log_in(shots)
 
     def log_in(self, shots):
         d = self.desk
-
-        def shown(title, shot, what):
-            wid = d.wait_window(title)
-            if shots:
-                d.picture(shot)
-            d.on_screen(wid, what)
-            return wid
-        shown('Login', 'login', 'the login window')
+        d.wait_window('Login', shots and 'login')
         d.type('ACCOUNTS')
         d.keys('Return')
         d.type('secret')
         d.keys('Return')
-        company = shown('Company Selection', 'company-selection', 'the company selection')
+        company = d.wait_window('Company Selection', shots and 'company-selection')
         # The company and period chosen last are offered, and Return takes them; the first time, the first company.
         ini = os.path.join(self.home, 'config', 'Quorvant', 'Quorvant.ini')
         offered = os.path.exists(ini) and 'company=' in open(ini).read()
@@ -303,7 +269,7 @@ class Session:
         screen = d.picture()
         x, y, w, h = d.frame(d.main)
         cx, cy = x + w // 2, y + h // 2
-        self.grey = screen.pixel(cx, cy)
+        self.grey = screen.pixel(cx, cy)  # the colour of the main window's working area (self.area: x, y, w, h)
         check(self.grey[0] == self.grey[1] == self.grey[2], 'the empty working area is grey: %s' % (self.grey,))
         # The working area: the grey around the main window's middle.
         def reach(dx, dy, limit):
@@ -315,9 +281,8 @@ class Session:
         top, bottom = cy - reach(0, -1, cy - y), cy + reach(0, 1, y + h - 1 - cy)
         self.area = (left, top, right - left + 1, bottom - top + 1)
 
-    def window_open(self, screen=None):
-        screen = screen or self.desk.picture()
-        return screen.count(self.grey, self.area) < 0.9 * self.area[2] * self.area[3]
+    def window_open(self):
+        return self.desk.picture().count(self.grey, self.area) < 0.9 * self.area[2] * self.area[3]
 
     def open_working(self, keys, name):
         d = self.desk
@@ -326,11 +291,10 @@ class Session:
         d.until(lambda: self.window_open(), '%s to open' % name)
         time.sleep(0.5)
         screen = d.picture('%s-%dx%d-scale%s' % (name, SCREEN[0], SCREEN[1], d.scale))
-        inside = screen.other_than(self.grey, self.area)
+        # Nothing of it reaches the working area's right or bottom edge, where the window would be cut off.
         ax, ay, aw, ah = self.area
-        check(inside and inside[0] >= ax and inside[1] >= ay and inside[0] + inside[2] < ax + aw
-              and inside[1] + inside[3] < ay + ah,
-              '%s lies within the main window (%s in %s)' % (name, inside, self.area))
+        edges = screen.count(self.grey, (ax + aw - 1, ay, 1, ah)) + screen.count(self.grey, (ax, ay + ah - 1, aw, 1))
+        check(edges == aw + ah, '%s lies within the main window (%s)' % (name, self.area))
 
     def closes_by(self, key, name):
         self.desk.keys(key)
@@ -345,16 +309,15 @@ class Session:
 
 
 def demo_session(desk, home):
+    """Log in; the return written (the question about a row of another quarter answered Yes) and its workbook; each
+    working window opened from the menu by keys, pictured, within the main window, closed by Esc and by Ctrl+F4;
+    File -> Change Company."""
     s = Session(desk, home, 'demo', True)
     desk.picture('main-window')
     aces = s.aces
     s.open_return('return-window', 'aaacb1234cxm001')
     desk.keys('alt+c')
-    question = desk.wait_message()  # one invoice line of July
-    desk.picture('question')
-    desk.on_screen(question, 'the question')
-    desk.keys('alt+y')
-    desk.wait_gone(question)
+    desk.answer('alt+y', shot='question')  # one invoice line of July
     desk.answer('Return', 120)
     written = [n for n in os.listdir(aces) if n.endswith('.xml')]
     check(len(written) == 1 and os.path.getsize(os.path.join(aces, written[0])) > 1000, 'the demo return is written')
@@ -385,9 +348,7 @@ def demo_session(desk, home):
                        (['shift+Tab', 'Up', 'Tab', 'Return'], '001')):
         desk.activate(desk.main)
         desk.keys('alt+f', 'c')
-        company = desk.wait_window('Company Selection')
-        if code == '002':
-            desk.picture('change-company')
+        company = desk.wait_window('Company Selection', code == '002' and 'change-company')
         desk.keys(*keys)
         desk.wait_gone(company)
         check('[ %s ]' % code in desk.name(desk.main), 'the title names company %s (%s)' % (code, desk.name(desk.main)))
@@ -403,7 +364,8 @@ def small_screen_session(desk, home):
 
 
 def large_session(desk, home):
-    """The export of a large quarter, cancelled by mouse and by Esc."""
+    """The export of a large quarter cancelled by a click on the indicator's Cancel and by Esc, each after "Replace
+    it?" was answered Yes: the earlier return is the same file afterwards and nothing new is in the folder."""
     s = Session(desk, home, 'large')
     aces = s.aces
     s.open_return('return-window-large', REGISTRATION)
@@ -418,21 +380,11 @@ def large_session(desk, home):
         desk.keys('alt+c')
         # Two questions, each answered Yes: the generated quarter's rows dated in other quarters (asked
         # while the indicator shows), then "A return named ... already exists. Replace it?". Then the
-        # indicator of the writing shows how far, with its Cancel.
-        answered = []
-
-        def indicator():
-            for wid in desk.windows():
-                if wid != desk.main:
-                    check(len(answered) < 2, 'two questions before the export')
-                    desk.activate(wid)
-                    time.sleep(0.2)
-                    desk.keys('alt+y')
-                    desk.wait_gone(wid)
-                    answered.append(wid)
-                    return None
-            return desk.picture().box_of(PEACH) if len(answered) == 2 else None
-        label = desk.until(indicator, 'the please-wait indicator', 60)
+        # indicator of the writing shows how far, with its Cancel, and no third question.
+        desk.answer('alt+y', 60)
+        desk.answer('alt+y', 60)
+        label = desk.until(lambda: desk.picture().box_of(PEACH), 'the please-wait indicator', 60)
+        check(desk.windows() == [desk.main], 'two questions before the export')
         twip = label[2] / 4170.0  # the label is 4170 twips wide
         cancel = (int(label[0] + (1552 + 600 - 60) * twip), int(label[1] + (1650 + 187 - 360) * twip))
         desk.until(lambda: desk.picture().pixel(*cancel) != (255, 255, 255), 'the Cancel button', 10)
@@ -464,8 +416,8 @@ def main():
         home = os.path.join(work, 'home')
         shutil.copytree(os.path.join(SOURCE, 'data', 'demo'), home)
         shutil.copy(os.path.join(SOURCE, 'data', 'ACES_DLR.xsd'), home)
-        os.makedirs(os.path.join(home, 'system'))
-        os.makedirs(os.path.join(home, 'config'))
+        for folder in ('system', 'config'):
+            os.makedirs(os.path.join(home, folder))
         # The large quarter is generated meanwhile.
         generated = os.path.join(work, 'large')
         maker = subprocess.Popen([sys.executable, os.path.join(SOURCE, 'bench', 'make_quarter.py'), '--rows',

@@ -46,20 +46,8 @@ def read_workbook(path):
     return sheets
 
 
-def text(v):
-    return ('text', v)
-
-
-def amount(v):
-    return ('amount', v)
-
-
-def date(v):
-    return ('date', v)
-
-
-def count(v):
-    return ('count', v)
+# What a cell must hold, by kind: ('amount', '96.90').
+text, amount, date, count = ((lambda v, k=k: (k, v)) for k in ('text', 'amount', 'date', 'count'))
 
 
 def agree(expected, cell):
