@@ -117,9 +117,9 @@ class StartTest : public QObject
     {
         company->DCCompany->setFocus();
         if (company->DCCompany->currentIndex() > index)
-            QTest::keyClick(company->DCCompany, Qt::Key_Home);
+            sendKey(company->DCCompany, Qt::Key_Home);
         while (company->DCCompany->currentIndex() < index)
-            QTest::keyClick(company->DCCompany, Qt::Key_Down);
+            sendKey(company->DCCompany, Qt::Key_Down);
     }
 
 private slots:
@@ -183,7 +183,7 @@ private slots:
         else if (how.startsWith(QLatin1String("closing")))
             company->close(); // what the window manager's close box asks for
         else
-            QTest::mouseClick(company->cmdClose, Qt::LeftButton);
+            sendClick(company->cmdClose);
         // One question, whose Enter answers No; Yes ends without asking again.
         QCOMPARE(rec.messages.size(), 1);
         QCOMPARE(rec.messages[0].text, kExitQuestion);
@@ -217,7 +217,7 @@ private slots:
         else
             company->DCCompany->setCurrentIndex(-1);
         QTEST(company->flx->rowCount(), "periods");
-        QTest::mouseClick(company->cmdSelect, Qt::LeftButton);
+        sendClick(company->cmdSelect);
         QVERIFY(company->isVisible());
         QVERIFY2(!rec.messages.isEmpty() && rec.messages.last().text.contains(message),
                  qPrintable(rec.texts().join('|')));
@@ -230,10 +230,10 @@ private slots:
         // grid, a period chosen there with the arrows and Enter.
         pick(0);
         const qsizetype shown = rec.messages.size();
-        QTest::keyClick(company->DCCompany, Qt::Key_Return);
+        sendKey(company->DCCompany, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), company->flx);
-        QTest::keyClick(company->flx, Qt::Key_Down);
-        QTest::keyClick(company->flx, Qt::Key_Return);
+        sendKey(company->flx, Qt::Key_Down);
+        sendKey(company->flx, Qt::Key_Return);
         QVERIFY(!company->isVisible());
         QCOMPARE(company->result(), int(QDialog::Accepted));
         QCOMPARE(main->windowTitle(), QStringLiteral("A & B TRADERS [ 001 ] [ 01/04/2014 -- 31/03/2015 ]"));
@@ -251,7 +251,7 @@ private slots:
         QVERIFY2(rec.messages[0].text.contains(QStringLiteral("Kolvcomp.dbf")), qPrintable(rec.messages[0].text));
         company->show();
         rec.answers = {0};
-        QTest::mouseClick(company->cmdClose, Qt::LeftButton);
+        sendClick(company->cmdClose);
         QCOMPARE(endings, 1);
     }
 
@@ -283,13 +283,13 @@ private slots:
                     pressKey(modal, Qt::Key_Tab);
                     tabbedIntoDate = tabbedIntoDate || login->ucDate->isAncestorOf(QApplication::focusWidget());
                 }
-                return QTest::mouseClick(login->cmdCancel, Qt::LeftButton);
+                return sendClick(login->cmdCancel);
             }
             offeredId = login->CmbUserId->lineEdit()->selectedText(); // typing replaces it
             date = login->ucDate->Locked() ? login->ucDate->Text() : QStringLiteral("not locked");
-            QTest::keyClicks(keyTarget(modal), QStringLiteral("ACCOUNTS"));
+            sendText(keyTarget(modal), QStringLiteral("ACCOUNTS"));
             pressKey(modal, Qt::Key_Return); // to the password
-            QTest::keyClicks(keyTarget(modal), QStringLiteral("x"));
+            sendText(keyTarget(modal), QStringLiteral("x"));
             login->CmbUserId->setFocus();
             pressKey(modal, Qt::Key_Return); // back to the password, its text selected for typing over
             (void)QTest::qWaitFor([login] { return login->TxtPassWord->hasSelectedText(); }, 1000);
@@ -301,8 +301,8 @@ private slots:
                     pressKey(selection, Qt::Key_Down);
                 pressKey(selection, Qt::Key_Return); // on to the period grid
                 const QPoint period = grid->visualItemRect(grid->item(0, 1)).center();
-                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, period);
-                QTest::mouseClick(qobject_cast<frmCompDef *>(selection)->cmdSelect, Qt::LeftButton);
+                sendClick(grid->viewport(), period);
+                sendClick(qobject_cast<frmCompDef *>(selection)->cmdSelect);
             });
             pressKey(modal, Qt::Key_Return); // counts as OK
         });
@@ -436,13 +436,13 @@ private slots:
         rec.clear();
         w->txtPlace->setText(QStringLiteral("PUNE"));
         QVERIFY(w->HoldsTypedText());
-        QTest::mouseClick(w->CmdExport, Qt::LeftButton); // Yes
+        sendClick(w->CmdExport); // Yes
         QCOMPARE(rec.texts(), (QStringList{outside, QStringLiteral("File Export to XML and validated successfully")}));
         QVERIFY(!w->HoldsTypedText());
         const QDateTime first = QFileInfo(path).lastModified();
         rec.clear();
         rec.answers = {0, 1};
-        QTest::mouseClick(w->CmdExport, Qt::LeftButton);
+        sendClick(w->CmdExport);
         QCOMPARE(rec.texts(),
                  (QStringList{outside, QStringLiteral("A return named %1 already exists. Replace it?").arg(name)}));
         QCOMPARE(QFileInfo(path).lastModified(), first);

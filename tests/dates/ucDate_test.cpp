@@ -150,7 +150,7 @@ private slots:
         sendText(form->box, QStringLiteral("15/04/2014"));
         QCOMPARE(form->box->text(), QStringLiteral("15042014"));
         form->box->setSelection(0, 2);
-        QTest::keyClicks(form->box, QStringLiteral("2"));
+        sendText(form->box, QStringLiteral("2"));
         QCOMPARE(form->box->text(), QStringLiteral("2042014"));
     }
 
@@ -184,9 +184,9 @@ private slots:
         box->clear();
         if (entry.startsWith(QLatin1String("paste:"))) {
             QGuiApplication::clipboard()->setText(entry.mid(6));
-            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            sendKey(box, Qt::Key_V, Qt::ControlModifier);
         } else {
-            QTest::keyClicks(box, entry);
+            sendText(box, entry);
         }
 
         const QPoint go = form->cmdGo->mapTo(&form->area, form->cmdGo->rect().center());
@@ -232,9 +232,9 @@ private slots:
         form->ucDt->setProperty("Locked", true);
         bool opened = true;
         onNextModal([](QWidget *) {}, &opened, 300);
-        QTest::keyClick(form->box, Qt::Key_F2);
-        QTest::mouseClick(form->ucDt->cmdCal, Qt::LeftButton);
-        QTest::keyClicks(form->box, QStringLiteral("1"));
+        sendKey(form->box, Qt::Key_F2);
+        sendClick(form->ucDt->cmdCal);
+        sendText(form->box, QStringLiteral("1"));
         QTest::qWait(400);
         QVERIFY(!opened);
         QCOMPARE(form->box->text(), QStringLiteral("05032014"));
@@ -265,11 +265,11 @@ private slots:
             selDate = static_cast<frmCalQV *>(calendar)->SelDate();
             where = calendar->pos();
             if (!pick)
-                return QTest::keyClick(calendar, Qt::Key_Escape);
+                return sendKey(calendar, Qt::Key_Escape);
             QTableWidget *grid = static_cast<frmCalQV *>(calendar)->flx;
             const QPoint centre = grid->visualItemRect(grid->item(4, 2)).center();
-            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centre);
-            QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centre);
+            sendClick(grid->viewport(), centre);
+            QTest::mouseDClick(windowOf(grid), Qt::LeftButton, {}, grid->viewport()->mapTo(grid->window(), centre));
         });
         if (byF2)
             sendKey(form->box, Qt::Key_F2);
@@ -323,7 +323,7 @@ private slots:
         if (auto *line = qobject_cast<QLineEdit *>(from))
             line->setCursorPosition(1);
 
-        QTest::keyClick(from, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        sendKey(from, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QTEST(focusName(), "focus");
         if (!selected.isEmpty()) {
             auto *line = form.window.findChild<QLineEdit *>(selected);

@@ -38,7 +38,7 @@ void clickFile(frmSelectFile &form, const QString &folder, const QString &name)
 {
     const QModelIndex index = static_cast<QFileSystemModel *>(form.File2->model())->index(folder + '/' + name);
     QTRY_VERIFY(!form.File2->visualRect(index).isEmpty());
-    QTest::mouseClick(form.File2->viewport(), Qt::LeftButton, {}, form.File2->visualRect(index).center());
+    sendClick(form.File2->viewport(), form.File2->visualRect(index).center());
 }
 } // namespace
 
@@ -82,14 +82,14 @@ private slots:
         QTRY_COMPARE(names(form.File2), (QStringList{"COPY.XLS", "notaworkbook.xls", "tariff.xls"}));
         QTest::qWait(200);
         QCOMPARE(names(form.File2), (QStringList{"COPY.XLS", "notaworkbook.xls", "tariff.xls"}));
-        QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
+        sendClick(form.CmdGenerateData);
         clickFile(form, work.path(), QStringLiteral("notaworkbook.xls")); // the reason, no sheets, the window usable
         QCOMPARE(form.LstFile->count(), 0);
         QVERIFY(form.FrmBack->isEnabled());
         clickFile(form, work.path(), QStringLiteral("tariff.xls"));
         QCOMPARE(names(form.LstFile), (QStringList{"Sheet1$", "'My Sheet$'", "Mixed$", "NoTariff$", "NoUnit$",
                                                    "'Blank numbers$'", "'O''Brien$'"}));
-        QTest::mouseClick(form.CmdGenerateData, Qt::LeftButton);
+        sendClick(form.CmdGenerateData);
         QStringList texts = ui.texts();
         QVERIFY2(texts.value(1).contains(QStringLiteral("notaworkbook.xls: the file is not an Excel 97-2003 workbook")),
                  qPrintable(texts.value(1)));
@@ -99,7 +99,7 @@ private slots:
 
         const QListWidgetItem *mixed = form.LstFile->findItems(QStringLiteral("Mixed$"), Qt::MatchExactly).value(0);
         QVERIFY(mixed);
-        QTest::mouseClick(form.LstFile->viewport(), Qt::LeftButton, {}, form.LstFile->visualItemRect(mixed).center());
+        sendClick(form.LstFile->viewport(), form.LstFile->visualItemRect(mixed).center());
         ui.clear();
         QStringList seen;
         ui.onMessage = [&](const QString &text) {
