@@ -2,6 +2,7 @@
 #include "TableBytes.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
+#include "reports/QuarterSummary.h"
 #include "returns/Decimal.h"
 
 #include <QDir>
@@ -308,6 +309,23 @@ private slots:
         QCOMPARE(QStringList({g.quantity.toText(2), g.duty.toText(2), g.unit}).join(QLatin1Char('|')), written);
         QCOMPARE(summary.out.split(QStringLiteral("\r\n")), expectedCsv(goods) + QStringList{""});
         QCOMPARE(workbookDisagrees(app(), paths.value(1), paths[0]), QString());
+    }
+
+    // A flag only where more went out than came in; equal figures are no alarm.
+    void flagsOnlyWhenOutExceedsIn()
+    {
+        const auto flags = [](const char *out, const char *in) {
+            Decimal o, i;
+            Decimal::fromWholeText(QString::fromLatin1(out), &o);
+            Decimal::fromWholeText(QString::fromLatin1(in), &i);
+            SummaryEntry e;
+            e.quantityOut = e.dutyOut = o;
+            e.quantityIn = e.dutyIn = i;
+            return e.flags().join(QLatin1Char(';'));
+        };
+        QCOMPARE(flags("5.00", "5.00"), QString());
+        QCOMPARE(flags("4.99", "5.00"), QString());
+        QCOMPARE(flags("5.01", "5.00"), QStringLiteral("duty-exceeds-received;quantity-exceeds-received"));
     }
 };
 
