@@ -11,8 +11,8 @@ const QStringList kExport{"export",          "--company", "1",    "--period",  "
 } // namespace
 
 // An earlier return of the same name survives whatever happens to the next
-// export: a kill part-way, bad data, a full disk. Run on a generated quarter
-// large enough that the export takes a while.
+// export: a kill part-way, Ctrl+C (as to the check and the summary), bad data,
+// a full disk. Run on a generated quarter large enough that the export takes a while.
 class ReturnFileSafetyTest : public QObject
 {
     Q_OBJECT
@@ -61,26 +61,63 @@ private slots:
         QVERIFY(exportFirst());
     }
 
-    void killedPartWay()
+    // Killed (SIGKILL; TerminateProcess on Windows) or stopped with Ctrl+C at
+    // several moments: the earlier return stays, a kill leaves at most staging
+    // files, Ctrl+C nothing, exit 130 and its message without the progress
+    // that --quiet keeps back.
+    void interrupted_data()
     {
-        int killedRunning = 0;
-        for (int delay : {100, 300, 600, 900}) {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message"); // empty: killed
+        QTest::newRow("export, killed") << "export"
+                                        << "";
+        QTest::newRow("export, Ctrl+C")
+            << "export"
+            << "The export was cancelled: no return was written, an earlier one stays as it was.";
+        QTest::newRow("check, Ctrl+C") << "check"
+                                       << "The data check was cancelled.";
+        QTest::newRow("summary, Ctrl+C") << "summary"
+                                         << "The summary was cancelled.";
+    }
+
+    void interrupted()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        const QStringList args = QStringList{command} + (command == "export" ? kExport.mid(1) : kExport.mid(1, 4))
+                                 << "--quiet";
+        const int uninterrupted = cli(app, args).exitCode;
+        int stopped = 0;
+        for (int delay : {50, 200, 450, 900}) {
             awayFromMinuteTurn(5);
             QProcess p;
-            p.start(kCli, QStringList{"--app-dir", app} + kExport);
+            p.start(kCli, QStringList{"--app-dir", app} + args);
             QVERIFY(p.waitForStarted());
             QTest::qWait(delay);
-            if (p.state() == QProcess::Running) {
-                p.kill(); // SIGKILL; TerminateProcess on Windows
-                ++killedRunning;
-            }
+            if (p.state() == QProcess::Running && message.isEmpty())
+                p.kill();
+            else if (p.state() == QProcess::Running)
+                QVERIFY(succeeds("kill", {"-INT", QString::number(p.processId())}));
             QVERIFY(p.state() == QProcess::NotRunning || p.waitForFinished(60000));
+            const QString err = QString::fromUtf8(p.readAllStandardError());
+            const bool killed = p.exitStatus() == QProcess::CrashExit;
+            const bool interrupted = killed || p.exitCode() == 130;
+            QVERIFY2(killed        ? message.isEmpty()
+                     : interrupted ? err.endsWith(message + '\n') && !err.contains(" of 30000")
+                                   : p.exitCode() == uninterrupted,
+                     qPrintable(err));
+            stopped += interrupted;
             QCOMPARE(readAll(first), firstText);
             for (const QString &name : filesBesideTheReturn())
-                QVERIFY2(name.endsWith(QLatin1String(".partial")), qPrintable(name));
+                QVERIFY2(killed && name.endsWith(QLatin1String(".partial")), qPrintable(name));
         }
-        QVERIFY(killedRunning > 0);
-        // The workbook too, killed while it is written.
+        QVERIFY(stopped > 0);
+    }
+
+    // The next run in the folder removes what killed ones left (here a
+    // workbook's), but not a staging file that a live process holds.
+    void leftoversOfKilledRuns()
+    {
         QProcess toXlsx;
         toXlsx.start(kCli, {"--app-dir", app, "to-xlsx", first});
         QVERIFY(toXlsx.waitForStarted());
@@ -89,9 +126,6 @@ private slots:
         toXlsx.kill();
         QVERIFY(toXlsx.waitForFinished());
         QVERIFY(filesBesideTheReturn().filter(QStringLiteral(".xlsx.")).size() == 1);
-
-        // The next run in the folder removes what the killed ones left, but
-        // not a staging file that a live process holds.
         const QString held = folder() + QStringLiteral("/held.xml.abcd1234.partial");
         QProcess holder;
         holder.start(QStringLiteral("flock"), {held, "sleep", "120"});
