@@ -30,12 +30,6 @@ struct CancelAt : RecordingUserInterface
             RequestCancel();
     }
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 // The export stopped at several points of a generated quarter large enough
@@ -51,7 +45,7 @@ class CancelExportTest : public QObject
     QString target() const { return ReturnOutputPath(form.registrationNumber, Clock::now()); }
     void verifyUntouched()
     {
-        QCOMPARE(readFile(target()), QByteArray("an earlier return"));
+        QCOMPARE(bytesOf(target()), QByteArray("an earlier return"));
         QCOMPARE(QDir(QFileInfo(target()).path()).entryList(QDir::Files), QStringList{QFileInfo(target()).fileName()});
     }
 
@@ -118,7 +112,7 @@ private slots:
         ClearCancel();
         ui = CancelAt();
         QVERIFY(ExportReturn(form).success);
-        QVERIFY(readFile(target()).size() > 1000000);
+        QVERIFY(bytesOf(target()).size() > 1000000);
         QStringList ends;
         for (const ProgressState &s : ui.reports)
             if (s.done == s.total && s.total > 0)

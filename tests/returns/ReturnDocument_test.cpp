@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(rec.pleaseWaitShows, 1);
         QVERIFY(!rec.pleaseWaitVisible);
         QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList{QFileInfo(output()).fileName()});
-        QCOMPARE(readAll(output()), readAll(fixturePath(QStringLiteral("returns/worked-example.xml"))));
+        QCOMPARE(bytesOf(output()), bytesOf(fixturePath(QStringLiteral("returns/worked-example.xml"))));
     }
 
     // Master lookups with bound values; a chapter message ends the document in
@@ -180,7 +180,7 @@ private slots:
         const bool ends = outcome.contains(QLatin1String("Chapter No"));
         QCOMPARE(ExportReturn(workedExampleInputs()).success, !ends);
         QCOMPARE(QFileInfo::exists(output()), !ends);
-        const QByteArray text = readAll(ends ? rejected() : output());
+        const QByteArray text = bytesOf(ends ? rejected() : output());
         if (!ends) {
             QCOMPARE(rec.texts(), QStringList{kDone});
             QVERIFY(text.contains(outcome.replace("<", "</CETSH-NUMBER>\r\n<QUANTITY-CODE>").append("<").toUtf8()));
@@ -222,7 +222,7 @@ private slots:
         const QStringList messages{"Invalid Registration Number= \r\nSupplier Name : X Metals",
                                    "Element 'INVOICE-PARTICULARS', attribute 'SL-NO'"};
         QCOMPARE(shown(messages), messages);
-        const QByteArray text = readAll(rejected());
+        const QByteArray text = bytesOf(rejected());
         for (const char *lines :
              {"<DEALER-NAME> A &amp;amp; B &lt;Traders&gt;</DEALER-NAME>",
               "<INVOICE-PARTICULARS SL-NO=\"1\">\r\n<INVOICE-NUMBER>INV&lt;1&gt;&amp;2</INVOICE-NUMBER>",
@@ -261,7 +261,7 @@ private slots:
         for (int i = 1; i <= 3000; ++i)
             QVERIFY(line(i, "2014-07-11", "Wire", "74081110", 1));
         QVERIFY(ExportReturn(workedExampleInputs()).success);
-        const QByteArray whole = readAll(output());
+        const QByteArray whole = bytesOf(output());
         FullDevice device(shortBy < 0 ? 10 : whole.size() - shortBy);
         StreamValidator validator(schemaPath());
         validator.start();

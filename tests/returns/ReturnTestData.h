@@ -102,12 +102,6 @@ inline ReturnInputs workedExampleInputs()
     return {"2014", "Apr-Jun", "AAACB1234CXM001", "15/07/2014", "MUMBAI", "EXCISE RETURN"};
 }
 
-inline QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Takes `limit` bytes and then fails, as a full disk does.
 struct FullDevice : QBuffer
 {

@@ -12,7 +12,7 @@ namespace {
 // carries a seven-digit tariff number, which only the schema refuses.
 QByteArray longReturn(int rows, int badRow = 0)
 {
-    const QByteArray example = readAll(fixturePath(QStringLiteral("returns/worked-example.xml")));
+    const QByteArray example = bytesOf(fixturePath(QStringLiteral("returns/worked-example.xml")));
     const qsizetype from = example.indexOf("<INVOICE-PARTICULARS");
     const qsizetype to = example.indexOf("</INVOICE-HEADER>");
     const QByteArray line = example.mid(from, to - from);
@@ -54,7 +54,7 @@ private slots:
         const QString real = schemaPath();
         for (const char *name : {"worked-example.xml", "bad/truncated.xml", "bad/invalid-then-broken.xml",
                                  "bad/document-type.xml", "bad/missing-element.xml", "bad/external-entity.xml"})
-            QTest::newRow(name) << readAll(fixturePath(QStringLiteral("returns/") + QLatin1String(name))) << real;
+            QTest::newRow(name) << bytesOf(fixturePath(QStringLiteral("returns/") + QLatin1String(name))) << real;
         QTest::newRow("long, valid") << longReturn(20000) << real;
         QTest::newRow("long, invalid past the middle") << longReturn(20000, 15000) << real;
         const QByteArray cut = longReturn(20000);
