@@ -39,9 +39,7 @@ static QString writeInto(const QString &root, const QString &relativePath, const
 {
     const QString path = QDir(root).filePath(relativePath);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
+    writeBytes(path, content);
     return path;
 }
 
