@@ -9,12 +9,15 @@
 #include "returns/ExportCommand.h"
 #include "returns/ReturnQuarter.h"
 #include "returns/SchemaValidation.h"
+#include "returns/WorkTables.h"
 #include "returns/XmlOutput.h"
 #include "sources/DataConnections.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlError>
 #include <QTableWidget>
 #include <QTest>
 
@@ -31,6 +34,16 @@ bool line(int serial, const QString &date, const QString &product, const QString
     return addInvoiceLine(serial, QStringLiteral("INV/%1").arg(serial), date, product, tariff, 1, {duty, 0, 0, 0});
 }
 
+QByteArray written(const std::function<void(XmlOutput &)> &write)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    XmlOutput out;
+    out.start(&buffer, QString());
+    write(out);
+    out.flush();
+    return buffer.data();
+}
 // One bad row beside the worked example's clean ones, and the one problem the data check finds in it.
 struct Case
 {
@@ -60,8 +73,9 @@ const QList<Case> &cases()
 }
 } // namespace
 
-// The return as the export command writes and validates it, and the data
-// check that finds its faults beforehand, on the same work tables.
+// The return as the export command writes and validates it (down to the
+// bytes of one element, and the master it reads), and the data check that
+// finds its faults beforehand, on the same work tables.
 class ReturnDocumentTest : public QObject
 {
     Q_OBJECT
@@ -487,6 +501,70 @@ private slots:
         QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
         QCOMPARE(w.lblStatus->text(), QStringLiteral("No problems in 1 invoice line and 1 supplier document."));
         QCOMPARE(rec.messages.size(), 0);
+    }
+
+    // A return reads one snapshot of the master; once written, the master is
+    // free again for the tariff import, and a transaction the caller opened
+    // is left to the caller.
+    void lookupsHoldTheMasterOnlyWhileWriting()
+    {
+        QVERIFY(addMaster(QStringLiteral("74081110"), QStringLiteral("KGS")));
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("otherProcess"));
+        other.setDatabaseName(ProgramDatabasePath(home->app()));
+        other.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        QVERIFY(other.open());
+        const QString insert = QStringLiteral("INSERT INTO Import (TariffNo, Unit) VALUES ('72085110', 'MT')");
+        QString unit;
+        {
+            TariffMaster master(Settings().cnProgram);
+            QVERIFY(GetUnitForTariff(master, QStringLiteral("74081110"), &unit));
+            QSqlQuery q(other);
+            QVERIFY(!q.exec(insert)); // locked while the return is written
+        }
+        QSqlQuery q(other);
+        QVERIFY2(q.exec(insert), qPrintable(q.lastError().text()));
+
+        QSqlDatabase program = QSqlDatabase::database(Settings().cnProgram);
+        QVERIFY(program.transaction());
+        {
+            TariffMaster master(Settings().cnProgram);
+            QVERIFY(GetUnitForTariff(master, QStringLiteral("72085110"), &unit));
+            QCOMPARE(unit, QStringLiteral("MT"));
+        }
+        QVERIFY(!q.exec(insert)); // still the caller's transaction
+        QVERIFY(program.rollback());
+        QVERIFY2(q.exec(insert), qPrintable(q.lastError().text()));
+    }
+
+    // The bytes of one element, some of its text removed (when `removed` is
+    // not null): escaping by place and UTF-8 of the first planes are seen in
+    // the return's own tests.
+    void element_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("four bytes") << QString::fromUtf8("😀") << QString() << QByteArray("\xf0\x9f\x98\x80");
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("&") << QString()
+                                        << (QString(QChar(0xD800)) + QStringLiteral("&amp;")).toUtf8();
+        QTest::newRow("empty") << QString() << QString() << QByteArray();
+        QTest::newRow("removed twice, escaped between") << "aXXb&XX"
+                                                        << "XX" << QByteArray("ab&amp;");
+        QTest::newRow("overlaps removed left to right") << "XXX"
+                                                        << "XX" << QByteArray("X");
+        QTest::newRow("nothing to remove") << "a&b"
+                                           << "" << QByteArray("a&amp;b");
+    }
+
+    void element()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, removed);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(written([&](XmlOutput &out) {
+                     removed.isNull() ? out.element("T", value) : out.elementWithout("T", value, removed);
+                 }),
+                 "<T>" + bytes + "</T>\r\n");
     }
 };
 

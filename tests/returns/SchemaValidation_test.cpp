@@ -57,41 +57,39 @@ private slots:
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QString>("schema");
         QTest::addColumn<QString>("expected");
-        const QString real = QStringLiteral("../../../data/ACES_DLR.xsd");
+        const auto row = [](const char *name, const QString &file, const QString &expected, const QString &schema = {},
+                            const QByteArray &document = {}) {
+            QTest::newRow(name) << file << document << (schema.isEmpty() ? "../../../data/ACES_DLR.xsd" : schema)
+                                << expected;
+        };
         const QString xml = QStringLiteral("Load XML failed: ");
-        const QByteArray fixture;
-        QTest::newRow("worked example") << "worked-example.xml" << fixture << real << "";
-        QTest::newRow("empty supplier registration") << "empty-supplier-registration.xml" << fixture << real << "";
-        QTest::newRow("ended early") << "bad/truncated.xml" << fixture << real
-                                     << xml + "Premature end of data in tag INVOICE-PARTICULARS line 11 (line 14)";
-        QTest::newRow("not valid, then not well-formed")
-            << "bad/invalid-then-broken.xml" << fixture << real << xml + "EntityRef: expecting ';' (line 43)";
-        QTest::newRow("external entity") << "bad/external-entity.xml" << fixture << real
-                                         << xml + "Entity 'x' not defined (line 44)";
-        QTest::newRow("document type") << "bad/document-type.xml" << fixture << real << xml + "DTD is prohibited.";
-        QTest::newRow("missing element")
-            << "bad/missing-element.xml" << fixture << real
-            << "Element 'DEALER-NAME': This element is not expected. Expected is ( QUARTER ). (line 5)";
-        QTest::newRow("31 June") << "bad/day-past-month-end.xml" << fixture << real
-                                 << "Element 'DATE': [facet 'pattern'] The value '31/06/2014'";
-        QTest::newRow("seven-digit tariff")
-            << "bad/short-tariff.xml" << fixture << real << "Element 'CETSH-NUMBER': [facet 'length']";
-        QTest::newRow("return missing") << "no-such.xml" << fixture << real
-                                        << xml + QDir::toNativeSeparators(fixturePath("returns/no-such.xml"))
-                                               + " cannot be opened: No such file or directory";
-        QTest::newRow("schema not well-formed") << "worked-example.xml" << fixture << "broken-schema.xsd"
-                                                << "Load XSD failed: Opening and ending tag mismatch";
-        QTest::newRow("schema does not compile")
-            << "worked-example.xml" << fixture << "invalid-schema.xsd"
-            << "element decl. 'ACES', attribute 'type': The QName value 'NoSuchType' does not resolve";
-        QTest::newRow("schema missing") << "worked-example.xml" << fixture << "none.xsd"
-                                        << "Load XSD failed: ";
-        QTest::newRow("long, valid") << "" << longReturn(20000) << real << "";
-        QTest::newRow("long, invalid past the middle")
-            << "" << longReturn(20000, 15000) << real << "Element 'CETSH-NUMBER': [facet 'length']";
+        row("worked example", "worked-example.xml", "");
+        row("empty supplier registration", "empty-supplier-registration.xml", "");
+        row("ended early", "bad/truncated.xml",
+            xml + "Premature end of data in tag INVOICE-PARTICULARS line 11 (line 14)");
+        row("not valid, then not well-formed", "bad/invalid-then-broken.xml",
+            xml + "EntityRef: expecting ';' (line 43)");
+        row("external entity", "bad/external-entity.xml", xml + "Entity 'x' not defined (line 44)");
+        row("document type", "bad/document-type.xml", xml + "DTD is prohibited.");
+        row("missing element", "bad/missing-element.xml",
+            "Element 'DEALER-NAME': This element is not expected. Expected is ( QUARTER ). (line 5)");
+        row("31 June", "bad/day-past-month-end.xml", "Element 'DATE': [facet 'pattern'] The value '31/06/2014'");
+        row("seven-digit tariff", "bad/short-tariff.xml", "Element 'CETSH-NUMBER': [facet 'length']");
+        row("return missing", "no-such.xml",
+            xml + QDir::toNativeSeparators(fixturePath("returns/no-such.xml"))
+                + " cannot be opened: No such file or directory");
+        row("schema not well-formed", "worked-example.xml", "Load XSD failed: Opening and ending tag mismatch",
+            "broken-schema.xsd");
+        row("schema does not compile", "worked-example.xml",
+            "element decl. 'ACES', attribute 'type': The QName value 'NoSuchType' does not resolve",
+            "invalid-schema.xsd");
+        row("schema missing", "worked-example.xml", "Load XSD failed: ", "none.xsd");
+        row("long, valid", "", "", {}, longReturn(20000));
+        row("long, invalid past the middle", "", "Element 'CETSH-NUMBER': [facet 'length']", {},
+            longReturn(20000, 15000));
         const QByteArray cut = longReturn(20000);
-        QTest::newRow("long, cut short") << "" << cut.left(cut.size() * 2 / 3) << real << xml;
-        QTest::newRow("empty") << "" << QByteArray("") << real << xml;
+        row("long, cut short", "", xml, {}, cut.left(cut.size() * 2 / 3));
+        row("empty", "", xml, {}, QByteArray(""));
     }
 
     void validate()
