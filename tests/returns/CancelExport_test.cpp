@@ -5,8 +5,6 @@
 #include "app/Clock.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
-#include "context/CompanySelection.h"
-#include "context/Startup.h"
 #include "returns/ExportCommand.h"
 #include "ui/DesktopUserInterface.h"
 #include "ui/frmPleaseWait.h"
@@ -56,13 +54,8 @@ private slots:
         home = std::make_unique<TestHome>();
         QCOMPARE(QProcess::execute("cp", {"-r", generated.path() + "/q/.", home->app()}), 0);
         StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
-        StartupFailure startup;
-        QList<CompanyEntry> companies;
-        QList<PeriodEntry> periods;
-        SelectionFailure failure;
-        QVERIFY(OpenStartupConnections(&startup) && ListCompanies(&companies, &failure)
-                && ListPeriods(companies.at(0).code, &periods, &failure)
-                && SelectCompany(companies.at(0).code, companies.at(0).name, periods.at(0), &failure));
+        QString error;
+        QVERIFY2(openFirstCompany(0, &error), qPrintable(error));
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         home->writeFile(QDir(home->app()).relativeFilePath(target()), "an earlier return");
         ClearCancel();
