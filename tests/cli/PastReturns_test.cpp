@@ -9,11 +9,6 @@
 #include <QTest>
 
 namespace {
-QByteArray example()
-{
-    return readAll(fixturePath(QStringLiteral("returns/worked-example.xml")));
-}
-
 QJsonObject json(const Run &r)
 {
     return QJsonDocument::fromJson(r.out.toUtf8()).object();
@@ -39,7 +34,7 @@ private slots:
     // first by the moment in its name, the rejected one apart with its reason.
     void listsEveryFile()
     {
-        const QByteArray x = example();
+        const QByteArray x = readAll(fixturePath(QStringLiteral("returns/worked-example.xml")));
         const QString base = folder() + QStringLiteral("/AAACB1234CXM001_");
         QVERIFY(writeBytes(base + QStringLiteral("201407151030AM.xml"), x));
         QVERIFY(writeBytes(base + QStringLiteral("201407161200PM.xml"), x.left(700))); // cut short
@@ -82,7 +77,7 @@ private slots:
     // The later return has one invoice line more, one document less and another duty on the first line.
     void comparesTwoReturnsOfOneQuarter()
     {
-        const QByteArray x = example();
+        const QByteArray x = readAll(fixturePath(QStringLiteral("returns/worked-example.xml")));
         const qsizetype from = x.indexOf("<INVOICE-PARTICULARS"), to = x.indexOf("</INVOICE-HEADER>");
         const qsizetype docFrom = x.indexOf("<DOCUMENT-DETAIL"), docTo = x.indexOf("</DOCUMENT-HEADER>");
         QByteArray second = x.mid(from, to - from);

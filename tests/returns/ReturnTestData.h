@@ -10,11 +10,9 @@
 #include "returns/ReturnDocument.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTest>
 #include <QVariantList>
 
 namespace ReturnTestData {
