@@ -14,9 +14,10 @@ const QStringList kExport{"export",          "--company", "1",    "--period",  "
 
 // The conventions both programs keep: help and version on standard output
 // with exit 0, usage errors on standard error with exit 2, and the
-// application folder never guessed; and quorvant-cli where its surroundings
-// fail: the application folder, standard output, the returns' folder, the
-// master's database and the company list.
+// application folder never guessed; quorvant-cli's commands on the demo, as
+// they are, with a fault in their data or where their surroundings fail (the
+// application folder, standard output, the returns' folder, the master's
+// database, the company list); and copies of it installed elsewhere.
 class CommandLineTest : public QObject
 {
     Q_OBJECT
