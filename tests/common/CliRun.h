@@ -80,8 +80,7 @@ inline void unmount(const QString &folder)
 
 inline QByteArray readAll(const QString &path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return bytesOf(path);
 }
 
 // Runs `sql` on the tariff master of the application folder `app`.

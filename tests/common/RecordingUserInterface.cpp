@@ -20,6 +20,8 @@ void RecordingUserInterface::showPleaseWait()
 {
     pleaseWaitVisible = true;
     ++pleaseWaitShows;
+    if (onPleaseWait)
+        onPleaseWait();
 }
 
 void RecordingUserInterface::hidePleaseWait()

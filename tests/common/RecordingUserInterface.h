@@ -46,6 +46,7 @@ public:
     QList<Entry> messages;
     QList<int> answers; // next answers for showMessage; default 0
     std::function<void(const QString &)> onMessage; // runs while each showMessage is up; clear() drops it
+    std::function<void()> onPleaseWait; // runs as the indicator shows, as the user acts while it runs
     QList<StdResult> standardAnswers; // next answers for standardMessage; default: the default button
     bool pleaseWaitVisible = false;
     int pleaseWaitShows = 0;

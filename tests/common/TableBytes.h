@@ -6,7 +6,6 @@
 #include "TestHelpers.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QtEndian>
 
@@ -14,10 +13,8 @@ class TableBytes
 {
 public:
     explicit TableBytes(const QString &path)
+        : bytes(bytesOf(path))
     {
-        QFile f(path);
-        if (f.open(QIODevice::ReadOnly))
-            bytes = f.readAll();
     }
 
     bool isValid() const { return bytes.size() >= 32; }

@@ -39,9 +39,7 @@ static QString writeInto(const QString &root, const QString &relativePath, const
 {
     const QString path = QDir(root).filePath(relativePath);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
+    writeBytes(path, content);
     return path;
 }
 
@@ -102,26 +100,27 @@ void FixedClock::set(const QDateTime &moment)
     Clock::setSource([moment] { return moment; });
 }
 
-bool openDemoCompany(const TestHome &home, QString *error)
+bool openFirstCompany(int period, QString *error)
 {
-    if (!copyDemoInto(home)) {
-        *error = QStringLiteral("The demo could not be copied.");
-        return false;
-    }
     StartupFailure startup;
-    if (!OpenStartupConnections(&startup)) {
-        *error = startup.description;
-        return false;
-    }
+    QList<CompanyEntry> companies;
     QList<PeriodEntry> periods;
     SelectionFailure failure;
-    if (!ListPeriods(QStringLiteral("001"), &periods, &failure) || periods.size() < 2
-        || !SelectCompany(QStringLiteral("001"), QStringLiteral("A & B TRADERS"), periods.at(1), &failure)) {
-        *error =
-            failure.description.isEmpty() ? QStringLiteral("The demo has no 2014-15 period.") : failure.description;
+    if (!OpenStartupConnections(&startup) || !ListCompanies(&companies, &failure) || companies.isEmpty()
+        || !ListPeriods(companies[0].code, &periods, &failure) || periods.size() <= period
+        || !SelectCompany(companies[0].code, companies[0].name, periods[period], &failure)) {
+        *error = startup.description + failure.description + QStringLiteral(" (no company or period to choose?)");
         return false;
     }
     return true;
+}
+
+bool openDemoCompany(const TestHome &home, QString *error)
+{
+    if (copyDemoInto(home))
+        return openFirstCompany(1, error);
+    *error = QStringLiteral("The demo could not be copied.");
+    return false;
 }
 
 void closeAllConnections()

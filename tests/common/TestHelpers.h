@@ -68,8 +68,11 @@ inline bool makeQuarter(const QString &app, int rows = 30000)
 // Copies the demo application folder (data/demo) into `home`'s application folder.
 bool copyDemoInto(const TestHome &home);
 
-// The demo copied into `home` and its company "001" chosen for its 2014-15
-// period, as the login and the company selection leave it; false with `error`.
+// The first company of the application folder chosen for its `period`-th
+// period (from 0), as the login and the company selection leave it; false with `error`.
+bool openFirstCompany(int period, QString *error);
+
+// The demo copied into `home` and its company "001" chosen for its 2014-15 period.
 bool openDemoCompany(const TestHome &home, QString *error);
 
 // Closes every database connection a test opened.

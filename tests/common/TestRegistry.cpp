@@ -1,7 +1,6 @@
 #include "TestRegistry.h"
 
 #include <QByteArray>
-#include <QStringList>
 #include <QTest>
 
 #include <memory>

@@ -5,8 +5,6 @@
 #include "app/Clock.h"
 #include "app/Connections.h"
 #include "app/DateFormat.h"
-#include "context/CompanySelection.h"
-#include "context/Startup.h"
 #include "returns/ExportCommand.h"
 #include "ui/DesktopUserInterface.h"
 #include "ui/frmPleaseWait.h"
@@ -30,12 +28,6 @@ struct CancelAt : RecordingUserInterface
             RequestCancel();
     }
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 // The export stopped at several points of a generated quarter large enough
@@ -49,11 +41,6 @@ class CancelExportTest : public QObject
     ReturnInputs form{"2014", "Apr-Jun", "AAACB1234CXM001", "15/07/2014", "MUMBAI", "EXCISE RETURN"};
 
     QString target() const { return ReturnOutputPath(form.registrationNumber, Clock::now()); }
-    void verifyUntouched()
-    {
-        QCOMPARE(readFile(target()), QByteArray("an earlier return"));
-        QCOMPARE(QDir(QFileInfo(target()).path()).entryList(QDir::Files), QStringList{QFileInfo(target()).fileName()});
-    }
 
 private slots:
     void initTestCase()
@@ -67,13 +54,8 @@ private slots:
         home = std::make_unique<TestHome>();
         QCOMPARE(QProcess::execute("cp", {"-r", generated.path() + "/q/.", home->app()}), 0);
         StoreShortDateFormat(QStringLiteral("dd/MM/yyyy"));
-        StartupFailure startup;
-        QList<CompanyEntry> companies;
-        QList<PeriodEntry> periods;
-        SelectionFailure failure;
-        QVERIFY(OpenStartupConnections(&startup) && ListCompanies(&companies, &failure)
-                && ListPeriods(companies.at(0).code, &periods, &failure)
-                && SelectCompany(companies.at(0).code, companies.at(0).name, periods.at(0), &failure));
+        QString error;
+        QVERIFY2(openFirstCompany(0, &error), qPrintable(error));
         FixedClock::set(QDateTime(QDate(2014, 7, 15), QTime(15, 5)));
         home->writeFile(QDir(home->app()).relativeFilePath(target()), "an earlier return");
         ClearCancel();
@@ -112,13 +94,14 @@ private slots:
         QVERIFY(r.cancelled && !r.success && !ui.pleaseWaitVisible);
         QCOMPARE(ui.texts(), QStringList{kExportCancelled});
         QCOMPARE(ui.reports.last().what, phase); // heard in the phase it was asked in
-        verifyUntouched();
+        QCOMPARE(bytesOf(target()), QByteArray("an earlier return"));
+        QCOMPARE(QDir(QFileInfo(target()).path()).entryList(QDir::Files), QStringList{QFileInfo(target()).fileName()});
 
         // The next run goes through, each phase reaching its total once.
         ClearCancel();
         ui = CancelAt();
         QVERIFY(ExportReturn(form).success);
-        QVERIFY(readFile(target()).size() > 1000000);
+        QVERIFY(bytesOf(target()).size() > 1000000);
         QStringList ends;
         for (const ProgressState &s : ui.reports)
             if (s.done == s.total && s.total > 0)

@@ -10,11 +10,9 @@
 #include "returns/ReturnDocument.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTest>
 #include <QVariantList>
 
 namespace ReturnTestData {
@@ -100,12 +98,6 @@ inline bool addWorkedExample()
 inline ReturnInputs workedExampleInputs()
 {
     return {"2014", "Apr-Jun", "AAACB1234CXM001", "15/07/2014", "MUMBAI", "EXCISE RETURN"};
-}
-
-inline QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Takes `limit` bytes and then fails, as a full disk does.
