@@ -1,6 +1,7 @@
 #include "ReturnTestData.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
+#include "WindowTestHelpers.h"
 #include "app/Connections.h"
 #include "app/UserInterface.h"
 #include "context/frmDataCheck.h"
@@ -468,6 +469,8 @@ private slots:
         for (const Case &c : cases())
             QVERIFY(c.add());
         frmDataCheck w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.flx->rowCount(), 4); // each table's problems in its own grid
         QCOMPARE(w.MSFlexGrid1->item(0, 0)->text() + ' ' + w.MSFlexGrid1->item(0, 2)->text(),
                  QStringLiteral("2 Registration number (Col10)"));
@@ -477,7 +480,7 @@ private slots:
         // A warning stands apart, under its table's name.
         QVERIFY(addInvoiceLine(8, QStringLiteral("INV/8"), QStringLiteral("2014-07-11"), QStringLiteral("Wire"),
                                QStringLiteral("74081110"), -5));
-        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        sendClick(w.cmdRefresh);
         QCOMPARE(w.lblStatus->text(), QStringLiteral("5 problems and 1 warning in 6 invoice lines and 2 supplier "
                                                      "documents (warnings: the export writes those rows as shown)."));
         QCOMPARE(w.flx->rowCount() + w.MSFlexGrid1->rowCount(), 5);
@@ -486,17 +489,17 @@ private slots:
 
         // Refresh reads again: a missing table, an empty quarter, a clean one.
         QFile::remove(home->app() + QStringLiteral("/PTemp5.Dbf"));
-        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        sendClick(w.cmdRefresh);
         QVERIFY2(w.lblStatus->text().startsWith(QStringLiteral("The work table ptemp5.DBF is not in the folder ")),
                  qPrintable(w.lblStatus->text()));
         QCOMPARE(w.flx->rowCount() + w.MSFlexGrid1->rowCount(), 0);
         home->writeFile(QStringLiteral("PTemp5.Dbf"), QByteArray());
         QSqlQuery q(QSqlDatabase::database(Settings().cnCompany));
         QVERIFY(q.exec(QStringLiteral("DELETE FROM STEMP4")) && q.exec(QStringLiteral("DELETE FROM PTEMP5")));
-        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        sendClick(w.cmdRefresh);
         QCOMPARE(w.lblStatus->text(), QStringLiteral("The work tables hold no rows: this quarter is empty."));
         QVERIFY(addWorkedExample());
-        QTest::mouseClick(w.cmdRefresh, Qt::LeftButton);
+        sendClick(w.cmdRefresh);
         QCOMPARE(w.lblStatus->text(), QStringLiteral("No problems in 1 invoice line and 1 supplier document."));
         QCOMPARE(rec.messages.size(), 0);
     }

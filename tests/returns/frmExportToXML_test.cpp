@@ -81,9 +81,9 @@ private slots:
 
         // Typed through the key filter; Enter moves on through the form's key preview.
         FOCUS(w->txtRegisterNo);
-        QTest::keyClicks(w->txtRegisterNo, QStringLiteral("aaacb1234cx'm001"));
+        sendText(w->txtRegisterNo, QStringLiteral("aaacb1234cx'm001"));
         QCOMPARE(w->txtRegisterNo->text(), QStringLiteral("AAACB1234CXM001"));
-        QTest::keyClick(w->txtRegisterNo, Qt::Key_Return);
+        sendKey(w->txtRegisterNo, Qt::Key_Return);
         QVERIFY(w->ucDt->isAncestorOf(QApplication::focusWidget()));
 
         // A second click and the exit button while the export runs change nothing.
@@ -91,7 +91,7 @@ private slots:
             w->CmdExport->click();
             w->CmdExit->click();
         };
-        QTest::mouseClick(w->CmdExport, Qt::LeftButton);
+        sendClick(w->CmdExport);
         QCOMPARE(rec.texts(), (QStringList{"1 invoice line and 0 supplier documents are dated outside Apr-Jun 2014 "
                                            "(first: INV/1 of 11/07/2014). Write the return anyway?",
                                            "File Export to XML and validated successfully"}));
@@ -135,7 +135,7 @@ private slots:
         w->txtRemarks->setPlainText(fields[2]);
         FOCUS(w->CmdExport);
         FixedClock::set(QDateTime(QDate(2014, 7, 15), time));
-        QTest::mouseClick(w->CmdExport, Qt::LeftButton);
+        sendClick(w->CmdExport);
 
         QCOMPARE(rec.texts(), QStringList{message});
         // The path is shown before the checks, so also while the message is up.
@@ -190,7 +190,7 @@ private slots:
         QCOMPARE(w->txtPlace->text(), QStringLiteral("PUNE"));
 
         ShowPleaseWait();
-        QTest::mouseClick(w->CmdExit, Qt::LeftButton);
+        sendClick(w->CmdExit);
         QVERIFY(!rec.pleaseWaitVisible);
         QTRY_VERIFY(!main->workingWindow(QStringLiteral("mnuExporttoXML")));
         w = open();
