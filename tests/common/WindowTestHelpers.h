@@ -37,9 +37,10 @@ inline QWidget *keyTarget(QWidget *modal)
     return modal->focusWidget() ? modal->focusWidget() : modal;
 }
 
+// A key typed into `modal`, through its window as the window system delivers it.
 inline void pressKey(QWidget *modal, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QTest::keyClick(keyTarget(modal), key, modifiers);
+    QTest::keyClick(modal->window()->windowHandle(), key, modifiers);
 }
 
 // A modal window blocks the test, so `action` runs from a timer once the next
