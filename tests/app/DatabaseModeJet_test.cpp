@@ -1,3 +1,4 @@
+#include "QueryRows.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 #include "app/AppSettings.h"
@@ -8,8 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -73,11 +72,8 @@ private slots:
         QVERIFY2(SelectCompany(QStringLiteral("7"), QStringLiteral("SEVEN"), period, &why),
                  qPrintable(why.description));
         QCOMPARE(Settings().strCompCode, QStringLiteral("7"));
-        QSqlQuery q(NamedConnection(Settings().cnCompany));
-        QVERIFY2(q.exec(QStringLiteral("select ShortTextCol from DateTest where IDCol = 1")),
-                 qPrintable(q.lastError().text()));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("Hello"));
+        QCOMPARE(queryRows(Settings().cnCompany, QStringLiteral("select ShortTextCol from DateTest where IDCol = 1")),
+                 QStringList{"Hello"});
     }
 };
 

@@ -1,3 +1,4 @@
+#include "QueryRows.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 #include "app/AppSettings.h"
@@ -8,10 +9,9 @@
 #include "sources/DataConnections.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QRegularExpression>
+#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -43,12 +43,6 @@ struct SilentServer
             ::close(fd);
     }
 };
-
-QString readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 } // namespace
 
@@ -93,13 +87,12 @@ private slots:
                 QSKIP(qPrintable(why));
             }
             m_startedDir = dir;
-            const QStringList lines = readAll(dir + QStringLiteral("/env.sh")).split(u'\n', Qt::SkipEmptyParts);
-            for (const QString &line : lines) {
-                const QString assignment = line.mid(line.indexOf(u' ') + 1);
-                const qsizetype eq = assignment.indexOf(u'=');
-                QString value = assignment.mid(eq + 1);
-                value.remove(u'\'');
-                qputenv(assignment.left(eq).toLatin1().constData(), value.toLocal8Bit());
+            // Its env.sh: a line "export NAME='value'" for each setting.
+            auto assignments = QRegularExpression(QStringLiteral("export (\\w+)='([^']*)'"))
+                                   .globalMatch(QString::fromUtf8(bytesOf(dir + QStringLiteral("/env.sh"))));
+            while (assignments.hasNext()) {
+                const QRegularExpressionMatch m = assignments.next();
+                qputenv(m.captured(1).toLatin1().constData(), m.captured(2).toLocal8Bit());
             }
         }
         m_dsn = qEnvironmentVariable("QV_PG_DSN");
@@ -107,17 +100,14 @@ private slots:
         QVERIFY(m_silent.port > 0);
 
         // A second data source, on the silent port, beside the server's own.
-        QString ini = readAll(qEnvironmentVariable("ODBCINI"));
+        QString ini = QString::fromUtf8(bytesOf(qEnvironmentVariable("ODBCINI")));
         QVERIFY2(ini.contains(m_dsn), "the server's odbc.ini lacks its data source");
         QString silent = ini.mid(ini.indexOf(u'\n') + 1);
         silent.replace(QRegularExpression(QStringLiteral("Port = \\d+")),
                        QStringLiteral("Port = %1").arg(m_silent.port));
         ini += QStringLiteral("\n[QV-SILENT-SERVER]\n") + silent;
-        QFile out(m_odbc.filePath(QStringLiteral("odbc.ini")));
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(ini.toUtf8());
-        out.close();
-        qputenv("ODBCINI", out.fileName().toLocal8Bit());
+        QVERIFY(writeBytes(m_odbc.filePath(QStringLiteral("odbc.ini")), ini.toUtf8()));
+        qputenv("ODBCINI", m_odbc.filePath(QStringLiteral("odbc.ini")).toLocal8Bit());
     }
 
     void cleanupTestCase()
@@ -174,21 +164,13 @@ private slots:
         QVERIFY2(SelectCompany(companies[0].code, companies[0].name, first[0], &why), qPrintable(why.description));
         QCOMPARE(Settings().strCompCode, QStringLiteral("1"));
 
-        QSqlQuery q(NamedConnection(Settings().cnCompany));
-        QVERIFY2(q.exec(QStringLiteral("select * from STEMP4 order by Col01")), qPrintable(q.lastError().text()));
-        QVERIFY(q.next());
-        QCOMPARE(ValueText(q.value(QStringLiteral("Col02"))), QStringLiteral("INV/1"));
-        QCOMPARE(ValueDate(q.value(QStringLiteral("COL03"))), QDate(2014, 7, 11));
-        QCOMPARE(ValueText(q.value(QStringLiteral("Col08"))).toDouble(), 10.4);
-        QVERIFY(q.next());
-        QCOMPARE(ValueText(q.value(QStringLiteral("Col04"))), QStringLiteral("Brass \"rods\" & fittings"));
-        QCOMPARE(ValueText(q.value(QStringLiteral("Col07"))), QStringLiteral("1234567.89"));
-        QVERIFY(!q.next());
-
-        QVERIFY2(q.exec(QStringLiteral("select * from PTEMP5")), qPrintable(q.lastError().text()));
-        QVERIFY(q.next());
-        QCOMPARE(ValueDate(q.value(QStringLiteral("Col12"))), QDate(2014, 6, 2));
-        QCOMPARE(ValueText(q.value(QStringLiteral("Col10"))), QStringLiteral("AAACX9999QXD001"));
+        const QString company = Settings().cnCompany;
+        QCOMPARE(
+            queryRows(company, QStringLiteral("select Col02, COL03, Col04, Col07, Col08 from STEMP4 order by Col01")),
+            (QStringList{"INV/1|2014-07-11|Copper wire|500|10.4",
+                         "INV/2|2014-08-02|Brass \"rods\" & fittings|1234567.89|0.05"}));
+        QCOMPARE(queryRows(company, QStringLiteral("select Col10, Col12 from PTEMP5")),
+                 QStringList{"AAACX9999QXD001|2014-06-02"});
     }
 
     void silentServerFailsSoon_data()

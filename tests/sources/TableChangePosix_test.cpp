@@ -1,7 +1,7 @@
 #include "FolderQuery.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
-#include "sources/JetSqlite.h"
+#include "sources/DataConnections.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,7 +10,6 @@
 
 #include <fcntl.h>
 #include <functional>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,16 +27,6 @@ bool finishesWithin10s(const QString &fifo, const std::function<void()> &work)
         ::close(fd);
     thread->wait();
     return false;
-}
-
-QString jetError(const QString &file)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(":memory:", &db);
-    QString error;
-    AttachJetFile(db, file, &error);
-    sqlite3_close(db);
-    return error;
 }
 } // namespace
 
@@ -68,7 +57,10 @@ private slots:
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         QString error;
         const auto open = [&] {
-            error = sql.isEmpty() ? jetError(path) : RunFolderQuery(dir.path(), sql.constData()).error;
+            if (sql.isEmpty())
+                OpenJetConnection(QStringLiteral("fifo"), path, &error);
+            else
+                error = RunFolderQuery(dir.path(), sql.constData()).error;
         };
         QVERIFY2(finishesWithin10s(path, open), "opening a FIFO hung");
         QCOMPARE(error, path + QStringLiteral(" is not a regular file"));

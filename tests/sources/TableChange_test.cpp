@@ -1,12 +1,15 @@
 #include "FolderQuery.h"
+#include "QueryRows.h"
 #include "TableBytes.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
+#include "sources/DataConnections.h"
 #include "sources/JetSqlite.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,19 +55,6 @@ QByteArray invoiceLines(quint32 count, const QByteArray &amount)
     return table.bytes;
 }
 
-// A SQLite database with the Jet file's tables, closed when it goes.
-struct JetDatabase
-{
-    explicit JetDatabase(const QString &file)
-    {
-        sqlite3_open(":memory:", &db);
-        attached = AttachJetFile(db, file, &error);
-    }
-    ~JetDatabase() { sqlite3_close(db); }
-    sqlite3 *db = nullptr;
-    bool attached = false;
-    QString error;
-};
 } // namespace
 
 using Rewrite = std::function<bool(const QString &path)>;
@@ -129,30 +119,23 @@ private slots:
         if (!JetFilesReadable())
             QSKIP("This build reads no Access files");
         const QByteArray bytes = bytesOf(fixturePath(QStringLiteral("jet/nwind.mdb")));
-        QVERIFY(!bytes.isEmpty());
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("nKolvSet.mdb"));
-        QVERIFY(writeBytes(path, bytes));
-        QVERIFY(makeOld(path));
-        JetDatabase jet(path);
-        QVERIFY2(jet.attached, qPrintable(jet.error));
-
-        sqlite3_stmt *stmt = nullptr;
-        QCOMPARE(sqlite3_prepare_v2(jet.db, "select OrderID from Orders", -1, &stmt, nullptr), SQLITE_OK);
-        for (int i = 0; i < 10; ++i)
-            QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
-        QVERIFY(overwriteInPlace(path, bytes)); // the same bytes, written again
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {}
-        QCOMPARE(rc, SQLITE_ERROR);
-        QCOMPARE(QString::fromUtf8(sqlite3_errmsg(jet.db)), path + kChanged);
-        sqlite3_finalize(stmt);
-
+        const QString path = dir.filePath(QStringLiteral("nKolvSet.mdb")), jet = QStringLiteral("changing");
+        QString error;
+        QVERIFY(!bytes.isEmpty() && writeBytes(path, bytes) && makeOld(path));
+        QVERIFY2(OpenJetConnection(jet, path, &error), qPrintable(error));
+        const auto close = qScopeGuard([&] { CloseConnection(jet); });
+        {
+            QSqlQuery q(NamedConnection(jet));
+            QVERIFY(q.exec(QStringLiteral("select OrderID from Orders")));
+            for (int i = 0; i < 10; ++i)
+                QVERIFY(q.next());
+            QVERIFY(overwriteInPlace(path, bytes)); // the same bytes, written again
+            while (q.next()) {}
+            QCOMPARE(q.lastError().databaseText(), path + kChanged);
+        }
         // The next query reads the file as it now is.
-        QCOMPARE(sqlite3_prepare_v2(jet.db, "select count(*) from Orders", -1, &stmt, nullptr), SQLITE_OK);
-        QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
-        QCOMPARE(sqlite3_column_int(stmt, 0), 830);
-        sqlite3_finalize(stmt);
+        QCOMPARE(queryRows(jet, QStringLiteral("select count(*) from Orders")), QStringList{"830"});
     }
 };
 

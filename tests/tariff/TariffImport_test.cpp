@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "QueryRows.h"
 #include "TestHelpers.h"
 #include "TestRegistry.h"
 #include "app/AppSettings.h"
@@ -9,15 +10,13 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTest>
 #include <QThread>
 
 namespace {
 bool exec(const QString &sql)
 {
-    QSqlQuery q(QSqlDatabase::database(Settings().cnProgram));
-    return q.exec(sql);
+    return queryRows(Settings().cnProgram, sql).isEmpty();
 }
 
 // Every master row as "number|unit|storage type", a null unit as "<null>", after running `change` on it: on the
@@ -25,17 +24,12 @@ bool exec(const QString &sql)
 QStringList master(const QString &database = QString(), const QString &change = QString())
 {
     const QString name = database.isEmpty() ? Settings().cnProgram : QStringLiteral("master-test");
-    QStringList rows;
     QString error;
-    if (database.isEmpty() || OpenProgramDatabase(name, database, &error)) {
-        QSqlQuery q(QSqlDatabase::database(name));
-        if ((!change.isEmpty() && !q.exec(change))
-            || !q.exec(QStringLiteral("Select TariffNo, ifnull(Unit, '<null>'), typeof(TariffNo) From Import "
-                                      "Order by rowid")))
-            rows << QStringLiteral("unreadable");
-        while (q.next())
-            rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()}.join(u'|');
-    }
+    if (!database.isEmpty() && !OpenProgramDatabase(name, database, &error))
+        return {error};
+    QStringList rows = change.isEmpty() ? QStringList() : queryRows(name, change); // no rows unless it failed
+    rows += queryRows(name, QStringLiteral("Select TariffNo, ifnull(Unit, '<null>'), typeof(TariffNo) From Import "
+                                           "Order by rowid"));
     if (!database.isEmpty())
         CloseConnection(name);
     return rows;
@@ -333,12 +327,13 @@ private slots:
     {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("shown");
-        QTest::newRow("quoted letters") << "0 \"days\"" << int(NumberShown::Number);
-        QTest::newRow("escaped letter") << "0\\d" << int(NumberShown::Number);
-        QTest::newRow("colour") << "[Red]0.00;[Blue]-0.00" << int(NumberShown::Number);
-        QTest::newRow("month or minute alone") << "mm" << int(NumberShown::Number);
-        QTest::newRow("date with locale") << "[$-409]d-mmm-yy" << int(NumberShown::Date);
-        QTest::newRow("elapsed hours") << "[h]:mm" << int(NumberShown::Time);
+        const int number = int(NumberShown::Number);
+        for (const auto &[code, shown] : {std::pair{"0\\d", number}, // an escaped letter
+                                          {"[Red]0.00;[Blue]-0.00", number},
+                                          {"mm", number}, // month or minute alone
+                                          {"[$-409]d-mmm-yy", int(NumberShown::Date)},
+                                          {"[h]:mm", int(NumberShown::Time)}})
+            QTest::newRow(code) << QString(code) << shown;
     }
 
     void formatCodes()

@@ -26,11 +26,13 @@
 #include <QTreeView>
 
 namespace {
-QStringList names(const QAbstractItemView *view)
+// The names a view lists below `parent` (by default what it shows).
+QStringList names(const QAbstractItemView *view, const QModelIndex &parent = {})
 {
+    const QModelIndex at = parent.isValid() ? parent : view->rootIndex();
     QStringList names;
-    for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
-        names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+    for (int r = 0; r < view->model()->rowCount(at); ++r)
+        names << view->model()->index(r, 0, at).data().toString();
     return names;
 }
 
@@ -173,16 +175,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form));
         // The first time in the application folder, its folders by name.
         QCOMPARE(form->dirPath(), app);
-        const QAbstractItemModel *dirs = form->Dir2->model();
-        // Asked afresh each time: the folders arrive, and are sorted, while this waits.
-        const auto listed = [&] {
-            const QModelIndex appIndex = form->Dir2->currentIndex();
-            QStringList n;
-            for (int r = 0; r < dirs->rowCount(appIndex); ++r)
-                n << dirs->index(r, 0, appIndex).data().toString();
-            return n.join(' ');
-        };
-        QTRY_COMPARE(listed(), QStringLiteral("001 002 alpha Beta Data zeta"));
+        // The folders arrive, and are sorted, while this waits.
+        QTRY_COMPARE(names(form->Dir2, form->Dir2->currentIndex()).join(' '),
+                     QStringLiteral("001 002 alpha Beta Data zeta"));
 
         // The only sheet of a workbook is chosen with it; another folder clears the name.
         clickFile(*form, app, QStringLiteral("Tariff.xls"));
