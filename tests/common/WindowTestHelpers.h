@@ -40,7 +40,10 @@ inline QWidget *keyTarget(QWidget *modal)
 // A key typed into `modal`, through its window as the window system delivers it.
 inline void pressKey(QWidget *modal, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QTest::keyClick(modal->window()->windowHandle(), key, modifiers);
+    QWindow *window = modal->window()->windowHandle();
+    // The window system activates a new window in its own time; keys go to the active one.
+    QTest::qWaitForWindowActive(window);
+    QTest::keyClick(window, key, modifiers);
 }
 
 // A modal window blocks the test, so `action` runs from a timer once the next
