@@ -8,6 +8,7 @@ Usage: desktop_test.py --program build/src/quorvant [--out DIR] [--rows N]
 import argparse
 import hashlib
 import os
+import re
 import shutil
 import sqlite3
 import subprocess
@@ -50,20 +51,12 @@ class Screen:
 
     def box_of(self, colour):
         """The bounding box (x, y, w, h) of the pixels of one colour, or None."""
-        rows = []
-        for y in range(self.height):
-            line = self.row(y)
-            first, last = line.find(colour), line.rfind(colour)
-            while first >= 0 and first % 3:
-                first = line.find(colour, first + 1)
-            while last >= 0 and last % 3:
-                last = line.rfind(colour, 0, last + 2)
-            if first >= 0:
-                rows.append((y, first // 3, last // 3))
-        if not rows:
+        found = re.finditer(b'(?=%s)' % re.escape(colour), self.data)
+        at = [m.start() // 3 for m in found if m.start() % 3 == 0]
+        if not at:
             return None
-        left, right = min(r[1] for r in rows), max(r[2] for r in rows)
-        return (left, rows[0][0], right - left + 1, rows[-1][0] - rows[0][0] + 1)
+        xs, ys = [p % self.width for p in at], [p // self.width for p in at]
+        return (min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
 
 
 class Desktop:
@@ -227,13 +220,8 @@ def snapshot(folder):
 
 def return_names(start, minutes):
     """The names a return written in the next minutes gets."""
-    names = []
-    for m in range(minutes):
-        t = time.localtime(start + 60 * m)
-        hour = t.tm_hour % 12 or 12
-        names.append('%s_%s%02d%02d%s.xml' % (REGISTRATION, time.strftime('%Y%m%d', t), hour, t.tm_min,
-                                             'AM' if t.tm_hour < 12 else 'PM'))
-    return names
+    times = [time.localtime(start + 60 * m) for m in range(minutes)]
+    return ['%s_%s.xml' % (REGISTRATION, time.strftime('%Y%m%d%I%M%p', t)) for t in times]
 
 
 # The working windows and the keys that open them from the menu.
@@ -403,10 +391,10 @@ def main():
     p.add_argument('--out', default=None)
     p.add_argument('--rows', type=int, default=400000)
     args = p.parse_args()
-    for tool in ('Xvfb', 'openbox', 'xdotool', 'import', 'xprop', 'xwininfo'):
-        if not shutil.which(tool):
-            print('%s is missing: run scripts/setup.sh' % tool, file=sys.stderr)
-            return 1
+    missing = [t for t in ('Xvfb', 'openbox', 'xdotool', 'import', 'xprop', 'xwininfo') if not shutil.which(t)]
+    if missing:
+        print('%s missing: run scripts/setup.sh' % ' '.join(missing), file=sys.stderr)
+        return 1
     out = os.path.abspath(args.out or os.path.join(os.path.dirname(args.program), '..', 'desktop-test'))
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)

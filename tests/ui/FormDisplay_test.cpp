@@ -121,7 +121,8 @@ private slots:
         QCOMPARE(sub->geometry(), QRect(QPoint(5, 5), arranged));
     }
 
-    void displayModalCentresOverClientArea()
+    // A modal window centred over the client area; the indicator over its middle, shown once however often asked.
+    void centredOverTheClientArea()
     {
         Frame frame(QSize(800, 504));
         QDialog dialog;
@@ -133,11 +134,7 @@ private slots:
         // 50 twips left and 50 down of the centre.
         QCOMPARE(shownAt, QPoint(TwipsToPixelsX(PixelsToTwipsX(centre.x()) - 1500 - 50),
                                  TwipsToPixelsY(PixelsToTwipsY(centre.y()) - 750 + 50)));
-    }
 
-    void pleaseWait()
-    {
-        Frame frame(QSize(800, 504));
         const auto windows = QApplication::topLevelWidgets().size();
         HidePleaseWaitWindow(); // before any show: nothing appears
         QVERIFY(!frmPleaseWait::isShown());
@@ -175,13 +172,11 @@ private slots:
         QFETCH(QSize, clientPx);
         QFETCH(bool, sizable);
         // A client area too large to snap to.
-        const ArrangeResult r = ArrangeGeometry({.clientWidthPx = clientPx.width(),
-                                                 .clientHeightPx = clientPx.height(),
-                                                 .client = EdgeRect{0, 0, 30000, 30000},
-                                                 .width = 6000,
-                                                 .height = 3000,
-                                                 .fontSize = 8,
-                                                 .sizable = sizable});
+        ArrangeInput in{.client = EdgeRect{0, 0, 30000, 30000}, .width = 6000, .height = 3000, .fontSize = 8};
+        in.clientWidthPx = clientPx.width();
+        in.clientHeightPx = clientPx.height();
+        in.sizable = sizable;
+        const ArrangeResult r = ArrangeGeometry(in);
         QTEST(QSizeF(r.width, r.height), "arranged");
         QTEST(r.fontSize, "font");
         QTEST(r.dw, "dw");
@@ -201,14 +196,11 @@ private slots:
         QTest::newRow("left of exactly 60 goes to 0") << 11880.0 << 11880.0 << 0.0;
         QTest::newRow("left of 62 stays") << 11876.0 << 11876.0 << 62.0;
     }
-    // Taller than the client area: it fills the area's height, and controls
-    // anchored to its bottom move up into sight.
+    // Taller than the client area: it fills the area's height, and controls anchored to its bottom move up into sight.
     void tallerWindowFitsHeight()
     {
         const ArrangeResult r = ArrangeGeometry({.client = EdgeRect{0, 0, 12000, 7560}, .width = 6000, .height = 9000});
-        QCOMPARE(r.height, 7500.0);
-        QCOMPARE(r.top, 0.0);
-        QVERIFY(r.dh < -1500);
+        QVERIFY(r.height == 7500.0 && r.top == 0.0 && r.dh < -1500);
     }
 
     void snapAndCentre()
