@@ -441,35 +441,6 @@ private slots:
         QVERIFY(RememberedReturnFields(Settings().strCompCode).isEmpty());
     }
 
-    // The rows outside the open return window's quarter, in words and DD/MM/YYYY; Esc closes.
-    void dataCheckInTheUsersWords()
-    {
-        showDemoCompany();
-        openReturn();
-        main->mnuDataCheck->trigger();
-        QPointer<frmDataCheck> check =
-            qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck")));
-        QCOMPARE(check->lblInvoiceLines->text() + '|' + check->lblSupplierDocuments->text(),
-                 QStringLiteral("Invoice lines :|Supplier documents :"));
-        QCOMPARE(check->flx->rowCount() + check->MSFlexGrid1->rowCount(), 1);
-        QStringList cells;
-        for (int column = 0; column < check->flx->columnCount(); ++column)
-            cells << check->flx->item(0, column)->text();
-        QCOMPARE(cells.join('|'), QStringLiteral("1|INV/1|Invoice date (Col03)|11/07/2014|Dated outside Apr-Jun 2014"));
-        QCOMPARE(check->findChild<QLabel *>("lblQuarter")->text(),
-                 QStringLiteral("Dates checked against Apr-Jun 2014, as chosen in the return window."));
-        // Esc and Ctrl+F4 close it with the focus on its frame (with the focus in a window: the date test).
-        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_F4}) {
-            main->mnuDataCheck->trigger();
-            check = qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck")));
-            if (QWidget *focus = QApplication::focusWidget())
-                focus->clearFocus(); // as after a click on its frame
-            QVERIFY(!QApplication::focusWidget());
-            sendKey(main, key, key == Qt::Key_F4 ? Qt::ControlModifier : Qt::NoModifier);
-            QTRY_VERIFY(!check);
-        }
-    }
-
     // File -> Change Company: typed entries asked about first; Cancel, even after a choice that failed
     // part-way, leaves the earlier company open; Select moves title, status bar and remembered choice on.
     void changeCompany_data()
@@ -526,7 +497,7 @@ private slots:
 
     // A working window opened again comes to the front, listed once in the Window menu, which keys open; Close All
     // closes them, to be made anew; F1 opens the manual at the section of the window in front; About names the
-    // folders in use.
+    // folders in use. The data check: the rows outside the return window's quarter, in words and DD/MM/YYYY.
     void windowAndHelpMenus()
     {
         showDemoCompany();
@@ -534,6 +505,17 @@ private slots:
         main->mnuExcelImport->trigger();
         for (int twice = 0; twice < 2; ++twice)
             main->mnuDataCheck->trigger();
+        QPointer<frmDataCheck> check =
+            qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck")));
+        QCOMPARE(check->lblInvoiceLines->text() + '|' + check->lblSupplierDocuments->text(),
+                 QStringLiteral("Invoice lines :|Supplier documents :"));
+        QCOMPARE(check->flx->rowCount() + check->MSFlexGrid1->rowCount(), 1);
+        QStringList cells;
+        for (int column = 0; column < check->flx->columnCount(); ++column)
+            cells << check->flx->item(0, column)->text();
+        QCOMPARE(cells.join('|'), QStringLiteral("1|INV/1|Invoice date (Col03)|11/07/2014|Dated outside Apr-Jun 2014"));
+        QCOMPARE(check->findChild<QLabel *>("lblQuarter")->text(),
+                 QStringLiteral("Dates checked against Apr-Jun 2014, as chosen in the return window."));
         QCOMPARE(openReturn(), first.data()); // brought to the front
         sendKey(main, Qt::Key_W, Qt::AltModifier);
         QTRY_VERIFY(main->mnuWindow->isVisible());
@@ -557,6 +539,16 @@ private slots:
         sendKey(manual, Qt::Key_Escape);
         QTRY_VERIFY(!manual);
         QVERIFY(AboutText().contains(QDir::toNativeSeparators(home->app()).toHtmlEscaped()));
+        // Esc and Ctrl+F4 close a working window with the focus on its frame (with the focus in it: the date test).
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_F4}) {
+            main->mnuDataCheck->trigger();
+            check = qobject_cast<frmDataCheck *>(main->workingWindow(QStringLiteral("mnuDataCheck")));
+            if (QWidget *focus = QApplication::focusWidget())
+                focus->clearFocus(); // as after a click on its frame
+            QVERIFY(!QApplication::focusWidget());
+            sendKey(main, key, key == Qt::Key_F4 ? Qt::ControlModifier : Qt::NoModifier);
+            QTRY_VERIFY(!check);
+        }
     }
 
     // A first start with no data anywhere offers the installed demo: a copy opens from the user's data folder.
