@@ -85,40 +85,31 @@ private slots:
         QCOMPARE(stays->geometry(), QRect(10, 80, 60, 20));
     }
 
-    // A fixed window larger than the client area keeps its design size and its
-    // anchored button where it was (the area scrolls); a sizable one is made to fit.
-    void tooSmallAnArea()
+    // A fixed window larger than the client area keeps its design size and its anchored button where it was (the
+    // area scrolls), and once arranged it only comes to the front; a sizable window snaps to the area or is made to
+    // fit.
+    void arrangeInTheClientArea()
     {
-        Frame frame(QSize(300, 200));
-        QWidget *fixed = frame.fixedForm(QSize(400, 300)), *sizable = new QWidget;
+        Frame frame(QSize(700, 504));
+        QWidget *fixed = frame.fixedForm(QSize(400, 600)), *snaps = new QWidget, *large = new QWidget;
         auto *button = new QLabel(fixed);
-        button->setGeometry(150, 240, 60, 20);
+        button->setGeometry(150, 540, 60, 20);
         SetWidgetTag(button, QStringLiteral("X__B"));
-        ArrangeForm(fixed);
-        QCOMPARE(HostSubWindow(fixed)->size(), QSize(400, 300));
-        QCOMPARE(button->geometry(), QRect(150, 240, 60, 20));
-        sizable->resize(500, 400);
-        ArrangeForm(sizable);
-        QVERIFY(QRect(QPoint(0, 0), frame.area->viewport()->size()).contains(HostSubWindow(sizable)->geometry()));
-    }
-
-    // A sizable window snaps to the client area; a window already arranged only comes to the front.
-    void arrangeOnceThenOnlyBringToFront()
-    {
-        Frame frame(QSize(1000, 504));
-        QWidget *fixed = frame.fixedForm(QSize(400, 200)), *sizable = new QWidget;
-        QMdiSubWindow *sizableSub = frame.area->addSubWindow(sizable);
-        sizableSub->resize(998, 200); // 30 twips narrower than the client: snapped to 60 narrower
-        ArrangeForm(fixed);
-        ArrangeForm(sizable);
-        QCOMPARE(sizableSub->geometry(), QRect(0, 152, 1000 - 4, 200));
-        QCOMPARE(frame.area->activeSubWindow(), sizableSub);
+        QMdiSubWindow *snapsSub = frame.area->addSubWindow(snaps);
+        snapsSub->resize(698, 200); // 30 twips narrower than the client: snapped to 60 narrower
+        large->resize(800, 700);
+        for (QWidget *form : {fixed, large, snaps})
+            ArrangeForm(form);
         QMdiSubWindow *sub = HostSubWindow(fixed);
-        const QSize arranged = sub->size();
+        QCOMPARE(sub->size(), QSize(400, 600));
+        QCOMPARE(button->geometry(), QRect(150, 540, 60, 20));
+        QVERIFY(QRect(QPoint(0, 0), frame.area->viewport()->size()).contains(HostSubWindow(large)->geometry()));
+        QCOMPARE(snapsSub->geometry(), QRect(0, 152, 700 - 4, 200));
+        QCOMPARE(frame.area->activeSubWindow(), snapsSub);
         sub->move(5, 5);
         ArrangeForm(fixed);
         QCOMPARE(frame.area->activeSubWindow(), sub);
-        QCOMPARE(sub->geometry(), QRect(QPoint(5, 5), arranged));
+        QCOMPARE(sub->geometry(), QRect(5, 5, 400, 600));
     }
 
     // A modal window centred over the client area; the indicator over its middle, shown once however often asked.
