@@ -302,13 +302,12 @@ def demo_session(desk, home):
     File -> Change Company."""
     s = Session(desk, home, 'demo', True)
     desk.picture('main-window')
-    aces = s.aces
     s.open_return('return-window', 'aaacb1234cxm001')
     desk.keys('alt+c')
     desk.answer('alt+y', shot='question')  # one invoice line of July
     desk.answer('Return', 120)
-    written = [n for n in os.listdir(aces) if n.endswith('.xml')]
-    check(len(written) == 1 and os.path.getsize(os.path.join(aces, written[0])) > 1000, 'the demo return is written')
+    written = [n for n in os.listdir(s.aces) if n.endswith('.xml')]
+    check(len(written) == 1 and os.path.getsize(os.path.join(s.aces, written[0])) > 1000, 'the demo return is written')
     s.closes_by('Escape', 'the return window')
 
     # The return as a workbook: the past returns open with the newest chosen and Write Workbook at hand, the
@@ -318,7 +317,7 @@ def demo_session(desk, home):
         desk.keys('space')
         desk.answer('Return')
     to_excel('returns-list')
-    workbook = os.path.join(aces, written[0][:-4] + '.xlsx')
+    workbook = os.path.join(s.aces, written[0][:-4] + '.xlsx')
     check(os.path.getsize(workbook) > 1000, 'the workbook is written')
     stamp = os.stat(workbook).st_mtime_ns
     to_excel()
@@ -355,15 +354,14 @@ def large_session(desk, home):
     """The export of a large quarter cancelled by a click on the indicator's Cancel and by Esc, each after "Replace
     it?" was answered Yes: the earlier return is the same file afterwards and nothing new is in the folder."""
     s = Session(desk, home, 'large')
-    aces = s.aces
     s.open_return('return-window-large', REGISTRATION)
 
     for way in ('mouse', 'Esc'):
         # An earlier return under each name the export may take in the next minutes.
         for name in return_names(time.time(), 4):
-            with open(os.path.join(aces, name), 'wb') as f:
+            with open(os.path.join(s.aces, name), 'wb') as f:
                 f.write(b'an earlier return\n')
-        before = snapshot(aces)
+        before = snapshot(s.aces)
         desk.activate(desk.main)
         desk.keys('alt+c')
         # Two questions, each answered Yes: the generated quarter's rows dated in other quarters (asked
@@ -382,7 +380,7 @@ def large_session(desk, home):
         else:
             desk.keys('Escape')
         desk.answer('Return', 15, 'cancelled-' + way)
-        check(snapshot(aces) == before, 'cancelled by %s: the earlier return and the folder as they were' % way)
+        check(snapshot(s.aces) == before, 'cancelled by %s: the earlier return and the folder as they were' % way)
 
 
 def main():
