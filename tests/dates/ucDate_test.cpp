@@ -24,44 +24,25 @@
 
 namespace {
 
-// A form with the date control (text 05/03/2014) between a box and a button,
+// A data-entry window under the shared keyboard handling, tab order as made (the date control's text 05/03/2014),
 // beside another form in the same main window.
-struct DateForm
+struct EntryForm
 {
     QMdiArea area;
     QWidget *window = new QWidget, *otherForm = new QWidget;
-    ucDate *ucDt = new ucDate(window);
-    QLineEdit *box = ucDt->txtDate, *after = new QLineEdit(window), *other = new QLineEdit(otherForm);
-    QPushButton *cmdGo = new QPushButton(QStringLiteral("Go"), window);
-    int goClicks = 0;
-
-    DateForm()
-    {
-        auto *layout = new QVBoxLayout(window);
-        for (QWidget *w : {static_cast<QWidget *>(ucDt), static_cast<QWidget *>(after), static_cast<QWidget *>(cmdGo)})
-            layout->addWidget(w);
-        after->setObjectName(QStringLiteral("after"));
-        QObject::connect(cmdGo, &QPushButton::clicked, [this] { ++goClicks; });
-        ucDt->setText(QStringLiteral("05/03/2014"));
-        new KeyPreview(window);
-        area.addSubWindow(window)->setGeometry(0, 0, 250, 200);
-        area.addSubWindow(otherForm)->setGeometry(260, 0, 250, 200);
-        area.resize(600, 300);
-    }
-};
-
-// A data-entry window under the shared keyboard handling; tab order as made.
-struct EntryForm
-{
-    QWidget window;
+    QLineEdit *other = new QLineEdit(otherForm);
     QPlainTextEdit *txtMemo = new QPlainTextEdit(QStringLiteral("one\ntwo"));
     QComboBox *cmbKind = new QComboBox;
+    ucDate *ucDt = new ucDate;
+    QLineEdit *box = ucDt->txtDate, *after = new QLineEdit(QStringLiteral("gamma"));
+    QPushButton *cmdOk = new QPushButton(QStringLiteral("OK"));
     int okClicks = 0;
 
     EntryForm()
     {
-        auto add = [this](auto *w, const char *name, const char *tag = "") {
-            w->setParent(&window);
+        auto *layout = new QVBoxLayout(window);
+        auto add = [layout](auto *w, const char *name, const char *tag = "") {
+            layout->addWidget(w);
             w->setObjectName(QLatin1String(name));
             w->setProperty("Tag", QLatin1String(tag));
             return w;
@@ -70,13 +51,15 @@ struct EntryForm
         add(new QLineEdit(QStringLiteral("beta")), "txtB");
         add(txtMemo, "txtMemo");
         add(cmbKind, "cmbKind")->addItems({QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three")});
-        add(new ucDate, "dtDate")->setText(QStringLiteral("05/03/2014"));
-        add(new QLineEdit(QStringLiteral("gamma")), "txtC");
+        add(ucDt, "dtDate")->setText(QStringLiteral("05/03/2014"));
+        add(after, "txtC");
         add(new QLineEdit(QStringLiteral("keep")), "txtKeep", "XE");
-        QObject::connect(add(new QPushButton(QStringLiteral("OK")), "cmdOk"), &QPushButton::clicked,
-                         [this] { ++okClicks; });
+        QObject::connect(add(cmdOk, "cmdOk"), &QPushButton::clicked, [this] { ++okClicks; });
         cmbKind->setCurrentIndex(1);
-        new KeyPreview(&window);
+        new KeyPreview(window);
+        area.addSubWindow(window)->setGeometry(0, 0, 250, 440);
+        area.addSubWindow(otherForm)->setGeometry(260, 0, 250, 200);
+        area.resize(600, 460);
     }
 };
 
@@ -86,7 +69,7 @@ class ucDateTest : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<DateForm> form;
+    std::unique_ptr<EntryForm> form;
     frmCalQV *cal = nullptr;
     RecordingUserInterface rec;
 
@@ -119,7 +102,7 @@ private slots:
         FixedClock::set(QDateTime(QDate(2014, 3, 20), QTime(10, 0)));
         InstallUserInterface(&rec);
         rec.clear();
-        form = std::make_unique<DateForm>();
+        form = std::make_unique<EntryForm>();
         SHOW_ACTIVE(&form->area);
         FOCUS(form->box);
     }
@@ -133,25 +116,12 @@ private slots:
         FixedClock::reset();
     }
 
-    void focusAndTyping()
+    // Typing over part of a full box replaces that part.
+    void typingOverASelection()
     {
-        QCOMPARE(form->box->selectedText(), QStringLiteral("05032014"));
-        sendText(form->box, QStringLiteral("15- 0B.4"));
-        QCOMPARE(form->box->text(), QStringLiteral("1504"));
-        sendText(form->box, QStringLiteral("20149"));
-        QCOMPARE(form->box->text(), QStringLiteral("15042014")); // no ninth digit
-        // A slash after one digit of the day or the month: a leading zero.
-        form->box->selectAll();
-        sendText(form->box, QStringLiteral("1a/7/14"));
-        QCOMPARE(form->box->text(), QStringLiteral("010714"));
-        sendKey(form->box, Qt::Key_Tab);
-        QCOMPARE(form->ucDt->Text(), QStringLiteral("01/07/2014"));
-        FOCUS(form->box);
-        sendText(form->box, QStringLiteral("15/04/2014"));
-        QCOMPARE(form->box->text(), QStringLiteral("15042014"));
         form->box->setSelection(0, 2);
         sendText(form->box, QStringLiteral("2"));
-        QCOMPARE(form->box->text(), QStringLiteral("2042014"));
+        QCOMPARE(form->box->text(), QStringLiteral("2032014"));
     }
 
     void leaving_data()
@@ -162,6 +132,9 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString tab("tab"), enter("enter"), window("window");
         QTest::newRow("valid, Tab") << "1504" << tab << true << "15/04/2014";
+        QTest::newRow("only digits typed, no ninth") << "15- 0B.420149" << tab << true << "15/04/2014";
+        QTest::newRow("a slash after one digit: a leading zero") << "1a/7/14" << tab << true << "01/07/2014";
+        QTest::newRow("slashes typed in place") << "15/04/2014" << tab << true << "15/04/2014";
         QTest::newRow("valid, Enter") << "150499" << enter << true << "15/04/2099";
         QTest::newRow("valid, button by the window system") << "0104" << window << true << "01/04/2014";
         QTest::newRow("empty, Tab") << "" << tab << true << "";
@@ -181,6 +154,7 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, left);
         QLineEdit *box = form->box;
+        QCOMPARE(box->selectedText(), QStringLiteral("05032014")); // digits only while typing, all selected
         box->clear();
         if (entry.startsWith(QLatin1String("paste:"))) {
             QGuiApplication::clipboard()->setText(entry.mid(6));
@@ -189,7 +163,7 @@ private slots:
             sendText(box, entry);
         }
 
-        const QPoint go = form->cmdGo->mapTo(&form->area, form->cmdGo->rect().center());
+        const QPoint go = form->cmdOk->mapTo(&form->area, form->cmdOk->rect().center());
         const QHash<QString, std::function<void()>> ways{
             {"tab", [&] { sendKey(box, Qt::Key_Tab); }},
             {"backtab", [&] { sendKey(box, Qt::Key_Backtab, Qt::ShiftModifier); }},
@@ -203,7 +177,7 @@ private slots:
         QTest::qWait(20);
 
         QTEST(form->ucDt->Text(), "text");
-        QCOMPARE(form->goClicks, left && how == QLatin1String("window") ? 1 : 0);
+        QCOMPARE(form->okClicks, left && how == QLatin1String("window") ? 1 : 0);
         if (left) {
             QVERIFY(focusName() != QLatin1String("txtDate"));
             return;
@@ -211,20 +185,19 @@ private slots:
         QTRY_COMPARE(focusName(), QStringLiteral("txtDate"));
         box->setText(QStringLiteral("1504")); // put right, the box can be left
         sendKey(box, Qt::Key_Tab);
-        QCOMPARE(focusName(), QStringLiteral("after"));
+        QCOMPARE(focusName(), QStringLiteral("txtC"));
     }
 
+    // A date, a short date, no date (the box stays as it was), nothing.
     void textProperty()
     {
-        ucDate control;
-        control.setProperty("Text", QDate(2014, 3, 20));
-        QCOMPARE(control.Text(), QStringLiteral("20/03/2014"));
-        control.setText(QStringLiteral("5/3/2014"));
-        QCOMPARE(control.Text(), QStringLiteral("05/03/2014"));
-        control.setText(QStringLiteral("31/04/2014")); // no date: the box stays as it was
-        QCOMPARE(control.Text(), QStringLiteral("05/03/2014"));
-        control.setText(QString());
-        QCOMPARE(control.Text(), QString());
+        QStringList shown;
+        for (const QVariant &text :
+             {QVariant(QDate(2014, 3, 20)), QVariant("5/3/2014"), QVariant("31/04/2014"), QVariant()}) {
+            form->ucDt->setProperty("Text", text);
+            shown << form->ucDt->Text();
+        }
+        QCOMPARE(shown, (QStringList{"20/03/2014", "05/03/2014", "05/03/2014", ""}));
     }
 
     void lockedOpensNoCalendar()
@@ -242,7 +215,7 @@ private slots:
 
     void calendar_data()
     {
-        QTest::addColumn<QString>("typed"); // empty: the box's own digits
+        QTest::addColumn<QString>("typed"); // into the box
         QTest::addColumn<bool>("byF2"); // else the button
         QTest::addColumn<QString>("shown"); // the date it opens on
         QTest::addColumn<bool>("pick"); // else Esc
@@ -250,15 +223,14 @@ private slots:
         QTest::newRow("F2 starts from the digits completed") << "1504" << true << "15/04/2014" << false << "1504";
         QTest::newRow("F2 on no date starts from today") << "3104" << true << "20/03/2014" << false << "3104";
         QTest::newRow("button starts from the digits completed") << "1504" << false << "15/04/2014" << false << "1504";
-        QTest::newRow("pick 18 March") << "" << true << "05/03/2014" << true << "18/03/2014";
+        QTest::newRow("pick 18 March") << "05032014" << true << "05/03/2014" << true << "18/03/2014";
     }
     void calendar()
     {
         QFETCH(QString, typed);
         QFETCH(bool, byF2);
         QFETCH(bool, pick);
-        if (!typed.isEmpty())
-            form->box->setText(typed);
+        form->box->setText(typed);
         QString selDate;
         QPoint where;
         onNextModal([&](QWidget *calendar) {
@@ -278,10 +250,10 @@ private slots:
         QTEST(selDate, "shown");
         QCOMPARE(where, form->box->mapToGlobal(QPoint(0, form->box->height())));
         QTEST(form->box->text(), "text");
-        QTRY_COMPARE(focusName(), pick ? QStringLiteral("after") : QStringLiteral("txtDate"));
+        QTRY_COMPARE(focusName(), pick ? QStringLiteral("txtC") : QStringLiteral("txtDate"));
     }
 
-    // Enter and the arrows move on through a data-entry window (the date form stays behind it).
+    // Enter and the arrows move on through a data-entry window.
     void navigation_data()
     {
         QTest::addColumn<QString>("start");
@@ -315,9 +287,7 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(QString, selected);
 
-        EntryForm form;
-        SHOW_ACTIVE(&form.window);
-        auto *from = form.window.findChild<QWidget *>(start);
+        auto *from = form->window->findChild<QWidget *>(start);
         from->setFocus(Qt::MouseFocusReason); // no select-all of its own
         QTRY_COMPARE(focusName(), start);
         if (auto *line = qobject_cast<QLineEdit *>(from))
@@ -326,12 +296,12 @@ private slots:
         sendKey(from, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QTEST(focusName(), "focus");
         if (!selected.isEmpty()) {
-            auto *line = form.window.findChild<QLineEdit *>(selected);
+            auto *line = form->window->findChild<QLineEdit *>(selected);
             QCOMPARE(line->selectedText(), line->text());
         }
-        QCOMPARE(form.txtMemo->toPlainText(), QStringLiteral("one\ntwo"));
-        QTEST(form.cmbKind->currentIndex(), "kind");
-        QCOMPARE(form.okClicks, start == QLatin1String("cmdOk") ? 1 : 0);
+        QCOMPARE(form->txtMemo->toPlainText(), QStringLiteral("one\ntwo"));
+        QTEST(form->cmbKind->currentIndex(), "kind");
+        QCOMPARE(form->okClicks, start == QLatin1String("cmdOk") ? 1 : 0);
     }
 
     // The calendar on its own, opened on 5 March 2014 (today is 20 March), after each step in turn: "sel D" and

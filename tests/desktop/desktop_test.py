@@ -8,6 +8,7 @@ Usage: desktop_test.py --program build/src/quorvant [--out DIR] [--rows N]
 import argparse
 import hashlib
 import os
+import re
 import shutil
 import sqlite3
 import subprocess
@@ -50,20 +51,12 @@ class Screen:
 
     def box_of(self, colour):
         """The bounding box (x, y, w, h) of the pixels of one colour, or None."""
-        rows = []
-        for y in range(self.height):
-            line = self.row(y)
-            first, last = line.find(colour), line.rfind(colour)
-            while first >= 0 and first % 3:
-                first = line.find(colour, first + 1)
-            while last >= 0 and last % 3:
-                last = line.rfind(colour, 0, last + 2)
-            if first >= 0:
-                rows.append((y, first // 3, last // 3))
-        if not rows:
+        found = re.finditer(b'(?=%s)' % re.escape(colour), self.data)
+        at = [m.start() // 3 for m in found if m.start() % 3 == 0]
+        if not at:
             return None
-        left, right = min(r[1] for r in rows), max(r[2] for r in rows)
-        return (left, rows[0][0], right - left + 1, rows[-1][0] - rows[0][0] + 1)
+        xs, ys = [p % self.width for p in at], [p // self.width for p in at]
+        return (min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
 
 
 class Desktop:
@@ -227,13 +220,8 @@ def snapshot(folder):
 
 def return_names(start, minutes):
     """The names a return written in the next minutes gets."""
-    names = []
-    for m in range(minutes):
-        t = time.localtime(start + 60 * m)
-        hour = t.tm_hour % 12 or 12
-        names.append('%s_%s%02d%02d%s.xml' % (REGISTRATION, time.strftime('%Y%m%d', t), hour, t.tm_min,
-                                             'AM' if t.tm_hour < 12 else 'PM'))
-    return names
+    times = [time.localtime(start + 60 * m) for m in range(minutes)]
+    return ['%s_%s.xml' % (REGISTRATION, time.strftime('%Y%m%d%I%M%p', t)) for t in times]
 
 
 # The working windows and the keys that open them from the menu.
@@ -314,13 +302,12 @@ def demo_session(desk, home):
     File -> Change Company."""
     s = Session(desk, home, 'demo', True)
     desk.picture('main-window')
-    aces = s.aces
     s.open_return('return-window', 'aaacb1234cxm001')
     desk.keys('alt+c')
     desk.answer('alt+y', shot='question')  # one invoice line of July
     desk.answer('Return', 120)
-    written = [n for n in os.listdir(aces) if n.endswith('.xml')]
-    check(len(written) == 1 and os.path.getsize(os.path.join(aces, written[0])) > 1000, 'the demo return is written')
+    written = [n for n in os.listdir(s.aces) if n.endswith('.xml')]
+    check(len(written) == 1 and os.path.getsize(os.path.join(s.aces, written[0])) > 1000, 'the demo return is written')
     s.closes_by('Escape', 'the return window')
 
     # The return as a workbook: the past returns open with the newest chosen and Write Workbook at hand, the
@@ -330,7 +317,7 @@ def demo_session(desk, home):
         desk.keys('space')
         desk.answer('Return')
     to_excel('returns-list')
-    workbook = os.path.join(aces, written[0][:-4] + '.xlsx')
+    workbook = os.path.join(s.aces, written[0][:-4] + '.xlsx')
     check(os.path.getsize(workbook) > 1000, 'the workbook is written')
     stamp = os.stat(workbook).st_mtime_ns
     to_excel()
@@ -367,15 +354,14 @@ def large_session(desk, home):
     """The export of a large quarter cancelled by a click on the indicator's Cancel and by Esc, each after "Replace
     it?" was answered Yes: the earlier return is the same file afterwards and nothing new is in the folder."""
     s = Session(desk, home, 'large')
-    aces = s.aces
     s.open_return('return-window-large', REGISTRATION)
 
     for way in ('mouse', 'Esc'):
         # An earlier return under each name the export may take in the next minutes.
         for name in return_names(time.time(), 4):
-            with open(os.path.join(aces, name), 'wb') as f:
+            with open(os.path.join(s.aces, name), 'wb') as f:
                 f.write(b'an earlier return\n')
-        before = snapshot(aces)
+        before = snapshot(s.aces)
         desk.activate(desk.main)
         desk.keys('alt+c')
         # Two questions, each answered Yes: the generated quarter's rows dated in other quarters (asked
@@ -394,7 +380,7 @@ def large_session(desk, home):
         else:
             desk.keys('Escape')
         desk.answer('Return', 15, 'cancelled-' + way)
-        check(snapshot(aces) == before, 'cancelled by %s: the earlier return and the folder as they were' % way)
+        check(snapshot(s.aces) == before, 'cancelled by %s: the earlier return and the folder as they were' % way)
 
 
 def main():
@@ -403,10 +389,10 @@ def main():
     p.add_argument('--out', default=None)
     p.add_argument('--rows', type=int, default=400000)
     args = p.parse_args()
-    for tool in ('Xvfb', 'openbox', 'xdotool', 'import', 'xprop', 'xwininfo'):
-        if not shutil.which(tool):
-            print('%s is missing: run scripts/setup.sh' % tool, file=sys.stderr)
-            return 1
+    missing = [t for t in ('Xvfb', 'openbox', 'xdotool', 'import', 'xprop', 'xwininfo') if not shutil.which(t)]
+    if missing:
+        print('%s missing: run scripts/setup.sh' % ' '.join(missing), file=sys.stderr)
+        return 1
     out = os.path.abspath(args.out or os.path.join(os.path.dirname(args.program), '..', 'desktop-test'))
     shutil.rmtree(out, ignore_errors=True)
     os.makedirs(out)

@@ -85,43 +85,35 @@ private slots:
         QCOMPARE(stays->geometry(), QRect(10, 80, 60, 20));
     }
 
-    // A fixed window larger than the client area keeps its design size and its
-    // anchored button where it was (the area scrolls); a sizable one is made to fit.
-    void tooSmallAnArea()
+    // A fixed window larger than the client area keeps its design size and its anchored button where it was (the
+    // area scrolls), and once arranged it only comes to the front; a sizable window snaps to the area or is made to
+    // fit.
+    void arrangeInTheClientArea()
     {
-        Frame frame(QSize(300, 200));
-        QWidget *fixed = frame.fixedForm(QSize(400, 300)), *sizable = new QWidget;
+        Frame frame(QSize(700, 504));
+        QWidget *fixed = frame.fixedForm(QSize(400, 600)), *snaps = new QWidget, *large = new QWidget;
         auto *button = new QLabel(fixed);
-        button->setGeometry(150, 240, 60, 20);
+        button->setGeometry(150, 540, 60, 20);
         SetWidgetTag(button, QStringLiteral("X__B"));
-        ArrangeForm(fixed);
-        QCOMPARE(HostSubWindow(fixed)->size(), QSize(400, 300));
-        QCOMPARE(button->geometry(), QRect(150, 240, 60, 20));
-        sizable->resize(500, 400);
-        ArrangeForm(sizable);
-        QVERIFY(QRect(QPoint(0, 0), frame.area->viewport()->size()).contains(HostSubWindow(sizable)->geometry()));
-    }
-
-    // A sizable window snaps to the client area; a window already arranged only comes to the front.
-    void arrangeOnceThenOnlyBringToFront()
-    {
-        Frame frame(QSize(1000, 504));
-        QWidget *fixed = frame.fixedForm(QSize(400, 200)), *sizable = new QWidget;
-        QMdiSubWindow *sizableSub = frame.area->addSubWindow(sizable);
-        sizableSub->resize(998, 200); // 30 twips narrower than the client: snapped to 60 narrower
-        ArrangeForm(fixed);
-        ArrangeForm(sizable);
-        QCOMPARE(sizableSub->geometry(), QRect(0, 152, 1000 - 4, 200));
-        QCOMPARE(frame.area->activeSubWindow(), sizableSub);
+        QMdiSubWindow *snapsSub = frame.area->addSubWindow(snaps);
+        snapsSub->resize(698, 200); // 30 twips narrower than the client: snapped to 60 narrower
+        large->resize(800, 700);
+        for (QWidget *form : {fixed, large, snaps})
+            ArrangeForm(form);
         QMdiSubWindow *sub = HostSubWindow(fixed);
-        const QSize arranged = sub->size();
+        QCOMPARE(sub->size(), QSize(400, 600));
+        QCOMPARE(button->geometry(), QRect(150, 540, 60, 20));
+        QVERIFY(QRect(QPoint(0, 0), frame.area->viewport()->size()).contains(HostSubWindow(large)->geometry()));
+        QCOMPARE(snapsSub->geometry(), QRect(0, 152, 700 - 4, 200));
+        QCOMPARE(frame.area->activeSubWindow(), snapsSub);
         sub->move(5, 5);
         ArrangeForm(fixed);
         QCOMPARE(frame.area->activeSubWindow(), sub);
-        QCOMPARE(sub->geometry(), QRect(QPoint(5, 5), arranged));
+        QCOMPARE(sub->geometry(), QRect(5, 5, 400, 600));
     }
 
-    void displayModalCentresOverClientArea()
+    // A modal window centred over the client area; the indicator over its middle, shown once however often asked.
+    void centredOverTheClientArea()
     {
         Frame frame(QSize(800, 504));
         QDialog dialog;
@@ -133,11 +125,7 @@ private slots:
         // 50 twips left and 50 down of the centre.
         QCOMPARE(shownAt, QPoint(TwipsToPixelsX(PixelsToTwipsX(centre.x()) - 1500 - 50),
                                  TwipsToPixelsY(PixelsToTwipsY(centre.y()) - 750 + 50)));
-    }
 
-    void pleaseWait()
-    {
-        Frame frame(QSize(800, 504));
         const auto windows = QApplication::topLevelWidgets().size();
         HidePleaseWaitWindow(); // before any show: nothing appears
         QVERIFY(!frmPleaseWait::isShown());
@@ -175,13 +163,11 @@ private slots:
         QFETCH(QSize, clientPx);
         QFETCH(bool, sizable);
         // A client area too large to snap to.
-        const ArrangeResult r = ArrangeGeometry({.clientWidthPx = clientPx.width(),
-                                                 .clientHeightPx = clientPx.height(),
-                                                 .client = EdgeRect{0, 0, 30000, 30000},
-                                                 .width = 6000,
-                                                 .height = 3000,
-                                                 .fontSize = 8,
-                                                 .sizable = sizable});
+        ArrangeInput in{.client = EdgeRect{0, 0, 30000, 30000}, .width = 6000, .height = 3000, .fontSize = 8};
+        in.clientWidthPx = clientPx.width();
+        in.clientHeightPx = clientPx.height();
+        in.sizable = sizable;
+        const ArrangeResult r = ArrangeGeometry(in);
         QTEST(QSizeF(r.width, r.height), "arranged");
         QTEST(r.fontSize, "font");
         QTEST(r.dw, "dw");
@@ -201,14 +187,11 @@ private slots:
         QTest::newRow("left of exactly 60 goes to 0") << 11880.0 << 11880.0 << 0.0;
         QTest::newRow("left of 62 stays") << 11876.0 << 11876.0 << 62.0;
     }
-    // Taller than the client area: it fills the area's height, and controls
-    // anchored to its bottom move up into sight.
+    // Taller than the client area: it fills the area's height, and controls anchored to its bottom move up into sight.
     void tallerWindowFitsHeight()
     {
         const ArrangeResult r = ArrangeGeometry({.client = EdgeRect{0, 0, 12000, 7560}, .width = 6000, .height = 9000});
-        QCOMPARE(r.height, 7500.0);
-        QCOMPARE(r.top, 0.0);
-        QVERIFY(r.dh < -1500);
+        QVERIFY(r.height == 7500.0 && r.top == 0.0 && r.dh < -1500);
     }
 
     void snapAndCentre()
