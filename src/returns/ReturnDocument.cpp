@@ -118,9 +118,9 @@ bool ReturnWriter::endDocument(const RowProblem &problem, const QString &label, 
 
 // The row's serial number as the SL-NO attribute: `opening`, the value's text
 // trimmed and escaped, then `">`.
-void ReturnWriter::putSerial(const char *opening, qsizetype openingLength)
+void ReturnWriter::putSerial(std::string_view opening)
 {
-    m_out.put(opening, openingLength);
+    m_out.put(opening.data(), qsizetype(opening.size()));
     if (IsIntegerValue(m_serial)) { // digits and a sign: nothing to trim or escape
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, m_serial.toLongLong()).ptr;
@@ -132,17 +132,17 @@ void ReturnWriter::putSerial(const char *opening, qsizetype openingLength)
 }
 
 // A date column as "dd/mm/yyyy"; a value that is no date is written as it is.
-void ReturnWriter::putDate(const char *tag, const RowDate &date)
+void ReturnWriter::putDate(std::string_view tag, const RowDate &date)
 {
-    const qsizetype tagLength = qsizetype(strlen(tag));
+    const qsizetype tagLength = qsizetype(tag.size());
     if (!date.iso) {
-        m_out.element(tag, tagLength, date.text);
+        m_out.element(tag.data(), tagLength, date.text);
         return;
     }
     char *out = m_out.room(2 * tagLength + 20);
     const char *const start = out;
     *out++ = '<';
-    memcpy(out, tag, size_t(tagLength));
+    memcpy(out, tag.data(), tag.size());
     out += tagLength;
     *out++ = '>';
     const int parts[] = {date.day / 10,    date.day % 10,        -1,
@@ -153,7 +153,7 @@ void ReturnWriter::putDate(const char *tag, const RowDate &date)
         *out++ = d < 0 ? '/' : char('0' + d);
     memcpy(out, "</", 2);
     out += 2;
-    memcpy(out, tag, size_t(tagLength));
+    memcpy(out, tag.data(), tag.size());
     out += tagLength;
     memcpy(out, ">\r\n", 3);
     out += 3;
@@ -191,9 +191,9 @@ RowStage ReturnWriter::startRow(const WorkTableReader &reader, const RowOpening 
     const RowProblem *stop = reader.stop();
     const RowStage stage = stop ? stop->stage : RowStage::Whole;
     if (stage >= RowStage::Serial)
-        putSerial(opening.element, opening.elementLength);
+        putSerial(opening.element);
     if (stage >= RowStage::Number)
-        m_out.element(opening.numberTag, qsizetype(strlen(opening.numberTag)), TrimBlanksView(number));
+        m_out.element(opening.numberTag.data(), qsizetype(opening.numberTag.size()), TrimBlanksView(number));
     if (stage >= RowStage::Date)
         putDate(opening.dateTag, date);
     return stage;
@@ -208,9 +208,8 @@ bool ReturnWriter::writeInvoiceLines(TariffMaster &master)
     const QString label = QStringLiteral("Excise Invoice No. : ");
     const auto walk = reader.walk<InvoiceLine>(
         WorkTable::InvoiceLines, QStringLiteral("Invoice lines"), [&](const InvoiceLine &line) {
-            static const char element[] = "<INVOICE-PARTICULARS SL-NO=\"";
-            const RowStage stage = startRow(reader, {element, sizeof element - 1, "INVOICE-NUMBER", "INVOICE-DATE"},
-                                            line.serial, line.number, line.date);
+            static constexpr RowOpening opening{"<INVOICE-PARTICULARS SL-NO=\"", "INVOICE-NUMBER", "INVOICE-DATE"};
+            const RowStage stage = startRow(reader, opening, line.serial, line.number, line.date);
             if (stage != RowStage::Whole)
                 return endDocument(*reader.stop(), label, line.number, line.product);
             goods(line.product, line.cleaned, line.unit, line.quantity.toText(2), line.duty.toText(2));
@@ -227,9 +226,8 @@ bool ReturnWriter::writeSupplierDocuments(TariffMaster &master)
     QString needle;
     const auto walk = reader.walk<SupplierDocument>(
         WorkTable::SupplierDocuments, QStringLiteral("Supplier documents"), [&](const SupplierDocument &d) {
-            static const char element[] = "<DOCUMENT-DETAIL SL-NO=\"";
-            const RowStage stage = startRow(reader, {element, sizeof element - 1, "INVOICE-BILL-ENTRY-NO", "DATE"},
-                                            d.serial, d.number, d.date);
+            static constexpr RowOpening opening{"<DOCUMENT-DETAIL SL-NO=\"", "INVOICE-BILL-ENTRY-NO", "DATE"};
+            const RowStage stage = startRow(reader, opening, d.serial, d.number, d.date);
             if (stage >= RowStage::IssuedBy)
                 m_out.element("ISSUED-BY", TrimBlanksView(d.issuedBy));
             // The row is written in full whatever the registration check finds.

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <string_view>
+
 class QIODevice;
 class StreamValidator;
 class TariffMaster;
@@ -66,15 +68,14 @@ private:
     // value) and the tags of its number and date.
     struct RowOpening
     {
-        const char *element;
-        qsizetype elementLength;
-        const char *numberTag;
-        const char *dateTag;
+        std::string_view element;
+        std::string_view numberTag;
+        std::string_view dateTag;
     };
     RowStage startRow(const WorkTableReader &reader, const RowOpening &opening, const QVariant &serial,
                       const QString &number, const RowDate &date);
-    void putSerial(const char *opening, qsizetype openingLength);
-    void putDate(const char *tag, const RowDate &date);
+    void putSerial(std::string_view opening);
+    void putDate(std::string_view tag, const RowDate &date);
     // The goods of one invoice line or supplier document, the same in both tables.
     void goods(QStringView product, QStringView cleaned, QStringView unit, QStringView quantity, QStringView duty);
     bool endDocument(const RowProblem &problem, const QString &label, const QString &labelValue,
