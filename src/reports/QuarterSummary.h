@@ -1,13 +1,14 @@
 #pragma once
 
 #include "returns/Decimal.h"
-#include "returns/WorkTableRecords.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <map>
+
+enum class WorkTable; // returns/WorkTableRecords.h
 
 // One tariff number's goods in a quarter: what the dealer's invoices passed on
 // (STEMP4) against what the supplier documents brought in (PTEMP5), in the

@@ -9,6 +9,7 @@
 #include "returns/SchemaValidation.h"
 #include "returns/StagedFile.h"
 #include "returns/TextRules.h"
+#include "returns/WorkTableRecords.h"
 #include "sources/FileIdentity.h"
 
 #include <QDate>
